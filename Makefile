@@ -1,0 +1,30 @@
+# The README's commands. BUILD names the build folder; CMAKE_FLAGS passes
+# extra options to CMake (the sanitizer run uses -DBSP_SANITIZE=ON).
+BUILD ?= build
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all configure test bench demo sanitize clean
+
+all: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+configure:
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+test: all
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench: configure
+	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
+	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b --benchmark_counters_tabular=true || exit 1; done
+
+demo: all
+	@if [ -x $(BUILD)/tools/bsp/bsp ]; then $(BUILD)/tools/bsp/bsp examples/demo.json; \
+	 else echo "the bsp command-line tool is not built yet"; fi
+
+sanitize:
+	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DBSP_SANITIZE=ON -DBSP_BUILD_BENCH=OFF"
+
+clean:
+	rm -rf build build-asan

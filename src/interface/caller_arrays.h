@@ -1,0 +1,54 @@
+// Conversions of a caller's pointer-and-count pairs into typed views, written
+// once for every export. Sizes are formed in 64 bits with overflow checks, so
+// a hostile count is a clean error and never a short allocation or an
+// out-of-range read.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <span>
+
+namespace bsp {
+
+// count * per_item as a size, or nothing when count is negative or the
+// product does not fit the address space.
+inline std::optional<std::size_t> checked_size(std::int64_t count, std::int64_t per_item = 1) noexcept {
+  if (count < 0 || per_item < 0) return std::nullopt;
+  if (per_item != 0 && count > std::numeric_limits<std::int64_t>::max() / per_item) return std::nullopt;
+  const std::int64_t n = count * per_item;
+  if (static_cast<std::uint64_t>(n) > std::numeric_limits<std::size_t>::max() / sizeof(double)) return std::nullopt;
+  return static_cast<std::size_t>(n);
+}
+
+// A caller array of n items; nothing when n > 0 and the pointer is null.
+template <class T>
+std::optional<std::span<const T>> caller_input(const T* p, std::size_t n) noexcept {
+  if (n == 0) return std::span<const T>{};
+  if (p == nullptr) return std::nullopt;
+  return std::span<const T>(p, n);
+}
+
+template <class T>
+std::optional<std::span<T>> caller_output(T* p, std::size_t n) noexcept {
+  if (n == 0) return std::span<T>{};
+  if (p == nullptr) return std::nullopt;
+  return std::span<T>(p, n);
+}
+
+inline bool all_finite(std::span<const double> v) noexcept {
+  for (double x : v)
+    if (!std::isfinite(x)) return false;
+  return true;
+}
+
+// Every 1-based number in v lies in 1..n.
+inline bool all_in_range(std::span<const std::int32_t> v, std::int64_t n) noexcept {
+  for (std::int32_t x : v)
+    if (x < 1 || x > n) return false;
+  return true;
+}
+
+}  // namespace bsp
