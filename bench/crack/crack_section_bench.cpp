@@ -4,10 +4,12 @@
 // timed in the same process on the same model, and the reported ratio
 // call_time / (evaluations * evaluation_time) says how much of a call is
 // anything but evaluating F (model building, second moments, long-term sums).
+// Both are process CPU times, so other load on the machine cancels out of the
+// ratio. Record the build type and machine with each run.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cmath>
+#include <ctime>
 #include <memory>
 #include <numbers>
 
@@ -56,15 +58,15 @@ std::shared_ptr<bsp::CrackDomain> model(const bsp::CrackSectionInput& in) {
 double seconds_per_evaluation(bsp::CrackDomain& section) {
   constexpr int reps = 200;
   double sink = 0.0;
-  const auto t0 = std::chrono::steady_clock::now();
+  const std::clock_t t0 = std::clock();
   for (int k = 0; k < reps; ++k) {
     const double a = -radius + (2.0 * radius * k) / reps;
     section.set_axis(a, bsp::Side::upper);
     sink += section.active_first_moment_stiffness(bsp::Side::upper);
   }
-  const auto t1 = std::chrono::steady_clock::now();
+  const std::clock_t t1 = std::clock();
   benchmark::DoNotOptimize(sink);
-  return std::chrono::duration<double>(t1 - t0).count() / reps;
+  return static_cast<double>(t1 - t0) / CLOCKS_PER_SEC / reps;
 }
 
 void BM_FirstMomentEvaluation(benchmark::State& state) {
@@ -84,7 +86,7 @@ BENCHMARK(BM_FirstMomentEvaluation)->RangeMultiplier(10)->Range(100, 10000)->Uni
 void BM_CrackSectionProperty(benchmark::State& state) {
   const auto in = circular_section(static_cast<int>(state.range(0)));
   std::int32_t evaluations = 0;
-  const auto t0 = std::chrono::steady_clock::now();
+  const std::clock_t t0 = std::clock();
   std::int64_t calls = 0;
   for (auto _ : state) {
     const bsp::CrackSectionResult r = bsp::crack_section_property(in);
@@ -92,8 +94,7 @@ void BM_CrackSectionProperty(benchmark::State& state) {
     evaluations = r.evaluations;
     ++calls;
   }
-  const double per_call =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / static_cast<double>(calls);
+  const double per_call = static_cast<double>(std::clock() - t0) / CLOCKS_PER_SEC / static_cast<double>(calls);
   const auto section = model(in);
   const double per_evaluation = seconds_per_evaluation(*section);
   state.counters["edges"] = static_cast<double>(in.edges.size());

@@ -62,24 +62,28 @@ struct LongTermSums {
   double shrinkage = 0.0;
 };
 
-// The long-term sums of one state: `whole(axis)` gives the section's
+// Which part of an AxisMoments a query must fill: each domain query is a
+// pass over all its edges and bars, so the sums ask only for what they use.
+enum class Want { area_and_first, second };
+
+// The long-term sums of one state: `whole(axis, want)` gives the section's
 // long-term transformed area and moments about an axis (modulus-weighted, so
 // that i_eff is a flexural stiffness and the shrinkage sum a curvature), and
-// `net(domain, axis)` each concrete domain's net concrete (bars removed)
-// with its effective modulus. The creep sum uses `reference`, the state's
-// own centroid or neutral axis.
+// `net(domain, axis, want)` each concrete domain's net concrete (bars
+// removed) with its effective modulus. The creep sum uses `reference`, the
+// state's own centroid or neutral axis.
 template <class Whole, class Net>
 LongTermSums long_term_sums(const CrackDomain& section, Whole&& whole, double reference, Net&& net) {
   LongTermSums s;
-  const AxisMoments about_zero = whole(0.0);
+  const AxisMoments about_zero = whole(0.0, Want::area_and_first);
   if (about_zero.area == 0.0) return s;
   const double z_eff = about_zero.first / about_zero.area;
-  const double i_eff = whole(z_eff).second;
+  const double i_eff = whole(z_eff, Want::second).second;
   if (i_eff == 0.0) return s;
   for (const auto& d : section.domains()) {
-    const AxisMoments net_zero = net(*d, 0.0);
+    const AxisMoments net_zero = net(*d, 0.0, Want::area_and_first);
     if (std::abs(net_zero.area) < negligible) continue;
-    const double i_d = net(*d, z_eff).second;
+    const double i_d = net(*d, z_eff, Want::second).second;
     const double delta = z_eff - net_zero.first / net_zero.area;
     s.creep += d->creep_coefficient() * (i_d + net_zero.area * delta * (reference - z_eff)) / i_eff;
     s.shrinkage -= net_zero.area * d->shrinkage_strain() * delta / i_eff;
@@ -135,15 +139,16 @@ CrackSectionResult crack_section_property(const CrackSectionInput& in) {
 
   // Uncracked long-term values.
   {
-    const auto whole = [&](double axis) {
-      return e_ref * AxisMoments{section->area_stiffness(Modulus::long_term),
-                                 section->first_moment_stiffness(Modulus::long_term, axis),
-                                 section->second_moment_stiffness(Modulus::long_term, axis)};
+    const auto whole = [&](double axis, Want want) {
+      if (want == Want::second) return AxisMoments{0.0, 0.0, e_ref * section->second_moment_stiffness(Modulus::long_term, axis)};
+      return AxisMoments{e_ref * section->area_stiffness(Modulus::long_term),
+                         e_ref * section->first_moment_stiffness(Modulus::long_term, axis), 0.0};
     };
-    const LongTermSums s = long_term_sums(*section, whole, z_bar, [](const DomainBase& d, double axis) {
-      return AxisMoments{d.net_long_term_area(), d.net_long_term_first_moment(axis),
-                         d.net_long_term_second_moment(axis)};
-    });
+    const auto net = [](const DomainBase& d, double axis, Want want) {
+      if (want == Want::second) return AxisMoments{0.0, 0.0, d.net_long_term_second_moment(axis)};
+      return AxisMoments{d.net_long_term_area(), d.net_long_term_first_moment(axis), 0.0};
+    };
+    const LongTermSums s = long_term_sums(*section, whole, z_bar, net);
     if (i_g != 0.0) {
       v[BSP_CRACK_CREEP_GROSS] = s.creep / (e_ref * i_g);
       v[BSP_CRACK_SHRINKAGE_GROSS] = s.shrinkage;
@@ -171,11 +176,12 @@ CrackSectionResult crack_section_property(const CrackSectionInput& in) {
     const AxisMoments about_axis{section->long_term_active_area_stiffness(s.side),
                                  section->long_term_active_first_moment_stiffness(s.side),
                                  section->long_term_active_second_moment_stiffness(s.side)};
-    const auto whole = [&](double axis) { return e_ref * shift_axis(about_axis, a, axis); };
-    const LongTermSums sums = long_term_sums(*section, whole, a, [&](const DomainBase& d, double axis) {
-          return AxisMoments{d.net_long_term_active_area(s.side), d.net_long_term_active_first_moment(s.side, axis),
-                             d.net_long_term_active_second_moment(s.side, axis)};
-        });
+    const auto whole = [&](double axis, Want) { return e_ref * shift_axis(about_axis, a, axis); };
+    const auto net = [&](const DomainBase& d, double axis, Want want) {
+      if (want == Want::second) return AxisMoments{0.0, 0.0, d.net_long_term_active_second_moment(s.side, axis)};
+      return AxisMoments{d.net_long_term_active_area(s.side), d.net_long_term_active_first_moment(s.side, axis), 0.0};
+    };
+    const LongTermSums sums = long_term_sums(*section, whole, a, net);
     v[s.creep_slot] = sums.creep / (e_ref * i_cr);
     v[s.shrinkage_slot] = sums.shrinkage;
   }

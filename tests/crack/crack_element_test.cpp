@@ -59,14 +59,6 @@ TEST(EdgeIntegrals, SegmentOnAxisContributesNothing) {
   EXPECT_EQ(m.second, 0.0);
 }
 
-TEST(EdgeIntegrals, ParallelAxisShiftAgreesWithDirectIntegration) {
-  const auto poly = loop({{0.0, 0.0}, {4.0, 1.0}, {3.0, 5.0}, {-1.0, 3.0}});
-  const AxisMoments direct = sum(poly, 2.5);
-  const AxisMoments shifted = shift_axis(sum(poly, -1.0), -1.0, 2.5);
-  EXPECT_NEAR(shifted.first, direct.first, 1e-12);   // round-off of sums ~100
-  EXPECT_NEAR(shifted.second, direct.second, 1e-11);
-}
-
 TEST(ClipToSide, KeepsCutsOrDropsAnEdge) {
   Edge piece;
   const Edge up{{0.0, 0.0}, {4.0, 8.0}};

@@ -57,44 +57,31 @@ TEST(CrackSectionExport, ReportsReferenceValues) {
   EXPECT_GT(v[BSP_CRACK_INERTIA_UPPER], 0.0);
 }
 
-TEST(CrackSectionExport, NegativeCountsZeroEverything) {
-  FlatSection s;
-  s.n_bars = -1;
-  expect_all_zero(call(s));
-  s = FlatSection{};
-  s.n_edges = -4;
-  expect_all_zero(call(s));
-}
-
-TEST(CrackSectionExport, NegativeIndicesZeroEverythingBeforeAnyRead) {
-  for (int k = 0; k < 3; ++k) {  // key, node i, node j
+// Each hostile input, alone, makes the call zero all 14 entries: negative
+// counts, keys, node and record indices are caught before they index
+// anything; non-finite values, E_ref <= 0 and a negative bar area are invalid.
+TEST(CrackSectionExport, HostileInputZeroesEverything) {
+  constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<void (*)(FlatSection&)> spoilers = {
+      [](FlatSection& s) { s.n_bars = -1; },
+      [](FlatSection& s) { s.n_edges = -4; },
+      [](FlatSection& s) { s.edges[3] = -1; },       // material key
+      [](FlatSection& s) { s.edges[4] = -1; },       // node i
+      [](FlatSection& s) { s.edges[5] = -7; },       // node j
+      [](FlatSection& s) { s.bar_refs[2] = -2; },    // bar key
+      [](FlatSection& s) { s.bar_refs[3] = -2; },    // bar record
+      [](FlatSection& s) { s.table[3] = -1; },       // parameter record of key 1
+      [](FlatSection& s) { s.node_z[2] = nan; },
+      [](FlatSection& s) { s.parameters[0] = 0.0; },  // E_ref
+      [](FlatSection& s) { s.parameters[6] = std::numeric_limits<double>::infinity(); },
+      [](FlatSection& s) { s.bar_records[4] = -1000.0; },  // bar area
+  };
+  for (std::size_t k = 0; k < spoilers.size(); ++k) {
+    SCOPED_TRACE(k);
     FlatSection s;
-    s.edges[3 + k] = -1;
+    spoilers[k](s);
     expect_all_zero(call(s));
   }
-  for (int k = 0; k < 2; ++k) {  // bar key, bar record
-    FlatSection s;
-    s.bar_refs[2 + k] = -2;
-    expect_all_zero(call(s));
-  }
-  FlatSection s;
-  s.table[3] = -1;  // parameter record of key 1
-  expect_all_zero(call(s));
-}
-
-TEST(CrackSectionExport, InvalidValuesZeroEverything) {
-  FlatSection s;
-  s.node_z[2] = std::numeric_limits<double>::quiet_NaN();
-  expect_all_zero(call(s));
-  s = FlatSection{};
-  s.parameters[0] = 0.0;  // E_ref
-  expect_all_zero(call(s));
-  s = FlatSection{};
-  s.parameters[6] = std::numeric_limits<double>::infinity();
-  expect_all_zero(call(s));
-  s = FlatSection{};
-  s.bar_records[4] = -1000.0;  // bar area
-  expect_all_zero(call(s));
 }
 
 TEST(CrackSectionExport, MissingArraysZeroEverything) {
