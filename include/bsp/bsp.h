@@ -125,6 +125,14 @@ extern "C" {
 **   of the concrete materials' values p1 E_ref I_g / (E (z_bar - z_fibre)).
 **   Where the first moment keeps one sign over the section's range, the
 **   neutral axis is the range end (upper: z_max; lower: z_min).
+** Long-term: with effective moduli, z_eff is the centroid and EI_eff the
+**   flexural stiffness of the uncracked section (entries 8, 9) or of the
+**   active part of the cracked one (10-13, about its own centroid). Each
+**   concrete material, net of its bars, has A_d = E_eff * area, centroid z_d,
+**   EI_d about z_eff, and D = z_eff - z_d. Creep sum = sum p4 (EI_d + A_d D
+**   (z_ref - z_eff)) / EI_eff, with z_ref = z_bar (uncracked) or the side's
+**   axis; entries 8, 10, 12 are it divided by E_ref times I_g, entry 4 or
+**   entry 5. Shrinkage curvature = -sum A_d p2 D / EI_eff (entries 9, 11, 13).
 ** Units:   any consistent L and F; moduli F/L^2; each entry states its own.
 ** Returns: nothing. The array sizes are not passed: every index must lie
 **          inside its array; the call checks what it can before reading.
