@@ -114,9 +114,12 @@ extern "C" {
 **                                               record q at [5q .. 5q+4], offsets
 **                                               BSP_CRACK_P_*; only the records of
 **                                               materials with edges are read
-**   bar_records     in   double[3*(max k+1)]    record k: [3k] z of the centre,
-**                                               [3k+1] area >= 0, [3k+2] modulus
-**   node_y, node_z  in   double[max node+1]     coordinates, finite
+**   bar_records     in   double[3*(max k+1)]    record k: [3k] z of the centre, L
+**                                               (a bar's y plays no part);
+**                                               [3k+1] area, L^2, >= 0;
+**                                               [3k+2] modulus, F/L^2
+**   node_y, node_z  in   double[max node+1]     coordinates, L, finite; z runs
+**                                               across the bending axis
 ** Rules: a material's long-term modulus is E / (1 + p3 p4) (steel: E). A bar
 **   adds (E_bar - E_host) times its circle, since its host's edges cover it;
 **   where the host is concrete on the tension side it adds E_bar times that

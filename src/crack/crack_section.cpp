@@ -47,6 +47,7 @@ std::shared_ptr<CrackDomain> build(const CrackSectionInput& in) {
     }
     if (!hostless) {
       hostless = std::make_shared<SteelDomain>();
+      hostless->set_parameters(0.0, 0.0);
       section->add_domain(hostless);
     }
     hostless->add_rebar(b.centre, b.area, b.modulus);
