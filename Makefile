@@ -9,7 +9,10 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 all: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The bootstrap installs only what is missing, so a fresh machine needs no
+# step before `make demo` or `make test`.
 configure:
+	@scripts/bootstrap
 	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 
 test: all
@@ -20,8 +23,7 @@ bench: configure
 	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b --benchmark_counters_tabular=true || exit 1; done
 
 demo: all
-	@if [ -x $(BUILD)/tools/bsp/bsp ]; then $(BUILD)/tools/bsp/bsp examples/demo.json; \
-	 else echo "the bsp command-line tool is not built yet"; fi
+	$(BUILD)/tools/bsp/bsp examples/demo.json
 
 sanitize:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DBSP_SANITIZE=ON -DBSP_BUILD_BENCH=OFF"

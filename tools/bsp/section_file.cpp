@@ -1,0 +1,162 @@
+#include "section_file.h"
+
+#include <bsp/bsp.h>
+
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <stdexcept>
+
+namespace bsp_cli {
+namespace {
+
+using nlohmann::json;
+
+[[noreturn]] void fail(const std::string& where, const std::string& what) {
+  throw std::runtime_error(where + ": " + what);
+}
+
+const json& field(const json& obj, const char* name, const std::string& where) {
+  if (!obj.is_object() || !obj.contains(name)) fail(where, std::string("missing \"") + name + "\"");
+  return obj.at(name);
+}
+
+double number(const json& v, const std::string& where) {
+  if (!v.is_number()) fail(where, "expected a number");
+  return v.get<double>();
+}
+
+double number_or(const json& obj, const char* name, double fallback, const std::string& where) {
+  return obj.contains(name) ? number(obj.at(name), where + "." + name) : fallback;
+}
+
+std::int32_t integer(const json& v, const std::string& where) {
+  if (!v.is_number_integer()) fail(where, "expected an integer");
+  const auto x = v.get<std::int64_t>();
+  if (x < std::numeric_limits<std::int32_t>::min() || x > std::numeric_limits<std::int32_t>::max())
+    fail(where, "integer out of range");
+  return static_cast<std::int32_t>(x);
+}
+
+const json& array(const json& v, const std::string& where) {
+  if (!v.is_array()) fail(where, "expected an array");
+  return v;
+}
+
+// {"kind": "closed_form", "code": 1..10, "dimensions": [...]}
+SectionResult closed_form(const json& s, SectionResult r) {
+  const std::int32_t code = integer(field(s, "code", r.name), r.name + ".code");
+  std::vector<double> dims;
+  for (const json& d : array(field(s, "dimensions", r.name), r.name + ".dimensions"))
+    dims.push_back(number(d, r.name + ".dimensions"));
+  dims.resize(std::max<std::size_t>(dims.size(), 6), 0.0);  // the exports read up to six
+  double j = 0.0, a1 = 0.0, a2 = 0.0;
+  BSPAnalyticTorsionalConstant(&code, dims.data(), &j);
+  BSPAnalyticShearArea(&code, dims.data(), &a1, &a2);
+  r.quantities = {{"torsional_constant", "torsional constant J", j},
+                  {"shear_area_1", "shear area, force along the first axis", a1},
+                  {"shear_area_2", "shear area, force along the second axis", a2}};
+  return r;
+}
+
+// {"kind": "cracked", "reference_modulus": E, "materials": {"name": {"type": "concrete"|"steel",
+//  "modulus", "tensile_strength", "shrinkage", "ageing", "creep"}}, "nodes": [[y, z], ...],
+//  "edges": [["material", i, j], ...] (0-based nodes, loops counter-clockwise),
+//  "bars": [{"material": name, "z", "area", "modulus"}]}
+SectionResult cracked(const json& s, SectionResult r) {
+  const std::string& n = r.name;
+  // Parameter record q occupies entries 5q..5q+4 and entries 0 and 1 hold the
+  // reference values, so record 0 would overlap them: material key k uses
+  // record k + 1.
+  const json& materials = field(s, "materials", n);
+  std::map<std::string, std::int32_t> keys;
+  std::vector<std::int32_t> material_table;
+  std::vector<double> parameters(static_cast<std::size_t>(BSP_CRACK_RECORD_SIZE) * (materials.size() + 1), 0.0);
+  parameters[0] = number(field(s, "reference_modulus", n), n + ".reference_modulus");
+  for (const auto& [name, m] : materials.items()) {
+    const std::string w = n + ".materials." + name;
+    const std::string type = field(m, "type", w).get<std::string>();
+    if (type != "concrete" && type != "steel") fail(w + ".type", "expected \"concrete\" or \"steel\"");
+    const auto key = static_cast<std::int32_t>(keys.size());
+    keys[name] = key;
+    material_table.push_back(type == "concrete" ? 0 : 1);
+    material_table.push_back(key + 1);
+    double* p = parameters.data() + BSP_CRACK_RECORD_SIZE * (key + 1);
+    p[BSP_CRACK_P_MODULUS] = number(field(m, "modulus", w), w + ".modulus");
+    p[BSP_CRACK_P_TENSILE_STRENGTH] = number_or(m, "tensile_strength", 0.0, w);
+    p[BSP_CRACK_P_SHRINKAGE] = number_or(m, "shrinkage", 0.0, w);
+    p[BSP_CRACK_P_AGEING] = number_or(m, "ageing", 0.0, w);
+    p[BSP_CRACK_P_CREEP] = number_or(m, "creep", 0.0, w);
+  }
+  auto key_of = [&](const json& v, const std::string& w) {
+    const auto it = keys.find(v.get<std::string>());
+    if (it == keys.end()) fail(w, "unknown material");
+    return it->second;
+  };
+  std::vector<double> ys, zs;
+  for (const json& p : array(field(s, "nodes", n), n + ".nodes")) {
+    if (!p.is_array() || p.size() != 2) fail(n + ".nodes", "expected [y, z] pairs");
+    ys.push_back(number(p[0], n + ".nodes"));
+    zs.push_back(number(p[1], n + ".nodes"));
+  }
+  std::vector<std::int32_t> edges;
+  for (const json& e : array(field(s, "edges", n), n + ".edges")) {
+    if (!e.is_array() || e.size() != 3) fail(n + ".edges", "expected [material, i, j]");
+    edges.push_back(key_of(e[0], n + ".edges"));
+    for (int k = 1; k < 3; ++k) {
+      const std::int32_t node = integer(e[k], n + ".edges");
+      if (node < 0 || static_cast<std::size_t>(node) >= ys.size()) fail(n + ".edges", "node out of range");
+      edges.push_back(node);
+    }
+  }
+  std::vector<std::int32_t> bar_refs;
+  std::vector<double> bar_records;
+  if (s.contains("bars")) {
+    for (const json& b : array(s.at("bars"), n + ".bars")) {
+      const std::string w = n + ".bars";
+      bar_refs.push_back(key_of(field(b, "material", w), w));
+      bar_refs.push_back(static_cast<std::int32_t>(bar_records.size() / 3));
+      bar_records.push_back(number(field(b, "z", w), w + ".z"));
+      bar_records.push_back(number(field(b, "area", w), w + ".area"));
+      bar_records.push_back(number(field(b, "modulus", w), w + ".modulus"));
+    }
+  }
+  double out[BSP_CRACK_N_RESULTS] = {};
+  CrackSectionProperty(out, static_cast<std::int32_t>(bar_refs.size() / 2),
+                       static_cast<std::int32_t>(edges.size() / 3), material_table.data(), edges.data(),
+                       bar_refs.data(), parameters.data(), bar_records.data(), ys.data(), zs.data());
+  r.quantities = {
+      {"centroid", "uncracked centroid z", out[BSP_CRACK_CENTROID]},
+      {"gross_inertia", "uncracked second moment I_g", out[BSP_CRACK_GROSS_INERTIA]},
+      {"axis_upper", "neutral axis, upper face compressed", out[BSP_CRACK_AXIS_UPPER]},
+      {"axis_lower", "neutral axis, lower face compressed", out[BSP_CRACK_AXIS_LOWER]},
+      {"inertia_upper", "cracked second moment, upper face compressed", out[BSP_CRACK_INERTIA_UPPER]},
+      {"inertia_lower", "cracked second moment, lower face compressed", out[BSP_CRACK_INERTIA_LOWER]},
+      {"cracking_moment_pos", "positive cracking moment", out[BSP_CRACK_MOMENT_POS]},
+      {"cracking_moment_neg", "negative cracking moment", out[BSP_CRACK_MOMENT_NEG]},
+  };
+  return r;
+}
+
+}  // namespace
+
+std::vector<SectionResult> compute_sections(const json& document) {
+  std::vector<SectionResult> results;
+  const json& sections = array(field(document, "sections", "file"), "sections");
+  for (std::size_t i = 0; i < sections.size(); ++i) {
+    const json& s = sections[i];
+    SectionResult r;
+    r.name = s.is_object() && s.contains("name") ? s.at("name").get<std::string>()
+                                                   : "section " + std::to_string(i + 1);
+    r.kind = field(s, "kind", r.name).get<std::string>();
+    if (r.kind == "closed_form")
+      results.push_back(closed_form(s, std::move(r)));
+    else if (r.kind == "cracked")
+      results.push_back(cracked(s, std::move(r)));
+    else
+      fail(r.name + ".kind", "unknown kind \"" + r.kind + "\"");
+  }
+  return results;
+}
+
+}  // namespace bsp_cli
