@@ -62,31 +62,48 @@ class Domain_Maker {
   const std::vector<Domain>& domains() const noexcept { return domains_; }
 
  private:
-  struct Step;  // one directed pass over an edge during a walk
+  // One pass over an edge during a walk, along or against its node order.
+  struct Step {
+    Edge* edge = nullptr;
+    bool forward = true;
+  };
+  struct Owned_Wire {
+    std::unique_ptr<data_2d::Wire> wire;
+    std::int32_t number = 0;  // the edge number written as the leading field
+  };
+  struct Head {
+    Edge* edge = nullptr;
+    bool probe_on_left = false;
+  };
 
   void clear();
   void load(const Domain_Data& record);
   void check_input_data();
+  void compute_tolerance();
+  void merge_nodes();
+  void check_segments() const;
   void orient_closed_edges();
   void build_connections();
   void remove_dangling_edges();
-  Edge* find_outermost_edge(const std::vector<Edge*>& candidates, data_2d::Point& probe) const;
+  Head find_outermost_edge(const std::vector<Edge*>& candidates) const;
   void make_twins();
   void trace_domains();
+  void make_domains_from_loop(const std::vector<Edge*>& chain, std::int32_t number);
   void set_inner_domain(bool check_inner_wires);
-  void check_matryoshka_domain();
+  void check_matryoshka_domain() const;
   void check_inner_wire_connection();
   void assign_open_lines_and_seeds();
   void write_back(Domain_Data& record, std::vector<std::int32_t>& loose_wires) const;
 
-  data_2d::Wire* add_wire(std::int32_t kind, std::vector<data_2d::Node*> nodes);
+  Step next_step(Step current, bool allow_backward) const;
+  data_2d::Wire* add_wire(std::int32_t kind, std::vector<data_2d::Node*> nodes, std::int32_t number);
   bool inside_domain(const Domain& domain, data_2d::Point p) const;
 
   std::vector<std::unique_ptr<data_2d::Node>> nodes_;
   std::vector<data_2d::Node*> seeds_;
   std::unordered_map<const data_2d::Node*, std::int32_t> node_index_;
   std::vector<std::unique_ptr<Edge>> edges_;
-  std::vector<std::unique_ptr<data_2d::Wire>> wires_;
+  std::vector<Owned_Wire> wires_;
   std::vector<Domain> domains_;
   std::unordered_map<std::int32_t, Edge*> edge_by_number_;
   double tolerance_ = 0.0;

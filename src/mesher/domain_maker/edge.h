@@ -37,6 +37,14 @@ class Edge : public data_2d::Wire {
   // (last_links) as their own first or last node.
   std::vector<Edge*> first_links;
   std::vector<Edge*> last_links;
+  // The reversed copy made for an edge between two regions, and back.
+  Edge* twin = nullptr;
+  // 1 for the reversed copy itself (its number alone cannot tell: an input
+  // edge may carry any number).
+  std::uint8_t is_twin = 0;
+  // 1 for an edge kept out of domain tracing: a line that ends inside a
+  // region (a candidate open line) or an edge whose walk cannot close.
+  std::uint8_t loose = 0;
 };
 
 }  // namespace domain_maker
