@@ -4,14 +4,13 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "mesher/data_2d/mesh_error.h"
 #include "mesher/data_2d/primitives.h"
 #include "mesher/mesher_2d/advancing_front.h"
+#include "mesher/mesher_2d/node_pair_map.h"
 #include "mesher/mesher_2d/spatial_grid.h"
 
 namespace grid_mesher {
@@ -66,15 +65,6 @@ const Wire* outer_wire(const std::vector<std::unique_ptr<Wire>>& wires) noexcept
   }
   return nullptr;
 }
-
-struct Directed_Hash {
-  std::size_t operator()(const std::pair<const Node*, const Node*>& k) const noexcept {
-    const std::size_t h1 = std::hash<const Node*>{}(k.first);
-    const std::size_t h2 = std::hash<const Node*>{}(k.second);
-    return h1 ^ (h2 + 0x9e3779b97f4a7c15ULL + (h1 << 6) + (h1 >> 2));
-  }
-};
-using Directed_Set = std::unordered_set<std::pair<const Node*, const Node*>, Directed_Hash>;
 
 // Every segment of every wire; a wire of one node enters as a point segment so
 // that the node still counts in the distance tests.
@@ -357,25 +347,28 @@ void Grid_Mesher::fill_gaps() {
     }
   }
 
-  std::unordered_set<const Node*> used;
-  for (const auto& element : elements) used.insert(element->nodes.begin(), element->nodes.end());
-  for (const auto& node : nodes) {
-    if (used.count(node.get()) == 0 && node->on_boundary == 0) front.add_node(node.get());
-  }
-  for (Node* seed : seeds) {
-    if (used.count(seed) == 0) front.add_node(seed);
-  }
-
-  Directed_Set sides;
+  // Directed sides of the kept cells, and their nodes (keyed with a null
+  // second node).
+  mesher_2d::Node_Pair_Map sides(5 * elements.size());
   for (const auto& element : elements) {
     const std::size_t k = element->nodes.size();
-    for (std::size_t i = 0; i < k; ++i) sides.emplace(element->nodes[i], element->nodes[(i + 1) % k]);
+    for (std::size_t i = 0; i < k; ++i) {
+      sides.insert(element->nodes[i], element->nodes[(i + 1) % k], 0);
+      sides.insert(element->nodes[i], nullptr, 0);
+    }
   }
-  Directed_Set initial_segments;
+  for (const auto& node : nodes) {
+    if (!sides.contains(node.get()) && node->on_boundary == 0) front.add_node(node.get());
+  }
+  for (Node* seed : seeds) {
+    if (!sides.contains(seed)) front.add_node(seed);
+  }
+
+  mesher_2d::Node_Pair_Map initial_segments(2 * wire_segment_count);
   for (const auto& [wire, list] : initial_wires) {
     for (std::size_t i = 1; i < list.size(); ++i) {
-      initial_segments.emplace(list[i - 1], list[i]);
-      initial_segments.emplace(list[i], list[i - 1]);
+      initial_segments.insert(list[i - 1], list[i], 0);
+      initial_segments.insert(list[i], list[i - 1], 0);
     }
   }
   for (const auto& element : elements) {
@@ -383,7 +376,7 @@ void Grid_Mesher::fill_gaps() {
     for (std::size_t i = 0; i < k; ++i) {
       Node* a = element->nodes[i];
       Node* b = element->nodes[(i + 1) % k];
-      if (sides.count({b, a}) == 0 && initial_segments.count({a, b}) == 0) front.add_segment(b, a, false);
+      if (!sides.contains(b, a) && !initial_segments.contains(a, b)) front.add_segment(b, a, false);
     }
   }
 

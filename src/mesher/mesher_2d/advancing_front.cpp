@@ -1,7 +1,6 @@
 #include "mesher/mesher_2d/advancing_front.h"
 
 #include <algorithm>
-#include <functional>
 
 #include "mesher/data_2d/primitives.h"
 
@@ -34,14 +33,9 @@ Point centroid(const Element& element) noexcept {
 
 }  // namespace
 
-std::size_t Advancing_Front::Key_Hash::operator()(const Key& k) const noexcept {
-  const std::size_t h1 = std::hash<const Node*>{}(k.a);
-  const std::size_t h2 = std::hash<const Node*>{}(k.b);
-  return h1 ^ (h2 + 0x9e3779b97f4a7c15ULL + (h1 << 6) + (h1 >> 2));
-}
-
 Advancing_Front::Advancing_Front(double search_radius, Box box, std::size_t expected_size)
     : radius_(search_radius),
+      lookup_(2 * expected_size),
       ends_(box, cell_per_radius * search_radius, cells_per_item * expected_size + min_cells),
       midpoints_(box, cell_per_radius * search_radius, cells_per_item * expected_size + min_cells),
       centroids_(box, cell_per_radius * search_radius, cells_per_item * expected_size + min_cells) {}
@@ -50,7 +44,7 @@ void Advancing_Front::append(Node* a, Node* b, bool done) {
   const auto e = static_cast<std::uint32_t>(entries_.size());
   const Point mid = b != nullptr ? 0.5 * (a->point() + b->point()) : a->point();
   entries_.push_back({a, b, mid, done});
-  lookup_.emplace(Key{a, b}, e);
+  lookup_.insert(a, b, e);
   ends_.insert(2 * e, a->point());
   if (b != nullptr) {
     ends_.insert(2 * e + 1, b->point());
@@ -59,12 +53,12 @@ void Advancing_Front::append(Node* a, Node* b, bool done) {
 }
 
 void Advancing_Front::add_segment(Node* a, Node* b, bool done) {
-  if (a == b || lookup_.count(Key{a, b}) != 0) return;
+  if (a == b || lookup_.contains(a, b)) return;
   append(a, b, done);
 }
 
 void Advancing_Front::add_node(Node* node) {
-  if (lookup_.count(Key{node, nullptr}) != 0) return;
+  if (lookup_.contains(node, nullptr)) return;
   append(node, nullptr, false);
 }
 
@@ -135,9 +129,9 @@ Node* Advancing_Front::choose(std::uint32_t e) {
 }
 
 void Advancing_Front::advance(Node* a, Node* b) {
-  const auto reverse = lookup_.find(Key{b, a});
-  if (reverse != lookup_.end()) {
-    entries_[reverse->second].done = true;
+  const std::uint32_t* reverse = lookup_.find(b, a);
+  if (reverse != nullptr) {
+    entries_[*reverse].done = true;
   } else {
     append(a, b, false);
   }
@@ -155,8 +149,8 @@ void Advancing_Front::fill(std::vector<std::unique_ptr<Element>>& elements, Inte
     elements.push_back(std::make_unique<Element>(std::vector<Node*>{a, b, c}));
     index_element(*elements.back());
     entries_[e].done = true;
-    const auto single = lookup_.find(Key{c, nullptr});
-    if (single != lookup_.end()) entries_[single->second].done = true;
+    const std::uint32_t* single = lookup_.find(c, nullptr);
+    if (single != nullptr) entries_[*single].done = true;
     advance(a, c);
     advance(c, b);
   }

@@ -21,13 +21,13 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "mesher/data_2d/element.h"
 #include "mesher/data_2d/node.h"
 #include "mesher/data_2d/point.h"
 #include "mesher/mesher_2d/interrupt_exception.h"
+#include "mesher/mesher_2d/node_pair_map.h"
 #include "mesher/mesher_2d/spatial_grid.h"
 
 namespace mesher_2d {
@@ -61,15 +61,6 @@ class Advancing_Front {
     data_2d::Point mid;
     bool done = false;
   };
-  struct Key {
-    const data_2d::Node* a;
-    const data_2d::Node* b;
-    bool operator==(const Key&) const = default;
-  };
-  struct Key_Hash {
-    std::size_t operator()(const Key& k) const noexcept;
-  };
-
   void append(data_2d::Node* a, data_2d::Node* b, bool done);
   void index_element(const data_2d::Element& element);
   // The chosen node for open segment `e`, or null.
@@ -80,7 +71,7 @@ class Advancing_Front {
 
   double radius_;
   std::vector<Entry> entries_;
-  std::unordered_map<Key, std::uint32_t, Key_Hash> lookup_;  // first entry per (first, second)
+  Node_Pair_Map lookup_;  // first entry per (first, second)
   Point_Grid ends_;       // item 2 e + k: end node k of entry e
   Point_Grid midpoints_;  // item e: midpoint of segment entry e
   Point_Grid centroids_;  // item i: centroid of obstacles_[i]

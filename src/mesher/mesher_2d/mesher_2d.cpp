@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
 #include "mesher/data_2d/mesh_error.h"
 #include "mesher/data_2d/primitives.h"
 #include "mesher/mesher_2d/closest_pair.h"
+#include "mesher/mesher_2d/node_pair_map.h"
 
 namespace mesher_2d {
 
@@ -225,10 +225,9 @@ Node* Mesher_2D::find_or_create_node(Point p, bool mark) {
   for (; indexed_nodes_ < nodes.size(); ++indexed_nodes_) {
     node_index_->insert(static_cast<std::uint32_t>(indexed_nodes_), nodes[indexed_nodes_]->point());
   }
-  std::vector<std::uint32_t> near;
-  node_index_->collect(p, tolerance, near);
+  node_index_->collect(p, tolerance, near_nodes_);
   const double limit = tolerance * tolerance;
-  for (const std::uint32_t i : near) {
+  for (const std::uint32_t i : near_nodes_) {
     Node* node = nodes[i].get();
     if (data_2d::squared_distance(node->point(), p) < limit) {
       if (mark) node->on_boundary = 1;
@@ -309,13 +308,12 @@ void Mesher_2D::write_mesh(domain_maker::Mesh_Data& record) {
   // created node (id 0) is appended. Indexing by position in `nodes` instead
   // would shift every number after a dropped seed, and re-writing an input
   // node that is on no wire would duplicate its record.
-  std::unordered_map<const Node*, std::int32_t> index;
-  index.reserve(nodes.size());
+  Node_Pair_Map index(nodes.size());
   for (const auto& node : nodes) {
     if (node->id > 0) {
-      index[node.get()] = static_cast<std::int32_t>(node->id - 1);
+      index.insert(node.get(), nullptr, node->id - 1);
     } else {
-      index[node.get()] = static_cast<std::int32_t>(record.nodes.size());
+      index.insert(node.get(), nullptr, static_cast<std::uint32_t>(record.nodes.size()));
       record.nodes.push_back({0, 0, node->seed_size, node->x, node->y});
     }
   }
@@ -323,7 +321,7 @@ void Mesher_2D::write_mesh(domain_maker::Mesh_Data& record) {
   for (const auto& element : elements) {
     std::vector<std::int32_t> list;
     list.reserve(element->nodes.size());
-    for (const Node* node : element->nodes) list.push_back(index.at(node));
+    for (const Node* node : element->nodes) list.push_back(static_cast<std::int32_t>(*index.find(node)));
     record.elements.push_back(std::move(list));
   }
 }

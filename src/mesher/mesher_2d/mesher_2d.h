@@ -109,6 +109,7 @@ class Mesher_2D {
   // first use, extended as nodes are appended.
   std::unique_ptr<Point_Grid> node_index_;
   std::size_t indexed_nodes_ = 0;
+  std::vector<std::uint32_t> near_nodes_;  // scratch of find_or_create_node
 };
 
 }  // namespace mesher_2d
