@@ -11,7 +11,8 @@
 #include "mesher/data_2d/primitives.h"
 #include "mesher/mesher_2d/advancing_front.h"
 #include "mesher/mesher_2d/node_pair_map.h"
-#include "mesher/mesher_2d/spatial_grid.h"
+#include "mesher/data_2d/point_grid.h"
+#include "mesher/mesher_2d/segment_grid.h"
 
 namespace grid_mesher {
 
@@ -197,8 +198,8 @@ void Grid_Mesher::generate_grid() {
   for (const auto& node : nodes) all_points.push_back(node->point());
   const Box wide = mesher_2d::bounding_box(all_points);
   const mesher_2d::Segment_Grid segment_grid(segments, wide, r, cells_per_item * segments.size() + min_cells);
-  mesher_2d::Point_Grid seed_grid(wide, r, cells_per_item * seeds.size() + min_cells);
-  for (std::uint32_t s = 0; s < seeds.size(); ++s) seed_grid.insert(s, seeds[s]->point());
+  data_2d::Point_Grid seed_grid(r);
+  for (std::size_t s = 0; s < seeds.size(); ++s) seed_grid.insert(static_cast<std::int32_t>(s), seeds[s]->point());
 
   std::vector<char> removed((nx + 1) * (ny + 1), 0);
   std::vector<char> inside(nx + 1);
@@ -219,8 +220,9 @@ void Grid_Mesher::generate_grid() {
       const Point p{xs[i], ys[j]};
       bool remove = !inside[i] || in_hole[i];
       if (!remove) {
-        seed_grid.collect(p, r, near);
-        for (const std::uint32_t s : near) remove = remove || data_2d::squared_distance(p, seeds[s]->point()) < r2;
+        for (const std::int32_t s : seed_grid.near(p, r)) {
+          remove = remove || data_2d::squared_distance(p, seeds[static_cast<std::size_t>(s)]->point()) < r2;
+        }
       }
       if (!remove) {
         segment_grid.collect({p.x - r, p.y - r, p.x + r, p.y + r}, near);
@@ -258,7 +260,6 @@ void Grid_Mesher::generate_grid() {
 
   // Cell trimming.
   std::vector<std::unique_ptr<Element>> cells;
-  std::vector<std::uint32_t> near_seeds;
   for (std::size_t j = 0; j < ny; ++j) {
     for (std::size_t i = 0; i < nx; ++i) {
       poll_interrupt();
@@ -306,10 +307,9 @@ void Grid_Mesher::generate_grid() {
         for (std::size_t k = 0; k < corners.size(); ++k) {
           reach2 = std::max(reach2, data_2d::squared_distance(corners[k]->point(), corners[(k + 1) % corners.size()]->point()));
         }
-        seed_grid.collect(corners[0]->point(), 2.0 * std::sqrt(reach2), near_seeds);
         bool discard = false;
-        for (const std::uint32_t s : near_seeds) {
-          const Point seed = seeds[s]->point();
+        for (const std::int32_t s : seed_grid.near(corners[0]->point(), 2.0 * std::sqrt(reach2))) {
+          const Point seed = seeds[static_cast<std::size_t>(s)]->point();
           for (std::size_t k = 0; k < corners.size() && !discard; ++k) {
             const Point a = corners[k]->point();
             const Point b = corners[(k + 1) % corners.size()]->point();
@@ -332,13 +332,9 @@ void Grid_Mesher::generate_grid() {
 }
 
 void Grid_Mesher::fill_gaps() {
-  std::vector<Point> points;
-  points.reserve(nodes.size());
-  for (const auto& node : nodes) points.push_back(node->point());
   std::size_t wire_segment_count = 0;
   for (const auto& wire : wires) wire_segment_count += wire->nodes.size();
-  mesher_2d::Advancing_Front front(search_radius_factor * element_size, mesher_2d::bounding_box(points),
-                                   4 * wire_segment_count + elements.size());
+  mesher_2d::Advancing_Front front(search_radius_factor * element_size, 4 * wire_segment_count + elements.size());
 
   for (const auto& wire : wires) {
     for (std::size_t i = 1; i < wire->nodes.size(); ++i) {

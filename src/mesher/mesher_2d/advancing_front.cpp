@@ -21,9 +21,6 @@ constexpr double max_candidate_angle_deg = 179.0;
 // Cells of the bucket grids are half the search radius: a query then reads
 // 5 x 5 cells, a fair balance between cells visited and items filtered.
 constexpr double cell_per_radius = 0.5;
-// Cells allowed per expected front entry or element, bounding grid memory.
-constexpr std::size_t cells_per_item = 4;
-constexpr std::size_t min_cells = 1024;
 
 Point centroid(const Element& element) noexcept {
   Point sum;
@@ -33,22 +30,22 @@ Point centroid(const Element& element) noexcept {
 
 }  // namespace
 
-Advancing_Front::Advancing_Front(double search_radius, Box box, std::size_t expected_size)
+Advancing_Front::Advancing_Front(double search_radius, std::size_t expected_size)
     : radius_(search_radius),
       lookup_(2 * expected_size),
-      ends_(box, cell_per_radius * search_radius, cells_per_item * expected_size + min_cells),
-      midpoints_(box, cell_per_radius * search_radius, cells_per_item * expected_size + min_cells),
-      centroids_(box, cell_per_radius * search_radius, cells_per_item * expected_size + min_cells) {}
+      ends_(cell_per_radius * search_radius),
+      midpoints_(cell_per_radius * search_radius),
+      centroids_(cell_per_radius * search_radius) {}
 
 void Advancing_Front::append(Node* a, Node* b, bool done) {
   const auto e = static_cast<std::uint32_t>(entries_.size());
   const Point mid = b != nullptr ? 0.5 * (a->point() + b->point()) : a->point();
   entries_.push_back({a, b, mid, done});
   lookup_.insert(a, b, e);
-  ends_.insert(2 * e, a->point());
+  ends_.insert(static_cast<std::int32_t>(2 * e), a->point());
   if (b != nullptr) {
-    ends_.insert(2 * e + 1, b->point());
-    midpoints_.insert(e, mid);
+    ends_.insert(static_cast<std::int32_t>(2 * e + 1), b->point());
+    midpoints_.insert(static_cast<std::int32_t>(e), mid);
   }
 }
 
@@ -65,7 +62,7 @@ void Advancing_Front::add_node(Node* node) {
 void Advancing_Front::index_element(const Element& element) {
   const auto i = static_cast<std::uint32_t>(obstacles_.size());
   obstacles_.push_back(&element);
-  centroids_.insert(i, centroid(element));
+  centroids_.insert(static_cast<std::int32_t>(i), centroid(element));
 }
 
 std::size_t Advancing_Front::open_segments() const noexcept {
@@ -75,17 +72,16 @@ std::size_t Advancing_Front::open_segments() const noexcept {
 
 bool Advancing_Front::crosses_near(Point a, Point b, Point c, std::uint32_t e) {
   const double limit = radius_ * radius_;
-  midpoints_.collect(c, radius_, scratch_);
-  for (const std::uint32_t j : scratch_) {
+  for (const std::int32_t item : midpoints_.near(c, radius_)) {
+    const auto j = static_cast<std::uint32_t>(item);
     const Entry& other = entries_[j];
     if (j == e || data_2d::squared_distance(other.mid, c) > limit) continue;
     const Point p = other.first->point();
     const Point q = other.second->point();
     if (data_2d::segments_cross(a, c, p, q) || data_2d::segments_cross(b, c, p, q)) return true;
   }
-  centroids_.collect(c, radius_, scratch_);
-  for (const std::uint32_t i : scratch_) {
-    const Element& element = *obstacles_[i];
+  for (const std::int32_t i : centroids_.near(c, radius_)) {
+    const Element& element = *obstacles_[static_cast<std::size_t>(i)];
     if (data_2d::squared_distance(centroid(element), c) > limit) continue;
     const std::size_t corners = element.nodes.size();
     for (std::size_t k = 0; k < corners; ++k) {
@@ -107,8 +103,8 @@ Node* Advancing_Front::choose(std::uint32_t e) {
     double angle;
   };
   std::vector<Candidate> candidates;
-  ends_.collect(mid, radius_, scratch_);
-  for (const std::uint32_t item : scratch_) {
+  for (const std::int32_t found : ends_.near(mid, radius_)) {
+    const auto item = static_cast<std::uint32_t>(found);
     const std::uint32_t j = item / 2;
     const Entry& other = entries_[j];
     if (j == e || other.done) continue;

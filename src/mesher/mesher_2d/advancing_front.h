@@ -26,16 +26,16 @@
 #include "mesher/data_2d/element.h"
 #include "mesher/data_2d/node.h"
 #include "mesher/data_2d/point.h"
+#include "mesher/data_2d/point_grid.h"
 #include "mesher/mesher_2d/interrupt_exception.h"
 #include "mesher/mesher_2d/node_pair_map.h"
-#include "mesher/mesher_2d/spatial_grid.h"
 
 namespace mesher_2d {
 
 class Advancing_Front {
  public:
-  // `box` holds every node the front or the elements will use.
-  Advancing_Front(double search_radius, Box box, std::size_t expected_size);
+  // `expected_size`: about how many entries the front will hold.
+  Advancing_Front(double search_radius, std::size_t expected_size);
 
   // Appends the segment a -> b (region on its left), closed already when
   // `done`. A segment from a node to itself, or one already on the front in
@@ -72,11 +72,10 @@ class Advancing_Front {
   double radius_;
   std::vector<Entry> entries_;
   Node_Pair_Map lookup_;  // first entry per (first, second)
-  Point_Grid ends_;       // item 2 e + k: end node k of entry e
-  Point_Grid midpoints_;  // item e: midpoint of segment entry e
-  Point_Grid centroids_;  // item i: centroid of obstacles_[i]
+  data_2d::Point_Grid ends_;       // item 2 e + k: end node k of entry e
+  data_2d::Point_Grid midpoints_;  // item e: midpoint of segment entry e
+  data_2d::Point_Grid centroids_;  // item i: centroid of obstacles_[i]
   std::vector<const data_2d::Element*> obstacles_;
-  std::vector<std::uint32_t> scratch_;
 };
 
 }  // namespace mesher_2d

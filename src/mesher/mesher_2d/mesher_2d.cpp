@@ -52,12 +52,9 @@ constexpr double degenerate_quality = 1e-8;
 // missing element of a 1e6-element mesh (1e-6 relative) is still seen.
 constexpr double coverage_tolerance = 1e-9;
 
-// Node-lookup index cells: half the element size when that exceeds the
-// tolerance (a few nodes per cell), and at most this many cells per node
-// present when the index is built, which bounds its memory.
+// Node-lookup index cells: half the element size (about one node per cell
+// in a finished quadratic mesh), never below the tolerance.
 constexpr double index_cell_fraction = 0.5;
-constexpr std::size_t index_cells_per_node = 8;
-constexpr std::size_t index_min_cells = 1024;
 
 std::string overlapped_message(const char* where) {
   return std::string("* overlapped nodes exist - Mesher_2D::") + where + "()";
@@ -213,22 +210,16 @@ void Mesher_2D::generate_offset_mesh() {
 
 Node* Mesher_2D::find_or_create_node(Point p, bool mark) {
   if (!node_index_) {
-    std::vector<Point> points;
-    points.reserve(nodes.size() + 1);
-    for (const auto& node : nodes) points.push_back(node->point());
-    points.push_back(p);
     const double cell = std::max(element_size * size_factor * index_cell_fraction, tolerance);
-    node_index_ = std::make_unique<Point_Grid>(bounding_box(points), cell,
-                                               index_cells_per_node * nodes.size() + index_min_cells);
+    node_index_ = std::make_unique<data_2d::Point_Grid>(cell > 0.0 && std::isfinite(cell) ? cell : 1.0);
     indexed_nodes_ = 0;
   }
   for (; indexed_nodes_ < nodes.size(); ++indexed_nodes_) {
-    node_index_->insert(static_cast<std::uint32_t>(indexed_nodes_), nodes[indexed_nodes_]->point());
+    node_index_->insert(static_cast<std::int32_t>(indexed_nodes_), nodes[indexed_nodes_]->point());
   }
-  node_index_->collect(p, tolerance, near_nodes_);
   const double limit = tolerance * tolerance;
-  for (const std::uint32_t i : near_nodes_) {
-    Node* node = nodes[i].get();
+  for (const std::int32_t i : node_index_->near(p, tolerance)) {
+    Node* node = nodes[static_cast<std::size_t>(i)].get();
     if (data_2d::squared_distance(node->point(), p) < limit) {
       if (mark) node->on_boundary = 1;
       return node;

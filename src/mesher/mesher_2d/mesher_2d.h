@@ -20,7 +20,7 @@
 #include "mesher/data_2d/wire.h"
 #include "mesher/domain_maker/mesh_data.h"
 #include "mesher/mesher_2d/interrupt_exception.h"
-#include "mesher/mesher_2d/spatial_grid.h"
+#include "mesher/data_2d/point_grid.h"
 
 namespace mesher_2d {
 
@@ -107,9 +107,8 @@ class Mesher_2D {
 
   // Index over nodes_[0 .. indexed_nodes_) for find_or_create_node; built on
   // first use, extended as nodes are appended.
-  std::unique_ptr<Point_Grid> node_index_;
+  std::unique_ptr<data_2d::Point_Grid> node_index_;
   std::size_t indexed_nodes_ = 0;
-  std::vector<std::uint32_t> near_nodes_;  // scratch of find_or_create_node
 };
 
 }  // namespace mesher_2d

@@ -1,12 +1,13 @@
-// Uniform bucket grids that answer "what lies near here" for the meshers, so
-// that node lookup, trimming against the wires and the advancing front cost
-// work proportional to what is near a query instead of to the whole mesh.
+// A uniform bucket grid over a fixed set of segments (the wires of a region),
+// so that trimming a grid against the wires costs work proportional to the
+// wire segments near each grid node or cell side instead of all of them.
+// Points are indexed by data_2d::Point_Grid; segments need their own grid
+// because one segment spans many cells.
 //
-// A grid only narrows the candidates: every item that can satisfy a distance
-// or crossing test is returned, possibly with others, and the caller applies
-// its exact test. Candidates come back sorted by item number, so a caller
-// that keeps the first match in item order gets the same answer as a scan
-// over every item.
+// The grid only narrows the candidates: every segment that passes near a
+// query is returned, possibly with others, and the caller applies its exact
+// test. Candidates come back sorted by segment number, so a caller that keeps
+// the first match gets the same answer as a scan over every segment.
 #pragma once
 
 #include <cstddef>
@@ -28,7 +29,7 @@ struct Box {
 // Smallest box holding every point; an empty span gives the zero box.
 Box bounding_box(std::span<const data_2d::Point> points) noexcept;
 
-// The cell layout shared by both grids: columns and rows of square cells over
+// The cell layout: columns and rows of square cells over
 // a box. Points outside the box fall into the nearest border cell; clamping
 // moves a cell index by no more than the point moved, so neighbourhood queries
 // stay complete for outside points too.
@@ -53,25 +54,6 @@ class Grid_Frame {
   double cell_size_ = 1.0;
   std::int64_t columns_ = 1;
   std::int64_t rows_ = 1;
-};
-
-// Points, inserted one by one under caller-chosen item numbers.
-class Point_Grid {
- public:
-  Point_Grid(Box box, double cell_size, std::size_t max_cells);
-
-  // An item number may be used once.
-  void insert(std::uint32_t item, data_2d::Point p);
-
-  // Every item whose point may lie within `radius` of `centre` (the items of
-  // all cells meeting the square of half-side `radius`), sorted ascending,
-  // written to `out` (cleared first).
-  void collect(data_2d::Point centre, double radius, std::vector<std::uint32_t>& out) const;
-
- private:
-  Grid_Frame frame_;
-  std::vector<std::uint32_t> head_;  // per cell: last inserted item + 1, 0 when empty
-  std::vector<std::uint32_t> next_;  // per item: the item inserted before it in its cell + 1
 };
 
 struct Segment {

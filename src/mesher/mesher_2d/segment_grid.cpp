@@ -1,4 +1,4 @@
-#include "mesher/mesher_2d/spatial_grid.h"
+#include "mesher/mesher_2d/segment_grid.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,30 +59,6 @@ std::int64_t Grid_Frame::row(double y) const noexcept {
   const double r = std::floor((y - box_.y_min) / cell_size_);
   if (!(r > 0.0)) return 0;
   return r >= static_cast<double>(rows_ - 1) ? rows_ - 1 : static_cast<std::int64_t>(r);
-}
-
-Point_Grid::Point_Grid(Box box, double cell_size, std::size_t max_cells)
-    : frame_(box, cell_size, max_cells), head_(frame_.cell_count(), 0) {}
-
-void Point_Grid::insert(std::uint32_t item, data_2d::Point p) {
-  if (next_.size() <= item) next_.resize(std::max<std::size_t>(item + 1, 2 * next_.size()), 0);
-  std::uint32_t& head = head_[frame_.cell(frame_.column(p.x), frame_.row(p.y))];
-  next_[item] = head;
-  head = item + 1;
-}
-
-void Point_Grid::collect(data_2d::Point centre, double radius, std::vector<std::uint32_t>& out) const {
-  out.clear();
-  const std::int64_t c0 = frame_.column(centre.x - radius);
-  const std::int64_t c1 = frame_.column(centre.x + radius);
-  const std::int64_t r0 = frame_.row(centre.y - radius);
-  const std::int64_t r1 = frame_.row(centre.y + radius);
-  for (std::int64_t r = r0; r <= r1; ++r) {
-    for (std::int64_t c = c0; c <= c1; ++c) {
-      for (std::uint32_t link = head_[frame_.cell(c, r)]; link != 0; link = next_[link - 1]) out.push_back(link - 1);
-    }
-  }
-  std::sort(out.begin(), out.end());
 }
 
 Segment_Grid::Segment_Grid(std::span<const Segment> segments, Box box, double cell_size, std::size_t max_cells)
