@@ -31,16 +31,7 @@ void Point_Grid::insert(std::int32_t index, Point p) {
 
 std::vector<std::int32_t> Point_Grid::near(Point p, double radius) const {
   std::vector<std::int32_t> found;
-  const std::int64_t x0 = cell_of(p.x - radius);
-  const std::int64_t x1 = cell_of(p.x + radius);
-  const std::int64_t y0 = cell_of(p.y - radius);
-  const std::int64_t y1 = cell_of(p.y + radius);
-  for (std::int64_t ix = x0; ix <= x1; ++ix) {
-    for (std::int64_t iy = y0; iy <= y1; ++iy) {
-      const auto it = cells_.find(key(ix, iy));
-      if (it != cells_.end()) found.insert(found.end(), it->second.begin(), it->second.end());
-    }
-  }
+  for_each_near(p, radius, [&found](std::int32_t index) { found.push_back(index); });
   std::sort(found.begin(), found.end());
   found.erase(std::unique(found.begin(), found.end()), found.end());
   return found;

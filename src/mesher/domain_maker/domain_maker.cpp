@@ -188,11 +188,13 @@ void Domain_Maker::check_input_data() {
 }
 
 // Smallest distance above data_2d::zero_tolerance between two nodes, found
-// through a grid whose cells start near the mean node spacing and double
-// until the closest pair found is no farther apart than a cell (every pair
-// that close is then among the neighbours examined). Without such a pair
-// (one node, or all nodes within 1e-8 of each other) the tolerance is the
-// zero length itself.
+// through a grid whose cells start as long as the shortest segment (its two
+// end points are a pair at most that far apart, so the first round already
+// succeeds on any outline) and double until the closest pair found is no
+// farther apart than a cell: every pair that close is then among the
+// neighbours examined. Without segments the cells start at extent / n.
+// Without a pair above 1e-8 (one node, or all nodes within 1e-8 of each
+// other) the tolerance is the zero length itself.
 void Domain_Maker::compute_tolerance() {
   constexpr double distinct2 = data_2d::zero_tolerance * data_2d::zero_tolerance;
   Box box;
@@ -200,17 +202,25 @@ void Domain_Maker::compute_tolerance() {
   const double extent = std::max(box.width(), box.height());
   double best2 = std::numeric_limits<double>::infinity();
   if (nodes_.size() >= 2 && extent > data_2d::zero_tolerance) {
-    double cell = std::max(extent / std::sqrt(static_cast<double>(nodes_.size())), data_2d::zero_tolerance);
+    double shortest2 = std::numeric_limits<double>::infinity();
+    for (const auto& edge : edges_) {
+      for (std::size_t k = 1; k < edge->nodes.size(); ++k) {
+        shortest2 = std::min(shortest2, data_2d::squared_distance(edge->nodes[k - 1]->point(), edge->nodes[k]->point()));
+      }
+    }
+    double cell = std::isfinite(shortest2) ? std::sqrt(shortest2) : extent / static_cast<double>(nodes_.size());
+    cell = std::max(cell, data_2d::zero_tolerance);
     for (;;) {
       data_2d::Point_Grid grid(cell);
+      grid.reserve(nodes_.size());
       for (std::size_t i = 0; i < nodes_.size(); ++i) grid.insert(static_cast<std::int32_t>(i), nodes_[i]->point());
       for (std::size_t i = 0; i < nodes_.size(); ++i) {
         const Point p = nodes_[i]->point();
-        for (const std::int32_t j : grid.near(p, cell)) {
-          if (static_cast<std::size_t>(j) <= i) continue;
+        grid.for_each_near(p, cell, [&](std::int32_t j) {
+          if (static_cast<std::size_t>(j) <= i) return;
           const double d2 = data_2d::squared_distance(p, nodes_[static_cast<std::size_t>(j)]->point());
           if (d2 > distinct2 && d2 < best2) best2 = d2;
-        }
+        });
       }
       if (best2 <= cell * cell || cell >= extent) break;
       cell *= 2.0;
@@ -229,15 +239,14 @@ void Domain_Maker::merge_nodes() {
   const std::size_t n = nodes_.size();
   std::vector<std::size_t> target(n);
   data_2d::Point_Grid grid(tolerance_);
+  grid.reserve(n);
   for (std::size_t j = 0; j < n; ++j) {
     target[j] = j;
     const Point p = nodes_[j]->point();
-    for (const std::int32_t i : grid.near(p, tolerance_)) {
-      if (data_2d::squared_distance(p, nodes_[static_cast<std::size_t>(i)]->point()) < tol2) {
-        target[j] = static_cast<std::size_t>(i);
-        break;
-      }
-    }
+    grid.for_each_near(p, tolerance_, [&](std::int32_t i) {
+      const auto candidate = static_cast<std::size_t>(i);
+      if (candidate < target[j] && data_2d::squared_distance(p, nodes_[candidate]->point()) < tol2) target[j] = candidate;
+    });
     if (target[j] == j) grid.insert(static_cast<std::int32_t>(j), p);
   }
 
