@@ -278,6 +278,31 @@ TEST(DomainMaker, SquaresAThousandthApartStayTwoRegions) {
   }
 }
 
+TEST(DomainMaker, ToleranceIsAHundredthOfTheSmallestSpacing) {
+  Outline pair;
+  add_loop(pair, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+  add_loop(pair, {{10.001, 0}, {20.001, 0}, {20.001, 10}, {10.001, 10}});
+  Domain_Data record = make_record(pair);
+  std::vector<std::int32_t> loose;
+  Domain_Maker maker;
+  maker.make_domain(record, loose);
+  EXPECT_NEAR(maker.tolerance(), 1e-5, 1e-15);  // 10.001 - 10 carries 6e-16 of representation error
+  EXPECT_EQ(maker.domains().size(), 2u);
+}
+
+TEST(DomainMaker, RepeatedPointsAreOneNodeNumberedByTheFirst) {
+  Outline square;
+  square.points = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {10, 0}, {5e-9, -5e-9}};
+  // Corner (10, 0) given twice exactly, corner (0, 0) again 7e-9 away.
+  square.segments = {{0, 1}, {4, 2}, {2, 3}, {3, 5}};
+  const Result r = run(square);
+  ASSERT_EQ(r.record.domains.size(), 1u);
+  const std::vector<std::int32_t>& nodes = wire_of(r.record, 0, 0).nodes;
+  EXPECT_EQ(std::set<std::int32_t>(nodes.begin(), nodes.end()), (std::set<std::int32_t>{0, 1, 2, 3}));
+  EXPECT_NEAR(signed_area(r.record, wire_of(r.record, 0, 0)), 100.0, area_round_off);  // survivors carry the first coordinates
+  EXPECT_EQ(r.record.nodes.size(), 6u);  // the record's node list itself is never changed
+}
+
 // A 0.2 square divided at 0.05: W^2 + H^2 = 0.08 would start the probe at
 // x = 0.18, inside the square, and no ray from there meets the outline.
 TEST(DomainMaker, SmallOutlineFindsItsOutsideEdge) {
@@ -310,6 +335,12 @@ TEST(DomainMaker, OpenLinesAndSeedsJoinTheRegionHoldingThem) {
   EXPECT_EQ(wire_of(r.record, 0, 2).number, 9);
   EXPECT_EQ(wire_of(r.record, 0, 3).number, 10);
   EXPECT_EQ(wire_of(r.record, 1, 1).number, 11);
+  // As drawn: from (1, 1) over (2.5, 1) to (4, 1).
+  const std::vector<std::int32_t>& line = wire_of(r.record, 0, 2).nodes;
+  ASSERT_EQ(line.size(), 3u);
+  EXPECT_EQ(r.record.nodes[static_cast<std::size_t>(line[0])].x, 1.0);
+  EXPECT_EQ(r.record.nodes[static_cast<std::size_t>(line[1])].x, 2.5);
+  EXPECT_EQ(r.record.nodes[static_cast<std::size_t>(line[2])].x, 4.0);
   const auto seed_x = [&](std::size_t d) {
     std::vector<double> xs;
     for (const std::int32_t s : r.record.domains[d].seeds) xs.push_back(r.record.nodes[static_cast<std::size_t>(s)].x);
@@ -329,6 +360,17 @@ TEST(DomainMaker, LineReachingInFromTheBoundaryIsAnOpenLineNotASlit) {
   const Wire_Record& outer = wire_of(r.record, 0, 0);
   EXPECT_EQ(outer.nodes.size(), 11u);  // five sides of two pieces, closed; no detour
   EXPECT_NEAR(signed_area(r.record, outer), 60.0, area_round_off);
+}
+
+// Collinear overlapping edges pass the crossing and duplicate checks but
+// break the planar structure; every walk then fails to close. Each walk is
+// bounded, so the maker reports the failure instead of walking forever.
+TEST(DomainMaker, OverlappingEdgesEndInAFailureNotALoop) {
+  Outline overlap;
+  add_loop(overlap, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+  overlap.points.push_back({5, 0});
+  overlap.segments.emplace_back(0, 4);  // along half of the bottom side
+  EXPECT_EQ(failure_of(overlap), "* cannot construct closed domain - Domain_Maker::make_domain()");
 }
 
 TEST(DomainMaker, LoopHangingOnALineIsAHoleOfTheRegionAround) {

@@ -516,6 +516,8 @@ void Domain_Maker::remove_dangling_edges() {
       const auto it = passes.find(e);
       if (it == passes.end()) continue;
       if (it->second.first > 0 && it->second.second > 0) {
+        // A line keeps the direction it was drawn in.
+        if (e == head.edge && !head.probe_on_left) reverse_edge(*e);
         dangling[g].push_back(e);
       } else {
         e->interior = 0;
