@@ -56,6 +56,14 @@ TEST(GridMesherRegion, NarrowerThanStepStillMeshes) {
   Mesh_Data record = make_record({{{0, 0}, {0.5, 0}, {0.5, 0.3}, {0, 0.3}}}, 1.0);
   record.quadratic = 1;
   const Mesh_Data input = record;
+  Grid_Mesher grid_only;
+  grid_only.load_input_data(record);
+  grid_only.prepare_mesh();
+  grid_only.generate_grid();
+  // The 2 x 2 grid nodes are the box corners, i.e. the wire corners: all
+  // removed, no cell left (a zero count would have given infinite steps).
+  EXPECT_EQ(grid_only.get_nodes().size(), 4u);
+  EXPECT_TRUE(grid_only.get_elements().empty());
   Grid_Mesher mesher;
   mesher.generate_mesh(record, nullptr);
   mesher_test::expect_valid_mesh(input, record, mesher.get_tolerance());

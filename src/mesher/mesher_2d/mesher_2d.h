@@ -17,10 +17,10 @@
 #include "mesher/data_2d/element.h"
 #include "mesher/data_2d/node.h"
 #include "mesher/data_2d/point.h"
+#include "mesher/data_2d/point_grid.h"
 #include "mesher/data_2d/wire.h"
 #include "mesher/domain_maker/mesh_data.h"
 #include "mesher/mesher_2d/interrupt_exception.h"
-#include "mesher/data_2d/point_grid.h"
 
 namespace mesher_2d {
 
