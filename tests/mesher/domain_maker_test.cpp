@@ -230,6 +230,33 @@ TEST(DomainMaker, CrossingEdgesFailButTouchingEdgesDoNot) {
   EXPECT_EQ(r.record.domains.size(), 2u);
 }
 
+// One closed polyline drawn as a figure eight is a single edge; it crosses
+// itself and must fail like two crossing edges rather than become a wire
+// that is not a simple polygon.
+TEST(DomainMaker, EdgeCrossingItselfFails) {
+  Domain_Data eight;
+  for (const Point p : std::vector<Point>{{0, 0}, {4, 4}, {4, 0}, {0, 4}}) eight.nodes.push_back({1, 0, 0.0, p.x, p.y});
+  eight.wires.push_back({1, 1, {0, 1, 2, 3, 0}});
+  std::vector<std::int32_t> loose;
+  Domain_Maker maker;
+  try {
+    maker.make_domain(eight, loose);
+    FAIL() << "a self-crossing edge was accepted";
+  } catch (const data_2d::Mesh_Error& e) {
+    EXPECT_STREQ(e.what(), "* two edges cross - Domain_Maker::check_input_data()");
+  }
+  // A spike (out and straight back along the same edge) is a segment given twice.
+  Domain_Data spike;
+  for (const Point p : std::vector<Point>{{0, 0}, {4, 0}, {4, 4}, {6, 6}}) spike.nodes.push_back({1, 0, 0.0, p.x, p.y});
+  spike.wires.push_back({1, 1, {0, 1, 2, 3, 2, 0}});
+  try {
+    maker.make_domain(spike, loose);
+    FAIL() << "a spike was accepted";
+  } catch (const data_2d::Mesh_Error& e) {
+    EXPECT_STREQ(e.what(), "* duplicate seed segments exist - Domain_Maker::check_input_data()");
+  }
+}
+
 TEST(DomainMaker, SegmentGivenTwiceInEitherDirectionIsADuplicate) {
   for (const bool reverse : {false, true}) {
     Outline twice;

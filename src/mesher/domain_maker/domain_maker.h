@@ -14,6 +14,9 @@
 // shared and all given with it on their right comes after every region that
 // owns a left side of an input edge. Closed edges (first node = last node)
 // are first turned counter-clockwise, so they start the region they enclose.
+// A hole is a region of its own, reported like any other (the host marks it
+// with its material). A line joined to a boundary at one end starts the
+// region it lies in; a line touching nothing starts none.
 //
 // Failures are data_2d::Mesh_Error with the exact one-line texts below; the
 // maker's partial state is left to its destructor.

@@ -153,13 +153,15 @@ void Domain_Maker::merge_nodes() {
   nodes_ = std::move(kept);
 }
 
-// Every pair of segments of two different edges is tested for being the same
-// segment (end points pairwise within the tolerance, either direction) and
-// for crossing. Candidate pairs come from a grid of segment boxes; of all
-// faulty pairs the one an ordered scan (edge i < edge j, then their segments
-// in order) meets first decides the message.
+// Every pair of segments is tested for being the same segment (end points
+// pairwise within the tolerance, either direction) and for crossing. Pairs
+// within one edge are tested too: an edge that crosses itself or runs back
+// over itself would otherwise pass and be traced into a wire that is not a
+// simple polygon. Candidate pairs come from a grid of segment boxes; of all
+// faulty pairs the one an ordered scan (edge i <= edge j, then their segments
+// in order) meets first decides the message. With fewer than two edges the
+// check still runs, on the pairs of the one edge.
 void Domain_Maker::check_segments() const {
-  if (edges_.size() < 2) return;
   struct Segment {
     std::size_t edge;
     std::size_t index;
@@ -200,7 +202,7 @@ void Domain_Maker::check_segments() const {
   }
 
   const double tol2 = tolerance_ * tolerance_;
-  using Key = std::array<std::size_t, 4>;  // edge i < edge j, segment of i, segment of j
+  using Key = std::array<std::size_t, 4>;  // edge i <= edge j, segment of i, segment of j
   bool found = false;
   Key first{};
   bool first_is_duplicate = false;
@@ -209,10 +211,9 @@ void Domain_Maker::check_segments() const {
       for (std::size_t v = u + 1; v < members.size(); ++v) {
         const Segment* s = &segments[members[u]];
         const Segment* t = &segments[members[v]];
-        if (s->edge == t->edge) continue;
         // Test each pair once: in the first cell both boxes share.
         if (std::max(s->cx0, t->cx0) != cell_key.first || std::max(s->cy0, t->cy0) != cell_key.second) continue;
-        if (s->edge > t->edge) std::swap(s, t);
+        if (s->edge > t->edge || (s->edge == t->edge && s->index > t->index)) std::swap(s, t);
         const Key key{s->edge, t->edge, s->index, t->index};
         if (found && !(key < first)) continue;
         const bool same = data_2d::squared_distance(s->a, t->a) < tol2 && data_2d::squared_distance(s->b, t->b) < tol2;
