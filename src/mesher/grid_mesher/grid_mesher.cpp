@@ -108,6 +108,9 @@ void mark_inside(const Wire& wire, double y, const std::vector<double>& columns,
 
 void Grid_Mesher::prepare_mesh() {
   Mesher_2D::prepare_mesh();
+  gap_cells_.clear();
+  gap_side_cells_.clear();
+  unused_grid_nodes_.clear();
   rotated = false;
   rotation_angle = 0.0;
   rotation_centre = {};
@@ -258,8 +261,9 @@ void Grid_Mesher::generate_grid() {
     });
   };
 
-  // Cell trimming.
+  // Cell trimming. kept_cell holds, per grid cell, its index in `cells` or -1.
   std::vector<std::unique_ptr<Element>> cells;
+  std::vector<std::int64_t> kept_cell(nx * ny, -1);
   for (std::size_t j = 0; j < ny; ++j) {
     for (std::size_t i = 0; i < nx; ++i) {
       poll_interrupt();
@@ -321,8 +325,53 @@ void Grid_Mesher::generate_grid() {
         }
         if (discard) continue;
       }
+      kept_cell[j * nx + i] = static_cast<std::int64_t>(cells.size());
       cells.push_back(std::make_unique<Element>(std::move(corners)));
     }
+  }
+
+  // What the gap filling needs from the grid. A whole cell whose four
+  // neighbours across its sides are whole cells too has no side on the gap;
+  // only the other cells can put sides on the front, and the other side of
+  // such a side can only belong to one of them or to a neighbour of one.
+  // Keeping these lists here spares the gap filling a table of every side of
+  // the grid.
+  gap_cells_.clear();
+  gap_side_cells_.clear();
+  unused_grid_nodes_.clear();
+  const auto whole = [&](std::size_t i, std::size_t j) {
+    const std::int64_t c = kept_cell[j * nx + i];
+    return c >= 0 && cells[static_cast<std::size_t>(c)]->nodes.size() == 4;
+  };
+  std::vector<char> near_gap(cells.size(), 0);
+  for (std::size_t j = 0; j < ny; ++j) {
+    for (std::size_t i = 0; i < nx; ++i) {
+      const std::int64_t c = kept_cell[j * nx + i];
+      if (c < 0) continue;
+      const bool inner = whole(i, j) && i > 0 && i + 1 < nx && j > 0 && j + 1 < ny && whole(i - 1, j) && whole(i + 1, j) &&
+                         whole(i, j - 1) && whole(i, j + 1);
+      if (inner) continue;
+      gap_cells_.push_back(cells[static_cast<std::size_t>(c)].get());
+      near_gap[static_cast<std::size_t>(c)] = 1;
+      const std::int64_t neighbours[4] = {i > 0 ? kept_cell[j * nx + i - 1] : -1, i + 1 < nx ? kept_cell[j * nx + i + 1] : -1,
+                                          j > 0 ? kept_cell[(j - 1) * nx + i] : -1, j + 1 < ny ? kept_cell[(j + 1) * nx + i] : -1};
+      for (const std::int64_t n : neighbours) {
+        if (n >= 0) near_gap[static_cast<std::size_t>(n)] = 1;
+      }
+    }
+  }
+  for (std::size_t c = 0; c < cells.size(); ++c) {
+    if (near_gap[c] != 0) gap_side_cells_.push_back(cells[c].get());
+  }
+  std::vector<char> used(grid_nodes.size(), 0);
+  for (std::size_t j = 0; j < ny; ++j) {
+    for (std::size_t i = 0; i < nx; ++i) {
+      if (kept_cell[j * nx + i] < 0) continue;
+      for (const std::size_t k : {grid_index(i, j), grid_index(i + 1, j), grid_index(i + 1, j + 1), grid_index(i, j + 1)}) used[k] = 1;
+    }
+  }
+  for (std::size_t k = 0; k < grid_nodes.size(); ++k) {
+    if (grid_nodes[k] && used[k] == 0) unused_grid_nodes_.push_back(grid_nodes[k].get());
   }
 
   for (auto& node : grid_nodes) {
@@ -343,23 +392,24 @@ void Grid_Mesher::fill_gaps() {
     }
   }
 
-  // Directed sides of the kept cells, and their nodes (keyed with a null
-  // second node).
-  mesher_2d::Node_Pair_Map sides(5 * elements.size());
-  for (const auto& element : elements) {
-    const std::size_t k = element->nodes.size();
-    for (std::size_t i = 0; i < k; ++i) {
-      sides.insert(element->nodes[i], element->nodes[(i + 1) % k], 0);
-      sides.insert(element->nodes[i], nullptr, 0);
-    }
-  }
+  // Nodes on no wire and in no cell: the input nodes off the wires (no cell
+  // uses them), then the grid nodes all of whose cells were discarded, in
+  // node order; then the seeds, which no cell uses either.
   for (const auto& node : nodes) {
-    if (!sides.contains(node.get()) && node->on_boundary == 0) front.add_node(node.get());
+    if (node->id > 0 && node->on_boundary == 0) front.add_node(node.get());
   }
-  for (Node* seed : seeds) {
-    if (!sides.contains(seed)) front.add_node(seed);
-  }
+  for (Node* node : unused_grid_nodes_) front.add_node(node);
+  for (Node* seed : seeds) front.add_node(seed);
 
+  // Sides of kept cells that no other cell has, reversed; wire segments are
+  // on the front already.
+  std::size_t side_count = 0;
+  for (const Element* cell : gap_side_cells_) side_count += cell->nodes.size();
+  mesher_2d::Node_Pair_Map sides(side_count);
+  for (const Element* cell : gap_side_cells_) {
+    const std::size_t k = cell->nodes.size();
+    for (std::size_t i = 0; i < k; ++i) sides.insert(cell->nodes[i], cell->nodes[(i + 1) % k], 0);
+  }
   mesher_2d::Node_Pair_Map initial_segments(2 * wire_segment_count);
   for (const auto& [wire, list] : initial_wires) {
     for (std::size_t i = 1; i < list.size(); ++i) {
@@ -367,11 +417,11 @@ void Grid_Mesher::fill_gaps() {
       initial_segments.insert(list[i], list[i - 1], 0);
     }
   }
-  for (const auto& element : elements) {
-    const std::size_t k = element->nodes.size();
+  for (const Element* cell : gap_cells_) {
+    const std::size_t k = cell->nodes.size();
     for (std::size_t i = 0; i < k; ++i) {
-      Node* a = element->nodes[i];
-      Node* b = element->nodes[(i + 1) % k];
+      Node* a = cell->nodes[i];
+      Node* b = cell->nodes[(i + 1) % k];
       if (!sides.contains(b, a) && !initial_segments.contains(a, b)) front.add_segment(b, a, false);
     }
   }

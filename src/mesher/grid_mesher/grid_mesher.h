@@ -11,6 +11,10 @@
 // on to the loop mesher.
 #pragma once
 
+#include <vector>
+
+#include "mesher/data_2d/element.h"
+#include "mesher/data_2d/node.h"
 #include "mesher/data_2d/point.h"
 #include "mesher/domain_maker/mesh_data.h"
 #include "mesher/mesher_2d/mesher_2d.h"
@@ -34,6 +38,7 @@ class Grid_Mesher : public mesher_2d::Mesher_2D {
   // from wires and seeds; survivors join the mesher's nodes and elements.
   void generate_grid();
   // Fills the gap between the trimmed grid and the wires with triangles.
+  // Runs after generate_grid, whose lists of the cells along the gap it uses.
   void fill_gaps();
 
   bool is_rotated() const noexcept { return rotated; }
@@ -44,6 +49,15 @@ class Grid_Mesher : public mesher_2d::Mesher_2D {
   bool rotated = false;
   data_2d::Point rotation_centre;
   double rotation_angle = 0.0;  // degrees
+
+  // Working data handed from generate_grid to fill_gaps, in grid order: the
+  // kept cells that are not surrounded by four whole cells (only they can
+  // have a side on the gap), those cells with their kept neighbours (the only
+  // cells such a side can be shared with), and the surviving grid nodes that
+  // no kept cell uses.
+  std::vector<const data_2d::Element*> gap_cells_;
+  std::vector<const data_2d::Element*> gap_side_cells_;
+  std::vector<data_2d::Node*> unused_grid_nodes_;
 };
 
 }  // namespace grid_mesher
