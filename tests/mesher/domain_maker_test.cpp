@@ -328,6 +328,27 @@ TEST(DomainMaker, RepeatedPointsAreOneNodeNumberedByTheFirst) {
   EXPECT_EQ(std::set<std::int32_t>(nodes.begin(), nodes.end()), (std::set<std::int32_t>{0, 1, 2, 3}));
   EXPECT_NEAR(signed_area(r.record, wire_of(r.record, 0, 0)), 100.0, area_round_off);  // survivors carry the first coordinates
   EXPECT_EQ(r.record.nodes.size(), 6u);  // the record's node list itself is never changed
+
+  // Three copies of every corner, interleaved; segments use any copy. Each
+  // corner is numbered by its first copy, as a scan over all pairs in node
+  // order would merge them.
+  Outline copies;
+  const std::vector<Point> corners = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+  for (int round = 0; round < 3; ++round) {
+    for (int c = 0; c < 4; ++c) {
+      const Point p = corners[static_cast<std::size_t>((c + round) % 4)];
+      copies.points.push_back({p.x + 3e-9 * round, p.y - 2e-9 * round});
+    }
+  }
+  // Point 4 r + k holds corner (k + r) % 4, so corner c of round r is point 4 r + (c - r) mod 4.
+  const auto copy_of = [](int corner, int round) { return 4 * round + (corner - round + 4) % 4; };
+  copies.segments = {{copy_of(0, 2), copy_of(1, 1)}, {copy_of(1, 0), copy_of(2, 2)},
+                     {copy_of(2, 1), copy_of(3, 0)}, {copy_of(3, 2), copy_of(0, 1)}};
+  const Result merged = run(copies);
+  ASSERT_EQ(merged.record.domains.size(), 1u);
+  const std::vector<std::int32_t>& wire = wire_of(merged.record, 0, 0).nodes;
+  EXPECT_EQ(std::set<std::int32_t>(wire.begin(), wire.end()),
+            (std::set<std::int32_t>{copy_of(0, 0), copy_of(1, 0), copy_of(2, 0), copy_of(3, 0)}));
 }
 
 // A 0.2 square divided at 0.05: W^2 + H^2 = 0.08 would start the probe at

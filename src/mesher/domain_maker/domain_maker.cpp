@@ -68,8 +68,8 @@ double signed_area(const std::vector<Node*>& closed) {
 // A single probe point per domain (say the centroid of a convex corner and
 // its neighbours) can fall into a region nested in the domain, as it does
 // for concentric squares, and would report the domain inside its own hole.
-bool wire_inside(const std::vector<Node*>& a, const std::vector<Node*>& b) {
-  const std::unordered_set<const Node*> b_nodes(b.begin(), b.end());
+bool wire_inside(const std::vector<Node*>& a, const std::vector<Node*>& b,
+                 const std::unordered_set<const Node*>& b_nodes) {
   for (const Node* node : a) {
     if (b_nodes.count(node) == 0) return inside_wire(node->point(), b);
   }
@@ -489,11 +489,14 @@ data_2d::Wire* Domain_Maker::add_wire(std::int32_t kind, std::vector<Node*> node
 
 void Domain_Maker::set_inner_domain(bool check_inner_wires) {
   const std::size_t count = domains_.size();
+  std::vector<std::unordered_set<const Node*>> outer_nodes;
+  outer_nodes.reserve(count);
+  for (const Domain& d : domains_) outer_nodes.emplace_back(d.outer->nodes.begin(), d.outer->nodes.end());
   // inside[a][b]: domain a lies inside the outer wire of domain b.
   std::vector<std::vector<char>> inside(count, std::vector<char>(count, 0));
   for (std::size_t a = 0; a < count; ++a) {
     for (std::size_t b = 0; b < count; ++b) {
-      inside[a][b] = a != b && wire_inside(domains_[a].outer->nodes, domains_[b].outer->nodes) ? 1 : 0;
+      inside[a][b] = a != b && wire_inside(domains_[a].outer->nodes, domains_[b].outer->nodes, outer_nodes[b]) ? 1 : 0;
     }
   }
   std::vector<std::ptrdiff_t> parent(count, -1);
@@ -530,7 +533,9 @@ void Domain_Maker::check_matryoshka_domain() const {
     if (d.inner.size() < 2) continue;
     for (std::size_t i = 0; i < d.inner.size(); ++i) {
       for (std::size_t j = 0; j < d.inner.size(); ++j) {
-        if (i != j && wire_inside(d.inner[i]->nodes, d.inner[j]->nodes)) throw Mesh_Error(matryoshka_text);
+        if (i == j) continue;
+        const std::unordered_set<const Node*> j_nodes(d.inner[j]->nodes.begin(), d.inner[j]->nodes.end());
+        if (wire_inside(d.inner[i]->nodes, d.inner[j]->nodes, j_nodes)) throw Mesh_Error(matryoshka_text);
       }
     }
   }
