@@ -273,6 +273,22 @@ TEST(DomainMaker, SegmentGivenTwiceInEitherDirectionIsADuplicate) {
   EXPECT_EQ(failure_of(copied), "* duplicate seed segments exist - Domain_Maker::check_input_data()");
 }
 
+// With several faults the message is the one an ordered scan over edge
+// pairs (i < j) meets first, whatever order the grid buckets visit them in.
+TEST(DomainMaker, FirstFaultyEdgePairDecidesTheMessage) {
+  const auto outline = [](std::pair<int, int> repeated) {
+    Outline o;
+    add_loop(o, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    o.points.push_back({5, 5});
+    o.points.push_back({15, 5});
+    o.segments.emplace_back(4, 5);      // edge 4 crosses edge 1
+    o.segments.emplace_back(repeated);  // edge 5 repeats edge 0 or edge 2
+    return o;
+  };
+  EXPECT_EQ(failure_of(outline({1, 0})), "* duplicate seed segments exist - Domain_Maker::check_input_data()");
+  EXPECT_EQ(failure_of(outline({2, 3})), "* two edges cross - Domain_Maker::check_input_data()");
+}
+
 TEST(DomainMaker, InputWithoutSubstanceFailsWithItsText) {
   Outline zero;
   add_loop(zero, {{0, 0}, {1, 0}, {1, 1}});

@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <limits>
-#include <map>
 #include <utility>
 
 #include "mesher/data_2d/box.h"
@@ -189,7 +188,16 @@ void Domain_Maker::check_segments() const {
   const double cell = std::max({total_length / count, extent / (segment_cells_per_sqrt_count * std::sqrt(count)),
                                 tolerance_, data_2d::zero_tolerance});
   const auto cell_of = [&](double v, double origin) { return static_cast<std::int64_t>(std::floor((v - origin) / cell)); };
-  std::map<std::pair<std::int64_t, std::int64_t>, std::vector<std::size_t>> buckets;
+  // (cell x, cell y, segment) for every cell a segment box covers, sorted so
+  // that each cell's segments form one run.
+  struct Entry {
+    std::int64_t ix;
+    std::int64_t iy;
+    std::size_t segment;
+    bool operator<(const Entry& o) const { return ix != o.ix ? ix < o.ix : iy != o.iy ? iy < o.iy : segment < o.segment; }
+  };
+  std::vector<Entry> entries;
+  entries.reserve(2 * segments.size());
   for (std::size_t s = 0; s < segments.size(); ++s) {
     Segment& g = segments[s];
     g.cx0 = cell_of(std::min(g.a.x, g.b.x) - tolerance_, box.x0);
@@ -197,7 +205,7 @@ void Domain_Maker::check_segments() const {
     g.cy0 = cell_of(std::min(g.a.y, g.b.y) - tolerance_, box.y0);
     g.cy1 = cell_of(std::max(g.a.y, g.b.y) + tolerance_, box.y0);
     for (std::int64_t ix = g.cx0; ix <= g.cx1; ++ix) {
-      for (std::int64_t iy = g.cy0; iy <= g.cy1; ++iy) buckets[{ix, iy}].push_back(s);
+      for (std::int64_t iy = g.cy0; iy <= g.cy1; ++iy) entries.push_back({ix, iy, s});
     }
   }
 
@@ -206,13 +214,20 @@ void Domain_Maker::check_segments() const {
   bool found = false;
   Key first{};
   bool first_is_duplicate = false;
-  for (const auto& [cell_key, members] : buckets) {
-    for (std::size_t u = 0; u < members.size(); ++u) {
-      for (std::size_t v = u + 1; v < members.size(); ++v) {
-        const Segment* s = &segments[members[u]];
-        const Segment* t = &segments[members[v]];
+  std::sort(entries.begin(), entries.end());
+  for (std::size_t run = 0; run < entries.size();) {
+    std::size_t end = run + 1;
+    while (end < entries.size() && entries[end].ix == entries[run].ix && entries[end].iy == entries[run].iy) ++end;
+    const std::int64_t cell_x = entries[run].ix;
+    const std::int64_t cell_y = entries[run].iy;
+    const std::size_t begin = run;
+    run = end;
+    for (std::size_t u = begin; u < end; ++u) {
+      for (std::size_t v = u + 1; v < end; ++v) {
+        const Segment* s = &segments[entries[u].segment];
+        const Segment* t = &segments[entries[v].segment];
         // Test each pair once: in the first cell both boxes share.
-        if (std::max(s->cx0, t->cx0) != cell_key.first || std::max(s->cy0, t->cy0) != cell_key.second) continue;
+        if (std::max(s->cx0, t->cx0) != cell_x || std::max(s->cy0, t->cy0) != cell_y) continue;
         if (s->edge > t->edge || (s->edge == t->edge && s->index > t->index)) std::swap(s, t);
         const Key key{s->edge, t->edge, s->index, t->index};
         if (found && !(key < first)) continue;
