@@ -15,6 +15,7 @@ std::uint64_t mix(std::uint64_t z) noexcept {
   return z ^ (z >> 31);
 }
 
+// Slots of the first table; a power of two, as the probing mask needs.
 constexpr std::size_t smallest_table = 16;
 
 }  // namespace

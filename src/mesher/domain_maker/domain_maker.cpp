@@ -94,7 +94,6 @@ Domain_Maker::~Domain_Maker() = default;
 void Domain_Maker::clear() {
   domains_.clear();
   wires_.clear();
-  edge_by_number_.clear();
   edges_.clear();
   node_index_.clear();
   seeds_.clear();
@@ -137,7 +136,6 @@ void Domain_Maker::load(const Domain_Data& record) {
       list.push_back(nodes_[static_cast<std::size_t>(index)].get());
     }
     auto edge = std::make_unique<Edge>(w.number, std::move(list));
-    edge_by_number_.emplace(w.number, edge.get());
     edges_.push_back(std::move(edge));
   }
 }
@@ -319,9 +317,6 @@ void Domain_Maker::remove_dangling_edges() {
     }
   }
 
-  for (auto it = edge_by_number_.begin(); it != edge_by_number_.end();) {
-    it = it->second->used != 0 ? edge_by_number_.erase(it) : std::next(it);
-  }
   std::erase_if(edges_, [](const std::unique_ptr<Edge>& e) { return e->used != 0; });
   build_connections();
 }

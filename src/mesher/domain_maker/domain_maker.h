@@ -108,7 +108,6 @@ class Domain_Maker {
   std::vector<std::unique_ptr<Edge>> edges_;
   std::vector<Owned_Wire> wires_;
   std::vector<Domain> domains_;
-  std::unordered_map<std::int32_t, Edge*> edge_by_number_;
   double tolerance_ = 0.0;
 };
 
