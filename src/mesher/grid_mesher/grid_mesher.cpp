@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "mesher/data_2d/mesh_error.h"
+#include "mesher/data_2d/point_grid.h"
 #include "mesher/data_2d/primitives.h"
 #include "mesher/mesher_2d/advancing_front.h"
 #include "mesher/mesher_2d/node_pair_map.h"
-#include "mesher/data_2d/point_grid.h"
 #include "mesher/mesher_2d/segment_grid.h"
 
 namespace grid_mesher {
@@ -37,8 +36,9 @@ constexpr int min_family_segments = 2;
 constexpr double no_rotation_deg = 1e-8;
 
 // Grid nodes closer than this many grid steps to a wire or a seed are
-// removed: half the cell diagonal (sqrt(2)/2, rounded as this library has
-// always used it), so no kept node sits in the gap strip's thinnest part.
+// removed: about half the diagonal of a square cell (sqrt(2)/2 to three
+// digits, rule of this library), so the strip left for the gap filling is
+// never thinner than that. Pinned by GridMesherRectangle.KeepsInnerGridOfTenByFour.
 constexpr double trim_radius_factor = 0.707;
 
 // The gap filling looks this many element sizes around a segment for
@@ -49,7 +49,8 @@ constexpr double search_radius_factor = 5.0;
 // grid would exceed it is refused rather than left to exhaust memory.
 constexpr double max_grid_nodes = 1e9;
 
-// Cells per item allowed in the bucket grids.
+// Cells per wire segment allowed in the segment grid, bounding its memory
+// whatever the trim radius.
 constexpr std::size_t cells_per_item = 4;
 constexpr std::size_t min_cells = 1024;
 
