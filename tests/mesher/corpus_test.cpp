@@ -1,0 +1,154 @@
+// Every outline of tests/data/outlines goes through the domain maker and the
+// grid mesher at the automatic element size and at the two sizes its file
+// names; every region's mesh must keep every invariant of a finished mesh
+// (mesher_2d_support.h) and have the region's exact area.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mesher/domain_maker/domain_maker.h"
+#include "mesher/domain_maker/flat_mesh.h"
+#include "mesher/mesher_2d/run_mesher.h"
+#include "mesher_2d_support.h"
+
+namespace {
+
+using domain_maker::Domain_Data;
+using domain_maker::Mesh_Data;
+using mesher_test::Xy;
+
+struct Outline {
+  std::vector<double> sizes;
+  std::vector<double> areas;
+  std::vector<Xy> points;
+  std::vector<std::vector<int>> edges;
+  std::vector<Xy> seeds;
+};
+
+Outline read_outline(const std::string& name) {
+  std::ifstream file(std::string(BSP_TEST_DATA_DIR) + "/outlines/" + name + ".txt");
+  EXPECT_TRUE(file.good()) << name;
+  Outline outline;
+  std::string line;
+  while (std::getline(file, line)) {
+    std::istringstream in(line);
+    std::string word;
+    if (!(in >> word) || word[0] == '#') continue;
+    if (word == "sizes" || word == "areas") {
+      for (double v; in >> v;) (word == "sizes" ? outline.sizes : outline.areas).push_back(v);
+    } else if (word == "point" || word == "seed") {
+      Xy p{};
+      in >> p.x >> p.y;
+      (word == "point" ? outline.points : outline.seeds).push_back(p);
+    } else if (word == "edge") {
+      outline.edges.emplace_back();
+      for (int i; in >> i;) outline.edges.back().push_back(i);
+    }
+  }
+  return outline;
+}
+
+// The section record of the outline: each edge segment cut into equal pieces
+// no longer than `size` (kept whole for size 0), seeds flagged.
+Domain_Data section_record(const Outline& outline, double size) {
+  Domain_Data record;
+  record.element_size = size;
+  for (const Xy p : outline.points) record.nodes.push_back({1, 0, 0.0, p.x, p.y});
+  std::int32_t number = 0;
+  for (const auto& edge : outline.edges) {
+    domain_maker::Wire_Record wire{++number, 1, {edge[0]}};
+    for (std::size_t k = 1; k < edge.size(); ++k) {
+      const Xy a = outline.points[static_cast<std::size_t>(edge[k - 1])];
+      const Xy b = outline.points[static_cast<std::size_t>(edge[k])];
+      const double length = std::hypot(b.x - a.x, b.y - a.y);
+      const int pieces = size > 0.0 ? std::max(1, static_cast<int>(std::ceil(length / size - 1e-9))) : 1;
+      for (int j = 1; j < pieces; ++j) {
+        const double t = static_cast<double>(j) / pieces;
+        record.nodes.push_back({1, 0, 0.0, a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)});
+        wire.nodes.push_back(static_cast<std::int32_t>(record.nodes.size() - 1));
+      }
+      wire.nodes.push_back(edge[k]);
+    }
+    record.wires.push_back(wire);
+  }
+  for (const Xy p : outline.seeds) record.nodes.push_back({0, 1, 0.0, p.x, p.y});
+  return record;
+}
+
+// The mesher's merging distance for a region whose closest input nodes are d
+// apart: sqrt(d)/100, at most d/4.
+double merging_distance(const Mesh_Data& m) {
+  double d = 1e300;
+  for (std::size_t i = 0; i < m.nodes.size(); ++i) {
+    for (std::size_t j = i + 1; j < m.nodes.size(); ++j) {
+      d = std::min(d, std::hypot(m.nodes[i].x - m.nodes[j].x, m.nodes[i].y - m.nodes[j].y));
+    }
+  }
+  return std::min(std::sqrt(d) / 100.0, d / 4.0);
+}
+
+class Corpus : public testing::TestWithParam<const char*> {};
+
+TEST_P(Corpus, MeshesEveryRegionWithAllInvariants) {
+  const std::string name = GetParam();
+  const Outline outline = read_outline(name);
+  ASSERT_EQ(outline.sizes.size(), 2u);
+  ASSERT_FALSE(outline.areas.empty());
+  struct Mode {
+    double size;
+    bool quadratic;
+  };
+  const Mode modes[] = {{0.0, false}, {0.0, true}, {outline.sizes[0], true}, {outline.sizes[1], true}};
+  for (const Mode mode : modes) {
+    SCOPED_TRACE(name + " at size " + std::to_string(mode.size) + (mode.quadratic ? " quadratic" : " linear"));
+    Domain_Data section = section_record(outline, mode.size);
+    std::vector<std::int32_t> loose;
+    domain_maker::Domain_Maker maker;
+    maker.make_domain(section, loose);
+    ASSERT_EQ(section.domains.size(), outline.areas.size());
+    std::vector<double> areas;
+    std::size_t elements = 0;
+    double q_min = 1.0;
+    double q_weighted = 0.0;
+    for (std::size_t d = 0; d < section.domains.size(); ++d) {
+      Mesh_Data region = domain_maker::make_domain_mesh_data(section, d);
+      region.quadratic = mode.quadratic ? 1 : 0;
+      const Mesh_Data input = region;
+      domain_maker::Flat_Mesh flat;
+      ASSERT_NO_THROW(mesher_2d::run_grid_mesher(region, flat));
+      const auto summary = mesher_test::expect_valid_mesh(input, region, merging_distance(input));
+      EXPECT_EQ(static_cast<std::size_t>(flat.n_elements), region.elements.size());
+      double area = 0.0;
+      for (const auto& e : region.elements) area += mesher_test::corner_area(region, e);
+      areas.push_back(area);
+      elements += summary.elements;
+      q_min = std::min(q_min, summary.min_quality);
+      q_weighted += summary.mean_quality * static_cast<double>(summary.elements);
+    }
+    std::vector<double> expected = outline.areas;
+    std::sort(areas.begin(), areas.end());
+    std::sort(expected.begin(), expected.end());
+    for (std::size_t k = 0; k < areas.size(); ++k) {
+      // Cut points lie on the segments to round-off; element areas add up
+      // to about 1e-15 relative.
+      EXPECT_NEAR(areas[k], expected[k], 1e-9 * expected[k]);
+    }
+    std::printf("[corpus] %-20s size %-6g %-9s regions %zu elements %6zu quality min %.3f mean %.3f\n", name.c_str(),
+                mode.size, mode.quadratic ? "quadratic" : "linear", section.domains.size(), elements, q_min,
+                elements > 0 ? q_weighted / static_cast<double>(elements) : 0.0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Outlines, Corpus,
+                         testing::Values("rectangle", "rotated_rectangle", "l_shape", "t_shape", "i_shape", "channel",
+                                         "z_shape", "thin_plate", "triangle", "circle_64", "annulus", "box_with_hole",
+                                         "two_regions", "region_in_hole", "star", "open_line_and_seed",
+                                         "squares_apart"));
+
+}  // namespace

@@ -1,0 +1,431 @@
+#include "mesher/mesher_2d/mesher_2d.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "mesher/data_2d/mesh_error.h"
+#include "mesher/grid_mesher/grid_mesher.h"
+#include "mesher/mesher_2d/run_mesher.h"
+#include "mesher_2d_support.h"
+
+namespace {
+
+using data_2d::Element;
+using data_2d::Node;
+using domain_maker::Mesh_Data;
+using mesher_test::make_record;
+using mesher_test::Xy;
+
+// The frame with a trivial generate_mesh, and its protected state opened for
+// building elements by hand.
+class Frame : public mesher_2d::Mesher_2D {
+ public:
+  void generate_mesh(Mesh_Data&, mesher_2d::Interrupt) override {}
+  using Mesher_2D::elements;
+  using Mesher_2D::nodes;
+  using Mesher_2D::tolerance;
+  Node* add(double x, double y, std::uint32_t id = 0) {
+    nodes.push_back(std::make_unique<Node>(id, x, y));
+    return nodes.back().get();
+  }
+  void add_element(std::vector<Node*> corners) { elements.push_back(std::make_unique<Element>(std::move(corners))); }
+};
+
+std::string failure_of(Mesh_Data record) {
+  Frame frame;
+  try {
+    frame.load_input_data(record);
+  } catch (const data_2d::Mesh_Error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+Mesh_Data unit_square() { return make_record({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}}, 0.0); }
+
+TEST(Mesher2DInputCheck, RejectsEachBrokenInputWithItsText) {
+  Mesh_Data empty;
+  EXPECT_EQ(failure_of(empty), "* no input node - Mesher_2D::check_input_data()");
+
+  Mesh_Data no_wire = unit_square();
+  no_wire.wires.clear();
+  EXPECT_EQ(failure_of(no_wire), "* no input wire - Mesher_2D::check_input_data()");
+
+  Mesh_Data only_inner = unit_square();
+  only_inner.wires[0].kind = 2;
+  EXPECT_EQ(failure_of(only_inner), "* no outer wire - Mesher_2D::check_input_data()");
+
+  Mesh_Data two_outer = make_record({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}, {{2, 0}, {3, 0}, {3, 1}}}, 0.0);
+  two_outer.wires[1].kind = 1;
+  EXPECT_EQ(failure_of(two_outer), "* multiple outer wire - Mesher_2D::check_input_data()");
+
+  // The close pair need not be on a wire.
+  Mesh_Data overlapped = unit_square();
+  overlapped.nodes.push_back({0, 0, 0.0, 0.5, 0.5});
+  overlapped.nodes.push_back({0, 0, 0.0, 0.5 + 1e-9, 0.5});
+  EXPECT_EQ(failure_of(overlapped), "* overlapped nodes exist - Mesher_2D::check_input_data()");
+
+  Mesh_Data open = unit_square();
+  open.wires[0].nodes.pop_back();
+  EXPECT_EQ(failure_of(open), "* outer and inner wires should be closed - Mesher_2D::check_input_data()");
+
+  Mesh_Data repeated = unit_square();
+  repeated.wires[0].nodes.insert(repeated.wires[0].nodes.begin() + 1, repeated.wires[0].nodes[1]);
+  EXPECT_EQ(failure_of(repeated), "* invalid wire node data - Mesher_2D::check_input_data()");
+
+  Mesh_Data empty_wire = unit_square();
+  empty_wire.wires[0].nodes.clear();
+  EXPECT_EQ(failure_of(empty_wire), "* outer and inner wires should be closed - Mesher_2D::check_input_data()");
+}
+
+TEST(Mesher2DInputCheck, RefusesNodeIndexOutsideTheRecordAndUnknownKind) {
+  Mesh_Data bad_index = unit_square();
+  bad_index.wires[0].nodes[2] = 4;
+  EXPECT_EQ(failure_of(bad_index), "* invalid wire node data - Mesher_2D::load_input_data()");
+  bad_index.wires[0].nodes[2] = -1;
+  EXPECT_EQ(failure_of(bad_index), "* invalid wire node data - Mesher_2D::load_input_data()");
+  Mesh_Data bad_kind = unit_square();
+  bad_kind.wires[0].kind = 4;
+  EXPECT_EQ(failure_of(bad_kind), "* invalid wire node data - Mesher_2D::load_input_data()");
+}
+
+TEST(Mesher2DInputCheck, OrientsOuterCounterClockwiseAndInnerClockwise) {
+  // Outer given clockwise, hole given counter-clockwise: both are reversed.
+  Mesh_Data record = make_record({{{0, 0}, {0, 4}, {4, 4}, {4, 0}}, {{1, 1}, {2, 1}, {2, 2}, {1, 2}}}, 0.0);
+  Frame frame;
+  frame.load_input_data(record);
+  const auto& outer = frame.get_wires()[0]->nodes;
+  const auto& inner = frame.get_wires()[1]->nodes;
+  EXPECT_EQ(outer[1]->id, 4u);  // 0 -> (4,0): the list reversed
+  EXPECT_EQ(inner[1]->id, 8u);  // (1,1) -> (1,2)
+
+  // Already counter-clockwise outer, clockwise hole: left in their order.
+  Mesh_Data kept = make_record({{{0, 0}, {4, 0}, {4, 4}, {0, 4}}, {{1, 1}, {1, 2}, {2, 2}, {2, 1}}}, 0.0);
+  Frame frame2;
+  frame2.load_input_data(kept);
+  EXPECT_EQ(frame2.get_wires()[0]->nodes[1]->id, 2u);
+  EXPECT_EQ(frame2.get_wires()[1]->nodes[1]->id, 6u);
+}
+
+TEST(Mesher2DInputCheck, KeepsOnlySeedsStrictlyInsideTheRegion) {
+  Mesh_Data record = make_record({{{0, 0}, {4, 0}, {4, 4}, {0, 4}}, {{1, 1}, {1, 2}, {2, 2}, {2, 1}}}, 0.0, {},
+                                 {{3, 3}, {5, 5}, {1.5, 1.5}});
+  record.nodes[0].seed = 1;  // a wire node flagged seed stays a node, not a seed
+  Frame frame;
+  frame.load_input_data(record);
+  ASSERT_EQ(frame.get_seeds().size(), 1u);
+  EXPECT_EQ(frame.get_seeds()[0]->x, 3.0);
+  // Outside and in-hole seeds are deleted; the wire node stays.
+  EXPECT_EQ(frame.get_nodes().size(), record.nodes.size() - 2);
+}
+
+TEST(Mesher2DTolerance, IsRootRuleCappedAtQuarterSpacing) {
+  // Spacing 1: sqrt(1)/100 = 0.01. Spacing 1e-4: sqrt rule 1e-4 would merge
+  // a midpoint 5e-5 away with a corner; the cap gives 2.5e-5.
+  Frame wide;
+  wide.load_input_data(unit_square());
+  EXPECT_DOUBLE_EQ(wide.get_tolerance(), 0.01);
+  Frame narrow;
+  narrow.load_input_data(make_record({{{0, 0}, {1, 0}, {1, 1e-4}, {0, 1e-4}}}, 0.0));
+  EXPECT_DOUBLE_EQ(narrow.get_tolerance(), 2.5e-5);
+  // The two rules meet at spacing 1.6e-3.
+  Frame meet;
+  meet.load_input_data(make_record({{{0, 0}, {1, 0}, {1, 1.6e-3}, {0, 1.6e-3}}}, 0.0));
+  EXPECT_NEAR(meet.get_tolerance(), 4e-4, 1e-15);  // both rules give 4e-4; round-off of sqrt
+}
+
+TEST(Mesher2DTolerance, NarrowRegionKeepsMidSideNodesApartFromCorners) {
+  // Spacing 2e-4: the unmended tolerance sqrt(2e-4)/100 = 1.4e-4 exceeds the
+  // 1e-4 from a short side's midpoint to its corners, which would collapse
+  // the quadratic elements.
+  Mesh_Data record = make_record({{{0, 0}, {1, 0}, {1, 2e-4}, {0, 2e-4}}}, 0.0);
+  record.quadratic = 1;
+  const Mesh_Data input = record;
+  grid_mesher::Grid_Mesher mesher;
+  mesher.generate_mesh(record, nullptr);
+  mesher_test::expect_valid_mesh(input, record, 5e-5);
+}
+
+TEST(Mesher2DPrepare, AutomaticSizeIsMeanSegmentLength) {
+  Frame square;
+  square.load_input_data(unit_square());
+  square.prepare_mesh();
+  EXPECT_DOUBLE_EQ(square.get_element_size(), 1.0);
+  // Segments 3, 4 and 5: mean 4.
+  Frame triangle;
+  triangle.load_input_data(make_record({{{0, 0}, {4, 0}, {0, 3}}}, 0.0));
+  triangle.prepare_mesh();
+  EXPECT_DOUBLE_EQ(triangle.get_element_size(), 4.0);
+  // An explicit size is kept.
+  Frame given;
+  given.load_input_data(make_record({{{0, 0}, {4, 0}, {0, 3}}}, 0.7));
+  given.prepare_mesh();
+  EXPECT_DOUBLE_EQ(given.get_element_size(), 0.7);
+}
+
+TEST(Mesher2DPrepare, ComputesMissingToleranceAndRejectsOverlap) {
+  Frame frame;
+  frame.add(0, 0, 1);
+  frame.add(2, 0, 2);
+  frame.prepare_mesh();
+  EXPECT_DOUBLE_EQ(frame.get_tolerance(), std::sqrt(2.0) / 100.0);
+  Frame overlap;
+  overlap.add(0, 0, 1);
+  overlap.add(1e-9, 0, 2);
+  try {
+    overlap.prepare_mesh();
+    ADD_FAILURE() << "no exception";
+  } catch (const data_2d::Mesh_Error& e) {
+    EXPECT_STREQ(e.what(), "* overlapped nodes exist - Mesher_2D::prepare_mesh()");
+  }
+}
+
+TEST(Mesher2DNodeLookup, ReturnsFirstNodeInOrderWithinTolerance) {
+  Frame frame;
+  frame.tolerance = 0.1;
+  Node* later_nearer = nullptr;
+  Node* first = frame.add(0.0, 0.0);
+  later_nearer = frame.add(0.12, 0.0);
+  // (0.06, 0) is 0.06 from both; the first in node order wins.
+  EXPECT_EQ(frame.find_or_create_node({0.06, 0.0}, false), first);
+  // (0.09, 0) is nearer the second, but still within the tolerance of the first.
+  EXPECT_EQ(frame.find_or_create_node({0.09, 0.0}, true), first);
+  EXPECT_EQ(first->on_boundary, 1);
+  EXPECT_EQ(frame.find_or_create_node({0.2, 0.0}, false), later_nearer);
+  EXPECT_EQ(later_nearer->on_boundary, 0);
+  // No match: a new unmarked node with id 0 at the point.
+  Node* created = frame.find_or_create_node({0.5, 0.5}, false);
+  EXPECT_EQ(frame.get_nodes().size(), 3u);
+  EXPECT_EQ(created->id, 0u);
+  EXPECT_EQ(created->x, 0.5);
+}
+
+TEST(Mesher2DNodeLookup, MatchesScanOverAllNodes) {
+  // Random lookups against a scan in node order, with a tolerance large
+  // enough that many points have several matches.
+  Frame frame;
+  frame.tolerance = 0.05;
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> coordinate(-1.0, 3.0);
+  for (int i = 0; i < 50; ++i) frame.add(coordinate(random), coordinate(random));
+  for (int k = 0; k < 4000; ++k) {
+    const data_2d::Point p{coordinate(random) * 0.5, coordinate(random) * 0.5};
+    const Node* expected = nullptr;
+    for (const auto& n : frame.get_nodes()) {
+      if ((n->x - p.x) * (n->x - p.x) + (n->y - p.y) * (n->y - p.y) < 0.05 * 0.05) {
+        expected = n.get();
+        break;
+      }
+    }
+    const std::size_t before = frame.get_nodes().size();
+    const Node* found = frame.find_or_create_node(p, false);
+    if (expected != nullptr) {
+      EXPECT_EQ(found, expected);
+    } else {
+      EXPECT_EQ(frame.get_nodes().size(), before + 1);
+      EXPECT_EQ(found, frame.get_nodes().back().get());
+    }
+  }
+}
+
+TEST(Mesher2DSplit, EqualDiagonalsTakeSecondDiagonal) {
+  Frame frame;
+  Node* a = frame.add(0, 0);
+  Node* b = frame.add(1, 0);
+  Node* c = frame.add(1, 1);
+  Node* d = frame.add(0, 1);
+  Node* e = frame.add(2, 0);
+  frame.add_element({a, b, c, d});
+  frame.add_element({b, e, c});
+  frame.split_quadrilaterals();
+  ASSERT_EQ(frame.get_elements().size(), 3u);
+  // The triangle stays first; the quadrilateral's two triangles follow.
+  EXPECT_EQ(frame.get_elements()[0]->nodes, (std::vector<Node*>{b, e, c}));
+  EXPECT_EQ(frame.get_elements()[1]->nodes, (std::vector<Node*>{a, b, d}));
+  EXPECT_EQ(frame.get_elements()[2]->nodes, (std::vector<Node*>{b, c, d}));
+}
+
+TEST(Mesher2DSplit, ShorterDiagonalIsTakenWhenBothLieInside) {
+  Frame frame;
+  Node* a = frame.add(0, 0);
+  Node* b = frame.add(2, 0);
+  Node* c = frame.add(2.5, 1);
+  Node* d = frame.add(0, 1.2);
+  frame.add_element({a, b, c, d});
+  frame.split_quadrilaterals();
+  ASSERT_EQ(frame.get_elements().size(), 2u);
+  // |BD|^2 = 5.44 is not above |AC|^2 = 7.25: split along BD.
+  EXPECT_EQ(frame.get_elements()[0]->nodes, (std::vector<Node*>{a, b, d}));
+  Frame other;
+  Node* p = other.add(0, 0);
+  Node* q = other.add(3, 0);
+  Node* r = other.add(1, 1);
+  Node* s = other.add(-2, 1);
+  other.add_element({p, q, r, s});  // |QS|^2 = 26 > |PR|^2 = 2
+  other.split_quadrilaterals();
+  EXPECT_EQ(other.get_elements()[0]->nodes, (std::vector<Node*>{p, q, r}));
+  EXPECT_EQ(other.get_elements()[1]->nodes, (std::vector<Node*>{p, r, s}));
+}
+
+TEST(Mesher2DSplit, NonConvexQuadrilateralUsesTheDiagonalInside) {
+  // A(0,0) B(10,-1) C(9,0) D(10,1): BD (length 2) is the shorter diagonal but
+  // runs outside; splitting along it would give the clockwise (B, C, D).
+  Frame frame;
+  Node* a = frame.add(0, 0);
+  Node* b = frame.add(10, -1);
+  Node* c = frame.add(9, 0);
+  Node* d = frame.add(10, 1);
+  frame.add_element({a, b, c, d});
+  frame.split_quadrilaterals();
+  ASSERT_EQ(frame.get_elements().size(), 2u);
+  EXPECT_EQ(frame.get_elements()[0]->nodes, (std::vector<Node*>{a, b, c}));
+  EXPECT_EQ(frame.get_elements()[1]->nodes, (std::vector<Node*>{a, c, d}));
+}
+
+TEST(Mesher2DSplit, FlatQuadrilateralSplitsAtItsFlatCornerAndDropsSlivers) {
+  Frame frame;
+  Node* a = frame.add(0, 0);
+  Node* b = frame.add(1, 0);  // 180 degrees between A and C
+  Node* c = frame.add(2, 0);
+  Node* d = frame.add(1, 1);
+  Node* e = frame.add(3, 0);
+  frame.add_element({a, b, c, d});
+  frame.add_element({b, c, e});  // collinear: quality 0, removed
+  frame.split_flat_quadrilaterals();
+  ASSERT_EQ(frame.get_elements().size(), 2u);
+  EXPECT_EQ(frame.get_elements()[0]->nodes, (std::vector<Node*>{b, c, d}));
+  EXPECT_EQ(frame.get_elements()[1]->nodes, (std::vector<Node*>{b, d, a}));
+}
+
+TEST(Mesher2DQuadratic, SharedSideGetsOneMidSideNode) {
+  Frame frame;
+  frame.tolerance = 1e-3;
+  Node* a = frame.add(0, 0);
+  Node* b = frame.add(1, 0);
+  Node* c = frame.add(1, 1);
+  Node* d = frame.add(0, 1);
+  frame.add_element({a, b, c});
+  frame.add_element({a, c, d});
+  frame.make_quadratic();
+  EXPECT_EQ(frame.get_nodes().size(), 4u + 5u);
+  const auto& first = frame.get_elements()[0]->nodes;
+  const auto& second = frame.get_elements()[1]->nodes;
+  ASSERT_EQ(first.size(), 6u);
+  EXPECT_EQ(first[5], second[3]);  // side 3-1 of the first is side 1-2 of the second
+  EXPECT_EQ(first[3]->x, 0.5);
+  EXPECT_EQ(first[3]->y, 0.0);
+}
+
+TEST(Mesher2DWrite, NumbersInputNodesByTheirRecordEvenAfterDroppedSeed) {
+  // The seed outside the square comes first in the record; the mesher drops
+  // it, yet every wire node keeps its record number and no record is written
+  // twice. An input node on no wire is not duplicated either.
+  Mesh_Data record;
+  record.nodes.push_back({0, 1, 0.0, 5.0, 5.0});  // seed, outside
+  for (const Xy p : std::vector<Xy>{{0, 0}, {1, 0}, {1, 1}, {0, 1}}) record.nodes.push_back({1, 0, 0.0, p.x, p.y});
+  record.wires.push_back({0, 1, {1, 2, 3, 4, 1}});
+  const Mesh_Data input = record;
+  grid_mesher::Grid_Mesher mesher;
+  mesher.generate_mesh(record, nullptr);
+  ASSERT_EQ(record.nodes.size(), 5u);  // corner-only square: no node created
+  ASSERT_EQ(record.elements.size(), 2u);
+  for (const auto& e : record.elements) {
+    for (const auto i : e) EXPECT_GE(i, 1);  // the dropped seed is used by none
+  }
+  const double area = std::abs(mesher_test::corner_area(record, record.elements[0])) +
+                      std::abs(mesher_test::corner_area(record, record.elements[1]));
+  EXPECT_DOUBLE_EQ(area, 1.0);
+  EXPECT_EQ(record.nodes[0].x, input.nodes[0].x);
+}
+
+bool always_stop() { return true; }
+
+TEST(Mesher2DRun, InterruptStopsWithTextlessException) {
+  Mesh_Data record = make_record({mesher_test::subdivide({{0, 0}, {4, 0}, {4, 4}, {0, 4}}, 0.5)}, 0.5);
+  grid_mesher::Grid_Mesher mesher;
+  try {
+    mesher.generate_mesh(record, &always_stop);
+    ADD_FAILURE() << "no exception";
+  } catch (const mesher_2d::interrupt_exception& e) {
+    EXPECT_STREQ(e.what(), "Unknown exception");
+  }
+}
+
+TEST(Mesher2DRun, OffsetLayerRequestFallsBackToPlainMesh) {
+  Mesh_Data plain = make_record({mesher_test::subdivide({{0, 0}, {4, 0}, {4, 3}, {0, 3}}, 0.5)}, 0.5);
+  Mesh_Data offset = plain;
+  offset.offset_layer = 1;
+  grid_mesher::Grid_Mesher first;
+  first.generate_mesh(plain, nullptr);
+  grid_mesher::Grid_Mesher second;
+  second.generate_mesh(offset, nullptr);
+  EXPECT_EQ(offset.elements, plain.elements);
+  Frame frame;
+  try {
+    frame.generate_offset_mesh();
+    ADD_FAILURE() << "no exception";
+  } catch (const data_2d::Mesh_Error& e) {
+    EXPECT_STREQ(e.what(), "* failed to generate offset elements - Mesher_2D::generate_offset_mesh()");
+  }
+}
+
+TEST(Mesher2DRun, FinishModeSelectsTheSplit) {
+  const Mesh_Data base = make_record({mesher_test::subdivide({{0, 0}, {4, 0}, {4, 3}, {0, 3}}, 0.5)}, 0.5);
+  const auto count_by_size = [](const Mesh_Data& m, std::size_t k) {
+    return std::count_if(m.elements.begin(), m.elements.end(), [k](const auto& e) { return e.size() == k; });
+  };
+  Mesh_Data left = base;
+  left.finish_mode = 0;  // quadrilaterals stay
+  grid_mesher::Grid_Mesher a;
+  a.generate_mesh(left, nullptr);
+  EXPECT_GT(count_by_size(left, 4), 0);
+  Mesh_Data mode_two = base;
+  mode_two.finish_mode = 2;  // finishes like mode 1
+  grid_mesher::Grid_Mesher b;
+  b.generate_mesh(mode_two, nullptr);
+  EXPECT_EQ(count_by_size(mode_two, 4), 0);
+  EXPECT_EQ(static_cast<std::size_t>(count_by_size(mode_two, 3)), mode_two.elements.size());
+}
+
+TEST(Mesher2DRun, GridEntryFillsFlatArraysOneBased) {
+  Mesh_Data record = make_record({mesher_test::subdivide({{0, 0}, {3, 0}, {3, 2}, {0, 2}}, 0.5)}, 0.5);
+  record.finish_mode = 0;  // overridden to 1 by the entry
+  record.quadratic = 1;
+  domain_maker::Flat_Mesh flat;
+  mesher_2d::run_grid_mesher(record, flat);
+  EXPECT_EQ(record.finish_mode, 1);
+  EXPECT_EQ(static_cast<std::size_t>(flat.n_nodes), record.nodes.size());
+  EXPECT_EQ(static_cast<std::size_t>(flat.n_elements), record.elements.size());
+  ASSERT_EQ(flat.connectivity.size(), 6u * record.elements.size());
+  for (std::size_t e = 0; e < record.elements.size(); ++e) {
+    for (std::size_t k = 0; k < 6; ++k) EXPECT_EQ(flat.connectivity[6 * e + k], record.elements[e][k] + 1);
+  }
+  EXPECT_EQ(flat.x[3], record.nodes[3].x);
+}
+
+TEST(Mesher2DRun, LoopEntryReportsInputErrorsThenItsOwnFailure) {
+  Mesh_Data broken = unit_square();
+  broken.wires[0].kind = 2;
+  domain_maker::Flat_Mesh flat;
+  try {
+    mesher_2d::run_loop_mesher(broken, flat);
+    ADD_FAILURE() << "no exception";
+  } catch (const data_2d::Mesh_Error& e) {
+    EXPECT_STREQ(e.what(), "* no outer wire - Mesher_2D::check_input_data()");
+  }
+  Mesh_Data fine = unit_square();
+  try {
+    mesher_2d::run_loop_mesher(fine, flat);
+    ADD_FAILURE() << "no exception";
+  } catch (const data_2d::Mesh_Error& e) {
+    EXPECT_STREQ(e.what(), "* failed to bisect loop - Loop_mesher::bisect_loop()");
+  }
+  EXPECT_EQ(flat.n_nodes, 0);
+}
+
+}  // namespace

@@ -1,0 +1,166 @@
+#include "mesher/data_2d/primitives.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+namespace data_2d {
+namespace {
+
+// One acos or sin/cos evaluation and a multiplication by 180/pi: a few ulps
+// of the result.
+constexpr double angle_round_off = 1e-12;
+
+struct Polygon {
+  std::vector<std::unique_ptr<Node>> owned;
+  std::vector<Node*> closed;  // repeats the first node at the end
+  std::vector<Node*> open;    // each corner once
+};
+
+Polygon polygon(std::initializer_list<Point> corners) {
+  Polygon p;
+  for (const Point c : corners) {
+    p.owned.push_back(std::make_unique<Node>(0, c.x, c.y));
+    p.open.push_back(p.owned.back().get());
+  }
+  p.closed = p.open;
+  p.closed.push_back(p.open.front());
+  return p;
+}
+
+TEST(SubtendedAngle, QuarterTurnIsPlusNinetyAndReversedMinusNinety) {
+  EXPECT_NEAR(subtended_angle({0, 0}, {1, 0}, {0, 1}), 90.0, angle_round_off);
+  EXPECT_NEAR(subtended_angle({0, 0}, {0, 1}, {1, 0}), -90.0, angle_round_off);
+  // Independent of the distances to the end points and of translation.
+  EXPECT_NEAR(subtended_angle({5, 7}, {5 + 3, 7}, {5, 7 + 0.25}), 90.0, angle_round_off);
+  EXPECT_NEAR(subtended_angle({0, 0}, {1, 0}, {-1, std::sqrt(3.0)}), 120.0, angle_round_off);
+}
+
+TEST(SubtendedAngle, DegenerateViewsGiveZeroOrStraight) {
+  EXPECT_EQ(subtended_angle({1, 1}, {1, 1}, {3, 4}), 0.0);         // P on an end point
+  EXPECT_EQ(subtended_angle({0.5, 0}, {0, 0}, {1, 0}), 180.0);     // P inside the segment
+  EXPECT_EQ(subtended_angle({2, 0}, {0, 0}, {1, 0}), 0.0);         // P on the line, outside
+  EXPECT_EQ(subtended_angle({0.5, 0}, {1, 0}, {0, 0}), 180.0);     // zero cross product counts as positive
+}
+
+TEST(WindingSum, FullTurnInsideAndNothingOutside) {
+  const Polygon square = polygon({{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+  EXPECT_NEAR(winding_sum({0.5, 0.5}, square.closed), 360.0, 1e-9);  // four acos round-offs
+  EXPECT_LT(std::abs(winding_sum({2, 0.5}, square.closed)), winding_outside);
+  EXPECT_NEAR(winding_sum({2, 0.5}, square.closed), 0.0, 1e-9);  // the four angles cancel up to round-off
+  const Polygon clockwise = polygon({{0, 0}, {0, 1}, {1, 1}, {1, 0}});
+  EXPECT_NEAR(winding_sum({0.2, 0.7}, clockwise.closed), -360.0, 1e-9);
+  // The cyclic form on a corner list agrees with the closed list.
+  EXPECT_DOUBLE_EQ(winding_sum_cyclic({0.2, 0.7}, square.open), winding_sum({0.2, 0.7}, square.closed));
+}
+
+TEST(WindingSum, NonConvexOutlineSeparatesNotchFromMaterial) {
+  // An L: the notch corner (1.5, 1.5) is outside although inside the box.
+  const Polygon l_shape = polygon({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}});
+  EXPECT_GT(std::abs(winding_sum({0.5, 1.5}, l_shape.closed)), winding_inside);
+  EXPECT_LT(std::abs(winding_sum({1.5, 1.5}, l_shape.closed)), winding_outside);
+}
+
+TEST(CornerAngle, SweepsCounterClockwiseIntoZeroToThreeSixty) {
+  EXPECT_NEAR(corner_angle({0, 0}, {1, 0}, {0, 1}), 90.0, angle_round_off);
+  EXPECT_NEAR(corner_angle({0, 0}, {0, 1}, {1, 0}), 270.0, angle_round_off);
+  EXPECT_EQ(corner_angle({0, 0}, {1, 0}, {2, 0}), 0.0);
+}
+
+TEST(TriangleQuality, EquilateralIsOneAndOrientationGivesTheSign) {
+  EXPECT_NEAR(triangle_quality({0, 0}, {1, 0}, {0.5, std::sqrt(3.0) / 2}), 1.0, 1e-15);  // sqrt(3) round-off
+  EXPECT_NEAR(triangle_quality({0, 0}, {1, 0}, {0, 1}), 0.8660254037844386, 1e-15);
+  EXPECT_NEAR(triangle_quality({0, 0}, {0, 1}, {1, 0}), -0.8660254037844386, 1e-15);
+  EXPECT_EQ(triangle_quality({0, 0}, {1, 1}, {2, 2}), 0.0);
+  EXPECT_EQ(triangle_quality({3, 3}, {3, 3}, {3, 3}), 0.0);
+  // Scale and translation invariant.
+  EXPECT_NEAR(triangle_quality({100, 100}, {100.001, 100}, {100, 100.001}), 0.8660254037844386, 1e-9);  // cancellation at 1e5 offset
+}
+
+TEST(QuadrilateralQuality, SquareIsOneFlatIsZeroTwistedIsNegative) {
+  EXPECT_NEAR(quadrilateral_quality({0, 0}, {1, 0}, {1, 1}, {0, 1}), 1.0, 1e-15);
+  // A rectangle 2 x 1: corner triangles all of quality 2 sqrt(3) * 2 / 10.
+  EXPECT_NEAR(quadrilateral_quality({0, 0}, {2, 0}, {2, 1}, {0, 1}), 1.0, 1e-15);
+  // A corner of 180 degrees makes one corner triangle flat.
+  EXPECT_EQ(quadrilateral_quality({0, 0}, {1, 0}, {2, 0}, {1, 1}), 0.0);
+  // The crossed (bow-tie) order has corner triangles of both signs.
+  EXPECT_LT(quadrilateral_quality({0, 0}, {1, 1}, {1, 0}, {0, 1}), 0.0);
+  // A convex kite is worse than a square; a dart (one reflex corner) has a
+  // corner triangle turned over and scores negative.
+  const double kite = quadrilateral_quality({0, 0}, {3, 0}, {2, 2}, {0, 3});
+  EXPECT_GT(kite, 0.0);
+  EXPECT_LT(kite, 1.0);
+  EXPECT_LT(quadrilateral_quality({0, 0}, {3, 0}, {1, 1}, {0, 3}), 0.0);
+}
+
+TEST(SegmentsCross, OnlyProperInteriorCrossingsCount) {
+  EXPECT_TRUE(segments_cross({0, 0}, {2, 2}, {0, 2}, {2, 0}));
+  EXPECT_FALSE(segments_cross({0, 0}, {1, 1}, {1, 1}, {2, 0}));      // shared end point
+  EXPECT_FALSE(segments_cross({0, 0}, {2, 0}, {1, 0}, {1, 1}));      // T: touches
+  EXPECT_FALSE(segments_cross({0, 0}, {2, 0}, {1, 0}, {3, 0}));      // collinear overlap
+  EXPECT_FALSE(segments_cross({0, 0}, {1, 0}, {2, -1}, {2, 1}));     // apart
+  // The products are absolute: a crossing whose orientation products are
+  // below 1e-8 (segments 1e-4 long, products about 1e-16) does not count.
+  EXPECT_FALSE(segments_cross({0, 0}, {1e-4, 1e-4}, {0, 1e-4}, {1e-4, 0}));
+  EXPECT_TRUE(segments_cross({0, 0}, {1e-1, 1e-1}, {0, 1e-1}, {1e-1, 0}));
+}
+
+TEST(SegmentIntersection, EndPointsTouchAndParallelNeverMeets) {
+  const auto touch = segment_intersection({0, 0}, {1, 1}, {1, 1}, {2, 0});
+  ASSERT_TRUE(touch);
+  EXPECT_NEAR(touch->x, 1.0, 1e-15);
+  EXPECT_NEAR(touch->y, 1.0, 1e-15);
+  const auto cross = segment_intersection({0, 0}, {2, 2}, {0, 2}, {2, 0});
+  ASSERT_TRUE(cross);
+  EXPECT_NEAR(cross->x, 1.0, 1e-15);
+  EXPECT_NEAR(cross->y, 1.0, 1e-15);
+  EXPECT_FALSE(segment_intersection({0, 0}, {1, 0}, {0, 1}, {1, 1}));      // parallel
+  EXPECT_FALSE(segment_intersection({0, 0}, {1, 0}, {0.5, 0}, {2, 0}));    // collinear counts as parallel
+  // Parameter window (-1e-8, 1 + 1e-8): 5e-9 past the end meets, 2e-8 does not.
+  EXPECT_TRUE(segment_intersection({0, 0}, {1, 0}, {1 + 5e-9, -1}, {1 + 5e-9, 1}));
+  EXPECT_FALSE(segment_intersection({0, 0}, {1, 0}, {1 + 2e-8, -1}, {1 + 2e-8, 1}));
+}
+
+TEST(Rotate, QuarterTurnsAndCompositionAboutAnyCentre) {
+  const Point r = rotate({1, 0}, {0, 0}, 90.0);
+  EXPECT_NEAR(r.x, 0.0, 1e-15);  // cos(pi/2) is 6e-17, not 0
+  EXPECT_NEAR(r.y, 1.0, 1e-15);
+  const Point half = rotate({2, 1}, {1, 1}, 180.0);
+  EXPECT_NEAR(half.x, 0.0, 1e-15);
+  EXPECT_NEAR(half.y, 1.0, 1e-15);
+  // 30 then 60 degrees is 90 degrees; distance to the centre is kept.
+  const Point c{-2.5, 4.0};
+  const Point p{3.0, -1.0};
+  const Point twice = rotate(rotate(p, c, 30.0), c, 60.0);
+  const Point once = rotate(p, c, 90.0);
+  EXPECT_NEAR(twice.x, once.x, 1e-14);  // round-off of two rotations at |p - c| ~ 7
+  EXPECT_NEAR(twice.y, once.y, 1e-14);
+  EXPECT_NEAR(squared_distance(twice, c), squared_distance(p, c), 1e-12);
+  const Point back = rotate(rotate(p, c, 37.0), c, -37.0);
+  EXPECT_NEAR(back.x, p.x, 1e-14);
+  EXPECT_NEAR(back.y, p.y, 1e-14);
+}
+
+TEST(FootOnSegment, InsideTheWindowOnlyAndNotOnDegenerateSegments) {
+  const auto foot = foot_on_segment({0.25, 3}, {0, 0}, {1, 0});
+  ASSERT_TRUE(foot);
+  EXPECT_DOUBLE_EQ(foot->x, 0.25);
+  EXPECT_DOUBLE_EQ(foot->y, 0.0);
+  const auto slanted = foot_on_segment({0, 2}, {0, 0}, {2, 2});
+  ASSERT_TRUE(slanted);
+  EXPECT_NEAR(slanted->x, 1.0, 1e-15);
+  EXPECT_NEAR(slanted->y, 1.0, 1e-15);
+  EXPECT_FALSE(foot_on_segment({2, 1}, {0, 0}, {1, 0}));
+  EXPECT_FALSE(foot_on_segment({-0.1, 1}, {0, 0}, {1, 0}));
+  EXPECT_TRUE(foot_on_segment({1 + 5e-9, 1}, {0, 0}, {1, 0}));
+  // |B - A|^2 must exceed 1e-8: a segment 1e-4 long is too short.
+  EXPECT_FALSE(foot_on_segment({0, 1}, {0, 0}, {1e-4, 0}));
+  EXPECT_TRUE(foot_on_segment({0, 1}, {0, 0}, {1e-3, 0}));
+  EXPECT_NEAR(squared_distance({1, 2}, {4, 6}), 25.0, 0.0);
+}
+
+}  // namespace
+}  // namespace data_2d
