@@ -64,6 +64,15 @@ TEST(WindingSum, NonConvexOutlineSeparatesNotchFromMaterial) {
   EXPECT_LT(std::abs(winding_sum({1.5, 1.5}, l_shape.closed)), winding_outside);
 }
 
+TEST(PolygonArea, SignFollowsOrientationAndClosingNodeChangesNothing) {
+  // An L of area 3, exact in doubles.
+  const Polygon l_shape = polygon({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}});
+  EXPECT_EQ(polygon_area(l_shape.open), 3.0);
+  EXPECT_EQ(polygon_area(l_shape.closed), 3.0);
+  const Polygon clockwise = polygon({{0, 0}, {0, 1}, {1, 1}, {1, 0}});
+  EXPECT_EQ(polygon_area(clockwise.open), -1.0);
+}
+
 TEST(CornerAngle, SweepsCounterClockwiseIntoZeroToThreeSixty) {
   EXPECT_NEAR(corner_angle({0, 0}, {1, 0}, {0, 1}), 90.0, angle_round_off);
   EXPECT_NEAR(corner_angle({0, 0}, {0, 1}, {1, 0}), 270.0, angle_round_off);

@@ -46,6 +46,16 @@ double winding_sum_cyclic(Point p, std::span<Node* const> nodes) noexcept {
   return winding_sum(p, nodes) + subtended_angle(p, nodes.back()->point(), nodes.front()->point());
 }
 
+double polygon_area(std::span<Node* const> nodes) noexcept {
+  double twice = 0.0;
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    const Node* a = nodes[i];
+    const Node* b = nodes[(i + 1) % nodes.size()];
+    twice += a->x * b->y - b->x * a->y;
+  }
+  return 0.5 * twice;
+}
+
 double corner_angle(Point p, Point a, Point b) noexcept {
   const double angle = subtended_angle(p, a, b);
   return angle < 0.0 ? angle + 360.0 : angle;

@@ -54,6 +54,11 @@ double winding_sum(Point p, std::span<Node* const> nodes) noexcept;
 // first), for element corner lists that do not repeat their first node.
 double winding_sum_cyclic(Point p, std::span<Node* const> nodes) noexcept;
 
+// Signed area of the polygon through `nodes` (shoelace formula), positive
+// when counter-clockwise. The last node joins back to the first, so a closed
+// wire that repeats its first node gives the same value as its corner list.
+double polygon_area(std::span<Node* const> nodes) noexcept;
+
 // 3. Angle at P swept counter-clockwise from the direction PA to the direction
 // PB, in [0, 360).
 double corner_angle(Point p, Point a, Point b) noexcept;

@@ -48,16 +48,6 @@ bool inside_wire(Point p, const std::vector<Node*>& nodes) {
   return std::abs(data_2d::winding_sum(p, nodes)) > data_2d::winding_inside;
 }
 
-// Signed area (positive counter-clockwise) of a closed node list that
-// repeats its first node at the end (shoelace formula).
-double signed_area(const std::vector<Node*>& closed) {
-  double twice = 0.0;
-  for (std::size_t k = 1; k < closed.size(); ++k) {
-    twice += closed[k - 1]->x * closed[k]->y - closed[k]->x * closed[k - 1]->y;
-  }
-  return 0.5 * twice;
-}
-
 // Whether closed wire `a` lies inside closed wire `b`. Wires of one drawing
 // never cross, so a's outline lies wholly inside or wholly outside b (up to
 // shared nodes and sides), and one point of it off b's outline decides: its
@@ -469,7 +459,7 @@ void Domain_Maker::make_domains_from_loop(const std::vector<Edge*>& chain, std::
   // domain order follows the start edges.
   std::reverse(loops.begin(), loops.end());
   for (auto& loop : loops) {
-    if (signed_area(loop) <= data_2d::zero_tolerance) continue;
+    if (data_2d::polygon_area(loop) <= data_2d::zero_tolerance) continue;
     Wire* wire = add_wire(data_2d::wire_kind::outer, std::move(loop), number);
     domains_.push_back(Domain{wire, {}, {}, {}});
   }

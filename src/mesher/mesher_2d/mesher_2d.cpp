@@ -60,16 +60,6 @@ std::string overlapped_message(const char* where) {
   return std::string("* overlapped nodes exist - Mesher_2D::") + where + "()";
 }
 
-double polygon_area(const std::vector<Node*>& corners) noexcept {
-  double twice = 0.0;
-  for (std::size_t i = 0; i < corners.size(); ++i) {
-    const Node* a = corners[i];
-    const Node* b = corners[(i + 1) % corners.size()];
-    twice += a->x * b->y - b->x * a->y;
-  }
-  return 0.5 * twice;
-}
-
 }  // namespace
 
 Mesher_2D::~Mesher_2D() = default;
@@ -330,7 +320,7 @@ double Mesher_2D::region_area() const {
   for (const auto& wire : wires) {
     if (wire->kind == wire_kind::open_line || wire->nodes.size() < 2) continue;
     std::vector<Node*> ring(wire->nodes.begin(), wire->nodes.end() - 1);
-    area += polygon_area(ring);
+    area += data_2d::polygon_area(ring);
   }
   return area;
 }
@@ -340,7 +330,7 @@ bool Mesher_2D::elements_cover_region() const {
   if (!(expected > 0.0)) return false;
   double total = 0.0;
   for (const auto& element : elements) {
-    const double area = polygon_area(element->nodes);
+    const double area = data_2d::polygon_area(element->nodes);
     if (!(area > 0.0)) return false;
     total += area;
   }
