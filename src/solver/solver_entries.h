@@ -72,8 +72,8 @@ struct DetailOutputs {
 // the call was given, or the runtime's default team when it gives none.
 std::int32_t INIT_OMP(std::int32_t requested);
 
-// Section result vector (section_slot::size_for_level(analysis_level, n_sp)
-// doubles, section_result_vector.h) and one offset pair per stress point
+// Section result vector (section_slot::size_for_level in
+// section_result_vector.h) and one offset pair per stress point
 // (2 n_sp doubles): the point minus the centroid, or minus the shear centre
 // when stress_reference is not 0.
 Status SOLVE_SECTION(const SolverInput& in, std::span<double> result, std::span<double> stress_offsets);
