@@ -344,23 +344,24 @@ BSP_API int32_t BSPCombMain(double *result,                      /* out */
 **   detail_out_1        out double[38]          slots 0..37 of the section
 **                                               property vector (BSP_SLOT_*),
 **                                               as BSPCombMain at level 1
-**   detail_out_2        out double[4*n*M + 6]   stresses: for material m
+**   detail_out_2        out double[4*n*M + 6]   stresses, F/L^2: for material m
 **                                               (0-based) and point i at
 **                                               4*(m*n + i) + c: c = 0 normal
 **                                               stress, 1 shear along y, 2 shear
 **                                               along z, 3 von Mises
 **                                               sqrt(s^2 + 3 t^2), each as if the
-**                                               point were of material m (F/L^2);
-**                                               then at 4*n*M: largest and
-**                                               smallest normal stress, largest
-**                                               shear magnitude, largest von
-**                                               Mises, and the 1-based point and
-**                                               material of that von Mises value
+**                                               point were of material m; then at
+**                                               4*n*M: largest and smallest
+**                                               normal stress, largest shear
+**                                               magnitude, largest von Mises, and
+**                                               the 1-based point and material of
+**                                               that von Mises value (all 0 when
+**                                               n*M = 0)
 **   detail_out_3        out double[2n]          pairs (y, z): each stress point
 **                                               minus the reference point, L
 **   detail_out_4        out double[n]           1-based material of the element
-**                                               that contains each point, 0 when
-**                                               none does
+**                                               that contains each point; 0 when
+**                                               none does or it is inverted
 **   n_nodes             in  as above
 **   n_stress_points     in  int32               >= 0
 **   n_elements, n_materials, n_parts, node_y, node_z  in  as above
@@ -371,20 +372,25 @@ BSP_API int32_t BSPCombMain(double *result,                      /* out */
 **   detail_option_1     in  double[2]           (N, T): axial force (tension
 **                                               positive, F) and torque (F L)
 **   detail_option_2     in  double[2]           (V_y, V_z): shear forces, F
-**   detail_option_3     in  double[2]           (M_y, M_z): bending moments,
-**                                               F L; normal stress of material m
-**                                               at offsets (y', z') from the
-**                                               centroid: E_m/ref_modulus *
-**                                               (N/A + (M_y (I1 z' - I12 y')
-**                                               - M_z (I2 y' - I12 z'))
-**                                               / (I1 I2 - I12^2))
+**   detail_option_3     in  double[2]           (M_y, M_z): bending moments as
+**                                               resultants about the centroid,
+**                                               M_y = integral s z' dA and
+**                                               M_z = integral s y' dA (F L):
+**                                               each puts tension on the positive
+**                                               side of its offset axis
 **   detail_option_4     in  double[2]           (stress reference, unused):
 **                                               0 centroid, otherwise shear
 **                                               centre, for detail_out_3
 **   six_node_elements   in  as above
-** All option values must be finite. Shear stresses: V_y and V_z times the
-** stresses of unit shear forces, plus T / J times the torsion stresses per
-** unit twist, each scaled by G_m / G_ref.
+** All option values must be finite. Stresses of material m at a point with
+** offsets (y', z') from the centroid:
+**   normal  E_m / ref_modulus * (N/A + a y' + b z'), where
+**           I1 a + I12 b = M_z and I12 a + I2 b = M_y (plane sections);
+**   shear   V_y and V_z times the stresses of unit shear forces through the
+**           shear centre, plus T / J times the torsion stresses per unit
+**           twist, computed in the element that contains the point and scaled
+**           by G_m / G of that element's material (G = E / (2 (1 + nu)));
+**           0 when no element, or an inverted one, contains the point.
 ** Units:   see "Meshed sections".
 ** Returns: BSP_OK; BSP_E_INPUT when an input check fails; BSP_E_SOLVER when
 **          the area is not positive or a written value is not finite.

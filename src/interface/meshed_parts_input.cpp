@@ -74,6 +74,10 @@ Status read_meshed_parts(const MeshedPartsArgs& a, MeshedPartsExport kind, Meshe
   r.nodes_per_element = *six != 0 ? 6 : 3;
   r.n_materials = *n_materials;
   const int k = r.nodes_per_element;
+  // 3-node input gains up to three mid-side nodes per element; every number
+  // must stay a positive int32.
+  if (k == 3 && std::int64_t{*n_nodes} + 3 * std::int64_t{*n_elements} > std::numeric_limits<std::int32_t>::max())
+    return bad;
 
   const auto node_y = read_array(a.node_y, *n_nodes);
   const auto node_z = read_array(a.node_z, *n_nodes);
@@ -131,10 +135,6 @@ Status read_meshed_parts(const MeshedPartsArgs& a, MeshedPartsExport kind, Meshe
   if (!all_finite(*node_y) || !all_finite(*node_z)) return bad;
   if (!all_finite(*bar_radius) || !all_finite(*bar_y) || !all_finite(*bar_z) || !all_finite(*bar_e)) return bad;
   if (!all_at_least(*bar_radius, 0.0) || !all_at_least(*bar_e, 0.0)) return bad;
-  // 3-node input gains up to three mid-side nodes per element; every number
-  // must stay a positive int32.
-  if (k == 3 && std::int64_t{*n_nodes} + 3 * std::int64_t{*n_elements} > std::numeric_limits<std::int32_t>::max())
-    return bad;
 
   r.node_y = *node_y;
   r.node_z = *node_z;
