@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace bsp::testing {
@@ -125,6 +126,43 @@ inline PartsMesh disc_part(double r, int rings, int sectors, std::int32_t materi
       }
       push({at(i0, a0), at(i1, a0), at(i1, a1), at(i0 + 1, a0), at(i1, a0 + 1), at(i0 + 1, a0 + 1)});
       push({at(i0, a0), at(i1, a1), at(i0, a1), at(i0 + 1, a0 + 1), at(i0 + 1, a1), at(i0, a0 + 1)});
+    }
+  m.part_node_count.push_back(m.n_nodes());
+  m.part_element_count.push_back(m.n_elements());
+  return m;
+}
+
+// Sections made of axis-aligned plates on one set of grid lines: every part
+// is the block of grid cells between lines ys[i0..i1] and zs[j0..j1], meshed
+// with the grid's own lines, so parts that touch share their interface
+// nodes exactly (each part keeps its own copies, as a host sends them).
+inline std::vector<double> grid_lines(std::initializer_list<std::pair<double, int>> stops, double start) {
+  // stops: (next coordinate, cells up to it)
+  std::vector<double> lines{start};
+  double at = start;
+  for (const auto& [next, cells] : stops) {
+    for (int c = 1; c <= cells; ++c) lines.push_back(at + (next - at) * c / cells);
+    at = next;
+  }
+  return lines;
+}
+
+inline PartsMesh grid_part(const std::vector<double>& ys, const std::vector<double>& zs, int i0, int i1, int j0, int j1,
+                           std::int32_t material) {
+  PartsMesh m;
+  const int cy = i1 - i0 + 1;
+  for (int j = j0; j <= j1; ++j)
+    for (int i = i0; i <= i1; ++i) {
+      m.y.push_back(ys[static_cast<std::size_t>(i)]);
+      m.z.push_back(zs[static_cast<std::size_t>(j)]);
+    }
+  auto id = [&](int i, int j) { return static_cast<std::int32_t>((j - j0) * cy + (i - i0) + 1); };
+  for (int j = j0; j < j1; ++j)
+    for (int i = i0; i < i1; ++i) {
+      for (std::int32_t n : {id(i, j), id(i + 1, j), id(i + 1, j + 1), id(i, j), id(i + 1, j + 1), id(i, j + 1)})
+        m.connectivity.push_back(n);
+      m.element_material.push_back(material);
+      m.element_material.push_back(material);
     }
   m.part_node_count.push_back(m.n_nodes());
   m.part_element_count.push_back(m.n_elements());
