@@ -16,12 +16,30 @@
 // singular.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 
 #include "solver/model.h"
 
 namespace bsp {
+
+// Coefficient of an inverted element in both field problems: an inverted
+// element is not part of the section (no area, no load, no stress), so it
+// must not carry flux either. 1/G is not dimensionless: with moduli near 1 it
+// would make the element stiffer than the material. The 1e-9 G cap keeps it a
+// near-void at any scale of the moduli; for G >= 3.2e4 (moduli in MPa or Pa)
+// 1/G is the smaller and is used. Rule of this library; pinned by
+// tests/solver/torsion_analysis_test.cpp.
+inline constexpr double inverted_stiffness_fraction = 1e-9;
+inline double inverted_coefficient(double G) { return std::min(1.0 / G, inverted_stiffness_fraction * G); }
+
+// The element's coefficient in either field problem: G, or the near-void
+// coefficient when it is inverted.
+template <class Elem>
+double field_coefficient(const Elem& el) {
+  return el.inverted ? inverted_coefficient(el.material.G) : el.material.G;
+}
 
 // Assembles sum c(e) K_e over the domain's elements into its band, unless the
 // band already holds the factor of the same matrix (factorised and no

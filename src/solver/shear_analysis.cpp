@@ -160,7 +160,7 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
   double sum_ixx = 0, sum_iyy = 0, sum_alpha_x = 0, sum_alpha_y = 0;
   for (T_SINGLE_DOMAIN& d : m.domains) {
     if (!has_area(d)) continue;
-    assemble_domain_matrix(d, elements, [](const Elem& el) { return el.material.G; });
+    assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); });
     assemble_shear_loads(d, elements);
     solve_domain(d, 2, m.threads);
     if (several) d.band.factorised = false;

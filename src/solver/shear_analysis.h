@@ -8,9 +8,10 @@
 // stiffness (Iyy_d for a force along x, Ixx_d along y), which is also how the
 // domains' shear centres are combined. Stresses stored in the elements and
 // stress points are per unit shear force on the whole section, with that
-// share already applied. Inverted elements stiffen the field like any other
-// element but carry no load and no stress: they are not part of the
-// section's geometry, so including them would unbalance the loads.
+// share already applied. Inverted elements are not part of the section's
+// geometry: they carry no load (which would unbalance the loads) and no
+// stress, and enter the matrix only with the near-void coefficient of
+// domain_solve.h, so a hole meshed with inverted elements behaves as a hole.
 //
 // Domains without area (no element that is not inverted) are skipped. A
 // domain whose second moments are singular (all elements on one line)

@@ -10,11 +10,6 @@ namespace {
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
-template <class Elem>
-double coefficient(const Elem& el) {
-  return el.inverted ? inverted_coefficient(el.material.G) : el.material.G;
-}
-
 // Right-hand side of the warping problem about (x_s, y_s): the weak form of
 // the boundary flux d omega/dn = y' n_x - x' n_y, turned into an area
 // integral, with the element's coefficient as in the matrix.
@@ -25,7 +20,7 @@ void assemble_torsion_load(T_SINGLE_DOMAIN& d, std::span<Elem> elements, double 
   for (std::int64_t e = 0; e < d.n_elements; ++e) {
     const Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
     const auto eq = d.element_nodes(e);
-    const double c = coefficient(el);
+    const double c = field_coefficient(el);
     for (int g = 0; g < Rule::n_points; ++g) {
       const double xp = el.xg[g] - x_s, yp = el.yg[g] - y_s;
       for (int i = 0; i < Rule::n_nodes; ++i) {
@@ -125,7 +120,7 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
   for (T_SINGLE_DOMAIN& d : m.domains) {
     if (d.n_elements == 0 || !(d.A > 0.0)) continue;
     any = true;
-    assemble_domain_matrix(d, elements, [](const Elem& el) { return coefficient(el); });
+    assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); });
     assemble_torsion_load(d, elements, m.x_s, m.y_s);
     solve_domain(d, 1, m.threads);
     remove_domain_mean(d, elements);
