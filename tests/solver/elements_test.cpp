@@ -158,39 +158,5 @@ TEST(ElementStiffness, ConstantsCostNothingAndExactFieldsCostTheirEnergy) {
   expect_laplace_properties(t, 3.0, 4 * 6.5);
 }
 
-TEST(ElementGeometry, GlobalDerivativesDifferentiateTheMapping) {
-  // dx/dx = 1, dy/dx = 0 and so on at every integration point: the global
-  // derivatives applied to the node coordinates give the identity.
-  const auto e = make_element<Tria6Rule>({0, 2, 0.2, 1.1, 1.2, 0.0}, {0, 0.3, 1.8, 0.05, 1.1, 0.9});
-  for (int g = 0; g < Tria6Rule::n_points; ++g) {
-    double xx = 0, xy = 0, yx = 0, yy = 0;
-    for (int i = 0; i < 6; ++i) {
-      xx += e.dNdx[g][i] * e.x[i];
-      xy += e.dNdy[g][i] * e.x[i];
-      yx += e.dNdx[g][i] * e.y[i];
-      yy += e.dNdy[g][i] * e.y[i];
-    }
-    EXPECT_NEAR(xx, 1.0, 1e-14);
-    EXPECT_NEAR(xy, 0.0, 1e-14);
-    EXPECT_NEAR(yx, 0.0, 1e-14);
-    EXPECT_NEAR(yy, 1.0, 1e-14);
-  }
-}
-
-TEST(ElementGeometry, InvertedElementAddsNothingAndModularRatioScales) {
-  auto e = make_element<Quad4Rule>({0, 1, 1, 0}, {0, 0, 1, 1});
-  e.material = ElementMaterial{1.0, 0.0, 1.0, 0.5, 2.0, 0.0, 3.0, 1.0};
-  const ElementFirstMoments f = first_moments(e);
-  EXPECT_DOUBLE_EQ(f.A, 2.0);
-  EXPECT_DOUBLE_EQ(f.Aw, 3.0);
-  EXPECT_DOUBLE_EQ(f.Sx, 1.0);
-  EXPECT_DOUBLE_EQ(second_moments(e, 0.5, 0.5).Ixx, 2.0 / 12.0);
-  e.inverted = true;
-  const ElementFirstMoments none = first_moments(e);
-  EXPECT_EQ(none.A, 0.0);
-  EXPECT_EQ(none.Aw, 0.0);
-  EXPECT_EQ(second_moments(e, 0.5, 0.5).Iyy, 0.0);
-}
-
 }  // namespace
 }  // namespace bsp
