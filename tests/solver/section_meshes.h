@@ -6,6 +6,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -99,6 +100,11 @@ struct SectionOutput {
   Status status = Status::solver_error;
   std::vector<double> result, offsets;
   double operator[](std::size_t slot) const { return result[slot]; }
+};
+
+struct DetailOutput {
+  Status status = Status::solver_error;
+  std::vector<double> stresses, section, offsets, materials;
 };
 
 struct Bar {
@@ -216,6 +222,26 @@ struct Section {
     out.status = SOLVE_SECTION(input(f), out.result, out.offsets);
     return out;
   }
+  // Stresses for section forces given as the host pairs (N, T), (V_y, V_z),
+  // (M_y, M_z), (stress reference, unused).
+  DetailOutput solve_detail(const std::array<double, 8>& options) const {
+    const Flat f = flatten();
+    DetailOutput out;
+    const std::size_t n_sp = sp_x.size();
+    out.stresses.assign(4 * n_sp * E.size() + 6, -1.0);
+    out.section.assign(section_slot::basic_count, -1.0);
+    out.offsets.assign(2 * n_sp, -1.0);
+    out.materials.assign(n_sp, -1.0);
+    DetailInput detail;
+    detail.options = options;
+    detail.n_detail = static_cast<std::int32_t>(E.size());
+    SolverInput in = input(f);
+    in.materials.w = {};
+    in.bars.w = {};
+    out.status = SOLVE_DETAIL_SECTION(in, detail, DetailOutputs{out.stresses, out.section, out.offsets, out.materials});
+    return out;
+  }
+
   std::vector<double> solve_parts(Status& status) const {
     const Flat f = flatten();
     std::vector<double> parts(10 * E.size(), 0.0);
