@@ -59,6 +59,12 @@ class DomainMesh {
     add_patch([=](double u, double v) { return Point{x0 + (x1 - x0) * u, y0 + (y1 - y0) * v}; }, nu, nv, part);
   }
 
+  // One straight-sided 6-node triangle from its corners (k = 6 only).
+  void add_triangle(Point a, Point b, Point c, std::int32_t part) {
+    auto mid = [](Point p, Point q) { return Point{(p.x + q.x) / 2, (p.y + q.y) / 2}; };
+    add_element({node(a), node(b), node(c), node(mid(a, b)), node(mid(b, c)), node(mid(c, a))}, part);
+  }
+
   std::vector<double> x, y;
   std::vector<std::int32_t> connectivity;  // local, 1-based, k per element
   std::vector<std::int32_t> parts;
