@@ -207,6 +207,19 @@ TEST(TorsionAnalysis, PolarMomentAboutTheShearCentre) {
   EXPECT_NEAR(out[s::polar_moment_shear_centre(0)], 3.0 / 12 * (9 + 1), 1e-12);  // exact quadrature, rounding
 }
 
+TEST(TorsionAnalysis, DomainWithoutAreaIsSkipped) {
+  // A second domain made only of inverted elements has no area: it must add
+  // nothing (no 0/0 from its centroid) and leave the first domain's values.
+  Section one = rectangle(6, 2, 1, 8, 4);
+  Section two = one;
+  two.add_domain().add_box(5, 0, 6, 1, 2, 2, -1);
+  const auto a = one.solve(), b = two.solve();
+  ASSERT_EQ(b.status, Status::ok);
+  for (const std::size_t slot : {s::area, s::torsion_constant, s::warping_constant, s::alpha_first, s::alpha_second,
+                                 s::centroid_first, s::torsion_stress_max, s::pair_first_psi})
+    EXPECT_NEAR(b[slot], a[slot], 1e-12 * std::abs(a[slot]) + 1e-15) << slot;  // the same solves, rounding
+}
+
 TEST(TorsionAnalysis, SectionWithoutAreaIsASolverError) {
   Section sec(6);
   sec.add_domain().add_box(0, 0, 1, 1, 2, 2, -1);  // every element inverted
