@@ -65,9 +65,10 @@ Status SOLVE_SECTION(const SolverInput& in, std::span<double> result, std::span<
 
   T_MULTI_DOMAIN m = build_model(in, ModelOptions{.parts = false, .stress_points = level >= 2});
 
-  // FIELD ANALYSES: the shear analysis runs first, then the torsion
-  // analysis, which takes the warping function about the shear centre the
-  // shear analysis found (shear_analysis.h, torsion_analysis.h).
+  // FIELD ANALYSES go here: shear_analysis(m), then torsion_analysis(m),
+  // which takes the warping function about the shear centre the shear
+  // analysis found. Until they run, the model's shear and torsion results
+  // keep their zero defaults.
 
   return fill_section_result(section_values(m), StressPointsIn{in.stress_x, in.stress_y}, level,
                              in.stress_reference, result, stress_offsets);
@@ -80,8 +81,9 @@ Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> part_result) 
 
   T_MULTI_DOMAIN m = build_model(in, ModelOptions{.parts = true, .stress_points = false});
 
-  // FIELD ANALYSES: shear analysis, torsion analysis, then the parts' shear
-  // and warping slots (shear_analysis.h, torsion_analysis.h).
+  // FIELD ANALYSES go here: shear_analysis(m), torsion_analysis(m), then
+  // shear_part_results(m) for the parts' slots 7 and 8 (slots 6 and 9 are
+  // filled by the torsion analysis).
 
   for (std::size_t p = 0; p < m.parts.size(); ++p) {
     if (m.parts[p].empty) continue;  // an empty part keeps ten zeros
@@ -115,8 +117,9 @@ Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, co
     m.loads[i] = T_LOAD{f[0], f[1], f[2], f[3], f[4], f[5]};
   }
 
-  // FIELD ANALYSES and DETAIL RESULTS: shear analysis, torsion analysis,
-  // then the stresses at the located stress points for every load record.
+  // FIELD ANALYSES and DETAIL RESULTS go here: shear_analysis(m),
+  // torsion_analysis(m), then the stresses at the located stress points
+  // into out.first and the other detail outputs.
 
   return Status::ok;
 }
