@@ -21,8 +21,10 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "interface/caller_arrays.h"
@@ -39,9 +41,15 @@ constexpr std::int64_t panel_columns = 32;
 // columns, 12 accumulators, which fits the 16 vector registers of AVX2.
 constexpr std::int64_t tile_rows = 12;
 constexpr std::int64_t tile_cols = 4;
-// Below this many trailing columns a panel's update is too small to share
-// between threads (a barrier costs about as much as ~10^4 multiply-adds).
+// Below this many trailing columns beyond the lookahead a panel's update is
+// too small to share: a barrier costs about as much as ~10^4 multiply-adds.
+// Bands narrower than parallel_min_band never are, so they take the serial
+// loop. Both measured with bench/solver/band_llt_bench.cpp.
 constexpr std::int64_t parallel_min_trailing = 48;
+constexpr std::int64_t parallel_min_band = 64;
+// Trailing columns a thread claims at a time: four tiles, small enough to
+// balance two threads over a 500-column triangle.
+constexpr std::int64_t parallel_chunk = 4 * tile_cols;
 
 // Four doubles, one AVX register. The helpers below are always inlined into
 // factor_blocked, whose clones fix the instruction set, so the ABI note GCC
@@ -87,34 +95,52 @@ struct Tile {
     for (std::int64_t v = 0; v < 3; ++v) store4(c + j * ldc + 4 * v, load4(c + j * ldc + 4 * v) - t.acc[v][j]);
 }
 
-// Subtracts only the entries with row >= row_min(j) and row < rows, col < cols.
+// Subtracts only rows [max(0, j - diagonal_offset), rows) of tile columns
+// j < cols: a diagonal tile must not touch the entries above the diagonal,
+// which alias other band columns, and a tile at the foot of the block must
+// not run past its last row. Whole vectors where they fit, lanes otherwise.
 [[gnu::always_inline]] inline void tile_subtract_masked(double* c, std::int64_t ldc, const Tile& t, std::int64_t rows,
                                                         std::int64_t cols, std::int64_t diagonal_offset) {
-  alignas(32) double buf[tile_cols][tile_rows];
-  for (std::int64_t j = 0; j < tile_cols; ++j)
-    for (std::int64_t v = 0; v < 3; ++v) store4(&buf[j][4 * v], t.acc[v][j]);
-  for (std::int64_t j = 0; j < cols; ++j)
-    for (std::int64_t r = std::max<std::int64_t>(0, j - diagonal_offset); r < rows; ++r) c[j * ldc + r] -= buf[j][r];
+  for (std::int64_t j = 0; j < cols; ++j) {
+    const std::int64_t lo = std::max<std::int64_t>(0, j - diagonal_offset);
+    double* cj = c + j * ldc;
+    for (std::int64_t v = 0; v < 3 && 4 * v < rows; ++v) {
+      const std::int64_t base = 4 * v;
+      if (base >= lo && base + 4 <= rows) {
+        store4(cj + base, load4(cj + base) - t.acc[v][j]);
+      } else {
+        for (std::int64_t r = std::max(lo, base); r < std::min(rows, base + 4); ++r) cj[r] -= t.acc[v][j][r - base];
+      }
+    }
+  }
 }
 
 // C(r, j) -= sum_k X(r, k) * Y(j, k) for the lower triangle r >= j of an
-// m x m block: X is m rows of a column-major array (ldx) padded with at least
-// tile_rows zero rows below row m, Y = X. C has leading dimension ldc and its
-// entries above the diagonal must not be written (they alias other band
-// columns). Column tiles [c_begin, c_end) only, so threads can share a block.
-[[gnu::always_inline]] inline void lower_update(const double* x, std::int64_t ldx, std::int64_t kcount, double* c,
-                                                std::int64_t ldc, std::int64_t m, std::int64_t c_begin,
-                                                std::int64_t c_end) {
+// m x m block, Y = X: X is m rows of a column-major array (ldx) padded with
+// at least tile_rows zero rows below row m. X(r, k) is zero for k < kfirst[r]
+// (the row's profile), so each tile starts its sum at the largest first
+// column of its rows and columns, and a tile with nothing to add is skipped;
+// this is where a narrow profile inside a wide band saves its work. C has
+// leading dimension ldc and its entries above the diagonal must not be written
+// (they alias other band columns). Column tiles [c_begin, c_end) only, so
+// threads can share a block.
+[[gnu::always_inline]] inline void lower_update(const double* x, std::int64_t ldx, std::int64_t kcount,
+                                                const std::int64_t* kfirst, double* c, std::int64_t ldc,
+                                                std::int64_t m, std::int64_t c_begin, std::int64_t c_end) {
   Tile t;
   for (std::int64_t c0 = c_begin; c0 < c_end; c0 += tile_cols) {
     const std::int64_t cols = std::min(tile_cols, m - c0);
+    const std::int64_t col_first = *std::min_element(kfirst + c0, kfirst + c0 + cols);
     for (std::int64_t r0 = c0; r0 < m; r0 += tile_rows) {
-      tile_dot(x + r0, ldx, x + c0, ldx, kcount, t);
+      const std::int64_t rows = std::min(tile_rows, m - r0);
+      const std::int64_t k0 = std::max(col_first, *std::min_element(kfirst + r0, kfirst + r0 + rows));
+      if (k0 >= kcount) continue;
+      tile_dot(x + r0 + k0 * ldx, ldx, x + c0 + k0 * ldx, ldx, kcount - k0, t);
       double* cc = c + c0 * ldc + r0;
-      if (r0 + tile_rows <= m && r0 >= c0 + tile_cols && cols == tile_cols)
+      if (rows == tile_rows && r0 >= c0 + tile_cols && cols == tile_cols)
         tile_subtract(cc, ldc, t);
       else
-        tile_subtract_masked(cc, ldc, t, std::min(tile_rows, m - r0), cols, r0 - c0);
+        tile_subtract_masked(cc, ldc, t, rows, cols, r0 - c0);
     }
   }
 }
@@ -125,36 +151,54 @@ struct Tile {
 struct Panel {
   std::int64_t j0 = 0, cols = 0, rows = 0, ld = 0;
   std::vector<double> p;
+  std::vector<std::int64_t> kfirst;  // per row (ld entries): first non-zero column, cols if none
   double& operator()(std::int64_t i, std::int64_t k) { return p[static_cast<std::size_t>(k * ld + i)]; }
 };
 
-// Last row (global) holding a non-zero in columns j0..j0+cols-1, at least the
-// panel's own last column.
-std::int64_t panel_extent(std::int64_t n, std::int64_t kd, const double* a, std::int64_t j0, std::int64_t cols) {
-  const std::int64_t ld = kd + 1;
-  std::int64_t last = j0 + cols - 1;
-  for (std::int64_t k = j0; k < j0 + cols; ++k) {
-    const double* col = a + k * ld;
-    for (std::int64_t i = std::min(n - 1, k + kd); i > last; --i)
-      if (col[i - k] != 0.0) {
-        last = i;
-        break;
-      }
+// Index of the last non-zero of x[0..len), or -1. Scans from the end eight
+// entries at a time (a branch-free test per block), since in a renumbered
+// mesh matrix most of a column below its profile is zero.
+[[gnu::always_inline]] inline std::int64_t last_nonzero(const double* x, std::int64_t len) {
+  std::int64_t i = len;
+  const v4d zero{};
+  while (i >= 8) {
+    const auto nz = (load4(x + i - 8) != zero) | (load4(x + i - 4) != zero);
+    if (nz[0] | nz[1] | nz[2] | nz[3]) break;
+    i -= 8;
   }
-  return last;
+  while (i > 0 && x[i - 1] == 0.0) --i;
+  return i - 1;
 }
 
-void load_panel(std::int64_t n, std::int64_t kd, const double* a, std::int64_t j0, std::int64_t cols, Panel& pn) {
+[[gnu::always_inline]] inline void load_panel(std::int64_t n, std::int64_t kd, const double* a, std::int64_t j0,
+                                              std::int64_t cols, Panel& pn) {
   const std::int64_t ld = kd + 1;
+  // Local last non-zero row of each column; the panel reaches the largest.
+  std::int64_t col_last[panel_columns];
+  std::int64_t rows = cols;
+  for (std::int64_t k = 0; k < cols; ++k) {
+    const std::int64_t len = std::min(kd, n - 1 - (j0 + k)) + 1;
+    col_last[k] = k + std::max<std::int64_t>(0, last_nonzero(a + (j0 + k) * ld, len));
+    rows = std::max(rows, col_last[k] + 1);
+  }
   pn.j0 = j0;
   pn.cols = cols;
-  pn.rows = panel_extent(n, kd, a, j0, cols) - j0 + 1;
+  pn.rows = rows;
   pn.ld = pn.rows + tile_rows;
   const std::int64_t cols_padded = (cols + tile_cols - 1) / tile_cols * tile_cols;
   pn.p.assign(static_cast<std::size_t>(pn.ld * cols_padded), 0.0);
-  for (std::int64_t k = 0; k < cols; ++k) {
-    const std::int64_t last = std::min(pn.rows - 1, k + kd);  // band ends at row k + kd
-    std::memcpy(&pn(k, k), a + (j0 + k) * ld, static_cast<std::size_t>(last - k + 1) * sizeof(double));
+  // A row's leading zeros stay zero in the factor (no fill left of the first
+  // non-zero), so the first non-zero column of each loaded row bounds every
+  // sum that row takes part in, here and in the trailing update.
+  pn.kfirst.assign(static_cast<std::size_t>(pn.ld), cols);
+  std::int64_t* kfirst = pn.kfirst.data();
+  for (std::int64_t k = cols - 1; k >= 0; --k) {
+    const double* src = a + (j0 + k) * ld;
+    double* dst = &pn(k, k);
+    for (std::int64_t i = 0; i <= col_last[k] - k; ++i) {
+      dst[i] = src[i];
+      if (src[i] != 0.0) kfirst[k + i] = k;
+    }
   }
 }
 
@@ -180,16 +224,19 @@ void take_pivot(double& d, std::int64_t column, BandFactorReport& report) {
 [[gnu::always_inline]] inline void factor_panel(Panel& pn, BandFactorReport& report) {
   const std::int64_t ld = pn.ld, rows = pn.rows;
   double* p = pn.p.data();
+  const std::int64_t* kfirst = pn.kfirst.data();
   Tile t;
   for (std::int64_t g0 = 0; g0 < pn.cols; g0 += tile_cols) {
     const std::int64_t g = std::min(tile_cols, pn.cols - g0);
-    if (g0 > 0) {
-      // Rows g0.. of the group; entries above the group's diagonal are scratch
-      // in the work array, so whole tiles can be written.
-      for (std::int64_t r0 = g0; r0 < rows; r0 += tile_rows) {
-        tile_dot(p + r0, ld, p + g0, ld, g0, t);
-        tile_subtract(p + g0 * ld + r0, ld, t);
-      }
+    const std::int64_t group_first = *std::min_element(kfirst + g0, kfirst + g0 + g);
+    // Rows g0.. of the group; entries above the group's diagonal are scratch
+    // in the work array, so whole tiles can be written.
+    for (std::int64_t r0 = g0; r0 < rows && group_first < g0; r0 += tile_rows) {
+      const std::int64_t k0 =
+          std::max(group_first, *std::min_element(kfirst + r0, kfirst + std::min(rows, r0 + tile_rows)));
+      if (k0 >= g0) continue;
+      tile_dot(p + r0 + k0 * ld, ld, p + g0 + k0 * ld, ld, g0 - k0, t);
+      tile_subtract(p + g0 * ld + r0, ld, t);
     }
     for (std::int64_t j = g0; j < g0 + g; ++j) {
       double* cj = p + j * ld;
@@ -213,7 +260,8 @@ void take_pivot(double& d, std::int64_t column, BandFactorReport& report) {
   const std::int64_t m = pn.rows - pn.cols;
   if (m <= 0) return;
   const std::int64_t first = pn.j0 + pn.cols;
-  lower_update(pn.p.data() + pn.cols, pn.ld, pn.cols, a + first * kd + first, kd, m, c_begin, c_end);
+  lower_update(pn.p.data() + pn.cols, pn.ld, pn.cols, pn.kfirst.data() + pn.cols, a + first * kd + first, kd, m, c_begin,
+               c_end);
 }
 
 BandFactorReport factor_diagonal(std::int64_t n, double* a) {
@@ -222,52 +270,56 @@ BandFactorReport factor_diagonal(std::int64_t n, double* a) {
   return report;
 }
 
-// The whole factorisation, compiled once per instruction set; threads == 1
-// is the serial routine.
+[[gnu::always_inline]] inline void next_panel(std::int64_t n, std::int64_t kd, double* a, std::int64_t j0, Panel& pn, BandFactorReport& report) {
+  load_panel(n, kd, a, j0, std::min(panel_columns, n - j0), pn);
+  factor_panel(pn, report);
+  store_panel(kd, a, pn);
+}
+
+// The whole factorisation, compiled once per instruction set.
 [[gnu::target_clones("arch=x86-64-v3", "default")]] BandFactorReport factor_blocked(std::int64_t n, std::int64_t kd,
                                                                                        double* a, int threads) {
   if (kd == 0) return factor_diagonal(n, a);
   BandFactorReport report;
-  Panel pn;
-  if (threads < 2) {
+  if (threads < 2 || kd < parallel_min_band) {
+    Panel pn;
     for (std::int64_t j0 = 0; j0 < n; j0 += panel_columns) {
-      load_panel(n, kd, a, j0, std::min(panel_columns, n - j0), pn);
-      factor_panel(pn, report);
-      store_panel(kd, a, pn);
-      const std::int64_t m = pn.rows - pn.cols;
-      update_trailing(kd, a, pn, 0, m);
+      next_panel(n, kd, a, j0, pn, report);
+      update_trailing(kd, a, pn, 0, pn.rows - pn.cols);
     }
     return report;
   }
-  // One team for the whole factorisation. The panel is factorised by one
-  // thread; the trailing update is split by column tiles with equal shares of
-  // the triangle's area (column c costs m - c), then a barrier.
+  // Right-looking with a lookahead of one panel. At step s thread 0 first
+  // applies panel s's update to the columns of panel s+1 and factorises that
+  // panel, while the other threads already work through the rest of panel
+  // s's trailing update; thread 0 then joins them. Column chunks are claimed
+  // from a counter per step, so a thread slowed by the machine takes fewer.
+  // One barrier per step keeps the updates of successive panels in order.
+  // Every entry sees the same tile arithmetic as in the serial loop, so the
+  // factor is the serial one bit for bit.
+  const std::int64_t steps = (n + panel_columns - 1) / panel_columns;
+  const auto claimed = std::make_unique<std::atomic<std::int64_t>[]>(static_cast<std::size_t>(steps));
+  Panel panels[2];
+  next_panel(n, kd, a, 0, panels[0], report);
 #pragma omp parallel num_threads(threads)
   {
-    const int team = omp_get_num_threads();
-    const int me = omp_get_thread_num();
-    for (std::int64_t j0 = 0; j0 < n; j0 += panel_columns) {
-#pragma omp single
-      {
-        load_panel(n, kd, a, j0, std::min(panel_columns, n - j0), pn);
-        factor_panel(pn, report);
-        store_panel(kd, a, pn);
-      }  // implicit barrier: the panel is visible to all
+    const bool lead = omp_get_thread_num() == 0;
+    for (std::int64_t s = 0; s < steps; ++s) {
+      const Panel& pn = panels[s % 2];
       const std::int64_t m = pn.rows - pn.cols;
-      if (m < parallel_min_trailing || team < 2) {
-        if (me == 0) update_trailing(kd, a, pn, 0, m);
-      } else {
-        // Tile boundaries where the remaining area m^2/2 is cut in team equal
-        // parts: sum_{c<b} (m - c) = share * m^2 / 2.
-        const double total = 0.5 * static_cast<double>(m) * static_cast<double>(m);
-        const auto boundary = [&](int t) -> std::int64_t {
-          if (t <= 0) return 0;
-          if (t >= team) return m;
-          const double area = total * t / team;
-          const double b = m - std::sqrt(std::max(0.0, static_cast<double>(m) * m - 2.0 * area));
-          return std::min(m, (static_cast<std::int64_t>(b) + tile_cols - 1) / tile_cols * tile_cols);
-        };
-        update_trailing(kd, a, pn, boundary(me), boundary(me + 1));
+      const std::int64_t j_next = pn.j0 + panel_columns;
+      // Columns of the next panel, rounded to whole tiles; all of it when the
+      // rest is too small to be worth sharing.
+      std::int64_t ahead = std::min(m, (std::min(panel_columns, n - j_next) + tile_cols - 1) / tile_cols * tile_cols);
+      if (m - ahead < parallel_min_trailing) ahead = m;
+      if (lead) {
+        update_trailing(kd, a, pn, 0, ahead);
+        if (j_next < n) next_panel(n, kd, a, j_next, panels[(s + 1) % 2], report);
+      }
+      for (;;) {
+        const std::int64_t c0 = ahead + claimed[s].fetch_add(parallel_chunk, std::memory_order_relaxed);
+        if (c0 >= m) break;
+        update_trailing(kd, a, pn, c0, std::min(m, c0 + parallel_chunk));
       }
 #pragma omp barrier
     }
