@@ -4,9 +4,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "solver/detail_stresses.h"
 #include "solver/model.h"
 #include "solver/section_result_vector.h"
+#include "solver/shear_analysis.h"
+#include "solver/stress_extremes.h"
+#include "solver/torsion_analysis.h"
 
 namespace bsp {
 namespace {
@@ -65,13 +70,14 @@ Status SOLVE_SECTION(const SolverInput& in, std::span<double> result, std::span<
 
   T_MULTI_DOMAIN m = build_model(in, ModelOptions{.parts = false, .stress_points = level >= 2});
 
-  // FIELD ANALYSES go here: shear_analysis(m), then torsion_analysis(m),
-  // which takes the warping function about the shear centre the shear
-  // analysis found. Until they run, the model's shear and torsion results
-  // keep their zero defaults.
-
-  return fill_section_result(section_values(m), StressPointsIn{in.stress_x, in.stress_y}, level,
-                             in.stress_reference, result, stress_offsets);
+  // The torsion analysis takes the warping function about the shear centre
+  // that the shear analysis finds.
+  shear_analysis(m);
+  torsion_analysis(m);
+  SectionValues v = section_values(m);
+  if (level >= 3) v.extremes = stress_extremes(m);
+  return fill_section_result(v, StressPointsIn{in.stress_x, in.stress_y}, level, in.stress_reference, result,
+                             stress_offsets);
 }
 
 Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> part_result) {
@@ -81,9 +87,14 @@ Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> part_result) 
 
   T_MULTI_DOMAIN m = build_model(in, ModelOptions{.parts = true, .stress_points = false});
 
-  // FIELD ANALYSES go here: shear_analysis(m), torsion_analysis(m), then
-  // shear_part_results(m) for the parts' slots 7 and 8 (slots 6 and 9 are
-  // filled by the torsion analysis).
+  shear_analysis(m);
+  torsion_analysis(m);
+  shear_part_results(m);
+  // A section without area has no properties to share out.
+  if (!(m.A > 0.0)) {
+    std::fill_n(part_result.begin(), n_write, 0.0);
+    return Status::solver_error;
+  }
 
   for (std::size_t p = 0; p < m.parts.size(); ++p) {
     if (m.parts[p].empty) continue;  // an empty part keeps ten zeros
@@ -117,10 +128,44 @@ Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, co
     m.loads[i] = T_LOAD{f[0], f[1], f[2], f[3], f[4], f[5]};
   }
 
-  // FIELD ANALYSES and DETAIL RESULTS go here: shear_analysis(m),
-  // torsion_analysis(m), then the stresses at the located stress points
-  // into out.first and the other detail outputs.
+  shear_analysis(m);
+  torsion_analysis(m);
 
+  // Host pairs (N, T), (V_y, V_z), (M_y, M_z), (stress reference, unused);
+  // the host's y axis is the solver's x. M_y = int sigma z' dA pairs with the
+  // second solver coordinate, M_z = int sigma y' dA with the first.
+  const auto& o = detail.options;
+  DetailForces forces;
+  forces.N = o[0];
+  forces.T = o[1];
+  forces.Vx = o[2];
+  forces.Vy = o[3];
+  forces.My = o[4];
+  forces.Mx = o[5];
+  const int stress_reference = o[6] != 0.0 ? 1 : 0;
+
+  const std::size_t n_mat = std::min({n_detail, in.materials.E.size(), in.materials.nu.size()});
+  auto fail = [&] {
+    std::fill_n(out.first.begin(), n_first, 0.0);
+    std::fill_n(out.second.begin(), std::min(out.second.size(), section_slot::basic_count), 0.0);
+    std::fill_n(out.third.begin(), std::min(out.third.size(), 2 * n_sp), 0.0);
+    std::fill_n(out.fourth.begin(), std::min(out.fourth.size(), n_sp), 0.0);
+    return Status::solver_error;
+  };
+  // Slots 0..37 as the section entry writes them at level 1 (derived slots
+  // 22..29 included); the rest of that vector is not part of this output.
+  std::vector<double> section(section_slot::size_for_level(1, n_sp)), offsets(2 * n_sp);
+  if (fill_section_result(section_values(m), StressPointsIn{in.stress_x, in.stress_y}, 1, stress_reference, section,
+                          offsets) != Status::ok)
+    return fail();
+  detail_stresses(m, forces, in.materials.E.first(n_mat), in.materials.nu.first(n_mat),
+                  out.first.first(detail_stress_size(n_sp, n_mat)));
+  if (!std::all_of(out.first.begin(), out.first.begin() + static_cast<std::ptrdiff_t>(n_first),
+                   [](double x) { return std::isfinite(x); }))
+    return fail();
+  std::copy_n(section.begin(), std::min(out.second.size(), section_slot::basic_count), out.second.begin());
+  std::copy_n(offsets.begin(), std::min(out.third.size(), offsets.size()), out.third.begin());
+  detail_point_materials(m, out.fourth.first(std::min(out.fourth.size(), n_sp)));
   return Status::ok;
 }
 
