@@ -3,6 +3,8 @@
 // lengths, thread count restored, reentrancy).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -408,6 +410,126 @@ TEST(BSPPartMain, PartSlotsAddUpToTheSectionAndABarJoinsItsPart) {
   // Weighted areas: 1 * 1 + 0.5 * 1 + pi r^2 (3/1 - 1).
   EXPECT_NEAR(p.at(2, BSP_PART_WEIGHTED_AREA), 0.5 + std::numbers::pi * 0.01 * 2.0, 1e-14);
   EXPECT_NEAR(c[BSP_SLOT_WEIGHTED_AREA], 1.5 + std::numbers::pi * 0.01 * 2.0, 1e-14);
+}
+
+TEST(BSPCombMain, NullCountPointersWriteNothing) {
+  // With the size of an output unknown, no double of it may be written.
+  std::vector<double> result(60, sentinel), coords(8, sentinel), part(30, sentinel);
+  const MeshedSection s = two_material_section();
+  const std::int32_t nn = s.n_nodes(), ne = s.mesh.n_elements(), nm = s.n_materials(), np = s.mesh.n_parts(),
+                     nb = s.bars.n(), six = 0;
+  EXPECT_EQ(BSPCombMain(result.data(), coords.data(), &nn, nullptr, &ne, &nm, &np, s.mesh.y.data(), s.mesh.z.data(),
+                        s.stress_y.data(), s.stress_z.data(), s.mesh.connectivity.data(), s.mesh.element_material.data(),
+                        s.mesh.part_node_count.data(), s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref, &s.w_ref,
+                        s.modulus.data(), s.poisson.data(), s.weight.data(), &nb, s.bars.radius.data(),
+                        s.bars.y.data(), s.bars.z.data(), s.bars.modulus.data(), s.bars.weight.data(), nullptr,
+                        &s.reference, &six),
+            BSP_E_INPUT);
+  EXPECT_EQ(BSPPartMain(part.data(), &nn, &ne, nullptr, &np, s.mesh.y.data(), s.mesh.z.data(),
+                        s.mesh.connectivity.data(), s.mesh.element_material.data(), s.mesh.part_node_count.data(),
+                        s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref, &s.w_ref, s.modulus.data(),
+                        s.poisson.data(), s.weight.data(), &nb, s.bars.radius.data(), s.bars.y.data(),
+                        s.bars.z.data(), s.bars.modulus.data(), s.bars.weight.data(), &six),
+            BSP_E_INPUT);
+  for (double v : result) EXPECT_EQ(v, sentinel);
+  for (double v : coords) EXPECT_EQ(v, sentinel);
+  for (double v : part) EXPECT_EQ(v, sentinel);
+}
+
+TEST(BSPCombMain, StressReferenceSelectsTheShearCentreForOffsets) {
+  // An L of two plates: centroid and shear centre (the plates' crossing) differ.
+  MeshedSection s;
+  s.mesh = rectangle_part(0, 0, 4, 0.5, 16, 2, 1);
+  s.mesh.append(rectangle_part(0, 0.5, 0.5, 3.5, 2, 14, 1));
+  s.stress_y = {4.0, 0.0};
+  s.stress_z = {0.0, 4.0};
+  s.level = 1;
+  s.reference = 0;
+  const CombResult centroid = comb(s);
+  s.reference = 1;
+  const CombResult shear_centre = comb(s);
+  ASSERT_EQ(centroid.code, BSP_OK);
+  ASSERT_EQ(shear_centre.code, BSP_OK);
+  const double cy = centroid[BSP_SLOT_CENTROID_Y], cz = centroid[BSP_SLOT_CENTROID_Z];
+  const double sy = cy - centroid[BSP_SLOT_CENTROID_MINUS_SC_Y], sz = cz - centroid[BSP_SLOT_CENTROID_MINUS_SC_Z];
+  ASSERT_GT(std::hypot(cy - sy, cz - sz), 0.5);  // the two references are far apart
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_NEAR(centroid.coords[2 * i], s.stress_y[i] - cy, 1e-12);  // one subtraction of round-off
+    EXPECT_NEAR(centroid.coords[2 * i + 1], s.stress_z[i] - cz, 1e-12);
+    EXPECT_NEAR(shear_centre.coords[2 * i], s.stress_y[i] - sy, 1e-12);
+    EXPECT_NEAR(shear_centre.coords[2 * i + 1], s.stress_z[i] - sz, 1e-12);
+  }
+}
+
+TEST(BSPPartMain, UnusedMaterialKeepsTenZeros) {
+  MeshedSection s = two_material_section();
+  s.modulus.push_back(5.0);
+  s.poisson.push_back(0.1);
+  s.weight.push_back(1.0);
+  const PartResult p = part_main(s);
+  ASSERT_EQ(p.code, BSP_OK);
+  for (std::size_t slot = 0; slot < BSP_PART_SLOTS; ++slot) EXPECT_EQ(p.at(3, slot), 0.0) << slot;
+  EXPECT_GT(p.at(1, BSP_PART_TORSION_CONSTANT), 0.0);
+}
+
+TEST(BSPCombMain, InvertedElementsAreLeftOutOfAreaAndAlmostOutOfTorsion) {
+  // A 3 x 3 square with its middle cell's elements inverted, against the same
+  // square with those elements left out: a square tube either way.
+  MeshedSection hollow;
+  const auto lines = grid_lines({{1.0, 4}, {2.0, 4}, {3.0, 4}}, 0.0);
+  for (const auto& [i0, i1, j0, j1] : {std::array{0, 4, 0, 12}, std::array{4, 8, 0, 4}, std::array{4, 8, 8, 12},
+                                        std::array{8, 12, 0, 12}})
+    hollow.mesh.append(grid_part(lines, lines, i0, i1, j0, j1, 1));
+  hollow.level = 1;
+  MeshedSection filled = hollow;
+  filled.mesh.append(grid_part(lines, lines, 4, 8, 4, 8, -1));
+  const CombResult a = comb(hollow), b = comb(filled);
+  ASSERT_EQ(a.code, BSP_OK);
+  ASSERT_EQ(b.code, BSP_OK);
+  EXPECT_NEAR(b[BSP_SLOT_AREA], 8.0, 1e-13);  // 9 - 1, exact integration
+  EXPECT_NEAR(b[BSP_SLOT_I1], a[BSP_SLOT_I1], 1e-12);
+  // The inverted cell carries 1e-9 of the material's stiffness: J and Iw move
+  // by about that share.
+  EXPECT_NEAR(b[BSP_SLOT_TORSION_CONSTANT] / a[BSP_SLOT_TORSION_CONSTANT], 1.0, 1e-6);
+  EXPECT_NEAR(b[BSP_SLOT_ALPHA_Y] / a[BSP_SLOT_ALPHA_Y], 1.0, 1e-6);
+}
+
+TEST(BSPDetail, SectionSlotsAreThoseOfCombMainAtLevelOneAndSummaryFindsTheLargest) {
+  MeshedSection s = two_material_section();
+  s.weight = s.modulus;  // BSPDetail weighs areas by modulus
+  s.bars = Bars{};
+  s.level = 1;
+  s.reference = 1;  // slots 23 and 24 take the offsets from the reference point
+  const CombResult c = comb(s);
+  const DetailResult d = detail(s, Forces{2.0, 0.0, 0.0, 0.0, 0.3, 0.0, 1.0});
+  ASSERT_EQ(c.code, BSP_OK);
+  ASSERT_EQ(d.code, BSP_OK);
+  for (std::size_t slot = 0; slot < 38; ++slot) EXPECT_EQ(d.section[slot], c[slot]) << slot;
+  // Offsets from the shear centre with the reference option set.
+  const double sy = c[BSP_SLOT_CENTROID_Y] - c[BSP_SLOT_CENTROID_MINUS_SC_Y];
+  EXPECT_NEAR(d.offsets[0], s.stress_y[0] - sy, 1e-12);  // round-off of one subtraction
+  // Summary: the largest normal stress over (material, point) pairs, and the
+  // point and material of the largest von Mises value (no shear here).
+  double largest = -1e300, smallest = 1e300, vm = -1.0;
+  std::size_t at_point = 0, at_material = 0;
+  for (std::size_t m = 0; m < 2; ++m)
+    for (std::size_t i = 0; i < 2; ++i) {
+      const double sigma = d.stress(m, i, 0, 2);
+      largest = std::max(largest, sigma);
+      smallest = std::min(smallest, sigma);
+      if (d.stress(m, i, 3, 2) > vm) {
+        vm = d.stress(m, i, 3, 2);
+        at_point = i + 1;
+        at_material = m + 1;
+      }
+    }
+  EXPECT_EQ(d.stresses[16], largest);
+  EXPECT_EQ(d.stresses[17], smallest);
+  EXPECT_EQ(d.stresses[19], vm);
+  EXPECT_EQ(d.stresses[20], static_cast<double>(at_point));
+  EXPECT_EQ(d.stresses[21], static_cast<double>(at_material));
+  EXPECT_EQ(d.materials[0], 1.0);  // (0, 0) lies in the first square
+  EXPECT_EQ(d.materials[1], 2.0);  // (2, 1) in the second
 }
 
 }  // namespace
