@@ -57,28 +57,5 @@ TEST(MeshedPartsDriver, OrientationAcceptsCounterClockwiseAndRejectsFoldedElemen
   EXPECT_EQ(check_element_orientation(clockwise), Status::invalid_input);
 }
 
-TEST(MeshedPartsDriver, CombResultSizeFollowsTheLevel) {
-  const std::int32_t n = 2;
-  for (const auto& [level, size] : {std::pair{-1, 45}, {0, 45}, {1, 49}, {2, 49}, {3, 79}, {9, 79}}) {
-    const std::int32_t l = level;
-    EXPECT_EQ(comb_result_size(&n, &l), static_cast<std::size_t>(size)) << level;
-  }
-  const std::int32_t negative = -1, zero = 0;
-  EXPECT_FALSE(comb_result_size(&negative, &zero));
-  EXPECT_FALSE(comb_result_size(&n, nullptr));
-}
-
-TEST(MeshedPartsDriver, DetailSizesFollowPointsAndMaterials) {
-  const std::int32_t n = 3, m = 2;
-  const auto s = detail_sizes(&n, &m);
-  ASSERT_TRUE(s);
-  EXPECT_EQ(s->section, 38u);
-  EXPECT_EQ(s->stresses, 4u * 3 * 2 + 6);
-  EXPECT_EQ(s->offsets, 6u);
-  EXPECT_EQ(s->materials, 3u);
-  const std::int32_t negative = -1;
-  EXPECT_FALSE(detail_sizes(&negative, &m));
-}
-
 }  // namespace
 }  // namespace bsp

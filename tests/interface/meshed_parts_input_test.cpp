@@ -48,20 +48,6 @@ struct Args {
   }
 };
 
-TEST(MeshedPartsInput, ViewsHaveTheDocumentedLengthsAndValues) {
-  Args a;
-  MeshedPartsInput in;
-  ASSERT_EQ(read_meshed_parts(a.raw(), MeshedPartsExport::comb_main, in), Status::ok);
-  EXPECT_EQ(in.node_y.size(), 3u);
-  EXPECT_EQ(in.connectivity.size(), 3u);
-  EXPECT_EQ(in.nodes_per_element, 3);
-  EXPECT_EQ(in.stress_z.size(), 1u);
-  EXPECT_EQ(in.analysis_level, 2);
-  EXPECT_EQ(in.stress_reference, 1);
-  EXPECT_EQ(in.ref_area_weight, 2.0);
-  EXPECT_EQ(in.material_area_weight.size(), 1u);
-}
-
 TEST(MeshedPartsInput, EachExportReadsOnlyItsOwnArguments) {
   Args a;
   MeshedPartsArgs detail = a.raw();
@@ -88,18 +74,6 @@ TEST(MeshedPartsInput, EachExportReadsOnlyItsOwnArguments) {
   EXPECT_EQ(read_meshed_parts(part, MeshedPartsExport::comb_main, c), Status::invalid_input);
 }
 
-TEST(MeshedPartsInput, NegativeLevelReadsAsZeroAndSixNodeFlagSelectsK) {
-  Args a;
-  a.level = -7;
-  a.six = 5;
-  a.conn = {1, 2, 3, 1, 2, 3};
-  MeshedPartsInput in;
-  ASSERT_EQ(read_meshed_parts(a.raw(), MeshedPartsExport::comb_main, in), Status::ok);
-  EXPECT_EQ(in.analysis_level, 0);
-  EXPECT_EQ(in.nodes_per_element, 6);
-  EXPECT_EQ(in.connectivity.size(), 6u);
-}
-
 TEST(MeshedPartsInput, FailureLeavesTheOutputUntouched) {
   Args a;
   a.nu = {0.6};
@@ -116,19 +90,6 @@ TEST(MeshedPartsInput, RejectsNodeNumberingThatMidSideNodesWouldOverflow) {
   a.n_elements = std::numeric_limits<std::int32_t>::max() / 3 + 1;
   MeshedPartsInput in;
   EXPECT_EQ(read_meshed_parts(a.raw(), MeshedPartsExport::comb_main, in), Status::invalid_input);
-}
-
-TEST(MeshedPartsInput, NullScalarsAreInputErrors) {
-  Args a;
-  for (int field = 0; field < 4; ++field) {
-    MeshedPartsArgs r = a.raw();
-    if (field == 0) r.n_nodes = nullptr;
-    if (field == 1) r.ref_modulus = nullptr;
-    if (field == 2) r.six_node_elements = nullptr;
-    if (field == 3) r.n_bars = nullptr;
-    MeshedPartsInput in;
-    EXPECT_EQ(read_meshed_parts(r, MeshedPartsExport::comb_main, in), Status::invalid_input) << field;
-  }
 }
 
 }  // namespace
