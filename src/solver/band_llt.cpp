@@ -24,7 +24,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "interface/caller_arrays.h"
@@ -39,12 +38,13 @@ namespace {
 constexpr std::int64_t panel_columns = 32;
 // Register tile of the update kernel: mr rows (three 4-wide vectors) by nr
 // columns, 12 accumulators, which fits the 16 vector registers of AVX2.
-constexpr std::int64_t tile_rows = 12;
+constexpr int tile_vectors = 3;
+constexpr std::int64_t tile_rows = 4 * tile_vectors;
 constexpr std::int64_t tile_cols = 4;
 // Below this many trailing columns beyond the lookahead a panel's update is
-// too small to share: a barrier costs about as much as ~10^4 multiply-adds.
-// Bands narrower than parallel_min_band never are, so they take the serial
-// loop. Both measured with bench/solver/band_llt_bench.cpp.
+// too small to share: handing it over costs about as much as ~10^4
+// multiply-adds. Bands narrower than parallel_min_band never are, so they
+// take the serial loop. Both measured with bench/solver/band_llt_bench.cpp.
 constexpr std::int64_t parallel_min_trailing = 48;
 constexpr std::int64_t parallel_min_band = 64;
 // Trailing columns a thread claims at a time: four tiles, small enough to
@@ -66,33 +66,29 @@ using v4d = double __attribute__((vector_size(32)));
 
 // acc(r, j) = sum_k x[r + k*ldx] * y[j + k*ldy], r < tile_rows, j < tile_cols.
 struct Tile {
-  v4d acc[3][tile_cols];
+  v4d acc[tile_vectors][tile_cols];
 };
 
 [[gnu::always_inline]] inline void tile_dot(const double* x, std::int64_t ldx, const double* y, std::int64_t ldy,
                                            std::int64_t kcount, Tile& t) {
-  v4d c00{}, c01{}, c02{}, c03{}, c10{}, c11{}, c12{}, c13{}, c20{}, c21{}, c22{}, c23{};
+  Tile c{};
   for (std::int64_t k = 0; k < kcount; ++k) {
     const double* xk = x + k * ldx;
     const double* yk = y + k * ldy;
-    const v4d a0 = load4(xk), a1 = load4(xk + 4), a2 = load4(xk + 8);
-    v4d b = v4d{} + yk[0];
-    c00 += a0 * b, c10 += a1 * b, c20 += a2 * b;
-    b = v4d{} + yk[1];
-    c01 += a0 * b, c11 += a1 * b, c21 += a2 * b;
-    b = v4d{} + yk[2];
-    c02 += a0 * b, c12 += a1 * b, c22 += a2 * b;
-    b = v4d{} + yk[3];
-    c03 += a0 * b, c13 += a1 * b, c23 += a2 * b;
+    v4d a[tile_vectors];
+    for (int v = 0; v < tile_vectors; ++v) a[v] = load4(xk + 4 * v);
+    for (std::int64_t j = 0; j < tile_cols; ++j) {
+      const v4d b = v4d{} + yk[j];
+      for (int v = 0; v < tile_vectors; ++v) c.acc[v][j] += a[v] * b;
+    }
   }
-  t.acc[0][0] = c00, t.acc[0][1] = c01, t.acc[0][2] = c02, t.acc[0][3] = c03;
-  t.acc[1][0] = c10, t.acc[1][1] = c11, t.acc[1][2] = c12, t.acc[1][3] = c13;
-  t.acc[2][0] = c20, t.acc[2][1] = c21, t.acc[2][2] = c22, t.acc[2][3] = c23;
+  t = c;
 }
 
 [[gnu::always_inline]] inline void tile_subtract(double* c, std::int64_t ldc, const Tile& t) {
   for (std::int64_t j = 0; j < tile_cols; ++j)
-    for (std::int64_t v = 0; v < 3; ++v) store4(c + j * ldc + 4 * v, load4(c + j * ldc + 4 * v) - t.acc[v][j]);
+    for (std::int64_t v = 0; v < tile_vectors; ++v)
+      store4(c + j * ldc + 4 * v, load4(c + j * ldc + 4 * v) - t.acc[v][j]);
 }
 
 // Subtracts only rows [max(0, j - diagonal_offset), rows) of tile columns
@@ -104,7 +100,7 @@ struct Tile {
   for (std::int64_t j = 0; j < cols; ++j) {
     const std::int64_t lo = std::max<std::int64_t>(0, j - diagonal_offset);
     double* cj = c + j * ldc;
-    for (std::int64_t v = 0; v < 3 && 4 * v < rows; ++v) {
+    for (std::int64_t v = 0; v < tile_vectors && 4 * v < rows; ++v) {
       const std::int64_t base = 4 * v;
       if (base >= lo && base + 4 <= rows) {
         store4(cj + base, load4(cj + base) - t.acc[v][j]);
@@ -155,19 +151,25 @@ struct Panel {
   double& operator()(std::int64_t i, std::int64_t k) { return p[static_cast<std::size_t>(k * ld + i)]; }
 };
 
-// Index of the last non-zero of x[0..len), or -1. Scans from the end eight
-// entries at a time (a branch-free test per block), since in a renumbered
-// mesh matrix most of a column below its profile is zero.
+// Index of the last non-zero of x[0..len), or -1. Reads the whole column
+// front to back: consecutive band columns are adjacent in memory, so the
+// panel's columns form one stream the hardware prefetcher follows, where a
+// backward search stopping at the first non-zero would start a new stream,
+// and wait for memory, in every column.
 [[gnu::always_inline]] inline std::int64_t last_nonzero(const double* x, std::int64_t len) {
-  std::int64_t i = len;
   const v4d zero{};
-  while (i >= 8) {
-    const auto nz = (load4(x + i - 8) != zero) | (load4(x + i - 4) != zero);
-    if (nz[0] | nz[1] | nz[2] | nz[3]) break;
-    i -= 8;
+  std::int64_t last_block = -1;
+  std::int64_t i = 0;
+  for (; i + 4 <= len; i += 4) {
+    const auto nz = load4(x + i) != zero;
+    last_block = (nz[0] | nz[1] | nz[2] | nz[3]) ? i : last_block;
   }
-  while (i > 0 && x[i - 1] == 0.0) --i;
-  return i - 1;
+  for (std::int64_t r = len - 1; r >= i; --r)
+    if (x[r] != 0.0) return r;
+  if (last_block < 0) return -1;
+  for (std::int64_t r = last_block + 3; r > last_block; --r)
+    if (x[r] != 0.0) return r;
+  return last_block;
 }
 
 [[gnu::always_inline]] inline void load_panel(std::int64_t n, std::int64_t kd, const double* a, std::int64_t j0,
@@ -289,39 +291,67 @@ BandFactorReport factor_diagonal(std::int64_t n, double* a) {
     }
     return report;
   }
-  // Right-looking with a lookahead of one panel. At step s thread 0 first
-  // applies panel s's update to the columns of panel s+1 and factorises that
-  // panel, while the other threads already work through the rest of panel
-  // s's trailing update; thread 0 then joins them. Column chunks are claimed
-  // from a counter per step, so a thread slowed by the machine takes fewer.
-  // One barrier per step keeps the updates of successive panels in order.
+  // Right-looking with a lookahead of one panel. At step s the lead thread
+  // first applies panel s's update to the columns of panel s+1 and factorises
+  // that panel, while the other threads already work through the rest of
+  // panel s's trailing update in chunks claimed from a counter; the lead then
+  // claims chunks too and, before step s+1, waits until every chunk of step s
+  // is finished (successive updates of one entry stay in order and never
+  // overlap). Nobody waits for a thread that holds no chunk, so a helper the
+  // machine has descheduled delays nothing: the lead simply takes its share.
   // Every entry sees the same tile arithmetic as in the serial loop, so the
   // factor is the serial one bit for bit.
   const std::int64_t steps = (n + panel_columns - 1) / panel_columns;
-  const auto claimed = std::make_unique<std::atomic<std::int64_t>[]>(static_cast<std::size_t>(steps));
+  struct Step {
+    std::atomic<std::int64_t> claimed{0}, done{0};
+    std::atomic<bool> ready{false};
+    std::int64_t ahead = 0, chunks = 0;  // written before ready is set
+  };
+  std::vector<Step> step(static_cast<std::size_t>(steps));
   Panel panels[2];
   next_panel(n, kd, a, 0, panels[0], report);
+  const auto work_chunks = [&](std::int64_t s) {
+    Step& st = step[static_cast<std::size_t>(s)];
+    const Panel& pn = panels[s % 2];
+    for (;;) {
+      const std::int64_t i = st.claimed.fetch_add(1, std::memory_order_relaxed);
+      if (i >= st.chunks) return;
+      const std::int64_t c0 = st.ahead + i * parallel_chunk;
+      update_trailing(kd, a, pn, c0, std::min(pn.rows - pn.cols, c0 + parallel_chunk));
+      if (st.done.fetch_add(1, std::memory_order_release) + 1 == st.chunks) st.done.notify_all();
+    }
+  };
 #pragma omp parallel num_threads(threads)
   {
-    const bool lead = omp_get_thread_num() == 0;
-    for (std::int64_t s = 0; s < steps; ++s) {
-      const Panel& pn = panels[s % 2];
-      const std::int64_t m = pn.rows - pn.cols;
-      const std::int64_t j_next = pn.j0 + panel_columns;
-      // Columns of the next panel, rounded to whole tiles; all of it when the
-      // rest is too small to be worth sharing.
-      std::int64_t ahead = std::min(m, (std::min(panel_columns, n - j_next) + tile_cols - 1) / tile_cols * tile_cols);
-      if (m - ahead < parallel_min_trailing) ahead = m;
-      if (lead) {
+    if (omp_get_thread_num() == 0) {
+      for (std::int64_t s = 0; s < steps; ++s) {
+        Step& st = step[static_cast<std::size_t>(s)];
+        const Panel& pn = panels[s % 2];
+        const std::int64_t m = pn.rows - pn.cols;
+        const std::int64_t j_next = pn.j0 + panel_columns;
+        // Columns of the next panel, rounded to whole tiles; all of it when
+        // the rest is too small to be worth sharing.
+        std::int64_t ahead = std::min(m, (std::min(panel_columns, n - j_next) + tile_cols - 1) / tile_cols * tile_cols);
+        if (m - ahead < parallel_min_trailing) ahead = m;
+        st.ahead = ahead;
+        st.chunks = (m - ahead + parallel_chunk - 1) / parallel_chunk;
+        st.ready.store(true, std::memory_order_release);
+        st.ready.notify_all();
         update_trailing(kd, a, pn, 0, ahead);
         if (j_next < n) next_panel(n, kd, a, j_next, panels[(s + 1) % 2], report);
+        work_chunks(s);
+        // Blocking waits (a short spin, then the futex) leave the core to
+        // others when the machine has more runnable threads than cores.
+        for (std::int64_t d = st.done.load(std::memory_order_acquire); d != st.chunks;
+             d = st.done.load(std::memory_order_acquire))
+          st.done.wait(d, std::memory_order_acquire);
       }
-      for (;;) {
-        const std::int64_t c0 = ahead + claimed[s].fetch_add(parallel_chunk, std::memory_order_relaxed);
-        if (c0 >= m) break;
-        update_trailing(kd, a, pn, c0, std::min(m, c0 + parallel_chunk));
+    } else {
+      for (std::int64_t s = 0; s < steps; ++s) {
+        Step& st = step[static_cast<std::size_t>(s)];
+        st.ready.wait(false, std::memory_order_acquire);
+        work_chunks(s);
       }
-#pragma omp barrier
     }
   }
   return report;
