@@ -35,22 +35,6 @@ std::vector<double> dense_stiffness(const T_SINGLE_DOMAIN& d, std::span<const El
   return k;
 }
 
-TEST(DomainSolve, AssemblesTheCoefficientWeightedStiffnessWithTheLastEquationPinned) {
-  test::Section::Flat flat;
-  T_MULTI_DOMAIN m = model(4, true, flat);
-  T_SINGLE_DOMAIN& d = m.domains[0];
-  std::span<T_QUAD4> elements(m.quads);
-  assemble_domain_matrix(d, elements, [](const T_QUAD4& el) { return field_coefficient(el); });
-  EXPECT_TRUE(d.reassemble);  // the inverted row makes the torsion matrix differ
-  const auto k = dense_stiffness(d, std::span<const T_QUAD4>(m.quads));
-  const std::int64_t n = d.n_nodes, last = n - 1;
-  for (std::int64_t j = 0; j < n; ++j)
-    for (std::int64_t i = j; i < n && i - j <= d.band.kd; ++i) {
-      const double expected = i == last && j != last ? 0.0 : k[static_cast<std::size_t>(i * n + j)];
-      EXPECT_NEAR(d.band.at(i, j), expected, 1e-15) << i << " " << j;  // same sums, same order
-    }
-}
-
 TEST(DomainSolve, ReusesAFactorOnlyWhenTheMatrixIsTheSame) {
   for (const bool inverted : {false, true}) {
     test::Section::Flat flat;

@@ -98,24 +98,15 @@ TEST(SectionResultVector, NoiseRulesForProductMomentAndShearCentreOffset) {
 TEST(SectionResultVector, LevelZeroWritesOnlyTheBasicSlots) {
   const Call c = fill(sample(), {1.0}, {2.0}, 0, 0);
   ASSERT_EQ(c.status, Status::ok);
-  EXPECT_EQ(c.result[s::area], 4.0);
-  EXPECT_EQ(c.result[s::i1], 3.0);
-  EXPECT_EQ(c.result[s::i2], 2.0);
-  EXPECT_EQ(c.result[s::i12], 0.5);
-  EXPECT_EQ(c.result[s::torsion_constant], 1.25);
-  EXPECT_EQ(c.result[s::alpha_first], 0.8);
-  EXPECT_EQ(c.result[s::alpha_second], 0.7);
-  EXPECT_EQ(c.result[s::centroid_first], 1.0);
-  EXPECT_EQ(c.result[s::centroid_second], 2.0);
-  EXPECT_EQ(c.result[s::centroid_minus_shear_centre_first], 0.5);
-  EXPECT_EQ(c.result[s::centroid_minus_shear_centre_second], -0.5);
-  EXPECT_EQ(c.result[s::warping_constant], 0.125);
-  EXPECT_EQ(c.result[s::weighted_area], 3.5);
-  EXPECT_EQ(c.result[s::torsion_stress_max], 6.0);
-  EXPECT_EQ(c.result[s::pair_first_psi], 0.11);
-  EXPECT_EQ(c.result[s::pair_first_phi], 0.12);
-  EXPECT_EQ(c.result[s::pair_second_psi], 0.13);
-  EXPECT_EQ(c.result[s::pair_second_phi], 0.14);
+  // Every value of sample() lands in its own slot (19, 20: centroid minus
+  // shear centre).
+  const std::pair<std::size_t, double> expected[] = {
+      {s::area, 4.0}, {s::i1, 3.0}, {s::i2, 2.0}, {s::i12, 0.5}, {s::torsion_constant, 1.25},
+      {s::alpha_first, 0.8}, {s::alpha_second, 0.7}, {s::centroid_first, 1.0}, {s::centroid_second, 2.0},
+      {s::centroid_minus_shear_centre_first, 0.5}, {s::centroid_minus_shear_centre_second, -0.5},
+      {s::warping_constant, 0.125}, {s::weighted_area, 3.5}, {s::torsion_stress_max, 6.0},
+      {s::pair_first_psi, 0.11}, {s::pair_first_phi, 0.12}, {s::pair_second_psi, 0.13}, {s::pair_second_phi, 0.14}};
+  for (const auto& [slot, value] : expected) EXPECT_EQ(c.result[slot], value) << slot;
   for (std::size_t k = s::principal_angle_deg; k <= s::radius_polar_shear_centre; ++k) EXPECT_EQ(c.result[k], 0.0);
   for (std::size_t k = s::basic_count; k < c.result.size(); ++k) ASSERT_EQ(c.result[k], sentinel) << k;
   // The offsets need no analysis and are written at every level.
