@@ -78,9 +78,9 @@ extern "C" {
 **                 twist theta, or by T / J for a torque T
 **
 ** Materials. Element material numbers are 1-based indices into the material
-** arrays; a negative number -m marks an element of material m as inverted:
-** it counts in the torsion problem only, with a vanishing stiffness, and in no
-** area, moment or stress. Stiffness-weighted values use E / ref_modulus; the
+** arrays; a negative number -m marks an element of material m as inverted: it
+** stays in the mesh as a near-void (stiffness min(1/G, 1e-9 G) in both field
+** problems, G of material m) and counts in no area, moment, load or stress. Stiffness-weighted values use E / ref_modulus; the
 ** area weight (a second constant per material, such as a density) is used
 ** only for the weighted areas (BSP_SLOT_WEIGHTED_AREA, BSP_PART_WEIGHTED_AREA).
 ** A bar is a circular inclusion added to the meshed area: its transformed area

@@ -92,6 +92,14 @@ TEST(MeshedSectionAccuracy, RectangleMatchesTheElasticitySolutions) {
   // along z there has no y component. 1e-2 relative: the peak is taken at
   // integration or extrapolated node points, not exactly on the axis.
   EXPECT_NEAR(std::abs(r[BSP_SLOT_TAU_Z_OF_VZ]) * b * h, 1.5, 1.5e-2);
+  // Level 3: the largest |tau_z| of a force along z (fourth field) lies on
+  // the neutral axis z = h/2, within one cell (h/10); its offset is measured
+  // from the centroid, to the round-off of one subtraction.
+  const std::size_t x = BSP_SLOT_EXTREMES(0), field = 3;
+  EXPECT_NEAR(std::abs(r[x + 12 + field]) * b * h, 1.5, 1.5e-2);
+  EXPECT_NEAR(r[x + 2 * field + 1], h / 2, h / 10);
+  EXPECT_NEAR(r[x + 18 + 2 * field], r[x + 2 * field] - r[BSP_SLOT_CENTROID_Y], 1e-14);
+  EXPECT_NEAR(r[x + 18 + 2 * field + 1], r[x + 2 * field + 1] - r[BSP_SLOT_CENTROID_Z], 1e-14);
 }
 
 TEST(MeshedSectionAccuracy, SolidCircleHasPolarTorsionConstantAndNoWarping) {
