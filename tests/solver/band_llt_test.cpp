@@ -281,6 +281,37 @@ TEST(BandLlt, ReplacesNonPositivePivotAndCountsIt) {
   }
 }
 
+TEST(BandLlt, FloorsEveryZeroPivotOfSemiDefiniteBlocks) {
+  // Ten free Laplace chains of 37 nodes (diagonal 1,2,...,2,1, off-diagonal
+  // -1) stored in a band far wider than they need: every chain's last pivot
+  // is exactly 0 in integer arithmetic, and the chains straddle the column
+  // blocks of the kernels. Each must be floored, and L*L^T must equal A but
+  // for band_pivot_floor added at exactly those diagonals.
+  const std::int64_t chain = 37, chains = 10, n = chain * chains, kd = 70, ld = kd + 1;
+  Vec a(ld * n, 0.0);
+  for (std::int64_t j = 0; j < n; ++j) {
+    const std::int64_t local = j % chain;
+    a[j * ld] = (local == 0 || local == chain - 1) ? 1.0 : 2.0;
+    if (local + 1 < chain) a[j * ld + 1] = -1.0;
+  }
+  for (const int threads : {1, 2}) {
+    Vec l = a;
+    const auto r = threads < 2 ? BAND_LLT_DECOMP(n, kd, l.data()) : BAND_LLT_DECOMP_PARALLEL(n, ld, l.data(), threads);
+    EXPECT_EQ(r.replaced_pivots, chains);
+    EXPECT_EQ(r.first_replaced_column, chain - 1);
+    for (std::int64_t j = 0; j < n; ++j) {
+      const bool floored = j % chain == chain - 1;
+      EXPECT_EQ(l[j * ld], floored ? std::sqrt(band_pivot_floor) : 1.0) << j;  // all other pivots are exactly 1
+      for (std::int64_t i = j; i <= std::min(n - 1, j + kd); ++i) {
+        double s = 0.0;
+        for (std::int64_t k = std::max<std::int64_t>(0, i - kd); k <= j; ++k) s += l[k * ld + i - k] * l[k * ld + j - k];
+        const double expected = a[j * ld + i - j] + (i == j && floored ? band_pivot_floor : 0.0);
+        EXPECT_EQ(s, expected) << i << "," << j;  // integer entries are exact; the one rounded value, sqrt(floor)^2, rounds back to the floor
+      }
+    }
+  }
+}
+
 TEST(BandLlt, EmptySystemTouchesNothing) {
   Vec a = {7.0, -1.0}, b = {3.0};
   for (const std::int64_t n : {0, -1}) {
