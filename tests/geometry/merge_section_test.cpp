@@ -189,6 +189,22 @@ TEST(MergeSection, DisconnectedPiecesOfOnePartAreSeparateComponents) {
   expect_components_contiguous(s);
 }
 
+TEST(MergeSection, PartsThatShareNodeNumbersFormOneComponent) {
+  // The second part uses nodes 2 and 3 of the first directly: both parts must
+  // land in one component, or the second would reach outside its node block.
+  PartsMesh m;
+  m.y = {0, 1, 0, 1};
+  m.z = {0, 0, 1, 1};
+  m.connectivity = {1, 2, 3, 2, 4, 3};
+  m.element_material = {1, 1};
+  m.part_node_count = {3, 1};
+  m.part_element_count = {1, 1};
+  const MergedSection s = merge(m);
+  EXPECT_EQ(s.node_count(), 9);
+  EXPECT_THAT(s.component_element_count, ElementsAre(2));
+  expect_components_contiguous(s);
+}
+
 TEST(MergeSection, ResultDoesNotDependOnTheHostsNodeNumbering) {
   const PartsMesh m = testing::striped_rectangle(2.0, 1.0, 5, 3, 2, 1);
   PartsMesh shuffled = m;
