@@ -24,6 +24,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "interface/caller_arrays.h"
@@ -42,11 +43,22 @@ constexpr int tile_vectors = 3;
 constexpr std::int64_t tile_rows = 4 * tile_vectors;
 constexpr std::int64_t tile_cols = 4;
 // Below this many trailing columns beyond the lookahead a panel's update is
-// too small to share: handing it over costs about as much as ~10^4
-// multiply-adds. Bands narrower than parallel_min_band never are, so they
-// take the serial loop. Both measured with bench/solver/band_llt_bench.cpp.
-constexpr std::int64_t parallel_min_trailing = 48;
-constexpr std::int64_t parallel_min_band = 64;
+// too small to share: handing it over costs about as much as ~10^5
+// multiply-adds on a virtual machine. A matrix whose columns reach on
+// average fewer than parallel_min_height rows below the diagonal (sampled on
+// parallel_height_samples columns) has too few such panels to repay starting
+// the team (~0.1 ms), so it takes the serial loop. All three measured with
+// bench/solver/band_llt_bench.cpp: renumbered meshes with mean column heights
+// of 97-103 ran 5-9 % slower on two threads, heights of 166 and more faster.
+constexpr std::int64_t parallel_min_trailing = 96;
+constexpr std::int64_t parallel_min_height = 128;
+constexpr std::int64_t parallel_height_samples = 64;
+// A waiting thread first spins this many pause instructions (tens of cycles
+// each, so about one chunk of work), then yields the core this many times,
+// then blocks. Spinning longer starves the other thread whenever the
+// machine gives both only one core.
+constexpr int parallel_spins = 500;
+constexpr int parallel_yields = 50;
 // Trailing columns a thread claims at a time: four tiles, small enough to
 // balance two threads over a 500-column triangle.
 constexpr std::int64_t parallel_chunk = 4 * tile_cols;
@@ -278,12 +290,43 @@ BandFactorReport factor_diagonal(std::int64_t n, double* a) {
   store_panel(kd, a, pn);
 }
 
+// Mean distance from the diagonal to the last non-zero of evenly spaced
+// columns: a cheap estimate of how much of the band the work follows.
+[[gnu::always_inline]] inline std::int64_t mean_column_height(std::int64_t n, std::int64_t kd, const double* a) {
+  if (kd < parallel_min_height) return kd;
+  std::int64_t sum = 0;
+  for (std::int64_t q = 0; q < parallel_height_samples; ++q) {
+    const std::int64_t j = q * (n - 1) / (parallel_height_samples - 1);
+    sum += std::max<std::int64_t>(0, last_nonzero(a + j * (kd + 1), std::min(kd, n - 1 - j) + 1));
+  }
+  return sum / parallel_height_samples;
+}
+
+// One step of the parallel factorisation as the threads see it.
+struct Step {
+  std::atomic<std::int64_t> claimed{0}, done{0};
+  std::int64_t ahead = 0, chunks = 0;  // written before the step is published
+};
+
+// Claims and applies chunks of a step's trailing update until none is left.
+// A plain function, not a lambda: a lambda's body is a function of its own,
+// compiled for the default instruction set rather than the caller's clone.
+[[gnu::always_inline]] inline void work_chunks(Step& st, std::int64_t kd, double* a, const Panel& pn) {
+  for (;;) {
+    const std::int64_t i = st.claimed.fetch_add(1, std::memory_order_relaxed);
+    if (i >= st.chunks) return;
+    const std::int64_t c0 = st.ahead + i * parallel_chunk;
+    update_trailing(kd, a, pn, c0, std::min(pn.rows - pn.cols, c0 + parallel_chunk));
+    if (st.done.fetch_add(1, std::memory_order_release) + 1 == st.chunks) st.done.notify_all();
+  }
+}
+
 // The whole factorisation, compiled once per instruction set.
 [[gnu::target_clones("arch=x86-64-v3", "default")]] BandFactorReport factor_blocked(std::int64_t n, std::int64_t kd,
                                                                                        double* a, int threads) {
   if (kd == 0) return factor_diagonal(n, a);
   BandFactorReport report;
-  if (threads < 2 || kd < parallel_min_band) {
+  if (threads < 2 || mean_column_height(n, kd, a) < parallel_min_height) {
     Panel pn;
     for (std::int64_t j0 = 0; j0 < n; j0 += panel_columns) {
       next_panel(n, kd, a, j0, pn, report);
@@ -302,24 +345,26 @@ BandFactorReport factor_diagonal(std::int64_t n, double* a) {
   // Every entry sees the same tile arithmetic as in the serial loop, so the
   // factor is the serial one bit for bit.
   const std::int64_t steps = (n + panel_columns - 1) / panel_columns;
-  struct Step {
-    std::atomic<std::int64_t> claimed{0}, done{0};
-    std::atomic<bool> ready{false};
-    std::int64_t ahead = 0, chunks = 0;  // written before ready is set
-  };
   std::vector<Step> step(static_cast<std::size_t>(steps));
+  std::atomic<std::int64_t> published{0};  // steps whose chunks may be claimed
   Panel panels[2];
   next_panel(n, kd, a, 0, panels[0], report);
-  const auto work_chunks = [&](std::int64_t s) {
-    Step& st = step[static_cast<std::size_t>(s)];
-    const Panel& pn = panels[s % 2];
-    for (;;) {
-      const std::int64_t i = st.claimed.fetch_add(1, std::memory_order_relaxed);
-      if (i >= st.chunks) return;
-      const std::int64_t c0 = st.ahead + i * parallel_chunk;
-      update_trailing(kd, a, pn, c0, std::min(pn.rows - pn.cols, c0 + parallel_chunk));
-      if (st.done.fetch_add(1, std::memory_order_release) + 1 == st.chunks) st.done.notify_all();
+  // Waits spin briefly first: the other side is usually a chunk (~10 us)
+  // away, and waking a thread blocked in the kernel takes longer than that on
+  // a virtual machine. Then they yield, which hands the core over at once
+  // when both threads share one (a busy machine), and finally block.
+  const auto await = [](const auto& done, const auto& block) {
+    for (int i = 0; i < parallel_spins; ++i) {
+      if (done()) return;
+#if defined(__x86_64__) || defined(__i386__)
+      __builtin_ia32_pause();
+#endif
     }
+    for (int i = 0; i < parallel_yields; ++i) {
+      if (done()) return;
+      std::this_thread::yield();
+    }
+    while (!done()) block();
   };
 #pragma omp parallel num_threads(threads)
   {
@@ -335,22 +380,31 @@ BandFactorReport factor_diagonal(std::int64_t n, double* a) {
         if (m - ahead < parallel_min_trailing) ahead = m;
         st.ahead = ahead;
         st.chunks = (m - ahead + parallel_chunk - 1) / parallel_chunk;
-        st.ready.store(true, std::memory_order_release);
-        st.ready.notify_all();
+        // Only a step with chunks to share wakes a helper; a sleeping helper
+        // skips the others when it next wakes.
+        published.store(s + 1, std::memory_order_release);
+        if (st.chunks > 0) published.notify_all();
         update_trailing(kd, a, pn, 0, ahead);
         if (j_next < n) next_panel(n, kd, a, j_next, panels[(s + 1) % 2], report);
-        work_chunks(s);
-        // Blocking waits (a short spin, then the futex) leave the core to
-        // others when the machine has more runnable threads than cores.
-        for (std::int64_t d = st.done.load(std::memory_order_acquire); d != st.chunks;
-             d = st.done.load(std::memory_order_acquire))
-          st.done.wait(d, std::memory_order_acquire);
+        work_chunks(st, kd, a, pn);
+        await([&] { return st.done.load(std::memory_order_acquire) == st.chunks; },
+              [&] {
+                const std::int64_t d = st.done.load(std::memory_order_acquire);
+                if (d != st.chunks) st.done.wait(d, std::memory_order_acquire);
+              });
       }
+      published.notify_all();  // lets sleeping helpers run out of steps
     } else {
-      for (std::int64_t s = 0; s < steps; ++s) {
-        Step& st = step[static_cast<std::size_t>(s)];
-        st.ready.wait(false, std::memory_order_acquire);
-        work_chunks(s);
+      for (std::int64_t s = 0; s < steps;) {
+        await([&] { return published.load(std::memory_order_acquire) > s; },
+              [&] {
+                const std::int64_t p = published.load(std::memory_order_acquire);
+                if (p <= s) published.wait(p, std::memory_order_acquire);
+              });
+        // A claim succeeds only while its step is unfinished, and the lead
+        // keeps that step's panel until then.
+        for (const std::int64_t upto = published.load(std::memory_order_acquire); s < upto; ++s)
+          work_chunks(step[static_cast<std::size_t>(s)], kd, a, panels[s % 2]);
       }
     }
   }

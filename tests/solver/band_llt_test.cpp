@@ -96,9 +96,10 @@ struct Shape {
 };
 
 // Sizes around the blocking of the kernels: bands narrower and wider than a
-// block, full bands (kd = n - 1), orders that are not multiples of a block.
+// block, full bands (kd = n - 1), orders that are not multiples of a block;
+// the two widest are wide enough for the parallel routine to share work.
 const Shape kShapes[] = {{1, 0}, {2, 1}, {7, 3}, {40, 39}, {31, 5}, {200, 17}, {130, 32},
-                         {257, 64}, {300, 100}, {97, 96}, {500, 150}, {64, 0}};
+                         {257, 64}, {300, 100}, {97, 96}, {500, 150}, {700, 230}, {64, 0}};
 
 TEST(BandLlt, ReconstructsSpdMatrix) {
   for (const auto& s : kShapes) {
