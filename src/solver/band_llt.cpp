@@ -33,10 +33,18 @@
 namespace bsp {
 namespace {
 
-// Columns per panel. 32 keeps a panel of a kd = 500 band (532 x 32 doubles,
-// 136 KB) in L2 and makes the panel factorisation ~6 % of the work at
-// kd = 500; tuned with bench/solver/band_llt_bench.cpp.
+// Columns per panel: 32, or 64 from a half-bandwidth of wide_panel_band on.
+// A wider panel halves the passes over the trailing triangle (memory
+// traffic per multiply-add) but makes the panel factorisation, which the
+// parallel routine does on one thread, a larger share. Measured with
+// bench/solver/band_llt_bench.cpp: at kd = 500, 64 columns were 10 % faster
+// serially and 0.56 instead of 0.64 of serial on two threads; at kd = 250
+// they were slower on two threads (0.91 instead of 0.76).
 constexpr std::int64_t panel_columns = 32;
+constexpr std::int64_t wide_panel_columns = 64;
+constexpr std::int64_t wide_panel_band = 400;
+
+constexpr std::int64_t panel_width(std::int64_t kd) { return kd >= wide_panel_band ? wide_panel_columns : panel_columns; }
 // Register tile of the update kernel: mr rows (three 4-wide vectors) by nr
 // columns, 12 accumulators, which fits the 16 vector registers of AVX2.
 constexpr int tile_vectors = 3;
@@ -188,7 +196,7 @@ struct Panel {
                                               std::int64_t cols, Panel& pn) {
   const std::int64_t ld = kd + 1;
   // Local last non-zero row of each column; the panel reaches the largest.
-  std::int64_t col_last[panel_columns];
+  std::int64_t col_last[wide_panel_columns];
   std::int64_t rows = cols;
   for (std::int64_t k = 0; k < cols; ++k) {
     const std::int64_t len = std::min(kd, n - 1 - (j0 + k)) + 1;
@@ -284,8 +292,9 @@ BandFactorReport factor_diagonal(std::int64_t n, double* a) {
   return report;
 }
 
-[[gnu::always_inline]] inline void next_panel(std::int64_t n, std::int64_t kd, double* a, std::int64_t j0, Panel& pn, BandFactorReport& report) {
-  load_panel(n, kd, a, j0, std::min(panel_columns, n - j0), pn);
+[[gnu::always_inline]] inline void next_panel(std::int64_t n, std::int64_t kd, double* a, std::int64_t j0, Panel& pn,
+                                              BandFactorReport& report) {
+  load_panel(n, kd, a, j0, std::min(panel_width(kd), n - j0), pn);
   factor_panel(pn, report);
   store_panel(kd, a, pn);
 }
@@ -328,7 +337,7 @@ struct Step {
   BandFactorReport report;
   if (threads < 2 || mean_column_height(n, kd, a) < parallel_min_height) {
     Panel pn;
-    for (std::int64_t j0 = 0; j0 < n; j0 += panel_columns) {
+    for (std::int64_t j0 = 0; j0 < n; j0 += panel_width(kd)) {
       next_panel(n, kd, a, j0, pn, report);
       update_trailing(kd, a, pn, 0, pn.rows - pn.cols);
     }
@@ -344,7 +353,8 @@ struct Step {
   // machine has descheduled delays nothing: the lead simply takes its share.
   // Every entry sees the same tile arithmetic as in the serial loop, so the
   // factor is the serial one bit for bit.
-  const std::int64_t steps = (n + panel_columns - 1) / panel_columns;
+  const std::int64_t nb = panel_width(kd);
+  const std::int64_t steps = (n + nb - 1) / nb;
   std::vector<Step> step(static_cast<std::size_t>(steps));
   std::atomic<std::int64_t> published{0};  // steps whose chunks may be claimed
   Panel panels[2];
@@ -373,10 +383,10 @@ struct Step {
         Step& st = step[static_cast<std::size_t>(s)];
         const Panel& pn = panels[s % 2];
         const std::int64_t m = pn.rows - pn.cols;
-        const std::int64_t j_next = pn.j0 + panel_columns;
+        const std::int64_t j_next = pn.j0 + nb;
         // Columns of the next panel, rounded to whole tiles; all of it when
         // the rest is too small to be worth sharing.
-        std::int64_t ahead = std::min(m, (std::min(panel_columns, n - j_next) + tile_cols - 1) / tile_cols * tile_cols);
+        std::int64_t ahead = std::min(m, (std::min(nb, n - j_next) + tile_cols - 1) / tile_cols * tile_cols);
         if (m - ahead < parallel_min_trailing) ahead = m;
         st.ahead = ahead;
         st.chunks = (m - ahead + parallel_chunk - 1) / parallel_chunk;
