@@ -7,15 +7,20 @@
 // summed differs (to rounding). Columns are taken nb at a time:
 //   1. the panel (nb columns, rows down to the last non-zero any of them holds)
 //      is copied into a dense work array with the out-of-band corner zeroed,
-//   2. factorised there, left-looking in groups of nr columns,
+//   2. factorised there, left-looking in groups of tile_cols columns,
 //   3. copied back, and
 //   4. its rank-nb update is applied to the trailing triangle with a
 //      register-tiled kernel.
-// Stopping each panel at its last non-zero row is what exploits the narrow
-// profile a renumbered mesh leaves inside its band: the work then follows the
-// profile, not kd. Inside the band storage, entry (i,j) is a[j*kd + i] for
-// 0 <= i-j <= kd (a column-major matrix with leading dimension kd), which lets
-// the kernel address band columns as plain dense columns.
+// A row's leading zeros stay zero in the factor, so every tile starts its sum
+// at the first non-zero column of its rows and tiles with nothing to add are
+// skipped; with the panel stopping at its last non-zero row, the work follows
+// the narrow profile a renumbered mesh leaves inside its band, not kd. This
+// generalises the column algorithm's skipping of zero multipliers. Inside
+// the band storage, entry (i,j) is a[j*kd + i] for 0 <= i-j <= kd (a
+// column-major matrix with leading dimension kd), which lets the kernel
+// address band columns as plain dense columns. The kernel is compiled twice,
+// for AVX2 with FMA and for the baseline instruction set, and the processor
+// picks one at load time.
 #include "solver/band_llt.h"
 
 #include <omp.h>
@@ -45,6 +50,7 @@ constexpr std::int64_t wide_panel_columns = 64;
 constexpr std::int64_t wide_panel_band = 400;
 
 constexpr std::int64_t panel_width(std::int64_t kd) { return kd >= wide_panel_band ? wide_panel_columns : panel_columns; }
+
 // Register tile of the update kernel: mr rows (three 4-wide vectors) by nr
 // columns, 12 accumulators, which fits the 16 vector registers of AVX2.
 constexpr int tile_vectors = 3;

@@ -36,8 +36,11 @@ struct BandFactorReport {
 // Serial factorisation in place. a holds (kd+1)*n doubles. n < 1 touches nothing.
 BandFactorReport BAND_LLT_DECOMP(std::int64_t n, std::int64_t kd, double* a);
 
-// Same factor (to rounding: summation order differs) on up to `threads` OpenMP
-// threads; ld = kd + 1. threads < 2 runs the serial kernel.
+// Same factor on up to `threads` OpenMP threads; ld = kd + 1. The threads
+// share each panel's trailing update while the next panel is factorised, and
+// every entry gets the serial routine's arithmetic, so the factor is the
+// serial one bit for bit. threads < 2, or a matrix whose profile leaves too
+// little to share, runs the serial loop. Reentrant: no state outside the call.
 BandFactorReport BAND_LLT_DECOMP_PARALLEL(std::int64_t n, std::int64_t ld, double* a, int threads);
 
 // Overwrites b (n rows by nrhs columns, column-major) with A^-1 * b, given the
