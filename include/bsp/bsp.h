@@ -54,7 +54,385 @@ extern "C" {
 
 /* ------------------------------------------------------------------------
 ** Meshed sections
+**
+** BSPPartMain, BSPCombMain and BSPDetail take a section the host meshed
+** itself, part by part: the nodes and elements of part 0, then those of
+** part 1, and so on. Nodes on the interface of two parts appear once in each
+** part; the library glues the parts (points closer than 1e-8 in model units
+** are one node), gives 3-node input a mid-side node per edge, and solves each
+** connected piece of the glued mesh as one field problem.
+**
+** Axes. The section plane has axes y and z. A slot's name says which axis or
+** point it belongs to:
+**
+**   name          meaning                                   pairs with
+**   I1            integral of y'^2 dA (y' = y - centroid)   y offsets (slot 24)
+**   I2            integral of z'^2 dA                       z offsets (slot 23)
+**   I12           integral of y' z' dA
+**   ALPHA_Y/_Z    shear-area ratio for a force along y / z
+**   TAU_a_OF_Vb   stress component along axis a for a unit shear force
+**                 along axis b (Vy: along y, Vz: along z)
+**   torsion       shear stress components along y and along z for a unit
+**   stresses      rate of twist and a reference shear modulus of 1
+**                 (dimension L): multiply by G_ref * theta for a rate of
+**                 twist theta, or by T / J for a torque T
+**
+** Materials. Element material numbers are 1-based indices into the material
+** arrays; a negative number -m marks an element of material m as inverted: it
+** stays in the mesh as a near-void (stiffness min(1/G, 1e-9 G) in both field
+** problems, G of material m) and counts in no area, moment, load or stress. Stiffness-weighted values use E / ref_modulus; the
+** area weight (a second constant per material, such as a density) is used
+** only for the weighted areas (BSP_SLOT_WEIGHTED_AREA, BSP_PART_WEIGHTED_AREA).
+** A bar is a circular inclusion added to the meshed area: its transformed area
+** is pi r^2 (bar_modulus / ref_modulus - 1), because the mesh still holds the
+** material the bar displaces; likewise its weighted area with the weights.
+**
+** Units: any consistent length L and force F; moduli in F/L^2; Poisson ratios
+** and area weights are plain numbers (only their ratios are used).
 */
+
+/* Section property vector: slots of `result` (BSPCombMain) and of
+** `detail_out_1` (BSPDetail), 0-based. n = n_stress_points.          dimension */
+#define BSP_SLOT_AREA                 0  /* A, transformed area              L^2 */
+#define BSP_SLOT_I1                   1  /* integral y'^2 dA                 L^4 */
+#define BSP_SLOT_I2                   2  /* integral z'^2 dA                 L^4 */
+#define BSP_SLOT_I12                  3  /* integral y'z' dA; exactly 0 when
+                                         ** |I12| / |I1 + I2| < 1e-8         L^4 */
+#define BSP_SLOT_TORSION_CONSTANT     4  /* J, Saint-Venant                  L^4 */
+                                         /* 5..13: 0 (reserved)                  */
+#define BSP_SLOT_ALPHA_Y             14  /* shear-area ratio, force along y    1 */
+#define BSP_SLOT_ALPHA_Z             15  /* shear-area ratio, force along z    1 */
+                                         /* 16: 0 (reserved)                     */
+#define BSP_SLOT_CENTROID_Y          17  /*                                    L */
+#define BSP_SLOT_CENTROID_Z          18  /*                                    L */
+#define BSP_SLOT_CENTROID_MINUS_SC_Y 19  /* centroid y - shear centre y; exactly
+                                         ** 0 when |value| / sqrt(A) < 1e-4    L */
+#define BSP_SLOT_CENTROID_MINUS_SC_Z 20  /* likewise in z                      L */
+#define BSP_SLOT_WARPING_CONSTANT    21  /* Iw about the shear centre        L^6 */
+#define BSP_SLOT_PRINCIPAL_ANGLE_DEG 22  /* 0.5 atan(2 I12 / -(I1 - I2)) in
+                                         ** degrees; 45 when I1 = I2 and I12 is
+                                         ** not 0; 0 when I12 = 0          (level >= 1) */
+#define BSP_SLOT_MODULUS_Z           23  /* I2 / extreme z offset of the stress
+                                         ** points (sign kept: of the largest and
+                                         ** the smallest offset the one of larger
+                                         ** magnitude, the smallest on a tie);
+                                         ** 0 without stress points   L^3 (level >= 1) */
+#define BSP_SLOT_MODULUS_Y           24  /* I1 / extreme y offset, likewise  L^3 (level >= 1) */
+#define BSP_SLOT_RADIUS_Z            25  /* sqrt(I2 / A)              L (level >= 1) */
+#define BSP_SLOT_RADIUS_Y            26  /* sqrt(I1 / A)              L (level >= 1) */
+#define BSP_SLOT_RADIUS_MAJOR        27  /* sqrt((m + r) / A), m = (I1 + I2)/2,
+                                         ** r = sqrt(((I1 - I2)/2)^2 + I12^2)
+                                         **                           L (level >= 1) */
+#define BSP_SLOT_RADIUS_MINOR        28  /* sqrt((m - r) / A)         L (level >= 1) */
+#define BSP_SLOT_RADIUS_POLAR_SC     29  /* sqrt(s19^2 + s20^2 + (I1 + I2)/A)
+                                         **                           L (level >= 1) */
+                                         /* 30, 31: 0 from the meshed-section
+                                         ** exports (first moments)              */
+#define BSP_SLOT_WEIGHTED_AREA       32  /* sum of (w / ref_area_weight) dA over
+                                         ** elements that are not inverted, plus
+                                         ** pi r^2 (bar_area_weight/ref_area_weight
+                                         ** - 1) per bar                     L^2 */
+#define BSP_SLOT_TORSION_STRESS_MAX  33  /* largest torsion stress magnitude (see
+                                         ** the axes table)                    L */
+#define BSP_SLOT_TAU_Y_OF_VY         34  /* slots 34, 36: the pair at the point   */
+#define BSP_SLOT_TAU_Z_OF_VY         35  /* where |34 + 36| is largest; 35, 37:    */
+#define BSP_SLOT_TAU_Y_OF_VZ         36  /* the pair where |35 + 37| is largest;   */
+#define BSP_SLOT_TAU_Z_OF_VZ         37  /* per unit shear force          1/L^2 */
+#define BSP_SLOT_STRESS_POINTS       38  /* level >= 2, from this slot:
+                                         **   38 .. 37+n      warping value at each
+                                         **                   stress point, the
+                                         **                   E-weighted mean of each
+                                         **                   connected piece removed  L^2
+                                         **   38+n .. 37+2n   torsion stress along y  L
+                                         **   38+2n .. 37+3n  torsion stress along z  L
+                                         **   38+3n .. 41+3n  0 (reserved)
+                                         ** below level 2 all of 38 .. 41+3n are 0 */
+#define BSP_SLOT_POLAR_MOMENT_SC(n)  (42 + 3 * (n)) /* integral of the squared
+                                         ** distance from the shear centre, bars
+                                         ** left out                  L^4 (level >= 1) */
+#define BSP_SLOT_EXTREMES(n)         (43 + 3 * (n)) /* level >= 3: for the six
+                                         ** fields TAU_Y_OF_VY, TAU_Z_OF_VY,
+                                         ** TAU_Y_OF_VZ, TAU_Z_OF_VZ, torsion along
+                                         ** y, torsion along z, in this order:
+                                         **   +0 .. +11   (y, z) of the point where
+                                         **               |field| is largest, 6 pairs
+                                         **   +12 .. +17  the signed largest values
+                                         **   +18 .. +29  that point minus the stress
+                                         **               reference point, 6 pairs   */
+
+/* Part result: BSP_PART_SLOTS doubles per material m (1-based) at
+** part_result[BSP_PART_SLOTS * (m - 1) + offset]; all 0 for a material that no
+** element and no bar uses. Bars belong to the material of the element nearest
+** to them.                                                                */
+#define BSP_PART_SLOTS               10
+#define BSP_PART_AREA                 0  /* transformed area, bars included  L^2 */
+#define BSP_PART_CENTROID_Y           1  /*                                    L */
+#define BSP_PART_CENTROID_Z           2  /*                                    L */
+#define BSP_PART_I1                   3  /* integral (y - part centroid y)^2 dA L^4 */
+#define BSP_PART_I2                   4  /* integral (z - part centroid z)^2 dA L^4 */
+#define BSP_PART_TORSION_CONSTANT     5  /* the material's share of J        L^4 */
+#define BSP_PART_ALPHA_Y              6  /* shear-area ratio, force along y    1 */
+#define BSP_PART_ALPHA_Z              7  /* shear-area ratio, force along z    1 */
+#define BSP_PART_WARPING              8  /* the material's share of Iw       L^6 */
+#define BSP_PART_WEIGHTED_AREA        9  /* as BSP_SLOT_WEIGHTED_AREA        L^2 */
+
+/* Meshed-parts arguments shared by the three exports below (all by address):
+**
+**   n_nodes             in  int32               >= 0, all parts together
+**   n_elements          in  int32               >= 0
+**   n_materials         in  int32               >= 0
+**   n_parts             in  int32               >= 0
+**   node_y, node_z      in  double[n_nodes]     coordinates, L, finite
+**   connectivity        in  int32[k*n_elements] node numbers 1..n_nodes,
+**                                               element e at k*e .. k*e+k-1;
+**                                               k = 3 (corners) or 6 (corners,
+**                                               then mid-sides of edges 1-2,
+**                                               2-3, 3-1), counter-clockwise
+**   element_material    in  int32[n_elements]   +-1 .. +-n_materials, not 0;
+**                                               negative: inverted (see above)
+**   part_node_count     in  int32[n_parts]      each >= 0, sum = n_nodes
+**   part_element_count  in  int32[n_parts]      each >= 0, sum = n_elements;
+**                                               part p's elements follow those
+**                                               of parts 0 .. p-1
+**   ref_modulus         in  double              > 0, F/L^2
+**   ref_poisson         in  double              0 .. 0.5
+**   material_modulus    in  double[n_materials] each > 0, F/L^2
+**   material_poisson    in  double[n_materials] each 0 .. 0.5
+**   n_bars              in  int32               >= 0
+**   bar_radius          in  double[n_bars]      >= 0, L
+**   bar_y, bar_z        in  double[n_bars]      bar centres, L, finite
+**   bar_modulus         in  double[n_bars]      >= 0, F/L^2
+**   six_node_elements   in  int32               0: k = 3; otherwise k = 6
+**
+** An array whose size formula gives 0 may be NULL. The input checks fail
+** (BSP_E_INPUT) when a pointer is NULL where data is needed, a count is
+** negative, a sum above does not match on its own, a node number or material
+** number is out of range, a value is not finite or outside its range, when
+** k = 3 and n_nodes + 3 n_elements exceeds 2^31 - 1, or when an element is
+** clockwise or collapsed (Jacobian determinant not positive at one of its
+** integration points). Nothing outside the documented sizes is read.
+** BSP_E_SOLVER is returned when the section has no positive area or a result
+** is not finite (for instance a section of inverted elements only).
+*/
+
+/*
+** BSPPartMain: section properties per material.
+**
+**   part_result         out double[10*n_materials] layout BSP_PART_*
+**   n_nodes .. n_parts  in  as above
+**   node_y, node_z, connectivity, element_material, part_node_count,
+**   part_element_count  in  as above
+**   ref_modulus, ref_poisson      in  as above
+**   ref_area_weight     in  double              > 0
+**   material_modulus, material_poisson  in  as above
+**   material_area_weight in double[n_materials] finite
+**   n_bars, bar_radius, bar_y, bar_z, bar_modulus  in  as above
+**   bar_area_weight     in  double[n_bars]      finite
+**   six_node_elements   in  as above
+** Units:   see "Meshed sections"; each part slot states its dimension.
+** Returns: BSP_OK; BSP_E_INPUT when an input check fails; BSP_E_SOLVER when
+**          the section has no positive area or a part slot is not finite.
+** Failure: part_result[0 .. 10*n_materials) is zero; nothing else is
+**          written. When n_materials itself is negative or its pointer NULL
+**          nothing is written at all.
+** Threads: reentrant on distinct data. Sets the calling thread's OpenMP
+**          thread count for the call and restores it on every path.
+*/
+BSP_API int32_t BSPPartMain(double *part_result,                 /* out */
+                            const int32_t *n_nodes,              /* in */
+                            const int32_t *n_elements,           /* in */
+                            const int32_t *n_materials,          /* in */
+                            const int32_t *n_parts,              /* in */
+                            const double *node_y,                /* in */
+                            const double *node_z,                /* in */
+                            const int32_t *connectivity,         /* in */
+                            const int32_t *element_material,     /* in */
+                            const int32_t *part_node_count,      /* in */
+                            const int32_t *part_element_count,   /* in */
+                            const double *ref_modulus,           /* in */
+                            const double *ref_poisson,           /* in */
+                            const double *ref_area_weight,       /* in */
+                            const double *material_modulus,      /* in */
+                            const double *material_poisson,      /* in */
+                            const double *material_area_weight,  /* in */
+                            const int32_t *n_bars,               /* in */
+                            const double *bar_radius,            /* in */
+                            const double *bar_y,                 /* in */
+                            const double *bar_z,                 /* in */
+                            const double *bar_modulus,           /* in */
+                            const double *bar_area_weight,       /* in */
+                            const int32_t *six_node_elements);   /* in */
+
+/*
+** BSPCombMain: the section property vector of a meshed section.
+**
+**   result              out double[R]           layout BSP_SLOT_*, with
+**                                               R = 39 + 3n at level 0,
+**                                               43 + 3n at levels 1 and 2,
+**                                               73 + 3n from level 3
+**                                               (n = n_stress_points); all R
+**                                               doubles are written
+**   stress_coords       out double[2n]          pairs (y, z): each stress point
+**                                               minus the reference point
+**   n_nodes             in  as above
+**   n_stress_points     in  int32               >= 0
+**   n_elements, n_materials, n_parts, node_y, node_z  in  as above
+**   stress_y, stress_z  in  double[n]           points, L, finite
+**   connectivity, element_material, part_node_count, part_element_count,
+**   ref_modulus, ref_poisson  in  as above
+**   ref_area_weight     in  double              > 0
+**   material_modulus, material_poisson  in  as above
+**   material_area_weight in double[n_materials] finite
+**   n_bars, bar_radius, bar_y, bar_z, bar_modulus  in  as above
+**   bar_area_weight     in  double[n_bars]      finite
+**   analysis_level      in  int32               0: slots 0..21, 32..37 (22..31
+**                                               and 38 .. R-1 are 0); 1: also
+**                                               22..29 and the polar moment;
+**                                               2: also the stress-point block;
+**                                               3 or more: also the extremes.
+**                                               Negative reads as 0.
+**   stress_reference    in  int32               0: offsets from the centroid,
+**                                               otherwise from the shear centre
+**                                               (stress_coords, slots 23, 24 and
+**                                               the extremes' offsets)
+**   six_node_elements   in  as above
+** Units:   see "Meshed sections"; each slot states its dimension.
+** Returns: BSP_OK; BSP_E_INPUT when an input check fails; BSP_E_SOLVER when
+**          the area is not positive or a written value is not finite.
+** Failure: result[0 .. R) and stress_coords[0 .. 2n) are zero; nothing else
+**          is written. When n_stress_points is negative or a pointer to it
+**          or to analysis_level is NULL, nothing is written at all.
+** Threads: reentrant on distinct data. Sets the calling thread's OpenMP
+**          thread count for the call and restores it on every path.
+*/
+BSP_API int32_t BSPCombMain(double *result,                      /* out */
+                            double *stress_coords,               /* out */
+                            const int32_t *n_nodes,              /* in */
+                            const int32_t *n_stress_points,      /* in */
+                            const int32_t *n_elements,           /* in */
+                            const int32_t *n_materials,          /* in */
+                            const int32_t *n_parts,              /* in */
+                            const double *node_y,                /* in */
+                            const double *node_z,                /* in */
+                            const double *stress_y,              /* in */
+                            const double *stress_z,              /* in */
+                            const int32_t *connectivity,         /* in */
+                            const int32_t *element_material,     /* in */
+                            const int32_t *part_node_count,      /* in */
+                            const int32_t *part_element_count,   /* in */
+                            const double *ref_modulus,           /* in */
+                            const double *ref_poisson,           /* in */
+                            const double *ref_area_weight,       /* in */
+                            const double *material_modulus,      /* in */
+                            const double *material_poisson,      /* in */
+                            const double *material_area_weight,  /* in */
+                            const int32_t *n_bars,               /* in */
+                            const double *bar_radius,            /* in */
+                            const double *bar_y,                 /* in */
+                            const double *bar_z,                 /* in */
+                            const double *bar_modulus,           /* in */
+                            const double *bar_area_weight,       /* in */
+                            const int32_t *analysis_level,       /* in */
+                            const int32_t *stress_reference,     /* in */
+                            const int32_t *six_node_elements);   /* in */
+
+/*
+** BSPDetail: stresses at the stress points for given section forces.
+** Area weights are the moduli (no separate weights). n = n_stress_points,
+** M = n_materials.
+**
+**   detail_out_1        out double[38]          slots 0..37 of the section
+**                                               property vector (BSP_SLOT_*),
+**                                               as BSPCombMain at level 1
+**   detail_out_2        out double[4*n*M + 6]   stresses, F/L^2: for material m
+**                                               (0-based) and point i at
+**                                               4*(m*n + i) + c: c = 0 normal
+**                                               stress, 1 shear along y, 2 shear
+**                                               along z, 3 von Mises
+**                                               sqrt(s^2 + 3 t^2), each as if the
+**                                               point were of material m; then at
+**                                               4*n*M: largest and smallest
+**                                               normal stress, largest shear
+**                                               magnitude, largest von Mises, and
+**                                               the 1-based point and material of
+**                                               that von Mises value (all 0 when
+**                                               n*M = 0)
+**   detail_out_3        out double[2n]          pairs (y, z): each stress point
+**                                               minus the reference point, L
+**   detail_out_4        out double[n]           1-based material of the element
+**                                               that contains each point; 0 when
+**                                               none does or it is inverted
+**   n_nodes             in  as above
+**   n_stress_points     in  int32               >= 0
+**   n_elements, n_materials, n_parts, node_y, node_z  in  as above
+**   stress_y, stress_z  in  double[n]           points, L, finite
+**   connectivity, element_material, part_node_count, part_element_count,
+**   ref_modulus, ref_poisson, material_modulus, material_poisson  in  as above
+**   n_bars, bar_radius, bar_y, bar_z, bar_modulus  in  as above
+**   detail_option_1     in  double[2]           (N, T): axial force (tension
+**                                               positive, F) and torque (F L)
+**   detail_option_2     in  double[2]           (V_y, V_z): shear forces, F
+**   detail_option_3     in  double[2]           (M_y, M_z): bending moments as
+**                                               resultants about the centroid,
+**                                               M_y = integral s z' dA and
+**                                               M_z = integral s y' dA (F L):
+**                                               each puts tension on the positive
+**                                               side of its offset axis
+**   detail_option_4     in  double[2]           (stress reference, unused):
+**                                               0 centroid, otherwise shear
+**                                               centre, for detail_out_3
+**   six_node_elements   in  as above
+** All option values must be finite. Stresses of material m at a point with
+** offsets (y', z') from the centroid:
+**   normal  E_m / ref_modulus * (N/A + a y' + b z'), where
+**           I1 a + I12 b = M_z and I12 a + I2 b = M_y (plane sections);
+**   shear   V_y and V_z times the stresses of unit shear forces through the
+**           shear centre, plus T / J times the torsion stresses per unit
+**           twist, computed in the element that contains the point and scaled
+**           by G_m / G of that element's material (G = E / (2 (1 + nu)));
+**           0 when no element, or an inverted one, contains the point.
+** Units:   see "Meshed sections".
+** Returns: BSP_OK; BSP_E_INPUT when an input check fails; BSP_E_SOLVER when
+**          the area is not positive or a written value is not finite.
+** Failure: detail_out_1[0 .. 38), detail_out_2[0 .. 4*n*M + 6),
+**          detail_out_3[0 .. 2n) and detail_out_4[0 .. n) are zero; nothing
+**          else is written. When n or M is negative or its pointer NULL,
+**          nothing is written at all.
+** Threads: reentrant on distinct data. Sets the calling thread's OpenMP
+**          thread count for the call and restores it on every path.
+*/
+BSP_API int32_t BSPDetail(double *detail_out_1,                  /* out */
+                          double *detail_out_2,                  /* out */
+                          double *detail_out_3,                  /* out */
+                          double *detail_out_4,                  /* out */
+                          const int32_t *n_nodes,                /* in */
+                          const int32_t *n_stress_points,        /* in */
+                          const int32_t *n_elements,             /* in */
+                          const int32_t *n_materials,            /* in */
+                          const int32_t *n_parts,                /* in */
+                          const double *node_y,                  /* in */
+                          const double *node_z,                  /* in */
+                          const double *stress_y,                /* in */
+                          const double *stress_z,                /* in */
+                          const int32_t *connectivity,           /* in */
+                          const int32_t *element_material,       /* in */
+                          const int32_t *part_node_count,        /* in */
+                          const int32_t *part_element_count,     /* in */
+                          const double *ref_modulus,             /* in */
+                          const double *ref_poisson,             /* in */
+                          const double *material_modulus,        /* in */
+                          const double *material_poisson,        /* in */
+                          const int32_t *n_bars,                 /* in */
+                          const double *bar_radius,              /* in */
+                          const double *bar_y,                   /* in */
+                          const double *bar_z,                   /* in */
+                          const double *bar_modulus,             /* in */
+                          const double *detail_option_1,         /* in */
+                          const double *detail_option_2,         /* in */
+                          const double *detail_option_3,         /* in */
+                          const double *detail_option_4,         /* in */
+                          const int32_t *six_node_elements);     /* in */
+
 
 /* ------------------------------------------------------------------------
 ** Cracked reinforced sections

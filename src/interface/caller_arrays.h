@@ -38,6 +38,20 @@ std::optional<std::span<T>> caller_output(T* p, std::size_t n) noexcept {
   return std::span<T>(p, n);
 }
 
+// The value behind a by-address scalar; nothing when the pointer is null.
+template <class T>
+std::optional<T> caller_scalar(const T* p) noexcept {
+  if (p == nullptr) return std::nullopt;
+  return *p;
+}
+
+// A count read through its pointer: nothing when the pointer is null or the
+// count is negative.
+inline std::optional<std::int32_t> caller_count(const std::int32_t* p) noexcept {
+  if (p == nullptr || *p < 0) return std::nullopt;
+  return *p;
+}
+
 inline bool all_finite(std::span<const double> v) noexcept {
   for (double x : v)
     if (!std::isfinite(x)) return false;

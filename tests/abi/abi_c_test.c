@@ -19,11 +19,51 @@ static int failures = 0;
     }                                                                        \
   } while (0)
 
+/* Meshed sections: a unit square of two 6-node triangles, one part. */
+static const double sq_y[9] = {0, 1, 1, 0, 0.5, 1, 0.5, 0.5, 0};
+static const double sq_z[9] = {0, 0, 1, 1, 0, 0.5, 0.5, 1, 0.5};
+static const int32_t sq_conn[12] = {1, 2, 3, 5, 6, 7, 1, 3, 4, 7, 8, 9};
+static const int32_t sq_mat[2] = {1, 1};
+static const int32_t sq_part_nodes[1] = {9};
+static const int32_t sq_part_elements[1] = {2};
+
+static double distance(double a, double b) { return a > b ? a - b : b - a; }
+
+static void call_meshed_section_exports(void) {
+  const int32_t n_nodes = 9, n_elements = 2, n_materials = 1, n_parts = 1, n_bars = 0, six = 1;
+  const int32_t n_sp = 1, level = 1, reference = 0;
+  const double e_ref = 210000.0, nu_ref = 0.0, w_ref = 1.0;
+  const double e[1] = {210000.0}, nu[1] = {0.0}, w[1] = {1.0};
+  const double sp_y[1] = {1.0}, sp_z[1] = {1.0};
+  const double forces[2] = {0.0, 0.0}, reference_option[2] = {0.0, 0.0};
+  double part[BSP_PART_SLOTS] = {0};
+  double result[43 + 3] = {0};
+  double coords[2] = {0};
+  double out1[38] = {0}, out2[4 * 1 * 1 + 6] = {0}, out3[2] = {0}, out4[1] = {0};
+
+  CHECK(BSPPartMain(part, &n_nodes, &n_elements, &n_materials, &n_parts, sq_y, sq_z, sq_conn, sq_mat,
+                    sq_part_nodes, sq_part_elements, &e_ref, &nu_ref, &w_ref, e, nu, w, &n_bars, NULL, NULL,
+                    NULL, NULL, NULL, &six) == BSP_OK);
+  CHECK(distance(part[BSP_PART_AREA], 1.0) < 1e-12);
+
+  CHECK(BSPCombMain(result, coords, &n_nodes, &n_sp, &n_elements, &n_materials, &n_parts, sq_y, sq_z, sp_y, sp_z,
+                    sq_conn, sq_mat, sq_part_nodes, sq_part_elements, &e_ref, &nu_ref, &w_ref, e, nu, w, &n_bars,
+                    NULL, NULL, NULL, NULL, NULL, &level, &reference, &six) == BSP_OK);
+  CHECK(distance(result[BSP_SLOT_AREA], 1.0) < 1e-12);
+  CHECK(distance(coords[0], 0.5) < 1e-12);
+
+  CHECK(BSPDetail(out1, out2, out3, out4, &n_nodes, &n_sp, &n_elements, &n_materials, &n_parts, sq_y, sq_z, sp_y,
+                  sp_z, sq_conn, sq_mat, sq_part_nodes, sq_part_elements, &e_ref, &nu_ref, e, nu, &n_bars, NULL,
+                  NULL, NULL, NULL, forces, forces, forces, reference_option, &six) == BSP_OK);
+  CHECK(distance(out1[BSP_SLOT_AREA], 1.0) < 1e-12);
+}
+
 int main(void) {
   CHECK(BSP_OK == 0);
   CHECK(BSP_E_INPUT == -1);
   CHECK(BSP_E_SOLVER == -3);
   CHECK(BSP_VERSION_MAJOR >= 0);
+  call_meshed_section_exports();
 
   /* Cracked reinforced sections: a steel rectangle 100 x 200 is uncracked
   ** on both faces, axis at mid-depth, I = b h^3 / 12. */

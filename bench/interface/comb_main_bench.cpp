@@ -1,0 +1,229 @@
+// BSPCombMain on structured meshes of about 1e3, 1e4 and 1e5 nodes, and where
+// its time goes: merging the parts, building the model (element set-up,
+// renumbering, band sizing, geometry), renumbering alone, the band's
+// allocation alone, assembly of one domain matrix, factorisation and
+// substitution.
+//
+// The baseline is the factorisation plus the substitution of the three
+// right-hand sides a call solves (two shear functions, one warping function),
+// measured in the same process on the same band. Every other phase is
+// reported as a ratio to it, and each phase's time per node is reported so
+// that growth with the mesh size can be read across the three sizes. The band
+// holds (kd + 1) n doubles, so allocating and zeroing it grows like n kd, the
+// storage of the factor; "model - band" is the rest of the model build, which
+// should cost the same per node at every size.
+//
+// The sections: rectangles a x 1 meshed as 3-node triangles in two parts
+// (left and right half, sharing their interface), as a host would send it; a
+// slender one (a = 10), whose band stays narrow, and a compact one (a = 2),
+// whose band grows like the square root of the node count. Run with
+// OMP_WAIT_POLICY=passive on a shared machine: spinning workers of a
+// descheduled team otherwise dominate the factorisation's time.
+#include <benchmark/benchmark.h>
+#include <omp.h>
+
+#include <algorithm>
+#include <chrono>
+#include <limits>
+#include <cstdint>
+#include <vector>
+
+#include "bsp/bsp.h"
+#include "geometry/merge_section.h"
+#include "interface/thread_count.h"
+#include "solver/band_llt.h"
+#include "solver/domain_solve.h"
+#include "solver/model.h"
+#include "solver/rcm.h"
+#include "solver/solver_entries.h"
+
+namespace {
+
+struct HostMesh {
+  std::vector<double> y, z;
+  std::vector<std::int32_t> connectivity, material, part_nodes, part_elements;
+};
+
+// ny cells across the depth, a ny along the length, split into two parts.
+// Merged node count (2 a ny + 1)(2 ny + 1): a = 10 with ny = 5, 16, 50 gives
+// 1111, 10593 and 101101 nodes; a = 2 with ny = 11, 35, 112 gives 1035, 10011
+// and 101025.
+HostMesh rectangle_in_two_parts(int ny, int aspect) {
+  HostMesh m;
+  const int nx = aspect * ny, half = nx / 2;
+  for (int part = 0; part < 2; ++part) {
+    const int i0 = part * half, i1 = part == 0 ? half : nx;
+    const auto base = static_cast<std::int32_t>(m.y.size());
+    const int cols = i1 - i0 + 1;
+    for (int j = 0; j <= ny; ++j)
+      for (int i = i0; i <= i1; ++i) {
+        m.y.push_back(static_cast<double>(aspect) * i / nx);
+        m.z.push_back(1.0 * j / ny);
+      }
+    auto id = [&](int i, int j) { return base + static_cast<std::int32_t>(j * cols + (i - i0)) + 1; };
+    std::int32_t elements = 0;
+    for (int j = 0; j < ny; ++j)
+      for (int i = i0; i < i1; ++i) {
+        for (std::int32_t n : {id(i, j), id(i + 1, j), id(i + 1, j + 1), id(i, j), id(i + 1, j + 1), id(i, j + 1)})
+          m.connectivity.push_back(n);
+        m.material.push_back(1);
+        m.material.push_back(1);
+        elements += 2;
+      }
+    m.part_nodes.push_back(static_cast<std::int32_t>(m.y.size()) - base);
+    m.part_elements.push_back(elements);
+  }
+  return m;
+}
+
+std::int32_t comb_main(const HostMesh& m, std::vector<double>& result, std::vector<double>& coords) {
+  const std::int32_t n_nodes = static_cast<std::int32_t>(m.y.size()), n_sp = 0;
+  const std::int32_t n_elements = static_cast<std::int32_t>(m.material.size()), n_materials = 1, n_parts = 2;
+  const std::int32_t n_bars = 0, level = 1, reference = 0, six = 0;
+  const double e_ref = 210000.0, nu_ref = 0.3, w_ref = 1.0, e = 210000.0, nu = 0.3, w = 1.0;
+  return BSPCombMain(result.data(), coords.data(), &n_nodes, &n_sp, &n_elements, &n_materials, &n_parts, m.y.data(),
+                     m.z.data(), nullptr, nullptr, m.connectivity.data(), m.material.data(), m.part_nodes.data(),
+                     m.part_elements.data(), &e_ref, &nu_ref, &w_ref, &e, &nu, &w, &n_bars, nullptr, nullptr, nullptr,
+                     nullptr, nullptr, &level, &reference, &six);
+}
+
+bsp::MergedSection merge(const HostMesh& m) {
+  return bsp::merge_section({m.y, m.z, m.connectivity, m.material, m.part_elements, 3});
+}
+
+bsp::SolverInput solver_input(const bsp::MergedSection& s, const double& e, const double& nu, int threads) {
+  bsp::SolverInput in;
+  in.k = 6;
+  in.domain_elements = s.component_element_count;
+  in.domain_nodes = s.component_node_count;
+  in.node_x = s.x;
+  in.node_y = s.y;
+  in.connectivity = s.connectivity;
+  in.part_numbers = s.element_material;
+  in.n_parts = 1;
+  in.materials.E_ref = e;
+  in.materials.nu_ref = nu;
+  in.materials.w_ref = 1.0;
+  in.materials.E = std::span<const double>(&e, 1);
+  in.materials.nu = std::span<const double>(&nu, 1);
+  in.thread_count = threads;
+  return in;
+}
+
+using Clock = std::chrono::steady_clock;
+double seconds_since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
+
+// The machine is shared: each phase keeps its fastest time over the
+// iterations, the one least disturbed by other work.
+struct Fastest {
+  double seconds = std::numeric_limits<double>::infinity();
+  void take(Clock::time_point t0) { seconds = std::min(seconds, seconds_since(t0)); }
+};
+
+void BM_CombMain(benchmark::State& state) {
+  const HostMesh m = rectangle_in_two_parts(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  std::vector<double> result(43), coords;
+  for (auto _ : state) benchmark::DoNotOptimize(comb_main(m, result, coords));
+  const auto nodes = merge(m).node_count();
+  state.counters["nodes"] = nodes;
+  state.counters["ns_per_node"] = benchmark::Counter(static_cast<double>(nodes) * 1e-9,
+                                                     benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
+}
+
+// One iteration runs every phase once, timed separately; counters give each
+// phase relative to factorisation + substitution and per node.
+void BM_CombMainBreakdown(benchmark::State& state) {
+  const HostMesh m = rectangle_in_two_parts(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const double e = 210000.0, nu = 0.3;
+  const bsp::ThreadCountGuard threads;
+  Fastest call, merge_phase, model_phase, rcm, band, assembly, factor, solve;
+  std::int64_t nodes = 0, kd = 0;
+  std::vector<double> result(43), coords;
+  for (auto _ : state) {
+    auto t0 = Clock::now();
+    benchmark::DoNotOptimize(comb_main(m, result, coords));
+    call.take(t0);
+
+    t0 = Clock::now();
+    const bsp::MergedSection s = merge(m);
+    merge_phase.take(t0);
+    nodes = s.node_count();
+
+    std::vector<std::int32_t> local = s.connectivity;  // one component: local = global numbers
+    t0 = Clock::now();
+    bsp::RCM_RENUMBER(nodes, 6, s.element_count(), local.data());
+    rcm.take(t0);
+
+    const bsp::SolverInput in = solver_input(s, e, nu, threads.threads());
+    t0 = Clock::now();
+    bsp::T_MULTI_DOMAIN model = bsp::build_model(in, {});
+    model_phase.take(t0);
+
+    bsp::T_SINGLE_DOMAIN& d = model.domains.front();
+    {
+      bsp::BandSystem fresh;
+      t0 = Clock::now();
+      fresh.allocate(d.band.n, d.band.kd);
+      band.take(t0);
+      benchmark::DoNotOptimize(fresh.band.data());
+    }
+    t0 = Clock::now();
+    bsp::with_elements(model, [&](auto elements) {
+      bsp::assemble_domain_matrix(d, elements, [](const auto& el) { return bsp::field_coefficient(el); });
+    });
+    assembly.take(t0);
+    kd = d.band.kd;
+
+    t0 = Clock::now();
+    bsp::BAND_LLT_DECOMP_PARALLEL(d.band.n, d.band.kd + 1, d.band.band.data(), threads.threads());
+    factor.take(t0);
+
+    std::vector<double> rhs(static_cast<std::size_t>(3 * d.band.n), 1.0);
+    t0 = Clock::now();
+    bsp::BAND_LLT_SOLVE(d.band.n, 2, d.band.kd, d.band.band.data(), rhs.data());
+    bsp::BAND_LLT_SOLVE(d.band.n, 1, d.band.kd, d.band.band.data(), rhs.data() + 2 * d.band.n);
+    solve.take(t0);
+    benchmark::DoNotOptimize(rhs.data());
+  }
+  const double t_call = call.seconds, t_merge = merge_phase.seconds, t_model = model_phase.seconds;
+  const double t_rcm = rcm.seconds, t_band = band.seconds, t_assembly = assembly.seconds;
+  const double t_factor = factor.seconds, t_solve = solve.seconds;
+  const double baseline = t_factor + t_solve;
+  // One domain without inverted elements: the call builds the model once,
+  // assembles and factorises once (torsion reuses the shear factor) and
+  // solves three right-hand sides; the rest is loads, stresses and results.
+  const double rest = t_call - (t_merge + t_model + t_assembly + baseline);
+  state.counters["nodes"] = static_cast<double>(nodes);
+  state.counters["kd"] = static_cast<double>(kd);
+  state.counters["threads"] = threads.threads();
+  state.counters["call/base"] = t_call / baseline;
+  state.counters["merge/base"] = t_merge / baseline;
+  state.counters["model/base"] = t_model / baseline;
+  state.counters["rcm/base"] = t_rcm / baseline;
+  state.counters["band/base"] = t_band / baseline;
+  state.counters["assembly/base"] = t_assembly / baseline;
+  state.counters["factor/base"] = t_factor / baseline;
+  state.counters["solve/base"] = t_solve / baseline;
+  state.counters["rest/base"] = rest / baseline;
+  const double per_node = 1e9 / static_cast<double>(nodes);
+  state.counters["merge_ns/node"] = t_merge * per_node;
+  state.counters["model_ns/node"] = t_model * per_node;
+  state.counters["model-band_ns/node"] = (t_model - t_band) * per_node;
+  state.counters["band_ns/node"] = t_band * per_node;
+  state.counters["assembly_ns/node"] = t_assembly * per_node;
+  state.counters["factor_ns/node"] = t_factor * per_node;
+  state.counters["rest_ns/node"] = rest * per_node;
+}
+
+// Arguments: cells across the depth, aspect ratio.
+BENCHMARK(BM_CombMain)
+    ->Args({5, 10})->Args({16, 10})->Args({50, 10})->Args({11, 2})->Args({35, 2})->Args({112, 2})
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_CombMainBreakdown)->Args({5, 10})->Args({11, 2})->Iterations(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CombMainBreakdown)->Args({16, 10})->Args({35, 2})->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CombMainBreakdown)->Args({50, 10})->Args({112, 2})->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,143 @@
+// Structured meshes and matrices for the solver benchmarks: rectangles of
+// 6-node triangles glued into section shapes, quadrilateral grids, and the
+// band matrices built from them. Only the sparsity and a well-posed SPD
+// matrix matter for timing, so a graph Laplacian with a diagonal shift stands
+// in for the element stiffness.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "solver/rcm.h"
+
+namespace bsp::bench {
+
+struct Mesh {
+  int npe = 0;
+  std::int64_t n_nodes = 0;
+  std::vector<std::int32_t> conn;  // npe per element, 1-based
+  std::int64_t n_elements() const { return static_cast<std::int64_t>(conn.size()) / npe; }
+};
+
+// Axis-aligned rectangle [x0, x0+w) x [y0, y0+h) in cells.
+struct Rect {
+  int x0, y0, w, h;
+};
+
+// Each cell is split along a diagonal into two 6-node triangles. Nodes live
+// on the half-cell lattice, so rectangles that share an edge share its nodes.
+inline Mesh tri6_mesh(const std::vector<Rect>& rects) {
+  Mesh m;
+  m.npe = 6;
+  std::map<std::pair<int, int>, std::int32_t> id;
+  const auto node = [&](int x, int y) {
+    auto [it, inserted] = id.try_emplace({x, y}, static_cast<std::int32_t>(id.size() + 1));
+    return it->second;
+  };
+  for (const Rect& r : rects)
+    for (int j = 0; j < r.h; ++j)
+      for (int i = 0; i < r.w; ++i) {
+        const int x = 2 * (r.x0 + i), y = 2 * (r.y0 + j);
+        const std::int32_t a = node(x, y), b = node(x + 2, y), c = node(x + 2, y + 2), d = node(x, y + 2);
+        m.conn.insert(m.conn.end(), {a, b, c, node(x + 1, y), node(x + 2, y + 1), node(x + 1, y + 1)});
+        m.conn.insert(m.conn.end(), {a, c, d, node(x + 1, y + 1), node(x + 1, y + 2), node(x, y + 1)});
+      }
+  m.n_nodes = static_cast<std::int64_t>(id.size());
+  return m;
+}
+
+// Plate thickness t cells; node count ~ 176 t^2 for the I and the channel.
+inline Mesh i_section(int t) {
+  const int b = 12 * t, hw = 20 * t;
+  return tri6_mesh({{0, 0, b, t}, {(b - t) / 2, t, t, hw}, {0, t + hw, b, t}});
+}
+inline Mesh channel(int t) {
+  const int b = 12 * t, hw = 20 * t;
+  return tri6_mesh({{0, 0, b, t}, {0, t, t, hw}, {0, t + hw, b, t}});
+}
+inline Mesh solid_square(int s) { return tri6_mesh({{0, 0, s, s}}); }
+
+// m x m nodes of 4-node quadrilaterals, numbered row by row.
+inline Mesh quad_grid(int m) {
+  Mesh g;
+  g.npe = 4;
+  g.n_nodes = std::int64_t{m} * m;
+  g.conn.reserve(static_cast<std::size_t>(4) * (m - 1) * (m - 1));
+  for (int j = 0; j + 1 < m; ++j)
+    for (int i = 0; i + 1 < m; ++i) {
+      const std::int32_t v = j * m + i + 1;
+      g.conn.insert(g.conn.end(), {v, v + 1, v + 1 + m, v + m});
+    }
+  return g;
+}
+
+struct BandMatrix {
+  std::int64_t n = 0, kd = 0;
+  std::vector<double> a;  // (kd+1)*n lower band
+  double mean_profile = 0;  // mean over rows of (row - first non-zero column)
+};
+
+// Graph Laplacian of the renumbered mesh plus the identity: SPD, with the
+// sparsity of the element matrices.
+inline BandMatrix laplace_band(Mesh mesh) {
+  RCM_RENUMBER(mesh.n_nodes, mesh.npe, mesh.n_elements(), mesh.conn.data());
+  BandMatrix m;
+  m.n = mesh.n_nodes;
+  m.kd = BANDWIDTH(mesh.npe, mesh.n_elements(), mesh.conn.data());
+  const std::int64_t ld = m.kd + 1;
+  m.a.assign(static_cast<std::size_t>(ld * m.n), 0.0);
+  for (std::int64_t e = 0; e < mesh.n_elements(); ++e) {
+    const std::int32_t* c = &mesh.conn[static_cast<std::size_t>(e * mesh.npe)];
+    for (int p = 0; p < mesh.npe; ++p)
+      for (int q = 0; q < mesh.npe; ++q) {
+        const std::int64_t i = c[p] - 1, j = c[q] - 1;
+        if (i > j) m.a[static_cast<std::size_t>(j * ld + i - j)] = -1.0;
+      }
+  }
+  std::vector<double> degree(static_cast<std::size_t>(m.n), 0.0);
+  std::vector<std::int64_t> first(static_cast<std::size_t>(m.n));
+  for (std::int64_t i = 0; i < m.n; ++i) first[i] = i;
+  for (std::int64_t j = 0; j < m.n; ++j)
+    for (std::int64_t r = 1; r <= m.kd && j + r < m.n; ++r)
+      if (m.a[static_cast<std::size_t>(j * ld + r)] != 0.0) {
+        degree[j] += 1.0;
+        degree[j + r] += 1.0;
+        first[j + r] = std::min(first[j + r], j);
+      }
+  double sum = 0;
+  for (std::int64_t j = 0; j < m.n; ++j) {
+    m.a[static_cast<std::size_t>(j * ld)] = degree[j] + 1.0;
+    sum += static_cast<double>(j - first[j]);
+  }
+  m.mean_profile = sum / static_cast<double>(m.n);
+  return m;
+}
+
+// Dense random band, diagonally dominant so it is SPD.
+inline BandMatrix random_band(std::int64_t n, std::int64_t kd, std::uint32_t seed = 1) {
+  BandMatrix m;
+  m.n = n;
+  m.kd = kd;
+  m.mean_profile = static_cast<double>(kd);
+  const std::int64_t ld = kd + 1;
+  m.a.assign(static_cast<std::size_t>(ld * n), 0.0);
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  std::vector<double> rowsum(static_cast<std::size_t>(n), 0.0);
+  for (std::int64_t j = 0; j < n; ++j)
+    for (std::int64_t r = 1; r <= kd && j + r < n; ++r) {
+      const double x = u(rng);
+      m.a[static_cast<std::size_t>(j * ld + r)] = x;
+      rowsum[j] += std::abs(x);
+      rowsum[j + r] += std::abs(x);
+    }
+  for (std::int64_t j = 0; j < n; ++j) m.a[static_cast<std::size_t>(j * ld)] = rowsum[j] + 1.0;
+  return m;
+}
+
+}  // namespace bsp::bench

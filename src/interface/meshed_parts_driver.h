@@ -1,0 +1,68 @@
+// Drivers of the meshed-parts exports: check the host's arrays, set the call's
+// thread count, merge the parts into one mesh of connected components, check
+// element orientation, hand the mesh to one solver entry and finish its
+// outputs. The exports (meshed_section_exports.cpp) only convert pointers into
+// output spans and run a driver inside the firewall, which applies each
+// export's zeroing whenever a driver returns anything but ok.
+//
+// This is the one place where the host's section axes (y, z) become the
+// solver's (x, y): node, bar and stress-point arrays keep their order, y -> x
+// and z -> y, so result slots and offset pairs need no conversion back.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "geometry/merge_section.h"
+#include "interface/meshed_parts_input.h"
+#include "interface/status.h"
+
+namespace bsp {
+
+// Doubles of BSPPartMain's part_result: 10 per material.
+inline constexpr std::size_t part_slots = 10;
+
+// Documented length of BSPCombMain's result array for a level and stress-point
+// count: 39 + 3n at level 0 (negative levels read as 0), 43 + 3n at levels 1
+// and 2, 73 + 3n from level 3. Nothing when the count or level cannot be read.
+std::optional<std::size_t> comb_result_size(const std::int32_t* n_stress_points, const std::int32_t* analysis_level);
+
+// Lengths of BSPDetail's outputs: slots 0..37 of the section property vector,
+// the stress table (4 n_sp n_materials + 6), the offsets (2 n_sp) and the
+// containing material per point (n_sp).
+struct DetailSizes {
+  std::size_t section = 0, stresses = 0, offsets = 0, materials = 0;
+};
+std::optional<DetailSizes> detail_sizes(const std::int32_t* n_stress_points, const std::int32_t* n_materials);
+
+// Section forces of BSPDetail: four by-address pairs of doubles,
+// (N, T), (V_y, V_z), (M_y, M_z), (stress reference, unused).
+struct DetailOptionArgs {
+  std::array<const double*, 4> option{};
+};
+
+struct DetailOutputSpans {
+  std::span<double> section, stresses, offsets, materials;
+};
+
+Status part_main(const MeshedPartsArgs& args, std::span<double> part_result);
+// result holds comb_result_size doubles; all of them are written on success.
+Status comb_main(const MeshedPartsArgs& args, std::span<double> result, std::span<double> stress_coords);
+Status detail_main(const MeshedPartsArgs& args, const DetailOptionArgs& options, const DetailOutputSpans& out);
+
+// ok when every element of every component uses only node numbers of that
+// component's own block, solver_error otherwise: the solver numbers each
+// domain's nodes locally, and a number outside the block would reach into
+// another domain's equations.
+Status check_domain_node_ranges(const MergedSection& mesh);
+
+// ok when the Jacobian determinant of every merged element is positive at
+// every integration point of the 6-node rule; invalid_input for a clockwise,
+// collapsed or folded element, whose area the integration would count
+// negative or not at all.
+Status check_element_orientation(const MergedSection& mesh);
+
+}  // namespace bsp

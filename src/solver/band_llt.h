@@ -1,0 +1,75 @@
+// Banded Cholesky factorisation A = L*L^T of a symmetric positive (semi-)definite
+// matrix and the substitution that solves A*x = b with the factor. Every field
+// problem of the solver is one such system per domain.
+//
+// Storage: lower band, column-major, ld = kd + 1 rows by n columns. Entry (i, j)
+// with i >= j, 0-based, lives at a[j*ld + (i - j)]; the diagonal is row 0 of each
+// column. Only the band is stored, so memory is (kd+1)*n doubles and the work is
+// O(n*kd^2): the renumbering (rcm.h) that makes kd small is what makes this cheap.
+// The rows below n in the last kd columns exist but are never read as entries.
+// The factor overwrites the matrix in the same layout.
+//
+// Not rank-revealing and no pivoting: a pivot that is not positive is replaced
+// (see band_pivot_floor) and the factorisation always completes, so a singular
+// system gives a finite but possibly meaningless solution. The report says when
+// that happened. Sizes and indices are 64-bit throughout; (kd+1)*n overflows
+// 32 bits long before it overflows memory.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace bsp {
+
+// A pivot d <= 0 is factorised as d = 1e-12, so L(j,j) = 1e-6. Rule of this
+// library: it keeps a semi-definite Laplace system (free warping function,
+// defined up to a constant) solvable without a separate constraint, and a
+// caller that sees replaced_pivots > 0 knows the result is suspect.
+// Pinned by tests/solver/band_llt_test.cpp.
+inline constexpr double band_pivot_floor = 1e-12;
+
+struct BandFactorReport {
+  std::int64_t replaced_pivots = 0;        // pivots d <= 0 replaced by band_pivot_floor
+  std::int64_t first_replaced_column = -1;  // 0-based column of the first one, -1 if none
+};
+
+// Serial factorisation in place. a holds (kd+1)*n doubles. n < 1 touches nothing.
+BandFactorReport BAND_LLT_DECOMP(std::int64_t n, std::int64_t kd, double* a);
+
+// Same factor on up to `threads` OpenMP threads; ld = kd + 1. The threads
+// share each panel's trailing update while the next panel is factorised, and
+// every entry gets the serial routine's arithmetic, so the factor is the
+// serial one bit for bit. threads < 2, or a matrix whose profile leaves too
+// little to share, runs the serial loop. Reentrant: no state outside the call.
+BandFactorReport BAND_LLT_DECOMP_PARALLEL(std::int64_t n, std::int64_t ld, double* a, int threads);
+
+// Overwrites b (n rows by nrhs columns, column-major) with A^-1 * b, given the
+// factor l from one of the routines above. n < 1 or nrhs < 1 touches nothing.
+void BAND_LLT_SOLVE(std::int64_t n, std::int64_t nrhs, std::int64_t kd, const double* l, double* b);
+
+// One domain's system: the band is assembled, then factorised once on the first
+// solve and reused for every later right-hand side of the domain.
+struct BandSystem {
+  std::int64_t n = 0, kd = 0;
+  std::vector<double> band;  // (kd+1)*n, zeroed by allocate()
+  bool factorised = false;
+  BandFactorReport report;
+
+  // Sizes and zeroes the band and clears the factorised flag. Throws
+  // CallError(Status::solver_error) when n < 0, kd < 0 or (kd+1)*n does not fit
+  // the address space, std::bad_alloc when memory is short.
+  void allocate(std::int64_t n, std::int64_t kd);
+
+  // Assembly access, 0-based, i >= j and i - j <= kd; not checked.
+  double& at(std::int64_t i, std::int64_t j) { return band[static_cast<std::size_t>(j * (kd + 1) + (i - j))]; }
+  double at(std::int64_t i, std::int64_t j) const {
+    return band[static_cast<std::size_t>(j * (kd + 1) + (i - j))];
+  }
+};
+
+// The domain solve step: factorises if not yet done (serial when threads < 2,
+// parallel otherwise), then overwrites rhs (n by nrhs, column-major) with the
+// solution.
+void solve_band_system(BandSystem& sys, double* rhs, std::int64_t nrhs, int threads);
+
+}  // namespace bsp

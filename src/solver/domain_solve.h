@@ -1,0 +1,81 @@
+// The domain solve pipeline that the shear and the torsion analysis share:
+// assembly of a domain's Laplace matrix c_e * K_e into its band, the choice
+// between reusing a factor and assembling again, and the solve of the
+// domain's right-hand sides.
+//
+// Both field problems are pure Neumann problems: the solution is defined only
+// up to a constant, and the assembled matrix is singular. Left alone, the
+// factorisation's last pivot is rounding noise (or the replaced pivot floor)
+// and the constant it produces is arbitrary and may be large enough to eat
+// the digits of the solution. The pipeline therefore fixes the value at the
+// domain's last equation to 0 (its row and column are decoupled, its
+// right-hand side zeroed), which gives the same solution up to that constant
+// when the loads balance, as every load of the analyses does. The analyses
+// then remove the constant they need (the weighted mean, torsion_analysis.h).
+// A domain must be one connected group of elements; a second group would stay
+// singular.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <span>
+
+#include "solver/model.h"
+
+namespace bsp {
+
+// Coefficient of an inverted element in both field problems: an inverted
+// element is not part of the section (no area, no load, no stress), so it
+// must not carry flux either. 1/G is not dimensionless: with moduli near 1 it
+// would make the element stiffer than the material. The 1e-9 G cap keeps it a
+// near-void at any scale of the moduli; for G >= 3.2e4 (moduli in MPa or Pa)
+// 1/G is the smaller and is used. Rule of this library; pinned by
+// tests/solver/torsion_analysis_test.cpp.
+inline constexpr double inverted_stiffness_fraction = 1e-9;
+inline double inverted_coefficient(double G) { return std::min(1.0 / G, inverted_stiffness_fraction * G); }
+
+// The element's coefficient in either field problem: G, or the near-void
+// coefficient when it is inverted.
+template <class Elem>
+double field_coefficient(const Elem& el) {
+  return el.inverted ? inverted_coefficient(el.material.G) : el.material.G;
+}
+
+// Assembles sum c(e) K_e over the domain's elements into its band, unless the
+// band already holds the factor of the same matrix (factorised and no
+// re-assembly needed). Sets domain.reassemble as soon as an element is
+// inverted: the torsion matrix then differs from the shear matrix.
+template <class Elem, class Coefficient>
+void assemble_domain_matrix(T_SINGLE_DOMAIN& d, std::span<Elem> elements, Coefficient&& coefficient);
+
+// Solves the domain's nrhs right-hand sides (d.rhs, n_nodes per column) in
+// place: factorises on first use, with `threads` threads.
+void solve_domain(T_SINGLE_DOMAIN& d, std::int64_t nrhs, int threads);
+
+// Decouples the last equation of an assembled, not yet factorised band.
+void pin_last_equation(BandSystem& band);
+
+template <class Elem, class Coefficient>
+void assemble_domain_matrix(T_SINGLE_DOMAIN& d, std::span<Elem> elements, Coefficient&& coefficient) {
+  for (std::int64_t e = 0; e < d.n_elements; ++e)
+    if (elements[static_cast<std::size_t>(d.first_element + e)].inverted) d.reassemble = true;
+  if (d.band.factorised && !d.reassemble) return;
+  d.band.factorised = false;
+  std::fill(d.band.band.begin(), d.band.band.end(), 0.0);
+  constexpr int n = Elem::n_nodes;
+  for (std::int64_t e = 0; e < d.n_elements; ++e) {
+    const Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
+    const auto eq = d.element_nodes(e);
+    const double c = coefficient(el);
+    for (int b = 0; b < n; ++b) {
+      const std::int64_t q = eq[static_cast<std::size_t>(b)] - 1;
+      for (int a = 0; a < n; ++a) {
+        const std::int64_t p = eq[static_cast<std::size_t>(a)] - 1;
+        if (p >= q) d.band.at(p, q) += c * el.K_at(a, b);
+      }
+    }
+  }
+  pin_last_equation(d.band);
+}
+
+}  // namespace bsp

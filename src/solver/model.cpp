@@ -1,0 +1,173 @@
+#include "solver/model.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "interface/status.h"
+#include "solver/rcm.h"
+#include "solver/section_properties.h"
+#include "solver/solver_entries.h"
+#include "solver/stress_point_location.h"
+
+namespace bsp {
+namespace {
+
+[[noreturn]] void reject(const std::string& what) { throw CallError(Status::invalid_input, what); }
+
+std::size_t to_size(std::int64_t v) { return static_cast<std::size_t>(v); }
+
+// The model reads every caller array through an index computed from other
+// caller values; these checks make each of those reads land inside its
+// array, whatever the driver in front let through.
+void check_input(const SolverInput& in, ElementKind kind) {
+  if (in.domain_elements.size() != in.domain_nodes.size()) reject("domain count tables differ in length");
+  std::int64_t n_elements = 0, n_nodes = 0;
+  for (std::size_t d = 0; d < in.domain_elements.size(); ++d) {
+    if (in.domain_elements[d] < 0 || in.domain_nodes[d] < 0) reject("negative domain count");
+    n_elements += in.domain_elements[d];
+    n_nodes += in.domain_nodes[d];
+  }
+  if (to_size(n_elements) != in.part_numbers.size()) reject("domain element counts miss the element count");
+  if (to_size(n_nodes) != in.node_x.size() || in.node_x.size() != in.node_y.size())
+    reject("domain node counts miss the node count");
+  if (in.connectivity.size() < to_size(n_elements) * to_size(nodes_per_element(kind)))
+    reject("connectivity shorter than its elements");
+  const SolverMaterials& mat = in.materials;
+  if (mat.nu.size() != mat.E.size() || (!mat.w.empty() && mat.w.size() != mat.E.size()))
+    reject("material tables differ in length");
+  const SolverBars& bars = in.bars;
+  const std::size_t n_bars = bars.radius.size();
+  if (bars.x.size() != n_bars || bars.y.size() != n_bars || bars.E.size() != n_bars ||
+      (!bars.w.empty() && bars.w.size() != n_bars))
+    reject("bar tables differ in length");
+  if (in.stress_x.size() != in.stress_y.size()) reject("stress point tables differ in length");
+  if (in.n_parts < 0) reject("negative part count");
+}
+
+void add_bars(T_MULTI_DOMAIN& m, const SolverInput& in, bool part_list) {
+  const SolverBars& b = in.bars;
+  m.bars.resize(b.radius.size());
+  for (std::size_t i = 0; i < m.bars.size(); ++i) {
+    T_NODE& bar = m.bars[i];
+    bar.r = b.radius[i];
+    bar.x = b.x[i];
+    bar.y = b.y[i];
+    bar.E = b.E[i];
+    bar.w = b.w.empty() ? b.E[i] : b.w[i];
+    // A bar without stiffness is a void: it removes the material it
+    // displaces and adds nothing, k = -1 (a negative modulus is not taken
+    // as a negative stiffness).
+    bar.k = bar.E > 0.0 ? bar.E / m.E_ref - 1.0 : -1.0;
+    bar.listed = part_list && bar.E > 0.0;
+  }
+}
+
+template <class Rule>
+void add_elements(T_MULTI_DOMAIN& m, const SolverInput& in, std::vector<T_ELEMENT<Rule>>& table,
+                  const ModelOptions& options) {
+  constexpr int n = Rule::n_nodes;
+  const auto k = static_cast<std::size_t>(n);
+  const SolverMaterials& mat = in.materials;
+  table.resize(in.part_numbers.size());
+  std::int64_t e_global = 0, node_offset = 0;
+  for (std::size_t d = 0; d < in.domain_elements.size(); ++d) {
+    const std::int64_t n_d = in.domain_nodes[d];
+    for (std::int32_t e_local = 0; e_local < in.domain_elements[d]; ++e_local, ++e_global) {
+      T_ELEMENT<Rule>& e = table[to_size(e_global)];
+      std::array<double, n> x{}, y{};
+      for (std::size_t i = 0; i < k; ++i) {
+        const std::int64_t node = in.connectivity[to_size(e_global) * k + i];
+        if (node <= node_offset || node > node_offset + n_d) reject("node number outside its domain");
+        x[i] = in.node_x[to_size(node - 1)];
+        y[i] = in.node_y[to_size(node - 1)];
+      }
+      set_up_element<Rule>(e, x, y);
+
+      const std::int64_t number = in.part_numbers[to_size(e_global)];
+      const std::int64_t part = std::llabs(number);
+      if (part < 1 || to_size(part) > mat.E.size()) reject("part number without a material");
+      e.part = static_cast<std::int32_t>(part);
+      e.inverted = number < 0;
+      const auto im = to_size(part - 1);
+      e.material = ElementMaterial{m.E_ref, m.nu_ref, m.w_ref, m.G_ref,
+                                   mat.E[im], mat.nu[im], mat.w.empty() ? mat.E[im] : mat.w[im],
+                                   shear_modulus(mat.E[im], mat.nu[im])};
+      if (options.parts && !e.inverted) {
+        if (part > in.n_parts) reject("part number above the part count");
+        e.part_record = static_cast<std::int32_t>(part - 1);
+      }
+
+      for (std::size_t p = 0; p < m.details.size(); ++p) {
+        T_DETAIL& sp = m.details[p];
+        if (sp.element >= 0) continue;  // the first element found keeps the point
+        if (const auto found = locate_in_element(e, sp.x, sp.y)) {
+          sp.element = e_global;
+          sp.natural = *found;
+          e.stress_points.push_back(static_cast<std::int32_t>(p));
+        }
+      }
+      attach_bars(m, e_global, e);
+      m.A_w += first_moments(e).Aw;
+    }
+    node_offset += n_d;
+  }
+}
+
+void add_domains(T_MULTI_DOMAIN& m, const SolverInput& in) {
+  const auto k = static_cast<std::size_t>(nodes_per_element(m.kind));
+  m.domains.resize(in.domain_elements.size());
+  std::int64_t first = 0, node_offset = 0;
+  for (std::size_t i = 0; i < m.domains.size(); ++i) {
+    T_SINGLE_DOMAIN& d = m.domains[i];
+    d.kind = m.kind;
+    d.n_elements = in.domain_elements[i];
+    d.n_nodes = in.domain_nodes[i];
+    d.first_element = first;
+    d.node_offset = node_offset;
+    // The solver's own copy, turned into local numbers 1..n_nodes; the
+    // caller's connectivity is never written.
+    const auto global = in.connectivity.subspan(to_size(first) * k, to_size(d.n_elements) * k);
+    d.connectivity.resize(global.size());
+    for (std::size_t j = 0; j < global.size(); ++j)
+      d.connectivity[j] = static_cast<std::int32_t>(global[j] - node_offset);
+    d.renumbered = RCM_RENUMBER(d.n_nodes, static_cast<int>(k), d.n_elements, d.connectivity.data());
+    d.band.allocate(d.n_nodes, BANDWIDTH(static_cast<int>(k), d.n_elements, d.connectivity.data()));
+    first += d.n_elements;
+    node_offset += d.n_nodes;
+  }
+}
+
+}  // namespace
+
+T_MULTI_DOMAIN build_model(const SolverInput& in, const ModelOptions& options) {
+  T_MULTI_DOMAIN m;
+  m.kind = element_kind(in.k);
+  check_input(in, m.kind);
+  m.threads = INIT_OMP(in.thread_count);
+  m.E_ref = in.materials.E_ref;
+  m.nu_ref = in.materials.nu_ref;
+  m.w_ref = in.materials.w.empty() ? in.materials.E_ref : in.materials.w_ref;
+  m.G_ref = shear_modulus(m.E_ref, m.nu_ref);
+
+  add_bars(m, in, options.parts);
+  if (options.parts) m.parts.resize(to_size(in.n_parts));
+  if (options.stress_points) {
+    m.details.resize(in.stress_x.size());
+    for (std::size_t i = 0; i < m.details.size(); ++i) {
+      m.details[i].x = in.stress_x[i];
+      m.details[i].y = in.stress_y[i];
+    }
+  }
+  if (m.kind == ElementKind::quad4)
+    add_elements(m, in, m.quads, options);
+  else
+    add_elements(m, in, m.trias, options);
+  add_domains(m, in);
+
+  integrate_domain_properties(m);
+  integrate_part_properties(m);
+  integrate_section_properties(m);
+  return m;
+}
+
+}  // namespace bsp

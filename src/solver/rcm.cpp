@@ -1,0 +1,203 @@
+#include "solver/rcm.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "interface/caller_arrays.h"
+
+namespace bsp {
+namespace {
+
+using Node = std::int32_t;  // 0-based node index; node numbers are int32 at the boundary
+
+// Node adjacency in compressed rows: the neighbours of node v (itself
+// excluded) are adj[start[v] .. start[v+1]), ascending. Built from every pair
+// of one element, so a node keeps all its neighbours however many elements
+// meet at it (a corner of a 6-node triangle mesh easily has more than 12).
+struct Adjacency {
+  std::vector<std::int64_t> start;
+  std::vector<Node> adj;
+
+  std::int64_t degree(Node v) const { return start[v + 1] - start[v]; }
+};
+
+Adjacency build_adjacency(std::int64_t n, int npe, std::int64_t n_elements, const std::int32_t* conn) {
+  Adjacency g;
+  g.start.assign(static_cast<std::size_t>(n) + 1, 0);
+  // Upper bound per node: npe - 1 entries per element it appears in.
+  for (std::int64_t k = 0; k < n_elements * npe; ++k) g.start[static_cast<std::size_t>(conn[k])] += npe - 1;
+  for (std::int64_t v = 0; v < n; ++v) g.start[v + 1] += g.start[v];
+  g.adj.resize(static_cast<std::size_t>(g.start[n]));
+  std::vector<std::int64_t> fill(g.start.begin(), g.start.end() - 1);
+  for (std::int64_t e = 0; e < n_elements; ++e) {
+    const std::int32_t* c = conn + e * npe;
+    for (int a = 0; a < npe; ++a)
+      for (int b = 0; b < npe; ++b)
+        if (c[a] != c[b]) g.adj[static_cast<std::size_t>(fill[c[a] - 1]++)] = c[b] - 1;
+  }
+  // Sort and deduplicate each row, compacting in place.
+  std::int64_t out = 0;
+  for (std::int64_t v = 0; v < n; ++v) {
+    const auto first = g.adj.begin() + g.start[v];
+    const auto last = g.adj.begin() + fill[v];
+    std::sort(first, last);
+    const auto unique_end = std::unique(first, last);
+    const std::int64_t count = unique_end - first;
+    g.start[v] = out;
+    std::copy(first, unique_end, g.adj.begin() + out);
+    out += count;
+  }
+  g.start[n] = out;
+  g.adj.resize(static_cast<std::size_t>(out));
+  return g;
+}
+
+// Breadth-first level structure over the unnumbered nodes reachable from
+// root. order receives the nodes level by level (each level in discovery
+// order, neighbours taken ascending); returns the number of levels and sets
+// last_level_begin to the index in order where the deepest level starts.
+struct Levels {
+  std::int64_t count = 0;
+  std::int64_t size = 0;
+  std::int64_t last_begin = 0;
+};
+
+class LevelBuilder {
+ public:
+  LevelBuilder(const Adjacency& g, const std::vector<char>& numbered, std::int64_t n)
+      : g_(g), numbered_(numbered), stamp_(static_cast<std::size_t>(n), 0), order_(static_cast<std::size_t>(n)) {}
+
+  Levels build(Node root) {
+    ++current_;
+    Levels lv;
+    std::int64_t head = 0, tail = 0;
+    order_[tail++] = root;
+    stamp_[root] = current_;
+    while (head < tail) {
+      const std::int64_t level_end = tail;
+      lv.last_begin = head;
+      ++lv.count;
+      for (; head < level_end; ++head) {
+        const Node v = order_[head];
+        for (std::int64_t p = g_.start[v]; p < g_.start[v + 1]; ++p) {
+          const Node w = g_.adj[p];
+          if (numbered_[w] || stamp_[w] == current_) continue;
+          stamp_[w] = current_;
+          order_[tail++] = w;
+        }
+      }
+    }
+    lv.size = tail;
+    return lv;
+  }
+
+  const std::vector<Node>& order() const { return order_; }
+
+ private:
+  const Adjacency& g_;
+  const std::vector<char>& numbered_;
+  std::vector<std::int64_t> stamp_;  // a node is visited in the current search when stamp == current_
+  std::int64_t current_ = 0;
+  std::vector<Node> order_;
+};
+
+// Pseudo-peripheral root of the component of start: repeatedly jump to a
+// minimum-degree node of the deepest level while that deepens the structure.
+// The search ends on the newest candidate tried, even when it did not deepen.
+Node pseudo_peripheral_root(Node start, const Adjacency& g, LevelBuilder& levels) {
+  Node root = start;
+  Levels lv = levels.build(root);
+  if (lv.count < 2) return root;
+  for (;;) {
+    if (lv.count == lv.size) return root;
+    const auto& order = levels.order();
+    Node candidate = order[lv.last_begin];
+    for (std::int64_t k = lv.last_begin + 1; k < lv.size; ++k)
+      if (g.degree(order[k]) < g.degree(candidate)) candidate = order[k];
+    const Levels next = levels.build(candidate);
+    root = candidate;
+    if (next.count <= lv.count) return root;
+    lv = next;
+  }
+}
+
+// Cuthill-McKee order of root's component appended to perm from position
+// first; returns the position after it. The component is then reversed.
+std::int64_t cuthill_mckee(Node root, const Adjacency& g, std::vector<char>& numbered, std::vector<Node>& perm,
+                           std::int64_t first) {
+  std::int64_t tail = first;
+  perm[tail++] = root;
+  numbered[root] = 1;
+  for (std::int64_t head = first; head < tail; ++head) {
+    const Node v = perm[head];
+    const std::int64_t appended = tail;
+    for (std::int64_t p = g.start[v]; p < g.start[v + 1]; ++p) {
+      const Node w = g.adj[p];
+      if (numbered[w]) continue;
+      numbered[w] = 1;
+      perm[tail++] = w;
+    }
+    // Insertion sort by ascending degree; an equal degree is passed over, so
+    // nodes of equal degree end in the reverse of their appended order.
+    for (std::int64_t k = appended + 1; k < tail; ++k) {
+      const Node w = perm[k];
+      std::int64_t m = k;
+      while (m > appended && g.degree(perm[m - 1]) >= g.degree(w)) {
+        perm[m] = perm[m - 1];
+        --m;
+      }
+      perm[m] = w;
+    }
+  }
+  std::reverse(perm.begin() + first, perm.begin() + tail);
+  return tail;
+}
+
+}  // namespace
+
+bool RCM_RENUMBER(std::int64_t n, int npe, std::int64_t n_elements, std::int32_t* connectivity) {
+  if (n < 1) return false;
+  try {
+    // New numbers must fit the int32 connectivity; past that no work array is
+    // worth attempting, which is the same outcome as a failed allocation.
+    if (n > std::numeric_limits<std::int32_t>::max() || npe < 1 || n_elements < 0 ||
+        !checked_size(n_elements, std::int64_t{npe} * npe))
+      throw std::bad_alloc();
+    const Adjacency g = build_adjacency(n, npe, n_elements, connectivity);
+    std::vector<char> numbered(static_cast<std::size_t>(n), 0);
+    std::vector<Node> perm(static_cast<std::size_t>(n));
+    LevelBuilder levels(g, numbered, n);
+    std::int64_t filled = 0;
+    for (Node i = 0; i < n && filled < n; ++i) {
+      if (numbered[i]) continue;
+      const Node root = pseudo_peripheral_root(i, g, levels);
+      filled = cuthill_mckee(root, g, numbered, perm, filled);
+    }
+    std::vector<std::int32_t> new_number(static_cast<std::size_t>(n));
+    for (std::int64_t k = 0; k < n; ++k) new_number[perm[k]] = static_cast<std::int32_t>(k + 1);
+    for (std::int64_t k = 0; k < n_elements * npe; ++k) connectivity[k] = new_number[connectivity[k] - 1];
+    return true;
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  std::fputs("ERROR DETECTED!\n", stdout);
+  std::fflush(stdout);
+  return false;
+}
+
+std::int64_t BANDWIDTH(int npe, std::int64_t n_elements, const std::int32_t* connectivity) {
+  std::int64_t kd = 0;
+  for (std::int64_t e = 0; e < n_elements; ++e) {
+    const std::int32_t* c = connectivity + e * npe;
+    const auto [lo, hi] = std::minmax_element(c, c + npe);
+    kd = std::max<std::int64_t>(kd, std::int64_t{*hi} - *lo);
+  }
+  return kd;
+}
+
+}  // namespace bsp

@@ -1,0 +1,160 @@
+#include "solver/torsion_analysis.h"
+
+#include <cmath>
+#include <limits>
+
+#include "solver/domain_solve.h"
+
+namespace bsp {
+namespace {
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+// Right-hand side of the warping problem about (x_s, y_s): the weak form of
+// the boundary flux d omega/dn = y' n_x - x' n_y, turned into an area
+// integral, with the element's coefficient as in the matrix.
+template <class Elem>
+void assemble_torsion_load(T_SINGLE_DOMAIN& d, std::span<Elem> elements, double x_s, double y_s) {
+  using Rule = typename Elem::rule;
+  d.rhs.assign(static_cast<std::size_t>(d.n_nodes), 0.0);
+  for (std::int64_t e = 0; e < d.n_elements; ++e) {
+    const Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
+    const auto eq = d.element_nodes(e);
+    const double c = field_coefficient(el);
+    for (int g = 0; g < Rule::n_points; ++g) {
+      const double xp = el.xg[g] - x_s, yp = el.yg[g] - y_s;
+      for (int i = 0; i < Rule::n_nodes; ++i) {
+        const auto p = static_cast<std::size_t>(eq[static_cast<std::size_t>(i)] - 1);
+        d.rhs[p] += c * (el.dNdx[g][i] * yp - el.dNdy[g][i] * xp) * el.dA[g];
+      }
+    }
+  }
+}
+
+// Removes the domain's weighted mean of omega (over the elements that are
+// part of the geometry) from its nodal values.
+template <class Elem>
+void remove_domain_mean(T_SINGLE_DOMAIN& d, std::span<Elem> elements) {
+  using Rule = typename Elem::rule;
+  double sum = 0;
+  for (std::int64_t e = 0; e < d.n_elements; ++e) {
+    const Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
+    if (el.inverted) continue;
+    const auto eq = d.element_nodes(e);
+    const double ratio = el.material.modular_ratio();
+    for (int g = 0; g < Rule::n_points; ++g) {
+      double w = 0;
+      for (int i = 0; i < Rule::n_nodes; ++i)
+        w += shape_at_points<Rule>[g][i] * d.rhs[static_cast<std::size_t>(eq[static_cast<std::size_t>(i)] - 1)];
+      sum += w * ratio * el.dA[g];
+    }
+  }
+  const double mean = sum / d.A;
+  for (double& w : d.rhs) w -= mean;
+}
+
+struct TorsionSums {
+  double J = 0, iw = 0, omega = 0, tau_max = 0;
+};
+
+template <class Elem>
+void torsion_results(T_MULTI_DOMAIN& m, T_SINGLE_DOMAIN& d, std::span<Elem> elements, TorsionSums& sums) {
+  using Rule = typename Elem::rule;
+  const double x_s = m.x_s, y_s = m.y_s;
+  for (std::int64_t e = 0; e < d.n_elements; ++e) {
+    Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
+    el.torsion.fill(TorsionStress{});
+    if (el.inverted) continue;
+    const auto eq = d.element_nodes(e);
+    std::array<double, Rule::n_nodes> w{};
+    for (int i = 0; i < Rule::n_nodes; ++i)
+      w[i] = d.rhs[static_cast<std::size_t>(eq[static_cast<std::size_t>(i)] - 1)];
+    const double g_ratio = el.material.G / el.material.G_ref;
+    const double ratio = el.material.modular_ratio();
+    double j_el = 0, iw_el = 0;
+    std::array<double, Rule::n_points> tzx{}, tzy{};
+    for (int g = 0; g < Rule::n_points; ++g) {
+      double wg = 0, wx = 0, wy = 0;
+      for (int i = 0; i < Rule::n_nodes; ++i) {
+        wg += shape_at_points<Rule>[g][i] * w[i];
+        wx += el.dNdx[g][i] * w[i];
+        wy += el.dNdy[g][i] * w[i];
+      }
+      const double a = wx - (el.yg[g] - y_s), b = wy + (el.xg[g] - x_s);
+      const double dA = el.dA[g];
+      j_el += (a * a + b * b) * g_ratio * dA;
+      iw_el += wg * wg * ratio * dA;
+      sums.omega += wg * ratio * dA;
+      tzx[g] = a * g_ratio;
+      tzy[g] = b * g_ratio;
+      el.torsion[static_cast<std::size_t>(g)] = {tzx[g], tzy[g]};
+      sums.tau_max = std::max(sums.tau_max, std::hypot(tzx[g], tzy[g]));
+    }
+    sums.J += j_el;
+    sums.iw += iw_el;
+    if (el.part_record >= 0 && static_cast<std::size_t>(el.part_record) < m.parts.size()) {
+      T_PART& part = m.parts[static_cast<std::size_t>(el.part_record)];
+      part.slot[part_slot::J] += j_el;
+      part.omega2 += iw_el;
+    }
+    for (const NaturalPoint& p : Rule::node)
+      sums.tau_max =
+          std::max(sums.tau_max, std::hypot(Rule::extrapolate(tzx, p.s, p.t), Rule::extrapolate(tzy, p.s, p.t)));
+    for (std::int32_t sp : el.stress_points) {
+      T_DETAIL& pt = m.details[static_cast<std::size_t>(sp)];
+      const auto N = Rule::shape(pt.natural.s, pt.natural.t);
+      pt.omega = 0;
+      for (int i = 0; i < Rule::n_nodes; ++i) pt.omega += N[i] * w[i];
+      pt.torsion = {Rule::extrapolate(tzx, pt.natural.s, pt.natural.t),
+                    Rule::extrapolate(tzy, pt.natural.s, pt.natural.t)};
+      sums.tau_max = std::max(sums.tau_max, std::hypot(pt.torsion.t_zx, pt.torsion.t_zy));
+    }
+  }
+}
+
+template <class Elem>
+void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
+  TorsionSums sums;
+  double ip_s = 0;
+  bool any = false;
+  for (T_SINGLE_DOMAIN& d : m.domains) {
+    if (d.n_elements == 0 || !(d.A > 0.0)) continue;
+    any = true;
+    assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); });
+    assemble_torsion_load(d, elements, m.x_s, m.y_s);
+    solve_domain(d, 1, m.threads);
+    remove_domain_mean(d, elements);
+    torsion_results(m, d, elements, sums);
+    const double ex = d.xc - m.x_s, ey = d.yc - m.y_s;
+    ip_s += d.Ixx + d.Iyy + d.A * (ex * ex + ey * ey);
+  }
+  if (!any) {
+    m.J = m.Iw = m.Ip_s = m.omega_sum = m.omega_mean = nan;
+    m.tau_max = 0;
+    return;
+  }
+  m.J = sums.J;
+  m.tau_max = sums.tau_max;
+  m.Ip_s = ip_s;
+  m.omega_sum = sums.omega;
+  m.omega_mean = sums.omega / m.A;
+  m.Iw = sums.iw - sums.omega * sums.omega / m.A;
+  for (T_DETAIL& pt : m.details)
+    if (pt.element >= 0) pt.omega -= m.omega_mean;
+
+  double omega2_all = 0;
+  for (const T_PART& p : m.parts) omega2_all += p.omega2;
+  const double correction = sums.omega * sums.omega / m.A;
+  for (T_PART& p : m.parts) {
+    if (p.empty) continue;
+    p.slot[part_slot::warping] = p.omega2 - (omega2_all > 0.0 ? correction * p.omega2 / omega2_all : 0.0);
+  }
+}
+
+}  // namespace
+
+void torsion_analysis(T_MULTI_DOMAIN& m) {
+  with_elements(m, [&m](auto elements) { run(m, elements); });
+}
+
+}  // namespace bsp

@@ -1,0 +1,296 @@
+#include "solver/section_properties.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "solver/mesh_fixtures.h"
+#include "solver/model.h"
+
+namespace bsp {
+namespace {
+
+using test::TestSection;
+constexpr double pi = std::numbers::pi;
+
+T_MULTI_DOMAIN build(const TestSection& s, bool parts = false) {
+  return build_model(s.input(), ModelOptions{.parts = parts, .stress_points = false});
+}
+
+TestSection single_element(std::int32_t k, const std::vector<double>& x, const std::vector<double>& y) {
+  TestSection s;
+  s.mesh.k = k;
+  s.mesh.add_element(x, y, 1);
+  return s;
+}
+
+// Straight-sided elements are integrated exactly (2x2 Gauss for bilinear
+// maps, the degree-4 rule for quadratic moments), so only round-off of order
+// 1e-16 per term remains: 1e-15 on values of order 1.
+TEST(SectionProperties, SingleElementsGiveClosedFormValues) {
+  {
+    const auto m = build(single_element(4, {0, 1, 1, 0}, {0, 0, 1, 1}));
+    EXPECT_NEAR(m.A, 1.0, 1e-15);
+    EXPECT_NEAR(m.xc, 0.5, 1e-15);
+    EXPECT_NEAR(m.yc, 0.5, 1e-15);
+    EXPECT_NEAR(m.Ixx, 1.0 / 12, 1e-15);
+    EXPECT_NEAR(m.Iyy, 1.0 / 12, 1e-15);
+    EXPECT_NEAR(m.Ixy, 0.0, 1e-15);
+    EXPECT_NEAR(m.A_w, 1.0, 1e-15);
+  }
+  {
+    const auto m = build(single_element(4, {0, 2, 2, 0}, {0, 0, 1, 1}));
+    EXPECT_NEAR(m.A, 2.0, 1e-15);
+    EXPECT_NEAR(m.Iyy, 2.0 / 3, 1e-15);  // h b^3 / 12 with b = 2 along x
+    EXPECT_NEAR(m.Ixx, 1.0 / 6, 1e-15);  // b h^3 / 12
+  }
+  {
+    const auto m = build(single_element(6, {0, 1, 0, 0.5, 0.5, 0}, {0, 0, 1, 0, 0.5, 0.5}));
+    EXPECT_NEAR(m.A, 0.5, 1e-15);
+    EXPECT_NEAR(m.xc, 1.0 / 3, 1e-15);
+    EXPECT_NEAR(m.yc, 1.0 / 3, 1e-15);
+    EXPECT_NEAR(m.Ixx, 1.0 / 36, 1e-15);
+    EXPECT_NEAR(m.Iyy, 1.0 / 36, 1e-15);
+    EXPECT_NEAR(m.Ixy, -1.0 / 72, 1e-15);
+  }
+}
+
+TEST(SectionProperties, ModularRatioScalesAndInvertedElementsVanish) {
+  TestSection s = single_element(4, {0, 2, 2, 0}, {0, 0, 1, 1});
+  s.E = {2.0};
+  s.w = {0.5};
+  const auto doubled = build(s);
+  EXPECT_NEAR(doubled.A, 4.0, 1e-15);
+  EXPECT_NEAR(doubled.Iyy, 4.0 / 3, 1e-15);
+  EXPECT_NEAR(doubled.Ixx, 1.0 / 3, 1e-15);
+  EXPECT_NEAR(doubled.A_w, 1.0, 1e-15);  // the weight ratio, not the modulus, forms A_w
+
+  // A second element far away with a negative part number changes nothing.
+  TestSection with_hole = s;
+  with_hole.mesh.add_element({10, 11, 11, 10}, {10, 10, 11, 11}, -1);
+  const auto m = build(with_hole);
+  EXPECT_EQ(m.A, doubled.A);
+  EXPECT_EQ(m.xc, doubled.xc);
+  EXPECT_EQ(m.Ixx, doubled.Ixx);
+  EXPECT_EQ(m.Iyy, doubled.Iyy);
+  EXPECT_EQ(m.A_w, doubled.A_w);
+  // Its domain has no area and a NaN centroid, and is left out of the sums.
+  EXPECT_EQ(m.domains[1].A, 0.0);
+  EXPECT_TRUE(std::isnan(m.domains[1].xc));
+}
+
+TEST(SectionProperties, RefinedMeshesGiveExactRectangleMoments) {
+  // b x h rectangle away from the origin: A = bh, Ixx = b h^3 / 12,
+  // Iyy = h b^3 / 12. Sums over 48 elements: round-off 1e-13 relative.
+  const double b = 3.0, h = 1.25, x0 = -2.0, y0 = 5.0;
+  for (std::int32_t k : {4, 6}) {
+    TestSection s;
+    s.mesh.k = k;
+    s.mesh.add_rectangle(x0, y0, b, h, 6, 4, 1);
+    const auto m = build(s);
+    EXPECT_NEAR(m.A, b * h, 1e-13 * b * h) << k;
+    EXPECT_NEAR(m.xc, x0 + b / 2, 1e-13) << k;
+    EXPECT_NEAR(m.yc, y0 + h / 2, 1e-13) << k;
+    EXPECT_NEAR(m.Ixx, b * h * h * h / 12, 1e-13) << k;
+    EXPECT_NEAR(m.Iyy, h * b * b * b / 12, 1e-13) << k;
+    EXPECT_NEAR(m.Ixy, 0.0, 1e-13) << k;
+  }
+}
+
+TEST(SectionProperties, DisjointDomainsCombineByParallelAxes) {
+  // Two rectangles [0,2]x[0,1] and [3,4]x[2,5] as two domains. Closed form:
+  // A = 2 + 3, centroid (1*2 + 3.5*3, 0.5*2 + 3.5*3)/5, moments by parallel
+  // axes. Round-off: 1e-13.
+  TestSection s;
+  s.mesh.k = 6;
+  s.mesh.add_rectangle(0, 0, 2, 1, 4, 2, 1);
+  s.mesh.add_rectangle(3, 2, 1, 3, 2, 6, 1);
+  const auto m = build(s);
+  const double xc = (1.0 * 2 + 3.5 * 3) / 5, yc = (0.5 * 2 + 3.5 * 3) / 5;
+  EXPECT_NEAR(m.A, 5.0, 1e-13);
+  EXPECT_NEAR(m.xc, xc, 1e-13);
+  EXPECT_NEAR(m.yc, yc, 1e-13);
+  EXPECT_NEAR(m.Ixx, 2.0 / 12 + 2 * std::pow(0.5 - yc, 2) + 27.0 / 12 + 3 * std::pow(3.5 - yc, 2), 1e-13);
+  EXPECT_NEAR(m.Iyy, 8.0 / 12 + 2 * std::pow(1.0 - xc, 2) + 3.0 / 12 + 3 * std::pow(3.5 - xc, 2), 1e-13);
+  EXPECT_NEAR(m.Ixy, 2 * (1.0 - xc) * (0.5 - yc) + 3 * (3.5 - xc) * (3.5 - yc), 1e-13);
+}
+
+TEST(SectionProperties, CentroidalMomentsAreTranslationInvariant) {
+  // An irregular mesh (curved 6-node triangle plus a rectangle) moved by
+  // (1e3, -2e3): the coordinates carry 1e3 times more round-off, about 1e-13
+  // absolute, so centroidal values agree to 1e-9 relative.
+  auto section = [](double dx, double dy) {
+    TestSection s;
+    s.mesh.k = 6;
+    s.mesh.add_element({0 + dx, 2 + dx, 0.3 + dx, 1.0 + dx, 1.3 + dx, 0.0 + dx},
+                       {0 + dy, 0.2 + dy, 1.7 + dy, -0.15 + dy, 1.05 + dy, 0.8 + dy}, 1);
+    s.mesh.add_rectangle(3 + dx, 1 + dy, 1.5, 0.5, 3, 2, 1);
+    return s;
+  };
+  const auto a = build(section(0, 0));
+  const auto b = build(section(1e3, -2e3));
+  EXPECT_NEAR(b.A, a.A, 1e-9 * a.A);
+  EXPECT_NEAR(b.xc - 1e3, a.xc, 1e-9);
+  EXPECT_NEAR(b.yc + 2e3, a.yc, 1e-9);
+  EXPECT_NEAR(b.Ixx, a.Ixx, 1e-9 * a.Ixx);
+  EXPECT_NEAR(b.Iyy, a.Iyy, 1e-9 * a.Iyy);
+  EXPECT_NEAR(b.Ixy, a.Ixy, 1e-9 * (a.Ixx + a.Iyy));
+}
+
+// Green's theorem along the three quadratic sides of a 6-node triangle:
+// A = closed integral of x dy, Sx = closed integral of x^2/2 dy,
+// Sy = -closed integral of y^2/2 dx. Gauss-Legendre with 3 points per side is
+// exact for these polynomial integrands (degree <= 5 in the side parameter).
+struct BoundaryIntegrals {
+  double A = 0, Sx = 0, Sy = 0;
+};
+BoundaryIntegrals boundary_integrals(const std::vector<double>& x, const std::vector<double>& y) {
+  const int sides[3][3] = {{0, 3, 1}, {1, 4, 2}, {2, 5, 0}};
+  const double gp[3] = {-std::sqrt(0.6), 0.0, std::sqrt(0.6)};
+  const double gw[3] = {5.0 / 9, 8.0 / 9, 5.0 / 9};
+  BoundaryIntegrals r;
+  for (const auto& side : sides)
+    for (int g = 0; g < 3; ++g) {
+      const double u = 0.5 * (gp[g] + 1);  // 0 .. 1 along the side
+      const double n0 = (1 - u) * (1 - 2 * u), n1 = 4 * u * (1 - u), n2 = u * (2 * u - 1);
+      const double d0 = 4 * u - 3, d1 = 4 - 8 * u, d2 = 4 * u - 1;
+      const double px = n0 * x[side[0]] + n1 * x[side[1]] + n2 * x[side[2]];
+      const double py = n0 * y[side[0]] + n1 * y[side[1]] + n2 * y[side[2]];
+      const double dx = d0 * x[side[0]] + d1 * x[side[1]] + d2 * x[side[2]];
+      const double dy = d0 * y[side[0]] + d1 * y[side[1]] + d2 * y[side[2]];
+      const double w = 0.5 * gw[g];
+      r.A += w * px * dy;
+      r.Sx += w * px * px / 2 * dy;
+      r.Sy -= w * py * py / 2 * dx;
+    }
+  return r;
+}
+
+TEST(SectionProperties, CurvedTriangleSidesIntegrateLikeTheirBoundary) {
+  // With curved sides det J is quadratic, so area (degree 2) and first
+  // moments (degree 3) are within the rule's degree 4 and must equal the
+  // boundary integrals to round-off (1e-14).
+  const std::vector<double> x = {0, 2, 0.3, 1.0, 1.3, 0.0};
+  const std::vector<double> y = {0, 0.2, 1.7, -0.15, 1.05, 0.8};
+  const auto m = build(single_element(6, x, y));
+  const BoundaryIntegrals ref = boundary_integrals(x, y);
+  EXPECT_NEAR(m.A, ref.A, 1e-14);
+  EXPECT_NEAR(m.A * m.xc, ref.Sx, 1e-14);
+  EXPECT_NEAR(m.A * m.yc, ref.Sy, 1e-14);
+  // And the curvature matters: the straight triangle's area differs.
+  const double straight = 0.5 * std::abs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
+  EXPECT_GT(std::abs(m.A - straight), 0.1);
+}
+
+TEST(SectionProperties, BarsEnterSectionAndOnlyStiffBarsEnterParts) {
+  TestSection s = single_element(4, {0, 1, 1, 0}, {0, 0, 1, 1});
+  s.add_bar(0.1, 0.5, 0.5, 1.0, 1.0);  // E_b = E_ref: k = 0, adds nothing
+  const auto same = build(s, true);
+  EXPECT_NEAR(same.A, 1.0, 1e-15);
+  EXPECT_NEAR(same.Ixx, 1.0 / 12, 1e-15);
+  EXPECT_NEAR(same.parts[0].slot[part_slot::area], 1.0, 1e-15);
+
+  TestSection stiff = single_element(4, {0, 1, 1, 0}, {0, 0, 1, 1});
+  stiff.add_bar(0.1, 0.5, 0.5, 3.0, 4.0);  // k = 2: 2 pi r^2 = 0.02 pi
+  const auto m = build(stiff, true);
+  EXPECT_NEAR(m.A, 1.0 + 0.02 * pi, 1e-15);
+  EXPECT_NEAR(m.parts[0].slot[part_slot::area], 1.0 + 0.02 * pi, 1e-15);
+  // Weighted area of the part: (w_b/w_ref - 1) pi r^2 = 3 * 0.01 pi.
+  EXPECT_NEAR(m.parts[0].slot[part_slot::weighted_area], 1.0 + 0.03 * pi, 1e-15);
+  // At the centroid the bar adds only its own inertia k pi r^4 / 4.
+  EXPECT_NEAR(m.Ixx, 1.0 / 12 + 2 * pi * 1e-4 / 4, 1e-15);
+  EXPECT_NEAR(m.parts[0].slot[part_slot::Ixx], 1.0 / 12 + 2 * pi * 1e-4 / 4, 1e-15);
+
+  // A bar without stiffness is a void in the section (k = -1) but never in
+  // the part list.
+  TestSection soft = single_element(4, {0, 1, 1, 0}, {0, 0, 1, 1});
+  soft.add_bar(0.1, 0.25, 0.5, 0.0, 1.0);
+  soft.add_bar(0.1, 0.75, 0.5, -5.0, 1.0);
+  const auto v = build(soft, true);
+  EXPECT_NEAR(v.A, 1.0 - 0.02 * pi, 1e-15);
+  EXPECT_NEAR(v.xc, 0.5, 1e-15);  // the two voids balance about x = 0.5
+  EXPECT_NEAR(v.parts[0].slot[part_slot::area], 1.0, 1e-15);
+  EXPECT_EQ(v.bars[0].element, 0);
+}
+
+TEST(SectionProperties, BarJoinsTheElementOwningItsNearestNode) {
+  // Element A (part 1) has a node at distance^2 0.02 from the bar, but its
+  // first node is far (1.62); element B (part 2) has its first and nearest
+  // node at 0.36. The bar belongs to A.
+  TestSection s;
+  s.mesh.k = 4;
+  s.mesh.add_element({0, 1, 1, 0}, {0, 0, 1, 1}, 1);
+  s.mesh.add_element({1.5, 2.5, 2.5, 1.5}, {0.9, 0.9, 1.9, 1.9}, 2);
+  s.E = {1.0, 1.0};
+  s.nu = {0.0, 0.0};
+  s.w = {1.0, 1.0};
+  s.n_parts = 3;  // part 3 has no element and stays empty
+  s.add_bar(0.05, 0.9, 0.9, 2.0, 1.0);
+  const auto m = build(s, true);
+  EXPECT_EQ(m.bars[0].element, 1);
+  EXPECT_NEAR(m.bars[0].distance2, 0.02, 1e-15);
+  const double bar = pi * 0.05 * 0.05;  // k = 1
+  EXPECT_NEAR(m.parts[0].slot[part_slot::area], 1.0 + bar, 1e-15);
+  EXPECT_NEAR(m.parts[1].slot[part_slot::area], 1.0, 1e-15);
+  // Part 1's centroid moves toward the bar: (0.5 + 0.9 bar) / (1 + bar).
+  EXPECT_NEAR(m.parts[0].slot[part_slot::xc], (0.5 + 0.9 * bar) / (1 + bar), 1e-15);
+  EXPECT_TRUE(m.parts[2].empty);
+  for (double v : m.parts[2].slot) EXPECT_EQ(v, 0.0);
+
+  // On a tie (the bar equidistant from a node shared by both elements of
+  // one domain) the first element in model order keeps it.
+  TestSection tie;
+  tie.mesh.k = 4;
+  tie.mesh.add_rectangle(0, 0, 2, 1, 2, 1, 1);
+  tie.mesh.parts[1] = 2;
+  tie.E = {1.0, 1.0};
+  tie.nu = {0.0, 0.0};
+  tie.w = {1.0, 1.0};
+  tie.n_parts = 2;
+  tie.add_bar(0.05, 1.0, -0.1, 2.0, 1.0);
+  EXPECT_EQ(build(tie, true).bars[0].element, 1);
+}
+
+TEST(SectionProperties, PartSlotsHoldCentroidalValuesOfEachPart) {
+  // Part 1: [0,2]x[0,1]; part 2: [2,3]x[0,3] with E = 2, w = 0.5. Each part's
+  // own centroid and moments (transformed): round-off 1e-13.
+  TestSection s;
+  s.mesh.k = 6;
+  s.mesh.add_rectangle(0, 0, 2, 1, 4, 2, 1);
+  s.mesh.add_rectangle(2, 0, 1, 3, 2, 3, 2);
+  s.E = {1.0, 2.0};
+  s.nu = {0.0, 0.3};
+  s.w = {1.0, 0.5};
+  s.n_parts = 2;
+  const auto m = build(s, true);
+  const auto& p1 = m.parts[0].slot;
+  const auto& p2 = m.parts[1].slot;
+  EXPECT_NEAR(p1[part_slot::area], 2.0, 1e-13);
+  EXPECT_NEAR(p1[part_slot::xc], 1.0, 1e-13);
+  EXPECT_NEAR(p1[part_slot::yc], 0.5, 1e-13);
+  EXPECT_NEAR(p1[part_slot::Iyy], 8.0 / 12, 1e-13);
+  EXPECT_NEAR(p1[part_slot::Ixx], 2.0 / 12, 1e-13);
+  EXPECT_NEAR(p1[part_slot::weighted_area], 2.0, 1e-13);
+  EXPECT_NEAR(p2[part_slot::area], 6.0, 1e-13);
+  EXPECT_NEAR(p2[part_slot::xc], 2.5, 1e-13);
+  EXPECT_NEAR(p2[part_slot::yc], 1.5, 1e-13);
+  EXPECT_NEAR(p2[part_slot::Iyy], 2 * 3.0 / 12, 1e-13);
+  EXPECT_NEAR(p2[part_slot::Ixx], 2 * 27.0 / 12, 1e-13);
+  EXPECT_NEAR(p2[part_slot::weighted_area], 1.5, 1e-13);
+  // The section sums both parts.
+  EXPECT_NEAR(m.A, 8.0, 1e-13);
+  EXPECT_NEAR(m.A_w, 3.5, 1e-13);
+}
+
+TEST(SectionProperties, NothingGivesZeroAreaAndNaNCentroid) {
+  TestSection s;
+  s.mesh.k = 4;
+  const auto m = build(s);
+  EXPECT_EQ(m.A, 0.0);
+  EXPECT_TRUE(std::isnan(m.xc));
+  EXPECT_TRUE(std::isnan(m.yc));
+}
+
+}  // namespace
+}  // namespace bsp
