@@ -15,7 +15,24 @@ __all__ = [
     "analytic_torsional_constant",
     "analytic_shear_area",
     "crack_section_property",
+    "comb_main",
+    "EXPORTS",
 ]
+
+# Every export of bsp.h with its return type and argument types, in order:
+# "d*" double pointer, "i*" int32 pointer, "i" int32 by value. A test checks
+# this table against the header's declarations.
+EXPORTS = {
+    "BSPPartMain": ("int", ["d*"] + ["i*"] * 4 + ["d*"] * 2 + ["i*"] * 4 + ["d*"] * 6 + ["i*"] + ["d*"] * 5
+                    + ["i*"]),
+    "BSPCombMain": ("int", ["d*"] * 2 + ["i*"] * 5 + ["d*"] * 4 + ["i*"] * 4 + ["d*"] * 6 + ["i*"]
+                    + ["d*"] * 5 + ["i*"] * 3),
+    "BSPDetail": ("int", ["d*"] * 4 + ["i*"] * 5 + ["d*"] * 4 + ["i*"] * 4 + ["d*"] * 4 + ["i*"]
+                  + ["d*"] * 8 + ["i*"]),
+    "CrackSectionProperty": ("void", ["d*", "i", "i", "i*", "i*", "i*", "d*", "d*", "d*", "d*"]),
+    "BSPAnalyticTorsionalConstant": ("void", ["i*", "d*", "d*"]),
+    "BSPAnalyticShearArea": ("void", ["i*", "d*", "d*", "d*"]),
+}
 
 _lib = None
 
@@ -26,16 +43,11 @@ def load(path=None):
     if _lib is not None and path is None:
         return _lib
     lib = ctypes.CDLL(path or os.environ.get("BSP_LIBRARY", "libbsp.so"))
-    pd, pi = POINTER(c_double), POINTER(c_int32)
-    table = {
-        "BSPAnalyticTorsionalConstant": (None, [pi, pd, pd]),
-        "BSPAnalyticShearArea": (None, [pi, pd, pd, pd]),
-        "CrackSectionProperty": (None, [pd, c_int32, c_int32, pi, pi, pi, pd, pd, pd, pd]),
-    }
-    for name, (restype, argtypes) in table.items():
+    ctype = {"d*": POINTER(c_double), "i*": POINTER(c_int32), "i": c_int32, "int": c_int32, "void": None}
+    for name, (restype, argtypes) in EXPORTS.items():
         fn = getattr(lib, name)
-        fn.restype = restype
-        fn.argtypes = argtypes
+        fn.restype = ctype[restype]
+        fn.argtypes = [ctype[a] for a in argtypes]
     _lib = lib
     return lib
 
@@ -72,3 +84,31 @@ def crack_section_property(material_table, edges, bar_refs, parameters, bar_reco
         results, len(bar_refs) // 2, len(edges) // 3, _ints(material_table), _ints(edges),
         _ints(bar_refs), _doubles(parameters), _doubles(bar_records), _doubles(node_y), _doubles(node_z))
     return list(results)
+
+
+def comb_main(node_y, node_z, connectivity, element_material, part_node_count, part_element_count,
+              material_modulus, material_poisson, material_area_weight=None, ref_modulus=None,
+              ref_poisson=0.0, ref_area_weight=1.0, stress_y=(), stress_z=(), six_node_elements=False,
+              analysis_level=1, stress_reference=0):
+    """BSPCombMain without bars: returns (code, result vector, stress-point offsets).
+
+    connectivity is flat, 1-based, 3 or 6 nodes per element as six_node_elements says;
+    the reference modulus defaults to the first material's."""
+    n_sp = len(stress_y)
+    size = 39 + 3 * n_sp if analysis_level <= 0 else (43 if analysis_level < 3 else 73) + 3 * n_sp
+    result = (c_double * size)()
+    coords = (c_double * max(1, 2 * n_sp))()
+    if material_area_weight is None:
+        material_area_weight = [1.0] * len(material_modulus)
+    if ref_modulus is None:
+        ref_modulus = material_modulus[0]
+    i32 = lambda v: byref(c_int32(int(v)))  # noqa: E731
+    f64 = lambda v: byref(c_double(float(v)))  # noqa: E731
+    code = load().BSPCombMain(
+        result, coords, i32(len(node_y)), i32(n_sp), i32(len(element_material)), i32(len(material_modulus)),
+        i32(len(part_node_count)), _doubles(node_y), _doubles(node_z), _doubles(stress_y), _doubles(stress_z),
+        _ints(connectivity), _ints(element_material), _ints(part_node_count), _ints(part_element_count),
+        f64(ref_modulus), f64(ref_poisson), f64(ref_area_weight), _doubles(material_modulus),
+        _doubles(material_poisson), _doubles(material_area_weight), i32(0), None, None, None, None, None,
+        i32(analysis_level), i32(stress_reference), i32(1 if six_node_elements else 0))
+    return code, list(result), [tuple(coords[2 * i:2 * i + 2]) for i in range(n_sp)]

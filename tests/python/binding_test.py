@@ -1,6 +1,7 @@
 """The ctypes binding reaches the shared library and converts arguments both ways."""
 import math
 import os
+import re
 import sys
 import unittest
 
@@ -26,6 +27,32 @@ class Binding(unittest.TestCase):
         self.assertAlmostEqual(r[0], 100.0, places=9)
         self.assertTrue(math.isclose(r[1], 100.0 * 200.0 ** 3 / 12.0, rel_tol=1e-12))
         self.assertTrue(math.isclose(r[4], r[1], rel_tol=1e-12))
+
+    def test_meshed_unit_square(self):
+        # Two 3-node triangles: the library adds the mid-side nodes; area and
+        # second moments of the unit square are exact.
+        code, result, coords = libbsp.comb_main(
+            node_y=[0, 1, 1, 0], node_z=[0, 0, 1, 1], connectivity=[1, 2, 3, 1, 3, 4],
+            element_material=[1, 1], part_node_count=[4], part_element_count=[2],
+            material_modulus=[1.0], material_poisson=[0.0], stress_y=[1.0], stress_z=[1.0])
+        self.assertEqual(code, 0)
+        self.assertAlmostEqual(result[0], 1.0, places=14)
+        self.assertAlmostEqual(result[1], 1.0 / 12.0, places=14)
+        self.assertAlmostEqual(coords[0][0], 0.5, places=14)
+
+    def test_export_table_matches_the_header(self):
+        with open(os.path.join(os.path.dirname(__file__), "..", "..", "include", "bsp", "bsp.h")) as f:
+            header = f.read()
+        declared = {}
+        for m in re.finditer(r"BSP_API\s+(\w+)\s+(\w+)\s*\(([^;]*)\);", header):
+            args = re.sub(r"/\*.*?\*/", "", m.group(3), flags=re.S).split(",")
+            kinds = []
+            for a in args:
+                a = a.strip()
+                base = "d" if "double" in a else "i"
+                kinds.append(base + "*" if "*" in a else base)
+            declared[m.group(2)] = ("int" if m.group(1) == "int32_t" else m.group(1), kinds)
+        self.assertEqual(declared, libbsp.EXPORTS)
 
 
 if __name__ == "__main__":

@@ -138,6 +138,85 @@ SectionResult cracked(const json& s, SectionResult r) {
   return r;
 }
 
+// {"kind": "meshed", "reference": {"modulus", "poisson", "area_weight"},
+//  "materials": [{"modulus", "poisson", "area_weight"}, ...],
+//  "parts": [{"material": 1-based, "nodes": [[y, z], ...],
+//             "triangles": [[a, b, c], ...] (1-based within the part, counter-clockwise)}],
+//  "stress_points": [[y, z], ...]}
+// The parts are handed to BSPCombMain one after another, as a host that
+// meshes part by part would; the library glues them.
+SectionResult meshed(const json& s, SectionResult r) {
+  const std::string& n = r.name;
+  const json& ref = field(s, "reference", n);
+  const double ref_modulus = number(field(ref, "modulus", n + ".reference"), n + ".reference.modulus");
+  const double ref_poisson = number_or(ref, "poisson", 0.0, n + ".reference");
+  const double ref_weight = number_or(ref, "area_weight", 1.0, n + ".reference");
+  std::vector<double> moduli, poissons, weights;
+  for (const json& m : array(field(s, "materials", n), n + ".materials")) {
+    moduli.push_back(number(field(m, "modulus", n + ".materials"), n + ".materials.modulus"));
+    poissons.push_back(number_or(m, "poisson", 0.0, n + ".materials"));
+    weights.push_back(number_or(m, "area_weight", 1.0, n + ".materials"));
+  }
+  std::vector<double> ys, zs;
+  std::vector<std::int32_t> connectivity, element_material, part_nodes, part_elements;
+  for (const json& part : array(field(s, "parts", n), n + ".parts")) {
+    const std::string w = n + ".parts";
+    const std::int32_t material = integer(field(part, "material", w), w + ".material");
+    const auto offset = static_cast<std::int32_t>(ys.size());
+    const json& nodes = array(field(part, "nodes", w), w + ".nodes");
+    for (const json& p : nodes) {
+      if (!p.is_array() || p.size() != 2) fail(w + ".nodes", "expected [y, z] pairs");
+      ys.push_back(number(p[0], w + ".nodes"));
+      zs.push_back(number(p[1], w + ".nodes"));
+    }
+    const json& triangles = array(field(part, "triangles", w), w + ".triangles");
+    for (const json& t : triangles) {
+      if (!t.is_array() || t.size() != 3) fail(w + ".triangles", "expected [a, b, c]");
+      for (const json& v : t) connectivity.push_back(offset + integer(v, w + ".triangles"));
+      element_material.push_back(material);
+    }
+    part_nodes.push_back(static_cast<std::int32_t>(nodes.size()));
+    part_elements.push_back(static_cast<std::int32_t>(triangles.size()));
+  }
+  std::vector<double> sy, sz;
+  if (s.contains("stress_points")) {
+    for (const json& p : array(s.at("stress_points"), n + ".stress_points")) {
+      if (!p.is_array() || p.size() != 2) fail(n + ".stress_points", "expected [y, z] pairs");
+      sy.push_back(number(p[0], n + ".stress_points"));
+      sz.push_back(number(p[1], n + ".stress_points"));
+    }
+  }
+  const auto n_nodes = static_cast<std::int32_t>(ys.size());
+  const auto n_points = static_cast<std::int32_t>(sy.size());
+  const auto n_elements = static_cast<std::int32_t>(element_material.size());
+  const auto n_materials = static_cast<std::int32_t>(moduli.size());
+  const auto n_parts = static_cast<std::int32_t>(part_nodes.size());
+  const std::int32_t n_bars = 0, level = 1, reference = 0, six_node = 0;
+  std::vector<double> result(static_cast<std::size_t>(43 + 3 * n_points), 0.0);
+  std::vector<double> coords(static_cast<std::size_t>(2 * n_points) + 1, 0.0);
+  r.code = BSPCombMain(result.data(), coords.data(), &n_nodes, &n_points, &n_elements, &n_materials, &n_parts,
+                       ys.data(), zs.data(), sy.data(), sz.data(), connectivity.data(), element_material.data(),
+                       part_nodes.data(), part_elements.data(), &ref_modulus, &ref_poisson, &ref_weight,
+                       moduli.data(), poissons.data(), weights.data(), &n_bars, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, &level, &reference, &six_node);
+  r.quantities = {
+      {"area", "transformed area A", result[BSP_SLOT_AREA]},
+      {"centroid_y", "centroid y", result[BSP_SLOT_CENTROID_Y]},
+      {"centroid_z", "centroid z", result[BSP_SLOT_CENTROID_Z]},
+      {"i1", "second moment I1 (y'^2)", result[BSP_SLOT_I1]},
+      {"i2", "second moment I2 (z'^2)", result[BSP_SLOT_I2]},
+      {"i12", "product moment I12", result[BSP_SLOT_I12]},
+      {"principal_angle_deg", "principal angle, degrees", result[BSP_SLOT_PRINCIPAL_ANGLE_DEG]},
+      {"torsional_constant", "torsional constant J", result[BSP_SLOT_TORSION_CONSTANT]},
+      {"warping_constant", "warping constant Iw", result[BSP_SLOT_WARPING_CONSTANT]},
+      {"alpha_y", "shear-area ratio, force along y", result[BSP_SLOT_ALPHA_Y]},
+      {"alpha_z", "shear-area ratio, force along z", result[BSP_SLOT_ALPHA_Z]},
+      {"centroid_minus_sc_y", "centroid minus shear centre, y", result[BSP_SLOT_CENTROID_MINUS_SC_Y]},
+      {"centroid_minus_sc_z", "centroid minus shear centre, z", result[BSP_SLOT_CENTROID_MINUS_SC_Z]},
+  };
+  return r;
+}
+
 }  // namespace
 
 std::vector<SectionResult> compute_sections(const json& document) {
@@ -153,6 +232,8 @@ std::vector<SectionResult> compute_sections(const json& document) {
       results.push_back(closed_form(s, std::move(r)));
     else if (r.kind == "cracked")
       results.push_back(cracked(s, std::move(r)));
+    else if (r.kind == "meshed")
+      results.push_back(meshed(s, std::move(r)));
     else
       fail(r.name + ".kind", "unknown kind \"" + r.kind + "\"");
   }
