@@ -430,17 +430,17 @@ struct Step {
 }  // namespace
 
 BandFactorReport BAND_LLT_DECOMP(std::int64_t n, std::int64_t kd, double* a) {
-  if (n < 1) return {};
+  if (n < 1 || kd < 0) return {};
   return factor_blocked(n, kd, a, 1);
 }
 
 BandFactorReport BAND_LLT_DECOMP_PARALLEL(std::int64_t n, std::int64_t ld, double* a, int threads) {
-  if (n < 1) return {};
+  if (n < 1 || ld < 1) return {};
   return factor_blocked(n, ld - 1, a, std::max(threads, 1));
 }
 
 void BAND_LLT_SOLVE(std::int64_t n, std::int64_t nrhs, std::int64_t kd, const double* l, double* b) {
-  if (n < 1 || nrhs < 1) return;
+  if (n < 1 || nrhs < 1 || kd < 0) return;
   const std::int64_t ld = kd + 1;
   for (std::int64_t c = 0; c < nrhs; ++c) {
     double* x = b + c * n;

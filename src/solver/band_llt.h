@@ -33,7 +33,8 @@ struct BandFactorReport {
   std::int64_t first_replaced_column = -1;  // 0-based column of the first one, -1 if none
 };
 
-// Serial factorisation in place. a holds (kd+1)*n doubles. n < 1 touches nothing.
+// Serial factorisation in place. a holds (kd+1)*n doubles. n < 1 or kd < 0
+// touches nothing.
 BandFactorReport BAND_LLT_DECOMP(std::int64_t n, std::int64_t kd, double* a);
 
 // Same factor on up to `threads` OpenMP threads; ld = kd + 1. The threads
@@ -44,7 +45,8 @@ BandFactorReport BAND_LLT_DECOMP(std::int64_t n, std::int64_t kd, double* a);
 BandFactorReport BAND_LLT_DECOMP_PARALLEL(std::int64_t n, std::int64_t ld, double* a, int threads);
 
 // Overwrites b (n rows by nrhs columns, column-major) with A^-1 * b, given the
-// factor l from one of the routines above. n < 1 or nrhs < 1 touches nothing.
+// factor l from one of the routines above. n < 1, nrhs < 1 or kd < 0 touches
+// nothing.
 void BAND_LLT_SOLVE(std::int64_t n, std::int64_t nrhs, std::int64_t kd, const double* l, double* b);
 
 // One domain's system: the band is assembled, then factorised once on the first

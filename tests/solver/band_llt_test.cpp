@@ -322,6 +322,10 @@ TEST(BandLlt, EmptySystemTouchesNothing) {
     BAND_LLT_SOLVE(n, 1, 1, a.data(), b.data());
   }
   BAND_LLT_SOLVE(1, 0, 0, a.data(), b.data());
+  // A negative half-bandwidth is no band at all.
+  EXPECT_EQ(BAND_LLT_DECOMP(1, -1, a.data()).replaced_pivots, 0);
+  EXPECT_EQ(BAND_LLT_DECOMP_PARALLEL(1, 0, a.data(), 2).replaced_pivots, 0);
+  BAND_LLT_SOLVE(1, 1, -1, a.data(), b.data());
   EXPECT_EQ(a, (Vec{7.0, -1.0}));
   EXPECT_EQ(b, (Vec{3.0}));
 }
