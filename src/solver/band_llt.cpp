@@ -88,7 +88,7 @@ using v4d = double __attribute__((vector_size(32)));
   std::memcpy(&v, p, sizeof v);
   return v;
 }
-[[gnu::always_inline]] inline void store4(double* p, v4d v) { std::memcpy(p, &v, sizeof v); }
+[[gnu::always_inline]] inline void store4(double* p, const v4d& v) { std::memcpy(p, &v, sizeof v); }
 
 // acc(r, j) = sum_k x[r + k*ldx] * y[j + k*ldy], r < tile_rows, j < tile_cols.
 struct Tile {
