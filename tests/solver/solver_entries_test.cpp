@@ -5,7 +5,7 @@
 #include <numbers>
 #include <vector>
 
-#include "solver/mesh_fixtures.h"
+#include "support/section_meshes.h"
 #include "solver/model.h"
 #include "solver/section_result_vector.h"
 
