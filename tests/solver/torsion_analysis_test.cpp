@@ -34,13 +34,10 @@ Section rectangle(int k, double b, double h, int nx, int ny) {
 }
 
 TEST(TorsionAnalysis, RectangleMatchesSaintVenantSeries) {
+  // Bilinear quadrilaterals (the 6-node triangles are checked through the
+  // meshed-section export) converge at second order: halving the cells must
+  // cut the error by about four.
   const double b = 2.0, h = 1.0, exact = rectangle_torsion_constant(b, h);
-  const auto tria = rectangle(6, b, h, 20, 10).solve();
-  ASSERT_EQ(tria.status, Status::ok);
-  EXPECT_LT(relative(tria[s::torsion_constant], exact), 1e-4);  // quadratic elements, 20 x 10 cells
-
-  // Bilinear quadrilaterals converge at second order: halving the cells
-  // must cut the error by about four.
   const double e1 = relative(rectangle(4, b, h, 20, 10).solve()[s::torsion_constant], exact);
   const double e2 = relative(rectangle(4, b, h, 40, 20).solve()[s::torsion_constant], exact);
   EXPECT_LT(e1, 1e-2);          // 20 x 10 bilinear cells
