@@ -1,9 +1,12 @@
-// The meshed-section exports. Each body turns the output pointers into spans
-// of their documented lengths, runs its driver inside the firewall, and names
-// the zeroing that the firewall applies on every failure.
+// The meshed-section exports. Each body gathers its pointers, sizes the
+// output spans to their documented lengths, and hands both to run_on_outputs,
+// which holds the steps the three share: the firewall, the input error when
+// an output's length cannot be computed, and the zeroing on every failure.
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <span>
+#include <tuple>
 
 #include "bsp/bsp.h"
 #include "interface/caller_arrays.h"
@@ -13,13 +16,29 @@
 namespace bsp {
 namespace {
 
-std::optional<std::span<double>> output(double* p, std::optional<std::size_t> n) {
+using Output = std::optional<std::span<double>>;
+
+// An output of n doubles at p; none when its length could not be computed.
+Output output(double* p, std::optional<std::size_t> n) {
   if (!n) return std::nullopt;
   return caller_output(p, *n);
 }
 
-void zero(const std::optional<std::span<double>>& v) noexcept {
-  if (v) std::fill(v->begin(), v->end(), 0.0);
+// Runs body(span...) inside the firewall. A missing output (null or negative
+// count, or a length that overflows) is an input error before anything is
+// written; on any failure every output whose length is known is zeroed and
+// nothing else is touched.
+template <std::size_t N, class Body>
+std::int32_t run_on_outputs(const std::array<Output, N>& outs, Body&& body) noexcept {
+  return guarded_call(
+      [&] {
+        if (std::ranges::any_of(outs, [](const Output& o) { return !o; })) return Status::invalid_input;
+        return std::apply([&](const auto&... o) { return body(*o...); }, outs);
+      },
+      [&] {
+        for (const Output& o : outs)
+          if (o) std::fill(o->begin(), o->end(), 0.0);
+      });
 }
 
 }  // namespace
@@ -38,34 +57,18 @@ extern "C" BSP_API int32_t BSPPartMain(double* part_result, const int32_t* n_nod
                                        const double* bar_radius, const double* bar_y, const double* bar_z,
                                        const double* bar_modulus, const double* bar_area_weight,
                                        const int32_t* six_node_elements) {
-  MeshedPartsArgs a;
-  a.n_nodes = n_nodes;
-  a.n_elements = n_elements;
-  a.n_materials = n_materials;
-  a.n_parts = n_parts;
-  a.node_y = node_y;
-  a.node_z = node_z;
-  a.connectivity = connectivity;
-  a.element_material = element_material;
-  a.part_node_count = part_node_count;
-  a.part_element_count = part_element_count;
-  a.ref_modulus = ref_modulus;
-  a.ref_poisson = ref_poisson;
-  a.ref_area_weight = ref_area_weight;
-  a.material_modulus = material_modulus;
-  a.material_poisson = material_poisson;
-  a.material_area_weight = material_area_weight;
-  a.n_bars = n_bars;
-  a.bar_radius = bar_radius;
-  a.bar_y = bar_y;
-  a.bar_z = bar_z;
-  a.bar_modulus = bar_modulus;
-  a.bar_area_weight = bar_area_weight;
-  a.six_node_elements = six_node_elements;
+  const MeshedPartsArgs a{.n_nodes = n_nodes, .n_elements = n_elements, .n_materials = n_materials,
+                          .n_parts = n_parts, .node_y = node_y, .node_z = node_z, .connectivity = connectivity,
+                          .element_material = element_material, .part_node_count = part_node_count,
+                          .part_element_count = part_element_count, .ref_modulus = ref_modulus,
+                          .ref_poisson = ref_poisson, .ref_area_weight = ref_area_weight,
+                          .material_modulus = material_modulus, .material_poisson = material_poisson,
+                          .material_area_weight = material_area_weight, .n_bars = n_bars, .bar_radius = bar_radius,
+                          .bar_y = bar_y, .bar_z = bar_z, .bar_modulus = bar_modulus,
+                          .bar_area_weight = bar_area_weight, .six_node_elements = six_node_elements};
   const auto m = bsp::caller_count(n_materials);
-  const auto out = bsp::output(part_result, m ? bsp::checked_size(*m, bsp::part_slots) : std::nullopt);
-  return bsp::guarded_call(
-      [&] { return out ? bsp::part_main(a, *out) : bsp::Status::invalid_input; }, [&] { bsp::zero(out); });
+  const std::array outs{bsp::output(part_result, m ? bsp::checked_size(*m, bsp::part_slots) : std::nullopt)};
+  return bsp::run_on_outputs(outs, [&](std::span<double> out) { return bsp::part_main(a, out); });
 }
 
 extern "C" BSP_API int32_t BSPCombMain(double* result, double* stress_coords, const int32_t* n_nodes,
@@ -81,44 +84,22 @@ extern "C" BSP_API int32_t BSPCombMain(double* result, double* stress_coords, co
                                        const double* bar_z, const double* bar_modulus,
                                        const double* bar_area_weight, const int32_t* analysis_level,
                                        const int32_t* stress_reference, const int32_t* six_node_elements) {
-  MeshedPartsArgs a;
-  a.n_nodes = n_nodes;
-  a.n_elements = n_elements;
-  a.n_materials = n_materials;
-  a.n_parts = n_parts;
-  a.node_y = node_y;
-  a.node_z = node_z;
-  a.connectivity = connectivity;
-  a.element_material = element_material;
-  a.part_node_count = part_node_count;
-  a.part_element_count = part_element_count;
-  a.ref_modulus = ref_modulus;
-  a.ref_poisson = ref_poisson;
-  a.ref_area_weight = ref_area_weight;
-  a.material_modulus = material_modulus;
-  a.material_poisson = material_poisson;
-  a.material_area_weight = material_area_weight;
-  a.n_bars = n_bars;
-  a.bar_radius = bar_radius;
-  a.bar_y = bar_y;
-  a.bar_z = bar_z;
-  a.bar_modulus = bar_modulus;
-  a.bar_area_weight = bar_area_weight;
-  a.n_stress_points = n_stress_points;
-  a.stress_y = stress_y;
-  a.stress_z = stress_z;
-  a.analysis_level = analysis_level;
-  a.stress_reference = stress_reference;
-  a.six_node_elements = six_node_elements;
+  const MeshedPartsArgs a{.n_nodes = n_nodes, .n_elements = n_elements, .n_materials = n_materials,
+                          .n_parts = n_parts, .node_y = node_y, .node_z = node_z, .connectivity = connectivity,
+                          .element_material = element_material, .part_node_count = part_node_count,
+                          .part_element_count = part_element_count, .ref_modulus = ref_modulus,
+                          .ref_poisson = ref_poisson, .ref_area_weight = ref_area_weight,
+                          .material_modulus = material_modulus, .material_poisson = material_poisson,
+                          .material_area_weight = material_area_weight, .n_bars = n_bars, .bar_radius = bar_radius,
+                          .bar_y = bar_y, .bar_z = bar_z, .bar_modulus = bar_modulus,
+                          .bar_area_weight = bar_area_weight, .n_stress_points = n_stress_points,
+                          .stress_y = stress_y, .stress_z = stress_z, .analysis_level = analysis_level,
+                          .stress_reference = stress_reference, .six_node_elements = six_node_elements};
   const auto n = bsp::caller_count(n_stress_points);
-  const auto out = bsp::output(result, bsp::comb_result_size(n_stress_points, analysis_level));
-  const auto coords = bsp::output(stress_coords, n ? bsp::checked_size(*n, 2) : std::nullopt);
-  return bsp::guarded_call(
-      [&] { return out && coords ? bsp::comb_main(a, *out, *coords) : bsp::Status::invalid_input; },
-      [&] {
-        bsp::zero(out);
-        bsp::zero(coords);
-      });
+  const std::array outs{bsp::output(result, bsp::comb_result_size(n_stress_points, analysis_level)),
+                        bsp::output(stress_coords, n ? bsp::checked_size(*n, 2) : std::nullopt)};
+  return bsp::run_on_outputs(
+      outs, [&](std::span<double> out, std::span<double> coords) { return bsp::comb_main(a, out, coords); });
 }
 
 extern "C" BSP_API int32_t BSPDetail(double* detail_out_1, double* detail_out_2, double* detail_out_3,
@@ -134,48 +115,26 @@ extern "C" BSP_API int32_t BSPDetail(double* detail_out_1, double* detail_out_2,
                                      const double* bar_modulus, const double* detail_option_1,
                                      const double* detail_option_2, const double* detail_option_3,
                                      const double* detail_option_4, const int32_t* six_node_elements) {
-  MeshedPartsArgs a;
-  a.n_nodes = n_nodes;
-  a.n_elements = n_elements;
-  a.n_materials = n_materials;
-  a.n_parts = n_parts;
-  a.node_y = node_y;
-  a.node_z = node_z;
-  a.connectivity = connectivity;
-  a.element_material = element_material;
-  a.part_node_count = part_node_count;
-  a.part_element_count = part_element_count;
-  a.ref_modulus = ref_modulus;
-  a.ref_poisson = ref_poisson;
-  a.material_modulus = material_modulus;
-  a.material_poisson = material_poisson;
-  a.n_bars = n_bars;
-  a.bar_radius = bar_radius;
-  a.bar_y = bar_y;
-  a.bar_z = bar_z;
-  a.bar_modulus = bar_modulus;
-  a.n_stress_points = n_stress_points;
-  a.stress_y = stress_y;
-  a.stress_z = stress_z;
-  a.six_node_elements = six_node_elements;
+  const MeshedPartsArgs a{.n_nodes = n_nodes, .n_elements = n_elements, .n_materials = n_materials,
+                          .n_parts = n_parts, .node_y = node_y, .node_z = node_z, .connectivity = connectivity,
+                          .element_material = element_material, .part_node_count = part_node_count,
+                          .part_element_count = part_element_count, .ref_modulus = ref_modulus,
+                          .ref_poisson = ref_poisson, .material_modulus = material_modulus,
+                          .material_poisson = material_poisson, .n_bars = n_bars, .bar_radius = bar_radius,
+                          .bar_y = bar_y, .bar_z = bar_z, .bar_modulus = bar_modulus,
+                          .n_stress_points = n_stress_points, .stress_y = stress_y, .stress_z = stress_z,
+                          .six_node_elements = six_node_elements};
   const bsp::DetailOptionArgs options{{detail_option_1, detail_option_2, detail_option_3, detail_option_4}};
   const auto sizes = bsp::detail_sizes(n_stress_points, n_materials);
   const auto size = [&](std::size_t bsp::DetailSizes::*field) {
     return sizes ? std::optional<std::size_t>((*sizes).*field) : std::nullopt;
   };
-  const auto out1 = bsp::output(detail_out_1, size(&bsp::DetailSizes::section));
-  const auto out2 = bsp::output(detail_out_2, size(&bsp::DetailSizes::stresses));
-  const auto out3 = bsp::output(detail_out_3, size(&bsp::DetailSizes::offsets));
-  const auto out4 = bsp::output(detail_out_4, size(&bsp::DetailSizes::materials));
-  return bsp::guarded_call(
-      [&] {
-        if (!out1 || !out2 || !out3 || !out4) return bsp::Status::invalid_input;
-        return bsp::detail_main(a, options, {*out1, *out2, *out3, *out4});
-      },
-      [&] {
-        bsp::zero(out1);
-        bsp::zero(out2);
-        bsp::zero(out3);
-        bsp::zero(out4);
-      });
+  const std::array outs{bsp::output(detail_out_1, size(&bsp::DetailSizes::section)),
+                        bsp::output(detail_out_2, size(&bsp::DetailSizes::stresses)),
+                        bsp::output(detail_out_3, size(&bsp::DetailSizes::offsets)),
+                        bsp::output(detail_out_4, size(&bsp::DetailSizes::materials))};
+  return bsp::run_on_outputs(outs, [&](std::span<double> section, std::span<double> stresses,
+                                       std::span<double> offsets, std::span<double> materials) {
+    return bsp::detail_main(a, options, {section, stresses, offsets, materials});
+  });
 }

@@ -9,14 +9,14 @@
 #include <set>
 #include <utility>
 
-#include "interface/section_meshes.h"
+#include "support/section_meshes.h"
 
 namespace bsp {
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
-using testing::PartsMesh;
+using test::PartsMesh;
 
 MergedSection merge(const PartsMesh& m) {
   return merge_section({m.y, m.z, m.connectivity, m.element_material, m.part_element_count, m.nodes_per_element});
@@ -151,7 +151,7 @@ TEST(MergeSection, SixNodeInputKeepsItsNodeOrderAndIsNumberedByFirstUse) {
 TEST(MergeSection, StripedRectangleBecomesOneLatticeComponent) {
   // 6 x 4 cells in three strips: the merged mesh is the (2*6+1) x (2*4+1)
   // lattice of a 6-node mesh, whatever the strips duplicated.
-  const PartsMesh m = testing::striped_rectangle(3.0, 2.0, 6, 4, 3, 1);
+  const PartsMesh m = test::striped_rectangle(3.0, 2.0, 6, 4, 3, 1);
   const MergedSection s = merge(m);
   EXPECT_EQ(s.node_count(), 13 * 9);
   EXPECT_THAT(s.component_element_count, ElementsAre(48));
@@ -168,9 +168,9 @@ TEST(MergeSection, StripedRectangleBecomesOneLatticeComponent) {
 TEST(MergeSection, ComponentsAreContiguousInOrderOfTheirFirstElement) {
   // Parts A (unit square), B (far away), C (touching A along y = 1): A and C
   // form the first component although B comes between them.
-  PartsMesh m = testing::rectangle_part(0, 0, 1, 1, 1, 1, 1);
-  m.append(testing::rectangle_part(5, 0, 1, 1, 1, 1, 2));
-  m.append(testing::rectangle_part(1, 0, 1, 1, 1, 1, 3));
+  PartsMesh m = test::rectangle_part(0, 0, 1, 1, 1, 1, 1);
+  m.append(test::rectangle_part(5, 0, 1, 1, 1, 1, 2));
+  m.append(test::rectangle_part(1, 0, 1, 1, 1, 1, 3));
   const MergedSection s = merge(m);
   EXPECT_THAT(s.component_element_count, ElementsAre(4, 2));
   EXPECT_THAT(s.component_node_count, ElementsAre(15, 9));  // 6 corners + 9 edges; 4 + 5
@@ -180,8 +180,8 @@ TEST(MergeSection, ComponentsAreContiguousInOrderOfTheirFirstElement) {
 }
 
 TEST(MergeSection, DisconnectedPiecesOfOnePartAreSeparateComponents) {
-  PartsMesh m = testing::rectangle_part(0, 0, 1, 1, 1, 1, 1);
-  m.append(testing::rectangle_part(3, 0, 1, 1, 1, 1, 1));
+  PartsMesh m = test::rectangle_part(0, 0, 1, 1, 1, 1, 1);
+  m.append(test::rectangle_part(3, 0, 1, 1, 1, 1, 1));
   m.part_node_count = {8};
   m.part_element_count = {4};
   const MergedSection s = merge(m);
@@ -206,7 +206,7 @@ TEST(MergeSection, PartsThatShareNodeNumbersFormOneComponent) {
 }
 
 TEST(MergeSection, ResultDoesNotDependOnTheHostsNodeNumbering) {
-  const PartsMesh m = testing::striped_rectangle(2.0, 1.0, 5, 3, 2, 1);
+  const PartsMesh m = test::striped_rectangle(2.0, 1.0, 5, 3, 2, 1);
   PartsMesh shuffled = m;
   std::vector<std::int32_t> perm(static_cast<std::size_t>(m.n_nodes()));
   std::iota(perm.begin(), perm.end(), 0);
@@ -224,8 +224,8 @@ TEST(MergeSection, ResultDoesNotDependOnTheHostsNodeNumbering) {
 }
 
 TEST(MergeSection, SixNodePartsShareInterfaceMidSideNodes) {
-  PartsMesh m = testing::rectangle_part(0, 0, 1, 1, 2, 2, 1, true);
-  m.append(testing::rectangle_part(1, 0, 1, 1, 2, 2, 1, true));
+  PartsMesh m = test::rectangle_part(0, 0, 1, 1, 2, 2, 1, true);
+  m.append(test::rectangle_part(1, 0, 1, 1, 2, 2, 1, true));
   const MergedSection s = merge(m);
   EXPECT_EQ(s.node_count(), 9 * 5);  // (2*4+1) x (2*2+1) lattice
   EXPECT_THAT(s.component_element_count, ElementsAre(16));

@@ -9,12 +9,12 @@
 #include <random>
 #include <vector>
 
-#include "interface/meshed_section_calls.h"
+#include "support/meshed_section_calls.h"
 
 namespace bsp {
 namespace {
 
-using namespace bsp::testing;
+using namespace bsp::test;
 constexpr double pi = std::numbers::pi;
 
 // Saint-Venant torsion constant of a b x t rectangle (b >= t), series of

@@ -13,12 +13,12 @@
 #include <thread>
 #include <vector>
 
-#include "interface/meshed_section_calls.h"
+#include "support/meshed_section_calls.h"
 
 namespace bsp {
 namespace {
 
-using namespace bsp::testing;
+using namespace bsp::test;
 
 constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
 

@@ -4,20 +4,20 @@
 
 #include <cmath>
 
-#include "section_meshes.h"
+#include "support/section_meshes.h"
 
 namespace bsp {
 namespace {
 
 // A model of one domain: 3 x 2 quadrilaterals, or 6-node triangles, the
 // second row of cells optionally inverted.
-T_MULTI_DOMAIN model(int k, bool inverted_row, test::Section::Flat& flat) {
+T_MULTI_DOMAIN model(int k, bool inverted_row, test::TestSection& flat) {
   test::Section sec(k);
   test::DomainMesh& d = sec.add_domain();
   d.add_box(0, 0, 3, 1, 3, 1, 1);
   d.add_box(0, 1, 3, 2, 3, 1, inverted_row ? -1 : 1);
   flat = sec.flatten();
-  return build_model(sec.input(flat), ModelOptions{});
+  return build_model(flat.input(), ModelOptions{});
 }
 
 template <class Elem>
@@ -37,7 +37,7 @@ std::vector<double> dense_stiffness(const T_SINGLE_DOMAIN& d, std::span<const El
 
 TEST(DomainSolve, ReusesAFactorOnlyWhenTheMatrixIsTheSame) {
   for (const bool inverted : {false, true}) {
-    test::Section::Flat flat;
+    test::TestSection flat;
     T_MULTI_DOMAIN m = model(6, inverted, flat);
     T_SINGLE_DOMAIN& d = m.domains[0];
     std::span<T_TRIA6> elements(m.trias);
@@ -60,7 +60,7 @@ TEST(DomainSolve, NeumannProblemReproducesALinearFieldUpToItsConstant) {
   // the solve must return u up to the constant the pin fixes (u = 0 at the
   // last equation), for both element kinds.
   for (const int k : {4, 6}) {
-    test::Section::Flat flat;
+    test::TestSection flat;
     T_MULTI_DOMAIN m = model(k, false, flat);
     T_SINGLE_DOMAIN& d = m.domains[0];
     with_elements(m, [&](auto elements) {

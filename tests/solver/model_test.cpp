@@ -7,7 +7,7 @@
 #include <map>
 #include <thread>
 
-#include "solver/mesh_fixtures.h"
+#include "support/section_meshes.h"
 #include "solver/rcm.h"
 #include "solver/stress_point_location.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "solver/mesh_fixtures.h"
+#include "support/section_meshes.h"
 #include "solver/model.h"
 
 namespace bsp {
@@ -114,28 +114,6 @@ TEST(SectionProperties, DisjointDomainsCombineByParallelAxes) {
   EXPECT_NEAR(m.Ixx, 2.0 / 12 + 2 * std::pow(0.5 - yc, 2) + 27.0 / 12 + 3 * std::pow(3.5 - yc, 2), 1e-13);
   EXPECT_NEAR(m.Iyy, 8.0 / 12 + 2 * std::pow(1.0 - xc, 2) + 3.0 / 12 + 3 * std::pow(3.5 - xc, 2), 1e-13);
   EXPECT_NEAR(m.Ixy, 2 * (1.0 - xc) * (0.5 - yc) + 3 * (3.5 - xc) * (3.5 - yc), 1e-13);
-}
-
-TEST(SectionProperties, CentroidalMomentsAreTranslationInvariant) {
-  // An irregular mesh (curved 6-node triangle plus a rectangle) moved by
-  // (1e3, -2e3): the coordinates carry 1e3 times more round-off, about 1e-13
-  // absolute, so centroidal values agree to 1e-9 relative.
-  auto section = [](double dx, double dy) {
-    TestSection s;
-    s.mesh.k = 6;
-    s.mesh.add_element({0 + dx, 2 + dx, 0.3 + dx, 1.0 + dx, 1.3 + dx, 0.0 + dx},
-                       {0 + dy, 0.2 + dy, 1.7 + dy, -0.15 + dy, 1.05 + dy, 0.8 + dy}, 1);
-    s.mesh.add_rectangle(3 + dx, 1 + dy, 1.5, 0.5, 3, 2, 1);
-    return s;
-  };
-  const auto a = build(section(0, 0));
-  const auto b = build(section(1e3, -2e3));
-  EXPECT_NEAR(b.A, a.A, 1e-9 * a.A);
-  EXPECT_NEAR(b.xc - 1e3, a.xc, 1e-9);
-  EXPECT_NEAR(b.yc + 2e3, a.yc, 1e-9);
-  EXPECT_NEAR(b.Ixx, a.Ixx, 1e-9 * a.Ixx);
-  EXPECT_NEAR(b.Iyy, a.Iyy, 1e-9 * a.Iyy);
-  EXPECT_NEAR(b.Ixy, a.Ixy, 1e-9 * (a.Ixx + a.Iyy));
 }
 
 // Green's theorem along the three quadratic sides of a 6-node triangle:

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "section_meshes.h"
+#include "support/section_meshes.h"
 
 #include <cmath>
 #include <limits>
@@ -183,43 +183,6 @@ TEST(SectionResultVector, ShortOutputIsRejectedUntouched) {
   EXPECT_EQ(s::size_for_level(-2, 5), s::basic_count);
   EXPECT_EQ(s::size_for_level(2, 5), 58u);
   EXPECT_EQ(s::size_for_level(3, 5), 88u);
-}
-
-TEST(SectionResultVector, RightTriangleThroughTheSectionEntry) {
-  // One 6-node triangle with unit legs: I1 = I2 = 1/36 and I12 = -1/72 are
-  // integrated exactly, so the derived slots are the hand values.
-  test::Section sec(6);
-  sec.add_domain().add_triangle({0, 0}, {1, 0}, {0, 1}, 1);
-  sec.level = 1;
-  sec.sp_x = {0.0, 1.0};
-  sec.sp_y = {0.0, 0.0};
-  const auto out = sec.solve();
-  ASSERT_EQ(out.status, Status::ok);
-  EXPECT_EQ(out[s::principal_angle_deg], 45.0);
-  EXPECT_NEAR(out[s::radius_major], 0.28867513459481287, 1e-15);  // exact quadrature, rounding
-  EXPECT_NEAR(out[s::radius_minor], 1.0 / 6.0, 1e-15);
-  // Stress points feed slots 23 and 24 already at level 1: y offsets from
-  // the centroid (1/3, 1/3) are -1/3 and 2/3, z offsets -1/3 twice.
-  EXPECT_NEAR(out[s::modulus_first], (1.0 / 36) / (2.0 / 3), 1e-15);
-  EXPECT_NEAR(out[s::modulus_second], (1.0 / 36) / (-1.0 / 3), 1e-15);
-}
-
-TEST(SectionResultVector, SectionEntryWritesNothingBeyondItsLevel) {
-  test::Section sec(6);
-  sec.add_domain().add_box(0, 0, 2, 1, 4, 2, 1);
-  sec.sp_x = {0.5, 1.5};
-  sec.sp_y = {0.5, 0.5};
-  const test::Section::Flat f = sec.flatten();
-  for (const int level : {-1, 0, 1, 2, 3}) {
-    sec.level = level;
-    std::vector<double> result(120, sentinel), offsets(6, sentinel);
-    ASSERT_EQ(SOLVE_SECTION(sec.input(f), result, offsets), Status::ok);
-    const std::size_t n = s::size_for_level(level, 2);
-    EXPECT_NE(result[n - 1], sentinel) << level;
-    for (std::size_t k = n; k < result.size(); ++k) ASSERT_EQ(result[k], sentinel) << level << " " << k;
-    EXPECT_EQ(offsets[4], sentinel);
-    EXPECT_NE(offsets[3], sentinel);
-  }
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <numbers>
 #include <vector>
 
-#include "solver/mesh_fixtures.h"
+#include "support/section_meshes.h"
 #include "solver/model.h"
 #include "solver/section_result_vector.h"
 
@@ -31,36 +31,6 @@ TestSection two_part_rectangle() {
   s.w = {1.0, 1.0, 1.0};
   s.n_parts = 3;
   return s;
-}
-
-TEST(SolveSection, WritesGeometricSlotsInTheirPlaces) {
-  // Exact for straight-sided elements: round-off 1e-13 (24 elements).
-  TestSection s = two_part_rectangle();
-  SolverInput in = s.input();
-  std::vector<double> result(section_slot::basic_count + 4, guard);
-  std::vector<double> offsets;
-  ASSERT_EQ(SOLVE_SECTION(in, result, offsets), Status::ok);
-  EXPECT_NEAR(result[section_slot::area], 4.5, 1e-13);
-  EXPECT_NEAR(result[section_slot::i1], 1.5 * 27.0 / 12, 1e-13);  // int (x - xc)^2: b = 3 along x
-  EXPECT_NEAR(result[section_slot::i2], 3.0 * 3.375 / 12, 1e-13);
-  EXPECT_EQ(result[section_slot::i12], 0.0);  // rounding noise of a symmetric section is cut to 0
-  EXPECT_NEAR(result[section_slot::centroid_first], 2.5, 1e-13);
-  EXPECT_NEAR(result[section_slot::centroid_second], 2.75, 1e-13);
-  EXPECT_NEAR(result[section_slot::weighted_area], 4.5, 1e-13);
-  for (std::size_t i = section_slot::basic_count; i < result.size(); ++i) EXPECT_EQ(result[i], guard) << i;
-}
-
-TEST(SolveSection, StressPointOffsetsAreFromTheCentroid) {
-  TestSection s = two_part_rectangle();
-  s.sp_x = {1.0, 4.0, 10.0};
-  s.sp_y = {2.0, 3.5, 10.0};
-  SolverInput in = s.input();
-  in.analysis_level = 2;
-  std::vector<double> result(section_slot::size_for_level(2, 3), guard);
-  std::vector<double> offsets(6, guard);
-  ASSERT_EQ(SOLVE_SECTION(in, result, offsets), Status::ok);
-  const std::vector<double> expected = {-1.5, -0.75, 1.5, 0.75, 7.5, 7.25};
-  for (std::size_t i = 0; i < 6; ++i) EXPECT_NEAR(offsets[i], expected[i], 1e-13) << i;
 }
 
 TEST(SolveSection, ShortOutputsAreRejectedUnwritten) {

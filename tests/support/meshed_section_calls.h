@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "bsp/bsp.h"
-#include "interface/section_meshes.h"
+#include "support/section_meshes.h"
 
-namespace bsp::testing {
+namespace bsp::test {
 
 // A value no export writes: the tails past every documented length must keep it.
 inline constexpr double sentinel = 7.25;
@@ -186,4 +186,4 @@ inline DetailResult detail(const MeshedSection& s, const Forces& f, Counts c = {
   return r;
 }
 
-}  // namespace bsp::testing
+}  // namespace bsp::test
