@@ -472,6 +472,7 @@ void BandSystem::allocate(std::int64_t n_, std::int64_t kd_) {
   band.assign(*size, 0.0);
   n = n_;
   kd = kd_;
+  zeroed = true;
   factorised = false;
   report = {};
 }
@@ -480,6 +481,7 @@ void solve_band_system(BandSystem& sys, double* rhs, std::int64_t nrhs, int thre
   if (!sys.factorised) {
     sys.report = threads < 2 ? BAND_LLT_DECOMP(sys.n, sys.kd, sys.band.data())
                              : BAND_LLT_DECOMP_PARALLEL(sys.n, sys.kd + 1, sys.band.data(), threads);
+    sys.zeroed = false;
     sys.factorised = true;
   }
   BAND_LLT_SOLVE(sys.n, nrhs, sys.kd, sys.band.data(), rhs);
