@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "solver/large_allocator.h"
+
 namespace bsp {
 namespace {
 
@@ -45,7 +47,7 @@ class SmallestRootSets {
   }
 
  private:
-  std::vector<NodeId> parent_;
+  LargeVector<NodeId> parent_;
 };
 
 // Cell of the coincidence grid. Cells as wide as the tolerance put every pair
@@ -126,7 +128,7 @@ class CoincidenceGrid {
     std::int32_t next;
   };
   std::unordered_map<Cell, std::int32_t, CellHash> head_;
-  std::vector<Entry> entries_;
+  LargeVector<Entry> entries_;
 };
 
 struct EdgeUse {
@@ -162,7 +164,7 @@ class Merger {
   }
 
   MergedSection run() {
-    std::vector<std::int32_t> last_part_of(n_input_nodes_, -1);
+    LargeVector<std::int32_t> last_part_of(n_input_nodes_, -1);
     std::size_t first = 0;
     const auto n_parts = static_cast<std::int32_t>(in_.part_element_count.size());
     for (std::int32_t p = 0; p < n_parts; ++p) {
@@ -193,7 +195,7 @@ class Merger {
     return static_cast<NodeId>(x_.size() - 1);
   }
 
-  void merge_part(std::int32_t part, std::size_t first, std::size_t last, std::vector<std::int32_t>& last_part_of) {
+  void merge_part(std::int32_t part, std::size_t first, std::size_t last, LargeVector<std::int32_t>& last_part_of) {
     // Coincident nodes inside the part become one.
     grid_.clear();
     // A triangle mesh has about half a corner node per element, and two
@@ -271,8 +273,8 @@ class Merger {
       const NodeId r0 = ids_.find(ref(e, 0));
       for (int i = 1; i < merged_nodes_per_element; ++i) components.unite(r0, ids_.find(ref(e, i)));
     }
-    std::vector<std::int32_t> component_of_root(x_.size(), -1);
-    std::vector<std::int32_t> component_of(merged_elements_.size());
+    LargeVector<std::int32_t> component_of_root(x_.size(), -1);
+    LargeVector<std::int32_t> component_of(merged_elements_.size());
     std::int32_t n_components = 0;
     for (std::size_t j = 0; j < merged_elements_.size(); ++j) {
       const NodeId root = components.find(ids_.find(ref(merged_elements_[j], 0)));
@@ -291,7 +293,7 @@ class Merger {
     for (std::int32_t c = 0; c < n_components; ++c)
       start[static_cast<std::size_t>(c) + 1] =
           start[static_cast<std::size_t>(c)] + static_cast<std::size_t>(out.component_element_count[static_cast<std::size_t>(c)]);
-    std::vector<std::size_t> order(merged_elements_.size());
+    LargeVector<std::size_t> order(merged_elements_.size());
     for (std::size_t j = 0; j < merged_elements_.size(); ++j)
       order[start[static_cast<std::size_t>(component_of[j])]++] = merged_elements_[j];
 
@@ -299,7 +301,7 @@ class Merger {
     out.connectivity.reserve(n_out * merged_nodes_per_element);
     out.element_material.reserve(n_out);
     out.element_origin.reserve(n_out);
-    std::vector<std::int32_t> merged_number(x_.size(), 0);
+    LargeVector<std::int32_t> merged_number(x_.size(), 0);
     out.x.reserve(x_.size());
     out.y.reserve(x_.size());
     std::size_t j = 0;
@@ -330,10 +332,10 @@ class Merger {
   int k_;
   std::size_t n_input_nodes_;
   std::size_t n_elements_;
-  std::vector<double> x_, y_;       // input nodes, then created mid-side nodes
+  LargeVector<double> x_, y_;       // input nodes, then created mid-side nodes
   SmallestRootSets ids_;            // which node numbers denote one point
-  std::vector<NodeId> refs_;        // 6 node references per element, solver order
-  std::vector<std::size_t> merged_elements_;
+  LargeVector<NodeId> refs_;        // 6 node references per element, solver order
+  LargeVector<std::size_t> merged_elements_;
   CoincidenceGrid grid_;            // nodes of the current part
   CoincidenceGrid boundary_;        // boundary nodes of all parts so far
   std::unordered_map<std::uint64_t, EdgeUse> edges_;
