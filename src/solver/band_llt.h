@@ -55,7 +55,7 @@ void BAND_LLT_SOLVE(std::int64_t n, std::int64_t nrhs, std::int64_t kd, const do
 // solve and reused for every later right-hand side of the domain.
 struct BandSystem {
   std::int64_t n = 0, kd = 0;
-  std::vector<double, LargeAllocator<double>> band;  // (kd+1)*n, zeroed by allocate()
+  std::vector<double, UninitialisedLargeAllocator<double>> band;  // (kd+1)*n, zeroed by allocate()
   // Every entry of band is 0: set by allocate(), cleared by whoever writes
   // (assembly, factorisation), so that an assembly right after the
   // allocation does not clear the band a second time.

@@ -63,6 +63,8 @@ void release_large(void* p, std::size_t bytes) noexcept {
   ::munmap(p, rounded_size_noexcept(bytes));
 }
 
+bool large_allocation_arrives_zeroed(std::size_t bytes) noexcept { return bytes >= large_allocation_threshold; }
+
 #else
 
 void* allocate_large(std::size_t bytes) {
@@ -79,6 +81,8 @@ void release_large(void* p, std::size_t bytes) noexcept {
   else
     _aligned_free(p);
 }
+
+bool large_allocation_arrives_zeroed(std::size_t) noexcept { return false; }
 
 #endif
 

@@ -40,6 +40,10 @@ using LargeVector = std::vector<T, LargeAllocator<T>>;
 void* allocate_large(std::size_t bytes);
 void release_large(void* p, std::size_t bytes) noexcept;
 
+// True when allocate_large(bytes) hands out a fresh mapping, which the system
+// has filled with zeros: a caller that wants zeros need not write them again.
+bool large_allocation_arrives_zeroed(std::size_t bytes) noexcept;
+
 template <class T>
 struct LargeAllocator {
   using value_type = T;
@@ -57,6 +61,29 @@ struct LargeAllocator {
   template <class U>
   bool operator==(const LargeAllocator<U>&) const noexcept {
     return true;
+  }
+};
+
+// LargeAllocator whose containers default-initialise: resize() of a vector of
+// doubles leaves the new elements as the memory holds them. For the band,
+// whose fresh mapping is already zero, so that it is not written twice.
+template <class T>
+struct UninitialisedLargeAllocator : LargeAllocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitialisedLargeAllocator<U>;
+  };
+  UninitialisedLargeAllocator() = default;
+  template <class U>
+  UninitialisedLargeAllocator(const UninitialisedLargeAllocator<U>&) noexcept {}
+
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(static_cast<Args&&>(args)...);
   }
 };
 

@@ -355,6 +355,20 @@ TEST(BandSystem, SecondSolveReusesTheFactor) {
   }
 }
 
+// A band large enough to be mapped is not cleared by allocate() but taken
+// zero from a fresh mapping; one written all over must still come back zero.
+TEST(BandSystem, AllocateZeroesALargeBandItWroteBefore) {
+  const std::int64_t n = 50000, kd = 1;  // 800 KB: above the mapping threshold
+  BandSystem sys;
+  for (int round = 0; round < 2; ++round) {
+    sys.allocate(n, kd);
+    bool zero = true;
+    for (double v : sys.band) zero = zero && v == 0.0;
+    EXPECT_TRUE(zero) << round;
+    for (double& v : sys.band) v = 1.0;
+  }
+}
+
 TEST(BandSystem, AllocateZeroesAndRejectsImpossibleSizes) {
   BandSystem sys;
   sys.allocate(3, 1);
