@@ -1,11 +1,15 @@
 #include "geometry/merge_section.h"
 
+#include <bit>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <stdexcept>
 #include <unordered_map>
+
+#include "solver/large_allocator.h"
 
 namespace bsp {
 namespace {
@@ -37,12 +41,13 @@ class SmallestRootSets {
     else
       parent_[static_cast<std::size_t>(a)] = b;
   }
+  void reserve(std::size_t n) { parent_.reserve(n); }
   void grow(std::size_t n) {
     for (std::size_t i = parent_.size(); i < n; ++i) parent_.push_back(static_cast<NodeId>(i));
   }
 
  private:
-  std::vector<NodeId> parent_;
+  LargeVector<NodeId> parent_;
 };
 
 // Cell of the coincidence grid. Cells as wide as the tolerance put every pair
@@ -55,11 +60,21 @@ struct Cell {
   bool operator==(const Cell&) const = default;
 };
 
+// Hashes the bit patterns: cell indices are never -0.0 (see cell_of) and
+// never NaN for finite coordinates, so equal cells have equal bits. The
+// library's byte hash of a double costs several times this multiply-xor mix
+// (the finaliser of SplitMix64, Steele, Lea and Flood 2014), which spreads
+// neighbouring integers over all bits as the buckets need.
 struct CellHash {
+  static std::uint64_t mix(std::uint64_t z) noexcept {
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+  }
   std::size_t operator()(const Cell& c) const noexcept {
-    const std::size_t a = std::hash<double>{}(c.i);
-    const std::size_t b = std::hash<double>{}(c.j);
-    return a ^ (b + 0x9e3779b97f4a7c15ULL + (a << 6) + (a >> 2));
+    const std::uint64_t a = mix(std::bit_cast<std::uint64_t>(c.i));
+    const std::uint64_t b = mix(std::bit_cast<std::uint64_t>(c.j) + 0x9e3779b97f4a7c15ULL);
+    return static_cast<std::size_t>(a ^ (b + (a << 6) + (a >> 2)));
   }
 };
 
@@ -99,6 +114,12 @@ class CoincidenceGrid {
     head_.clear();
     entries_.clear();
   }
+  // Room for n nodes in about as many cells, so that filling the grid does
+  // not rehash on the way.
+  void reserve(std::size_t n) {
+    head_.reserve(n);
+    entries_.reserve(n);
+  }
 
  private:
   struct Entry {
@@ -107,7 +128,7 @@ class CoincidenceGrid {
     std::int32_t next;
   };
   std::unordered_map<Cell, std::int32_t, CellHash> head_;
-  std::vector<Entry> entries_;
+  LargeVector<Entry> entries_;
 };
 
 struct EdgeUse {
@@ -135,10 +156,15 @@ class Merger {
     const std::size_t worst = n_input_nodes_ + (k_ == 3 ? 3 * n_elements_ : 0);
     if (worst > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
       throw std::length_error("merge_section: too many nodes");
+    // Created mid-side nodes: about 1.5 per triangle in a connected mesh,
+    // at most 3.
+    x_.reserve(worst);
+    y_.reserve(worst);
+    ids_.reserve(worst);
   }
 
   MergedSection run() {
-    std::vector<std::int32_t> last_part_of(n_input_nodes_, -1);
+    LargeVector<std::int32_t> last_part_of(n_input_nodes_, -1);
     std::size_t first = 0;
     const auto n_parts = static_cast<std::int32_t>(in_.part_element_count.size());
     for (std::int32_t p = 0; p < n_parts; ++p) {
@@ -169,9 +195,13 @@ class Merger {
     return static_cast<NodeId>(x_.size() - 1);
   }
 
-  void merge_part(std::int32_t part, std::size_t first, std::size_t last, std::vector<std::int32_t>& last_part_of) {
+  void merge_part(std::int32_t part, std::size_t first, std::size_t last, LargeVector<std::int32_t>& last_part_of) {
     // Coincident nodes inside the part become one.
     grid_.clear();
+    // A triangle mesh has about half a corner node per element, and two
+    // nodes per element once mid-sides count: k/3 per element is an upper
+    // estimate that a rehash corrects if ever exceeded.
+    grid_.reserve((last - first) * static_cast<std::size_t>(k_) / 3);
     for (std::size_t e = first; e < last; ++e) {
       for (int i = 0; i < k_; ++i) {
         const NodeId n = input_node(e, i);
@@ -186,6 +216,7 @@ class Merger {
 
     // Edge registry of the part, keyed by the identities of the two corners.
     edges_.clear();
+    edges_.reserve(2 * (last - first));  // 1.5 edges per triangle in a mesh
     for (std::size_t e = first; e < last; ++e) {
       for (int i = 0; i < 3; ++i) ref(e, i) = input_node(e, i);
       for (int i = 0; i < 3; ++i) {
@@ -242,8 +273,8 @@ class Merger {
       const NodeId r0 = ids_.find(ref(e, 0));
       for (int i = 1; i < merged_nodes_per_element; ++i) components.unite(r0, ids_.find(ref(e, i)));
     }
-    std::vector<std::int32_t> component_of_root(x_.size(), -1);
-    std::vector<std::int32_t> component_of(merged_elements_.size());
+    LargeVector<std::int32_t> component_of_root(x_.size(), -1);
+    LargeVector<std::int32_t> component_of(merged_elements_.size());
     std::int32_t n_components = 0;
     for (std::size_t j = 0; j < merged_elements_.size(); ++j) {
       const NodeId root = components.find(ids_.find(ref(merged_elements_[j], 0)));
@@ -262,7 +293,7 @@ class Merger {
     for (std::int32_t c = 0; c < n_components; ++c)
       start[static_cast<std::size_t>(c) + 1] =
           start[static_cast<std::size_t>(c)] + static_cast<std::size_t>(out.component_element_count[static_cast<std::size_t>(c)]);
-    std::vector<std::size_t> order(merged_elements_.size());
+    LargeVector<std::size_t> order(merged_elements_.size());
     for (std::size_t j = 0; j < merged_elements_.size(); ++j)
       order[start[static_cast<std::size_t>(component_of[j])]++] = merged_elements_[j];
 
@@ -270,7 +301,9 @@ class Merger {
     out.connectivity.reserve(n_out * merged_nodes_per_element);
     out.element_material.reserve(n_out);
     out.element_origin.reserve(n_out);
-    std::vector<std::int32_t> merged_number(x_.size(), 0);
+    LargeVector<std::int32_t> merged_number(x_.size(), 0);
+    out.x.reserve(x_.size());
+    out.y.reserve(x_.size());
     std::size_t j = 0;
     for (std::int32_t c = 0; c < n_components; ++c) {
       for (std::int32_t k = 0; k < out.component_element_count[static_cast<std::size_t>(c)]; ++k, ++j) {
@@ -299,10 +332,10 @@ class Merger {
   int k_;
   std::size_t n_input_nodes_;
   std::size_t n_elements_;
-  std::vector<double> x_, y_;       // input nodes, then created mid-side nodes
+  LargeVector<double> x_, y_;       // input nodes, then created mid-side nodes
   SmallestRootSets ids_;            // which node numbers denote one point
-  std::vector<NodeId> refs_;        // 6 node references per element, solver order
-  std::vector<std::size_t> merged_elements_;
+  LargeVector<NodeId> refs_;        // 6 node references per element, solver order
+  LargeVector<std::size_t> merged_elements_;
   CoincidenceGrid grid_;            // nodes of the current part
   CoincidenceGrid boundary_;        // boundary nodes of all parts so far
   std::unordered_map<std::uint64_t, EdgeUse> edges_;

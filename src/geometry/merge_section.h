@@ -12,6 +12,8 @@
 #include <span>
 #include <vector>
 
+#include "solver/large_allocator.h"
+
 namespace bsp {
 
 // Two nodes closer than this (Euclidean distance, model units, strictly below)
@@ -37,10 +39,11 @@ struct MergeInput {
 // components in the order of their first input element, elements in input
 // order inside a component, nodes numbered by first use.
 struct MergedSection {
-  std::vector<double> x, y;                               // merged node coordinates
-  std::vector<std::int32_t> connectivity;                 // 6 per element, 1-based global numbers
-  std::vector<std::int32_t> element_material;             // per emitted element
-  std::vector<std::int32_t> element_origin;               // 0-based input index of each emitted element
+  // Arrays that grow with the mesh are mapped in huge pages (large_allocator.h).
+  LargeVector<double> x, y;                               // merged node coordinates
+  LargeVector<std::int32_t> connectivity;                 // 6 per element, 1-based global numbers
+  LargeVector<std::int32_t> element_material;             // per emitted element
+  LargeVector<std::int32_t> element_origin;               // 0-based input index of each emitted element
   std::vector<std::int32_t> component_element_count;      // per component
   std::vector<std::int32_t> component_node_count;         // per component
 

@@ -469,9 +469,14 @@ void BandSystem::allocate(std::int64_t n_, std::int64_t kd_) {
   if (n_ < 0 || kd_ < 0) throw CallError(Status::solver_error, "band matrix with a negative size");
   const auto size = kd_ < INT64_MAX ? checked_size(n_, kd_ + 1) : std::nullopt;
   if (!size) throw CallError(Status::solver_error, "band matrix larger than the address space");
-  band.assign(*size, 0.0);
+  // The old band goes first, so that a large one comes as a fresh mapping,
+  // which is zero already; only a small one from the heap is cleared here.
+  decltype(band)().swap(band);
+  band.resize(*size);
+  if (!large_allocation_arrives_zeroed(*size * sizeof(double))) std::fill(band.begin(), band.end(), 0.0);
   n = n_;
   kd = kd_;
+  zeroed = true;
   factorised = false;
   report = {};
 }
@@ -480,6 +485,7 @@ void solve_band_system(BandSystem& sys, double* rhs, std::int64_t nrhs, int thre
   if (!sys.factorised) {
     sys.report = threads < 2 ? BAND_LLT_DECOMP(sys.n, sys.kd, sys.band.data())
                              : BAND_LLT_DECOMP_PARALLEL(sys.n, sys.kd + 1, sys.band.data(), threads);
+    sys.zeroed = false;
     sys.factorised = true;
   }
   BAND_LLT_SOLVE(sys.n, nrhs, sys.kd, sys.band.data(), rhs);

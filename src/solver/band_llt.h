@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "solver/large_allocator.h"
+
 namespace bsp {
 
 // A pivot d <= 0 is factorised as d = 1e-12, so L(j,j) = 1e-6. Rule of this
@@ -53,11 +55,15 @@ void BAND_LLT_SOLVE(std::int64_t n, std::int64_t nrhs, std::int64_t kd, const do
 // solve and reused for every later right-hand side of the domain.
 struct BandSystem {
   std::int64_t n = 0, kd = 0;
-  std::vector<double> band;  // (kd+1)*n, zeroed by allocate()
+  std::vector<double, UninitialisedLargeAllocator<double>> band;  // (kd+1)*n, zeroed by allocate()
+  // Every entry of band is 0: set by allocate(), cleared by whoever writes
+  // (assembly, factorisation), so that an assembly right after the
+  // allocation does not clear the band a second time.
+  bool zeroed = false;
   bool factorised = false;
   BandFactorReport report;
 
-  // Sizes and zeroes the band and clears the factorised flag. Throws
+  // Sizes and zeroes the band, sets zeroed and clears the factorised flag. Throws
   // CallError(Status::solver_error) when n < 0, kd < 0 or (kd+1)*n does not fit
   // the address space, std::bad_alloc when memory is short.
   void allocate(std::int64_t n, std::int64_t kd);

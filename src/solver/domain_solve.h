@@ -61,7 +61,10 @@ void assemble_domain_matrix(T_SINGLE_DOMAIN& d, std::span<Elem> elements, Coeffi
     if (elements[static_cast<std::size_t>(d.first_element + e)].inverted) d.reassemble = true;
   if (d.band.factorised && !d.reassemble) return;
   d.band.factorised = false;
-  std::fill(d.band.band.begin(), d.band.band.end(), 0.0);
+  // A band fresh from its allocation is already zero; clearing it again would
+  // touch (kd+1)*n doubles for nothing.
+  if (!d.band.zeroed) std::fill(d.band.band.begin(), d.band.band.end(), 0.0);
+  d.band.zeroed = false;
   constexpr int n = Elem::n_nodes;
   for (std::int64_t e = 0; e < d.n_elements; ++e) {
     const Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];

@@ -62,8 +62,8 @@ void add_bars(T_MULTI_DOMAIN& m, const SolverInput& in, bool part_list) {
   }
 }
 
-template <class Rule>
-void add_elements(T_MULTI_DOMAIN& m, const SolverInput& in, std::vector<T_ELEMENT<Rule>>& table,
+template <class Rule, class Allocator>
+void add_elements(T_MULTI_DOMAIN& m, const SolverInput& in, std::vector<T_ELEMENT<Rule>, Allocator>& table,
                   const ModelOptions& options) {
   constexpr int n = Rule::n_nodes;
   const auto k = static_cast<std::size_t>(n);

@@ -17,6 +17,7 @@
 
 #include "solver/band_llt.h"
 #include "solver/elements.h"
+#include "solver/large_allocator.h"
 
 namespace bsp {
 
@@ -142,9 +143,11 @@ struct T_MULTI_DOMAIN {
   double E_ref = 0, nu_ref = 0, w_ref = 0, G_ref = 0;
 
   std::vector<T_SINGLE_DOMAIN> domains;
-  // The element table of the model's kind; the other stays empty.
-  std::vector<T_QUAD4> quads;
-  std::vector<T_TRIA6> trias;
+  // The element table of the model's kind; the other stays empty. About
+  // 1.6 KiB per 6-node triangle, so a large mesh's table is as large as a
+  // band and is allocated the same way.
+  std::vector<T_QUAD4, LargeAllocator<T_QUAD4>> quads;
+  std::vector<T_TRIA6, LargeAllocator<T_TRIA6>> trias;
 
   std::vector<T_DETAIL> details;  // stress points, in the caller's order
   std::vector<T_LOAD> loads;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "interface/caller_arrays.h"
+#include "solver/large_allocator.h"
 
 namespace bsp {
 namespace {
@@ -20,8 +21,8 @@ using Node = std::int32_t;  // 0-based node index; node numbers are int32 at the
 // of one element, so a node keeps all its neighbours however many elements
 // meet at it (a corner of a 6-node triangle mesh easily has more than 12).
 struct Adjacency {
-  std::vector<std::int64_t> start;
-  std::vector<Node> adj;
+  LargeVector<std::int64_t> start;
+  LargeVector<Node> adj;
 
   std::int64_t degree(Node v) const { return start[v + 1] - start[v]; }
 };
@@ -33,7 +34,7 @@ Adjacency build_adjacency(std::int64_t n, int npe, std::int64_t n_elements, cons
   for (std::int64_t k = 0; k < n_elements * npe; ++k) g.start[static_cast<std::size_t>(conn[k])] += npe - 1;
   for (std::int64_t v = 0; v < n; ++v) g.start[v + 1] += g.start[v];
   g.adj.resize(static_cast<std::size_t>(g.start[n]));
-  std::vector<std::int64_t> fill(g.start.begin(), g.start.end() - 1);
+  LargeVector<std::int64_t> fill(g.start.begin(), g.start.end() - 1);
   for (std::int64_t e = 0; e < n_elements; ++e) {
     const std::int32_t* c = conn + e * npe;
     for (int a = 0; a < npe; ++a)
@@ -69,7 +70,7 @@ struct Levels {
 
 class LevelBuilder {
  public:
-  LevelBuilder(const Adjacency& g, const std::vector<char>& numbered, std::int64_t n)
+  LevelBuilder(const Adjacency& g, const LargeVector<char>& numbered, std::int64_t n)
       : g_(g), numbered_(numbered), stamp_(static_cast<std::size_t>(n), 0), order_(static_cast<std::size_t>(n)) {}
 
   Levels build(Node root) {
@@ -96,14 +97,14 @@ class LevelBuilder {
     return lv;
   }
 
-  const std::vector<Node>& order() const { return order_; }
+  const LargeVector<Node>& order() const { return order_; }
 
  private:
   const Adjacency& g_;
-  const std::vector<char>& numbered_;
-  std::vector<std::int64_t> stamp_;  // a node is visited in the current search when stamp == current_
+  const LargeVector<char>& numbered_;
+  LargeVector<std::int64_t> stamp_;  // a node is visited in the current search when stamp == current_
   std::int64_t current_ = 0;
-  std::vector<Node> order_;
+  LargeVector<Node> order_;
 };
 
 // Pseudo-peripheral root of the component of start: repeatedly jump to a
@@ -128,7 +129,7 @@ Node pseudo_peripheral_root(Node start, const Adjacency& g, LevelBuilder& levels
 
 // Cuthill-McKee order of root's component appended to perm from position
 // first; returns the position after it. The component is then reversed.
-std::int64_t cuthill_mckee(Node root, const Adjacency& g, std::vector<char>& numbered, std::vector<Node>& perm,
+std::int64_t cuthill_mckee(Node root, const Adjacency& g, LargeVector<char>& numbered, LargeVector<Node>& perm,
                            std::int64_t first) {
   std::int64_t tail = first;
   perm[tail++] = root;
@@ -169,8 +170,8 @@ bool RCM_RENUMBER(std::int64_t n, int npe, std::int64_t n_elements, std::int32_t
         !checked_size(n_elements, std::int64_t{npe} * npe))
       throw std::bad_alloc();
     const Adjacency g = build_adjacency(n, npe, n_elements, connectivity);
-    std::vector<char> numbered(static_cast<std::size_t>(n), 0);
-    std::vector<Node> perm(static_cast<std::size_t>(n));
+    LargeVector<char> numbered(static_cast<std::size_t>(n), 0);
+    LargeVector<Node> perm(static_cast<std::size_t>(n));
     LevelBuilder levels(g, numbered, n);
     std::int64_t filled = 0;
     for (Node i = 0; i < n && filled < n; ++i) {
@@ -178,7 +179,7 @@ bool RCM_RENUMBER(std::int64_t n, int npe, std::int64_t n_elements, std::int32_t
       const Node root = pseudo_peripheral_root(i, g, levels);
       filled = cuthill_mckee(root, g, numbered, perm, filled);
     }
-    std::vector<std::int32_t> new_number(static_cast<std::size_t>(n));
+    LargeVector<std::int32_t> new_number(static_cast<std::size_t>(n));
     for (std::int64_t k = 0; k < n; ++k) new_number[perm[k]] = static_cast<std::int32_t>(k + 1);
     for (std::int64_t k = 0; k < n_elements * npe; ++k) connectivity[k] = new_number[connectivity[k] - 1];
     return true;

@@ -1,5 +1,6 @@
 #include "solver/torsion_analysis.h"
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -54,7 +55,21 @@ void remove_domain_mean(T_SINGLE_DOMAIN& d, std::span<Elem> elements) {
 }
 
 struct TorsionSums {
-  double J = 0, iw = 0, omega = 0, tau_max = 0;
+  double J = 0, iw = 0, omega = 0;
+  // The largest stress vector so far, kept by its squared length: a hypot
+  // per candidate (a dozen per element) cost more than the rest of the
+  // results pass, and only the winner needs the root.
+  double tau2_max = 0;
+  std::array<double, 2> tau_pair{};
+
+  void offer(double t_zx, double t_zy) {
+    const double t2 = t_zx * t_zx + t_zy * t_zy;
+    if (t2 > tau2_max) {
+      tau2_max = t2;
+      tau_pair = {t_zx, t_zy};
+    }
+  }
+  double tau_max() const { return std::hypot(tau_pair[0], tau_pair[1]); }
 };
 
 template <class Elem>
@@ -88,7 +103,7 @@ void torsion_results(T_MULTI_DOMAIN& m, T_SINGLE_DOMAIN& d, std::span<Elem> elem
       tzx[g] = a * g_ratio;
       tzy[g] = b * g_ratio;
       el.torsion[static_cast<std::size_t>(g)] = {tzx[g], tzy[g]};
-      sums.tau_max = std::max(sums.tau_max, std::hypot(tzx[g], tzy[g]));
+      sums.offer(tzx[g], tzy[g]);
     }
     sums.J += j_el;
     sums.iw += iw_el;
@@ -98,8 +113,7 @@ void torsion_results(T_MULTI_DOMAIN& m, T_SINGLE_DOMAIN& d, std::span<Elem> elem
       part.omega2 += iw_el;
     }
     for (const NaturalPoint& p : Rule::node)
-      sums.tau_max =
-          std::max(sums.tau_max, std::hypot(Rule::extrapolate(tzx, p.s, p.t), Rule::extrapolate(tzy, p.s, p.t)));
+      sums.offer(Rule::extrapolate(tzx, p.s, p.t), Rule::extrapolate(tzy, p.s, p.t));
     for (std::int32_t sp : el.stress_points) {
       T_DETAIL& pt = m.details[static_cast<std::size_t>(sp)];
       const auto N = Rule::shape(pt.natural.s, pt.natural.t);
@@ -107,7 +121,7 @@ void torsion_results(T_MULTI_DOMAIN& m, T_SINGLE_DOMAIN& d, std::span<Elem> elem
       for (int i = 0; i < Rule::n_nodes; ++i) pt.omega += N[i] * w[i];
       pt.torsion = {Rule::extrapolate(tzx, pt.natural.s, pt.natural.t),
                     Rule::extrapolate(tzy, pt.natural.s, pt.natural.t)};
-      sums.tau_max = std::max(sums.tau_max, std::hypot(pt.torsion.t_zx, pt.torsion.t_zy));
+      sums.offer(pt.torsion.t_zx, pt.torsion.t_zy);
     }
   }
 }
@@ -134,7 +148,7 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
     return;
   }
   m.J = sums.J;
-  m.tau_max = sums.tau_max;
+  m.tau_max = sums.tau_max();
   m.Ip_s = ip_s;
   m.omega_sum = sums.omega;
   m.omega_mean = sums.omega / m.A;
