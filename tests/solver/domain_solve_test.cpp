@@ -38,7 +38,7 @@ std::vector<double> dense_stiffness(const T_SINGLE_DOMAIN& d, std::span<const El
 // The first assembly relies on the freshly allocated band being zero and
 // skips clearing it; every later one must clear the factor it overwrites.
 TEST(DomainSolve, ReassemblyOverAFactorGivesTheFirstAssemblyExactly) {
-  test::Section::Flat flat;
+  test::TestSection flat;
   T_MULTI_DOMAIN m = model(6, true, flat);
   T_SINGLE_DOMAIN& d = m.domains[0];
   std::span<T_TRIA6> elements(m.trias);
