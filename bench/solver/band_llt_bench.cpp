@@ -35,18 +35,8 @@ using Clock = std::chrono::steady_clock;
 
 double seconds_since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
 
-double thread_cpu_seconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t h = v.size() / 2;
-  return v.size() % 2 ? v[h] : 0.5 * (v[h - 1] + v[h]);
-}
-
+using bsp::bench::median;
+using bsp::bench::thread_cpu_seconds;
 template <class Make>
 void factor_case(benchmark::State& state, Make make) {
   const BandMatrix m = make();

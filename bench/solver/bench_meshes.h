@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <map>
 #include <random>
 #include <utility>
@@ -16,6 +18,20 @@
 #include "solver/rcm.h"
 
 namespace bsp::bench {
+
+// CPU time of the calling thread: timing a single-threaded kernel this way
+// leaves out time the thread spent descheduled on a shared machine.
+inline double thread_cpu_seconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+}
+
+inline double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const std::size_t h = v.size() / 2;
+  return v.size() % 2 ? v[h] : 0.5 * (v[h - 1] + v[h]);
+}
 
 struct Mesh {
   int npe = 0;

@@ -19,17 +19,8 @@
 
 namespace {
 
-double thread_cpu_seconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t h = v.size() / 2;
-  return v.size() % 2 ? v[h] : 0.5 * (v[h - 1] + v[h]);
-}
+using bsp::bench::median;
+using bsp::bench::thread_cpu_seconds;
 
 void BM_RcmGrowth(benchmark::State& state) {
   const int sides[] = {100, 317, 1000};  // 10^4, ~10^5, 10^6 nodes
