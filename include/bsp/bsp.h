@@ -11,7 +11,9 @@
 **   - node, point and element numbers inside integer arrays are 1-based;
 **   - section coordinates come as two separate arrays (y, z), never
 **     interleaved, except output arrays described as pairs;
-**   - a call keeps no state: calls on distinct data may run concurrently;
+**   - a call keeps no state but one: the calling thread's message of its
+**     last failed call (BSPLastError); calls on distinct data may run
+**     concurrently;
 **   - no exception, abort or exit ever leaves the library.
 **
 ** Result codes are below. A host must treat any negative code it does not
@@ -51,6 +53,30 @@ extern "C" {
 #define BSP_E_SOLVER  (-3) /* invalid reference material, or the solver found
                            ** the section degenerate (zero area, non-finite
                            ** result) after the mesh was built */
+
+/*
+** BSPLastError: why the calling thread's last call of this library failed.
+**
+** Returns: a NUL-terminated one-line text in English naming the check that
+**          failed and the first offending item in the caller's numbering
+**          (1-based node, element, part and material numbers; 0-based keys,
+**          nodes and records for CrackSectionProperty), for instance
+**          "node 88 of element 12 is out of range 1..80". Every export that
+**          fails (a negative code, or for the exports without a result the
+**          documented failure values) sets it; every export that succeeds
+**          sets it to "". A mesher failure inside an export is reported with
+**          the mesher's own text. Texts are cut at 511 bytes. The wording is
+**          for people and may change between versions; hosts decide on the
+**          result code.
+** Lifetime: the text belongs to the library and stays valid, unchanged,
+**          until the calling thread next calls an export other than
+**          BSPLastError; copy it to keep it.
+** Threads: the message is thread-local: a call on one thread never changes
+**          what another thread reads. This per-thread text is the only state
+**          the library keeps between calls; BSPLastError itself changes
+**          nothing and never fails.
+*/
+BSP_API const char *BSPLastError(void);
 
 /* ------------------------------------------------------------------------
 ** Meshed sections
