@@ -168,7 +168,10 @@ extern "C" BSP_API void CrackSectionProperty(double* results, int32_t n_bars, in
                                              const int32_t* bar_refs, const double* parameters,
                                              const double* bar_records, const double* node_y,
                                              const double* node_z) {
-  if (results == nullptr) return;
+  if (results == nullptr) {
+    bsp::guarded_void_call([] { bsp::reject_input("results is NULL"); }, [] {});
+    return;
+  }
   const std::span<double, BSP_CRACK_N_RESULTS> out(results, BSP_CRACK_N_RESULTS);
   bsp::guarded_void_call(
       [&] {
