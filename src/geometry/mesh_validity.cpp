@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 namespace bsp {
@@ -15,8 +16,11 @@ struct Box {
   double x0, y0, x1, y1;
 };
 
+// Corners and, per edge i (corner i to corner i+1), its direction, squared
+// length and unit outward normal, computed once per element.
 struct Triangle {
   std::array<double, 3> x, y;
+  std::array<double, 3> ex, ey, len2, nx, ny;
   double size;  // longest edge
 };
 
@@ -44,7 +48,14 @@ class Checker {
       t.size = 0.0;
       for (std::size_t i = 0; i < 3; ++i) {
         const std::size_t j = (i + 1) % 3;
-        t.size = std::max(t.size, std::hypot(t.x[j] - t.x[i], t.y[j] - t.y[i]));
+        t.ex[i] = t.x[j] - t.x[i];
+        t.ey[i] = t.y[j] - t.y[i];
+        t.len2[i] = t.ex[i] * t.ex[i] + t.ey[i] * t.ey[i];
+        const double len = std::sqrt(t.len2[i]);
+        // Outward normal of a counter-clockwise triangle: (ey, -ex) / len.
+        t.nx[i] = len > 0.0 ? t.ey[i] / len : 0.0;
+        t.ny[i] = len > 0.0 ? -t.ex[i] / len : 0.0;
+        t.size = std::max(t.size, len);
       }
       mean_size += t.size;
       all = {std::min(all.x0, b.x0), std::min(all.y0, b.y0), std::max(all.x1, b.x1), std::max(all.y1, b.y1)};
@@ -124,16 +135,9 @@ class Checker {
   // Gap between the two corner triangles along the outward normal of edge i
   // of `a`: positive when b lies wholly outside that edge's line.
   static double gap(const Triangle& a, std::size_t i, const Triangle& b) {
-    const std::size_t j = (i + 1) % 3;
-    const double ex = a.x[j] - a.x[i], ey = a.y[j] - a.y[i];
-    const double len = std::hypot(ex, ey);
-    if (!(len > 0.0)) return 0.0;
-    // Outward normal of a counter-clockwise triangle: (ey, -ex) / len.
-    double lowest = 0.0;
-    for (std::size_t m = 0; m < 3; ++m) {
-      const double d = ((b.x[m] - a.x[i]) * ey - (b.y[m] - a.y[i]) * ex) / len;
-      lowest = m == 0 ? d : std::min(lowest, d);
-    }
+    double lowest = std::numeric_limits<double>::infinity();
+    for (std::size_t m = 0; m < 3; ++m)
+      lowest = std::min(lowest, (b.x[m] - a.x[i]) * a.nx[i] + (b.y[m] - a.y[i]) * a.ny[i]);
     return lowest;
   }
 
@@ -148,18 +152,15 @@ class Checker {
     return true;
   }
 
-  bool uses(std::size_t element, std::int32_t node, std::size_t edge) const {
+  // Whether `node` is one of the element's own nodes. A created mid-side
+  // node is the element's own unless an input node sits there: an input node
+  // at the midpoint of an edge of 3-node input is a finer neighbour's corner.
+  bool uses(std::size_t element, std::int32_t node) const {
+    const std::int32_t* own = &mesh_.connectivity[element * k];
     for (std::size_t i = 0; i < 3; ++i)
-      if (mesh_.connectivity[element * k + i] == node) return true;
-    for (std::size_t i = 3; i < k; ++i) {
-      if (mesh_.connectivity[element * k + i] != node) continue;
-      // A created mid-side node is the element's own unless an input node
-      // sits there; an input node on this very edge is a finer neighbour's
-      // corner.
-      if (!created_mid_) return true;
-      if (i - 3 != edge) return true;
-      return mesh_.node_origin[static_cast<std::size_t>(node - 1)] < 0;
-    }
+      if (own[i] == node) return true;
+    for (std::size_t i = 3; i < k; ++i)
+      if (own[i] == node) return !created_mid_ || mesh_.node_origin[static_cast<std::size_t>(node - 1)] < 0;
     return false;
   }
 
@@ -167,21 +168,23 @@ class Checker {
   // being one of its nodes; input nodes are preferred in the report.
   std::optional<MeshFault> hanging(std::size_t element, std::size_t owner) const {
     const Triangle& t = triangles_[element];
+    const Box& b = boxes_[element];
+    const double tol = hanging_tolerance_ratio * t.size;
     std::optional<MeshFault> found;
-    for (std::size_t edge = 0; edge < 3; ++edge) {
-      const std::size_t a = edge, b = (edge + 1) % 3;
-      const double ex = t.x[b] - t.x[a], ey = t.y[b] - t.y[a];
-      const double len2 = ex * ex + ey * ey;
-      if (!(len2 > 0.0)) continue;
-      const double len = std::sqrt(len2);
-      for (std::size_t i = 0; i < k; ++i) {
-        const std::int32_t node = mesh_.connectivity[owner * k + i];
-        const auto nd = static_cast<std::size_t>(node - 1);
-        const double px = mesh_.x[nd] - t.x[a], py = mesh_.y[nd] - t.y[a];
-        const double s = (px * ex + py * ey) / len2;
+    for (std::size_t i = 0; i < k; ++i) {
+      const std::int32_t node = mesh_.connectivity[owner * k + i];
+      if (uses(element, node)) continue;
+      const auto nd = static_cast<std::size_t>(node - 1);
+      const double x = mesh_.x[nd], y = mesh_.y[nd];
+      if (x < b.x0 - tol || x > b.x1 + tol || y < b.y0 - tol || y > b.y1 + tol) continue;
+      for (std::size_t edge = 0; edge < 3; ++edge) {
+        if (!(t.len2[edge] > 0.0)) continue;
+        const double px = x - t.x[edge], py = y - t.y[edge];
+        const double s = (px * t.ex[edge] + py * t.ey[edge]) / t.len2[edge];
         if (!(s > hanging_tolerance_ratio && s < 1.0 - hanging_tolerance_ratio)) continue;
-        if (!(std::abs(px * ey - py * ex) / len < hanging_tolerance_ratio * len)) continue;
-        if (uses(element, node, edge)) continue;
+        // Distance from the chord, against the tolerance times the edge length.
+        const double cross = px * t.ey[edge] - py * t.ex[edge];
+        if (!(cross * cross < hanging_tolerance_ratio * hanging_tolerance_ratio * t.len2[edge] * t.len2[edge])) continue;
         const bool input = mesh_.node_origin[nd] >= 0;
         if (found && !(input && mesh_.node_origin[static_cast<std::size_t>(found->node)] < 0)) continue;
         found = MeshFault{MeshFault::Kind::hanging_node, static_cast<std::int32_t>(element),
