@@ -333,6 +333,15 @@ TEST(LastError, FarRectangleKeepsItsDigits) {
     EXPECT_NEAR(b[slot], a[slot], 1e-11 * std::abs(a[slot])) << "slot " << slot;  // the section's own digits
   EXPECT_NEAR(b[BSP_SLOT_CENTROID_Y], a[BSP_SLOT_CENTROID_Y] + 1e8, 1e-8);  // one rounding of 1e8 + 1
   EXPECT_NEAR(b[BSP_SLOT_CENTROID_Z], a[BSP_SLOT_CENTROID_Z] + 1e8, 1e-8);
+  // The per-part and detail centroids are moved back as well.
+  const PartResult p = part_main(far);
+  ASSERT_EQ(p.code, BSP_OK);
+  EXPECT_NEAR(p.at(1, BSP_PART_CENTROID_Y), 1e8 + 1.0, 1e-8);  // one rounding of 1e8 + 1
+  EXPECT_NEAR(p.at(1, BSP_PART_CENTROID_Z), 1e8 + 0.5, 1e-8);
+  EXPECT_NEAR(p.at(1, BSP_PART_I1), a[BSP_SLOT_I1], 1e-11 * a[BSP_SLOT_I1]);  // the section's own digits
+  const DetailResult d = detail(far, Forces{});
+  ASSERT_EQ(d.code, BSP_OK);
+  EXPECT_NEAR(d.section[BSP_SLOT_CENTROID_Y], 1e8 + 1.0, 1e-8);
 }
 
 }  // namespace
