@@ -11,7 +11,9 @@
 **   - node, point and element numbers inside integer arrays are 1-based;
 **   - section coordinates come as two separate arrays (y, z), never
 **     interleaved, except output arrays described as pairs;
-**   - a call keeps no state: calls on distinct data may run concurrently;
+**   - a call keeps no state but one: the calling thread's message of its
+**     last failed call (BSPLastError); calls on distinct data may run
+**     concurrently;
 **   - no exception, abort or exit ever leaves the library.
 **
 ** Result codes are below. A host must treat any negative code it does not
@@ -51,6 +53,30 @@ extern "C" {
 #define BSP_E_SOLVER  (-3) /* invalid reference material, or the solver found
                            ** the section degenerate (zero area, non-finite
                            ** result) after the mesh was built */
+
+/*
+** BSPLastError: why the calling thread's last call of this library failed.
+**
+** Returns: a NUL-terminated one-line text in English naming the check that
+**          failed and the first offending item in the caller's numbering
+**          (1-based node, element, part and material numbers; 0-based keys,
+**          nodes and records for CrackSectionProperty), for instance
+**          "node 88 of element 12 is out of range 1..80". Every export that
+**          fails (a negative code, or for the exports without a result the
+**          documented failure values) sets it; every export that succeeds
+**          sets it to "". A mesher failure inside an export is reported with
+**          the mesher's own text. Texts are cut at 511 bytes. The wording is
+**          for people and may change between versions; hosts decide on the
+**          result code.
+** Lifetime: the text belongs to the library and stays valid, unchanged,
+**          until the calling thread next calls an export other than
+**          BSPLastError; copy it to keep it.
+** Threads: the message is thread-local: a call on one thread never changes
+**          what another thread reads. This per-thread text is the only state
+**          the library keeps between calls; BSPLastError itself changes
+**          nothing and never fails.
+*/
+BSP_API const char *BSPLastError(void);
 
 /* ------------------------------------------------------------------------
 ** Meshed sections
@@ -208,9 +234,22 @@ extern "C" {
 ** (BSP_E_INPUT) when a pointer is NULL where data is needed, a count is
 ** negative, a sum above does not match on its own, a node number or material
 ** number is out of range, a value is not finite or outside its range, when
-** k = 3 and n_nodes + 3 n_elements exceeds 2^31 - 1, or when an element is
-** clockwise or collapsed (Jacobian determinant not positive at one of its
-** integration points). Nothing outside the documented sizes is read.
+** k = 3 and n_nodes + 3 n_elements exceeds 2^31 - 1. After gluing, the mesh
+** itself is checked and also fails with BSP_E_INPUT when:
+**   - an element is clockwise, collapsed (corners collinear or coincident)
+**     or folded by its mid-side nodes (Jacobian determinant not positive at
+**     one of its integration points);
+**   - two elements overlap: their corner triangles share an area (touching
+**     along an edge or at a corner is fine; the test allows 1e-8 of the
+**     larger element's longest edge);
+**   - a node hangs: it lies strictly inside an edge of an element that does
+**     not use it (within 1e-8 of the edge's length), the mark of two parts
+**     whose interface nodes do not line up. Mesh the parts so that every
+**     interface node of one is a node of the other.
+** Elements are judged by their corner triangles. Nothing outside the
+** documented sizes is read. BSPLastError names the first failing check and
+** item: node and element numbers as the caller gave them (1-based, elements
+** counted over all parts) with the element's part.
 ** BSP_E_SOLVER is returned when the section has no positive area or a result
 ** is not finite (for instance a section of inverted elements only).
 */
@@ -518,11 +557,20 @@ BSP_API int32_t BSPDetail(double *detail_out_1,                  /* out */
 ** Returns: nothing. The array sizes are not passed: every index must lie
 **          inside its array; the call checks what it can before reading.
 ** Failure: when a count, key, node or record index is negative, a pointer an
-**          index needs is null, E_ref is not > 0, a bar area is negative or a
-**          value read is not finite, results[0..14) is zero and nothing else
-**          is written. With no edges, results holds zeros but entry 6 = 1.0
-**          and entry 7 = -1.0. Entries 10-13 are 0 for a side whose cracked
-**          second moment is 0. A null results pointer makes the call do nothing.
+**          index needs is null, E_ref is not > 0, a bar area is negative, a
+**          value read is not finite, a concrete modulus is not > 0, a
+**          concrete material's ageing and creep make E / (1 + p3 p4) not
+**          finite, a material's edges do not form closed loops (at some
+**          point, equal in both coordinates, more edges of the material
+**          start than end or the reverse), a material's loops enclose no
+**          positive area (they run clockwise), or any of the 14 values would
+**          not be finite (overflow of extreme input), results[0..14) is zero,
+**          BSPLastError says which check failed (keys, edges, nodes and
+**          records 0-based as given), and nothing else is written. With no
+**          edges, results holds zeros but entry 6 = 1.0 and entry 7 = -1.0
+**          (a success). Entries 10-13 are 0 for a side whose cracked second
+**          moment is 0. A null results pointer makes the call do nothing
+**          but set BSPLastError.
 ** Threads: reentrant on distinct data; no process-wide effect.
 */
 BSP_API void CrackSectionProperty(double *results,                  /* out */
@@ -575,14 +623,19 @@ BSP_API void CrackSectionProperty(double *results,                  /* out */
 ** box, sum of l t^3 / 3 for the open shapes).
 **
 **   section_type        in   int32             shape code 1..10, see above
-**   dimensions          in   double[2..6]      count per code above, L, > 0
-**   torsional_constant  out  double            J, L^4
+**   dimensions          in   double[2..6]      count per code above, L,
+**                                              each finite and > 0
+**   torsional_constant  out  double            J, L^4; 0.0 means "no value"
 ** Units:   any consistent length L.
 ** Returns: nothing. torsional_constant is set to 0.0 first.
-** Failure: an unknown code, a null dimensions pointer, a box (code 2) with a
-**          wall thickness, centre-line height D1 - (D5+D6)/2 or centre-line
-**          width D2 - (D3+D4)/2 not > 0, or a rectangle with no positive side
-**          leaves J = 0.0. Dimensions are not otherwise checked.
+** Failure: J stays 0.0 and BSPLastError says why when the code is unknown,
+**          a pointer is null, a dimension is not finite or not > 0, the
+**          formula gives no positive value for the dimensions (for instance
+**          a box whose centre-line height D1 - (D5+D6)/2 or width
+**          D2 - (D3+D4)/2 is not > 0), or J overflows or underflows the
+**          double range. The formula is evaluated on the dimensions scaled by
+**          a power of two, which changes no bit in the ordinary range and
+**          keeps extreme dimensions from giving NaN.
 ** Threads: reentrant; no process-wide effect.
 */
 BSP_API void BSPAnalyticTorsionalConstant(const int32_t *section_type,   /* in  */
@@ -594,12 +647,18 @@ BSP_API void BSPAnalyticTorsionalConstant(const int32_t *section_type,   /* in  
 ** simple shape (5/6 of the plates that carry the shear for solid parts).
 **
 **   section_type  in   int32          shape code 1..10, see above
-**   dimensions    in   double[2..6]   count per code above, L
-**   shear_area_1  out  double         for a force along the first axis, L^2
-**   shear_area_2  out  double         for a force along the second axis, L^2
+**   dimensions    in   double[2..6]   count per code above, L, each finite
+**                                     and > 0
+**   shear_area_1  out  double         for a force along the first axis, L^2;
+**                                     0.0 means "no value"
+**   shear_area_2  out  double         for a force along the second axis, L^2;
+**                                     likewise
 ** Units:   any consistent length L.
 ** Returns: nothing. Both outputs are set to 0.0 first.
-** Failure: an unknown code or a null dimensions pointer leaves both 0.0; a
+** Failure: both stay 0.0 and BSPLastError says why when the code is
+**          unknown, the dimensions pointer is null, a dimension is not
+**          finite or not > 0, or an area overflows or underflows the double
+**          range (scaled evaluation as for BSPAnalyticTorsionalConstant). A
 **          null output pointer is skipped.
 ** Threads: reentrant; no process-wide effect.
 */

@@ -8,7 +8,7 @@ environment variable, else as ``libbsp.so`` on the loader's search path.
 
 import ctypes
 import os
-from ctypes import POINTER, byref, c_double, c_int32
+from ctypes import POINTER, byref, c_char_p, c_double, c_int32
 
 __all__ = [
     "load",
@@ -17,11 +17,14 @@ __all__ = [
     "crack_section_property",
     "comb_main",
     "EXPORTS",
+    "BSPError",
+    "last_error",
 ]
 
 # Every export of bsp.h with its return type and argument types, in order:
-# "d*" double pointer, "i*" int32 pointer, "i" int32 by value. A test checks
-# this table against the header's declarations.
+# "d*" double pointer, "i*" int32 pointer, "i" int32 by value, "const char*"
+# a returned C string. A test checks this table against the header's
+# declarations.
 EXPORTS = {
     "BSPPartMain": ("int", ["d*"] + ["i*"] * 4 + ["d*"] * 2 + ["i*"] * 4 + ["d*"] * 6 + ["i*"] + ["d*"] * 5
                     + ["i*"]),
@@ -32,7 +35,29 @@ EXPORTS = {
     "CrackSectionProperty": ("void", ["d*", "i", "i", "i*", "i*", "i*", "d*", "d*", "d*", "d*"]),
     "BSPAnalyticTorsionalConstant": ("void", ["i*", "d*", "d*"]),
     "BSPAnalyticShearArea": ("void", ["i*", "d*", "d*", "d*"]),
+    "BSPLastError": ("const char*", []),
 }
+
+
+class BSPError(Exception):
+    """A failed call: code is the export's result code (None for the exports
+    that return none), message the text of BSPLastError."""
+
+    def __init__(self, code, message):
+        super().__init__(f"{message} (code {code})" if code is not None else message)
+        self.code = code
+        self.message = message
+
+
+def last_error():
+    """BSPLastError: why this thread's last call failed ("" after a success)."""
+    return load().BSPLastError().decode("utf-8", "replace")
+
+
+def _check(code=None):
+    message = last_error()
+    if (code is not None and code != 0) or (code is None and message):
+        raise BSPError(code, message)
 
 _lib = None
 
@@ -43,7 +68,8 @@ def load(path=None):
     if _lib is not None and path is None:
         return _lib
     lib = ctypes.CDLL(path or os.environ.get("BSP_LIBRARY", "libbsp.so"))
-    ctype = {"d*": POINTER(c_double), "i*": POINTER(c_int32), "i": c_int32, "int": c_int32, "void": None}
+    ctype = {"d*": POINTER(c_double), "i*": POINTER(c_int32), "i": c_int32, "int": c_int32, "void": None,
+             "const char*": c_char_p}
     for name, (restype, argtypes) in EXPORTS.items():
         fn = getattr(lib, name)
         fn.restype = ctype[restype]
@@ -67,6 +93,7 @@ def analytic_torsional_constant(code, dimensions):
     """BSPAnalyticTorsionalConstant: closed-form J of shape code 1..10."""
     j = c_double()
     load().BSPAnalyticTorsionalConstant(byref(c_int32(code)), _doubles(dimensions, 6), byref(j))
+    _check()
     return j.value
 
 
@@ -74,6 +101,7 @@ def analytic_shear_area(code, dimensions):
     """BSPAnalyticShearArea: closed-form shear areas (A1, A2) of shape code 1..10."""
     a1, a2 = c_double(), c_double()
     load().BSPAnalyticShearArea(byref(c_int32(code)), _doubles(dimensions, 6), byref(a1), byref(a2))
+    _check()
     return a1.value, a2.value
 
 
@@ -83,6 +111,7 @@ def crack_section_property(material_table, edges, bar_refs, parameters, bar_reco
     load().CrackSectionProperty(
         results, len(bar_refs) // 2, len(edges) // 3, _ints(material_table), _ints(edges),
         _ints(bar_refs), _doubles(parameters), _doubles(bar_records), _doubles(node_y), _doubles(node_z))
+    _check()
     return list(results)
 
 
@@ -90,7 +119,8 @@ def comb_main(node_y, node_z, connectivity, element_material, part_node_count, p
               material_modulus, material_poisson, material_area_weight=None, ref_modulus=None,
               ref_poisson=0.0, ref_area_weight=1.0, stress_y=(), stress_z=(), six_node_elements=False,
               analysis_level=1, stress_reference=0):
-    """BSPCombMain without bars: returns (code, result vector, stress-point offsets).
+    """BSPCombMain without bars: returns (code, result vector, stress-point offsets);
+    raises BSPError with the code and BSPLastError's text when the call fails.
 
     connectivity is flat, 1-based, 3 or 6 nodes per element as six_node_elements says;
     the reference modulus defaults to the first material's."""
@@ -111,4 +141,5 @@ def comb_main(node_y, node_z, connectivity, element_material, part_node_count, p
         f64(ref_modulus), f64(ref_poisson), f64(ref_area_weight), _doubles(material_modulus),
         _doubles(material_poisson), _doubles(material_area_weight), i32(0), None, None, None, None, None,
         i32(analysis_level), i32(stress_reference), i32(1 if six_node_elements else 0))
+    _check(code)
     return code, list(result), [tuple(coords[2 * i:2 * i + 2]) for i in range(n_sp)]

@@ -304,6 +304,7 @@ class Merger {
     LargeVector<std::int32_t> merged_number(x_.size(), 0);
     out.x.reserve(x_.size());
     out.y.reserve(x_.size());
+    out.node_origin.reserve(x_.size());
     std::size_t j = 0;
     for (std::int32_t c = 0; c < n_components; ++c) {
       for (std::int32_t k = 0; k < out.component_element_count[static_cast<std::size_t>(c)]; ++k, ++j) {
@@ -312,8 +313,12 @@ class Merger {
         out.element_origin.push_back(static_cast<std::int32_t>(e));
         for (int i = 0; i < merged_nodes_per_element; ++i) {
           const NodeId n = ref(e, i);
-          std::int32_t& number = merged_number[static_cast<std::size_t>(ids_.find(n))];
+          const NodeId root = ids_.find(n);
+          std::int32_t& number = merged_number[static_cast<std::size_t>(root)];
           if (number == 0) {
+            // The root is the smallest identified number: an input node
+            // whenever one belongs to the point.
+            out.node_origin.push_back(static_cast<std::size_t>(root) < n_input_nodes_ ? root : -1);
             // The first element to use a point fixes its coordinates; all its
             // copies lie within the coincidence tolerance of them.
             out.x.push_back(x_[static_cast<std::size_t>(n)]);

@@ -44,6 +44,8 @@ struct MergedSection {
   LargeVector<std::int32_t> connectivity;                 // 6 per element, 1-based global numbers
   LargeVector<std::int32_t> element_material;             // per emitted element
   LargeVector<std::int32_t> element_origin;               // 0-based input index of each emitted element
+  LargeVector<std::int32_t> node_origin;                  // smallest 0-based input node index of each
+                                                          // merged node; -1 for a created mid-side node
   std::vector<std::int32_t> component_element_count;      // per component
   std::vector<std::int32_t> component_node_count;         // per component
 

@@ -4,9 +4,12 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <string>
 
 #include "bsp/bsp.h"
+#include "geometry/mesh_validity.h"
 #include "interface/caller_arrays.h"
+#include "interface/message.h"
 #include "interface/thread_count.h"
 #include "solver/elements.h"
 #include "solver/section_result_vector.h"
@@ -62,12 +65,75 @@ struct PreparedSection {
   SolverInput solver;
 };
 
+// The caller's numbers of a merged element: its 1-based element number, its
+// part, and its corner node numbers as the caller wrote them.
+struct CallerElement {
+  std::size_t number = 0, part = 0;
+  std::array<std::int32_t, 3> corners{};
+};
+
+CallerElement caller_element(const MeshedPartsInput& in, const MergedSection& mesh, std::int32_t merged) {
+  const auto e = static_cast<std::size_t>(mesh.element_origin[static_cast<std::size_t>(merged)]);
+  CallerElement c;
+  c.number = e + 1;
+  std::size_t first = 0;
+  for (std::size_t p = 0; p < in.part_element_count.size(); ++p) {
+    first += static_cast<std::size_t>(in.part_element_count[p]);
+    if (e < first) {
+      c.part = p + 1;
+      break;
+    }
+  }
+  const auto k = static_cast<std::size_t>(in.nodes_per_element);
+  for (std::size_t i = 0; i < 3; ++i) c.corners[i] = in.connectivity[e * k + i];
+  return c;
+}
+
+std::string element_text(const CallerElement& c) { return message("element ", c.number, " (part ", c.part, ")"); }
+
+[[noreturn]] void reject_shape(const MeshedPartsInput& in, const MergedSection& mesh, const ElementShapeFault& f) {
+  const CallerElement c = caller_element(in, mesh, f.element);
+  const std::string corners = message(c.corners[0], ", ", c.corners[1], ", ", c.corners[2]);
+  switch (f.kind) {
+    case ElementShapeFault::Kind::clockwise:
+      reject_input(element_text(c), " is clockwise (corners ", corners, ")");
+    case ElementShapeFault::Kind::collapsed:
+      reject_input(element_text(c), " is collapsed: corners ", corners, " are collinear or coincident");
+    case ElementShapeFault::Kind::folded:
+      reject_input(element_text(c), " is folded: its mid-side nodes make the Jacobian non-positive inside it");
+  }
+  reject_input(element_text(c), " is misshapen");
+}
+
+[[noreturn]] void reject_mesh(const MeshedPartsInput& in, const MergedSection& mesh, const MeshFault& f) {
+  const CallerElement a = caller_element(in, mesh, f.element);
+  const CallerElement b = caller_element(in, mesh, f.other_element);
+  if (f.kind == MeshFault::Kind::overlap) {
+    const CallerElement& first = a.number < b.number ? a : b;
+    const CallerElement& second = a.number < b.number ? b : a;
+    if (first.part != second.part)
+      reject_input("parts ", std::min(a.part, b.part), " and ", std::max(a.part, b.part), " overlap at ",
+                   element_text(second), ", which overlaps ", element_text(first));
+    reject_input("elements ", first.number, " and ", second.number, " (part ", first.part, ") overlap");
+  }
+  const std::size_t start = static_cast<std::size_t>(f.edge), end = (start + 1) % 3;
+  const std::string edge = message("edge ", a.corners[start], "-", a.corners[end], " of ", element_text(a));
+  const std::int32_t origin = mesh.node_origin[static_cast<std::size_t>(f.node)];
+  if (origin >= 0)
+    reject_input("node ", origin + 1, " lies on ", edge, " without being one of its nodes (a hanging node: the parts' ",
+                 "nodes do not line up there)");
+  reject_input("a mid-side node of ", element_text(b), " lies on ", edge,
+               " without being one of its nodes (a hanging node: the elements do not line up there)");
+}
+
 Status prepare(const MeshedPartsInput& in, MeshedPartsExport kind, std::int32_t threads, PreparedSection& p) {
   // Host (y, z) -> solver (x, y), here and nowhere else.
   p.mesh = merge_section(
       {in.node_y, in.node_z, in.connectivity, in.element_material, in.part_element_count, in.nodes_per_element});
-  if (Status s = check_element_orientation(p.mesh); s != Status::ok) return s;
-  if (Status s = check_domain_node_ranges(p.mesh); s != Status::ok) return s;
+  if (const auto f = find_misshapen_element(p.mesh)) reject_shape(in, p.mesh, *f);
+  if (check_domain_node_ranges(p.mesh) != Status::ok)
+    throw CallError(Status::solver_error, "internal error: the merged mesh's domains are inconsistent");
+  if (const auto f = find_mesh_fault(p.mesh, in.nodes_per_element == 3)) reject_mesh(in, p.mesh, *f);
 
   SolverInput& si = p.solver;
   si.k = merged_nodes_per_element;
@@ -99,7 +165,18 @@ Status prepare(const MeshedPartsInput& in, MeshedPartsExport kind, std::int32_t 
   return Status::ok;
 }
 
-bool all_finite_out(std::span<const double> v) { return all_finite(v); }
+// The solver's degenerate outcomes, each with its message.
+[[noreturn]] void reject_area(double area) {
+  throw CallError(Status::solver_error,
+                  message("the section has no positive area (A = ", area,
+                          "): all its elements are inverted or their areas cancel"));
+}
+void check_finite_output(std::span<const double> v, const char* output) {
+  for (std::size_t i = 0; i < v.size(); ++i)
+    if (!std::isfinite(v[i]))
+      throw CallError(Status::solver_error,
+                      message(output, "[", i, "] came out ", v[i], ": the section is degenerate"));
+}
 
 }  // namespace
 
@@ -143,7 +220,7 @@ Status check_domain_node_ranges(const MergedSection& mesh) {
   return Status::ok;
 }
 
-Status check_element_orientation(const MergedSection& mesh) {
+std::optional<ElementShapeFault> find_misshapen_element(const MergedSection& mesh) {
   constexpr int n = Tria6Rule::n_nodes;
   for (std::size_t e = 0; e < mesh.element_material.size(); ++e) {
     std::array<double, n> x{}, y{};
@@ -163,10 +240,18 @@ Status check_element_orientation(const MergedSection& mesh) {
       const auto d = Tria6Rule::gradient(Tria6Rule::point[static_cast<std::size_t>(g)].s,
                                          Tria6Rule::point[static_cast<std::size_t>(g)].t);
       const double det = jacobian<Tria6Rule>(x, y, d).det();
-      if (!(det > collapsed_jacobian_ratio * size2)) return Status::invalid_input;
+      if (det > collapsed_jacobian_ratio * size2) continue;
+      // Twice the corner triangle's signed area tells which fault it is.
+      const double corner_det = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+      ElementShapeFault f{ElementShapeFault::Kind::folded, static_cast<std::int32_t>(e)};
+      if (!(std::abs(corner_det) > collapsed_jacobian_ratio * size2))
+        f.kind = ElementShapeFault::Kind::collapsed;
+      else if (corner_det < 0.0)
+        f.kind = ElementShapeFault::Kind::clockwise;
+      return f;
     }
   }
-  return Status::ok;
+  return std::nullopt;
 }
 
 Status part_main(const MeshedPartsArgs& args, std::span<double> part_result) {
@@ -181,7 +266,8 @@ Status part_main(const MeshedPartsArgs& args, std::span<double> part_result) {
   // section without area has no centroid, so its slots cannot be trusted.
   double area = 0.0;
   for (std::size_t m = 0; m < part_result.size(); m += part_slots) area += part_result[m];
-  if (!(area > 0.0) || !all_finite_out(part_result)) return Status::solver_error;
+  if (!(area > 0.0)) reject_area(area);
+  check_finite_output(part_result, "part_result");
   return Status::ok;
 }
 
@@ -207,8 +293,9 @@ Status comb_main(const MeshedPartsArgs& args, std::span<double> result, std::spa
   }
   result[section_slot::weighted_area] += bar_weighted_area;
 
-  if (!(result[section_slot::area] > 0.0) || !all_finite_out(result) || !all_finite_out(stress_coords))
-    return Status::solver_error;
+  if (!(result[section_slot::area] > 0.0)) reject_area(result[section_slot::area]);
+  check_finite_output(result, "result");
+  check_finite_output(stress_coords, "stress_coords");
   return Status::ok;
 }
 
@@ -218,7 +305,8 @@ Status detail_main(const MeshedPartsArgs& args, const DetailOptionArgs& options,
   DetailInput detail;
   for (std::size_t i = 0; i < options.option.size(); ++i) {
     const auto pair = caller_input(options.option[i], 2);
-    if (!pair || !all_finite(*pair)) return Status::invalid_input;
+    if (!pair) reject_input("detail_option_", i + 1, " is NULL");
+    if (!all_finite(*pair)) reject_input("detail_option_", i + 1, " holds a value that is not finite");
     detail.options[2 * i] = (*pair)[0];
     detail.options[2 * i + 1] = (*pair)[1];
   }
@@ -232,9 +320,12 @@ Status detail_main(const MeshedPartsArgs& args, const DetailOptionArgs& options,
   const DetailOutputs solver_out{out.stresses, out.section, out.offsets, out.materials};
   if (Status s = SOLVE_DETAIL_SECTION(p.solver, detail, solver_out); s != Status::ok) return s;
 
-  if (out.section.empty() || !(out.section[section_slot::area] > 0.0)) return Status::solver_error;
-  for (std::span<const double> v : {out.section, out.stresses, out.offsets, out.materials})
-    if (!all_finite_out(v)) return Status::solver_error;
+  if (out.section.empty() || !(out.section[section_slot::area] > 0.0))
+    reject_area(out.section.empty() ? 0.0 : out.section[section_slot::area]);
+  check_finite_output(out.section, "detail_out_1");
+  check_finite_output(out.stresses, "detail_out_2");
+  check_finite_output(out.offsets, "detail_out_3");
+  check_finite_output(out.materials, "detail_out_4");
   return Status::ok;
 }
 

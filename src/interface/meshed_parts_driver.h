@@ -59,10 +59,18 @@ Status detail_main(const MeshedPartsArgs& args, const DetailOptionArgs& options,
 // another domain's equations.
 Status check_domain_node_ranges(const MergedSection& mesh);
 
-// ok when the Jacobian determinant of every merged element is positive at
-// every integration point of the 6-node rule; invalid_input for a clockwise,
-// collapsed or folded element, whose area the integration would count
-// negative or not at all.
-Status check_element_orientation(const MergedSection& mesh);
+// Why an element cannot be integrated: its corners turn clockwise, its
+// corners are collinear or coincident, or its mid-side nodes fold it (the
+// corner triangle is fine but det J is not positive at an integration point).
+struct ElementShapeFault {
+  enum class Kind { clockwise, collapsed, folded };
+  Kind kind = Kind::clockwise;
+  std::int32_t element = 0;  // 0-based merged element
+};
+
+// The first merged element whose Jacobian determinant is not positive at
+// every integration point of the 6-node rule, or nothing: such an element's
+// area the integration would count negative or not at all.
+std::optional<ElementShapeFault> find_misshapen_element(const MergedSection& mesh);
 
 }  // namespace bsp

@@ -73,8 +73,9 @@ struct MeshedPartsInput {
 inline constexpr double min_poisson = 0.0;
 inline constexpr double max_poisson = 0.5;
 
-// ok with `in` filled, or invalid_input with `in` untouched when any check
-// fails: a pointer is null where data is needed, a count is negative, a size
+// ok with `in` filled; throws CallError(invalid_input) with `in` untouched
+// and a message naming the check and the first offending item (1-based) when
+// any check fails: a pointer is null where data is needed, a count is negative, a size
 // overflows, the part counts do not add up to n_nodes and to n_elements (each
 // on its own), a node number is outside 1..n_nodes, an element material is 0
 // or beyond +-n_materials, a coordinate or constant is not finite, a modulus

@@ -12,32 +12,46 @@
 #include "interface/caller_arrays.h"
 #include "interface/firewall.h"
 #include "interface/meshed_parts_driver.h"
+#include "interface/message.h"
 
 namespace bsp {
 namespace {
 
-using Output = std::optional<std::span<double>>;
+// An output of the caller: its pointer, its documented length (nothing when
+// the length cannot be computed from the counts) and its name for messages.
+struct Output {
+  double* p = nullptr;
+  std::optional<std::size_t> n;
+  const char* name = "";
+  const char* sized_by = "";  // the arguments its length is computed from
+};
 
-// An output of n doubles at p; none when its length could not be computed.
-Output output(double* p, std::optional<std::size_t> n) {
-  if (!n) return std::nullopt;
-  return caller_output(p, *n);
+Output output(double* p, std::optional<std::size_t> n, const char* name, const char* sized_by) {
+  return {p, n, name, sized_by};
 }
 
-// Runs body(span...) inside the firewall. A missing output (null or negative
-// count, or a length that overflows) is an input error before anything is
-// written; on any failure every output whose length is known is zeroed and
-// nothing else is touched.
+// Runs body(span...) inside the firewall. An output whose length cannot be
+// computed (a count behind it negative or NULL, or a length that overflows)
+// is an input error before anything is written, and then nothing is written
+// at all; a NULL output of known length is an input error whose siblings are
+// zeroed. On any other failure every output is zeroed and nothing else is
+// touched.
 template <std::size_t N, class Body>
 std::int32_t run_on_outputs(const std::array<Output, N>& outs, Body&& body) noexcept {
+  const bool lengths_known = std::ranges::all_of(outs, [](const Output& o) { return o.n.has_value(); });
   return guarded_call(
       [&] {
-        if (std::ranges::any_of(outs, [](const Output& o) { return !o; })) return Status::invalid_input;
-        return std::apply([&](const auto&... o) { return body(*o...); }, outs);
+        for (const Output& o : outs) {
+          if (!o.n) reject_input("the length of ", o.name, " cannot be computed: ", o.sized_by,
+                                 " is NULL, negative or too large");
+          if (!caller_output(o.p, *o.n)) reject_input(o.name, " is NULL but ", *o.n, " values are to be written");
+        }
+        return std::apply([&](const auto&... o) { return body(*caller_output(o.p, *o.n)...); }, outs);
       },
       [&] {
+        if (!lengths_known) return;
         for (const Output& o : outs)
-          if (o) std::fill(o->begin(), o->end(), 0.0);
+          if (o.p != nullptr) std::fill_n(o.p, *o.n, 0.0);
       });
 }
 
@@ -67,7 +81,7 @@ extern "C" BSP_API int32_t BSPPartMain(double* part_result, const int32_t* n_nod
                           .bar_y = bar_y, .bar_z = bar_z, .bar_modulus = bar_modulus,
                           .bar_area_weight = bar_area_weight, .six_node_elements = six_node_elements};
   const auto m = bsp::caller_count(n_materials);
-  const std::array outs{bsp::output(part_result, m ? bsp::checked_size(*m, bsp::part_slots) : std::nullopt)};
+  const std::array outs{bsp::output(part_result, m ? bsp::checked_size(*m, bsp::part_slots) : std::nullopt, "part_result", "n_materials")};
   return bsp::run_on_outputs(outs, [&](std::span<double> out) { return bsp::part_main(a, out); });
 }
 
@@ -96,8 +110,8 @@ extern "C" BSP_API int32_t BSPCombMain(double* result, double* stress_coords, co
                           .stress_y = stress_y, .stress_z = stress_z, .analysis_level = analysis_level,
                           .stress_reference = stress_reference, .six_node_elements = six_node_elements};
   const auto n = bsp::caller_count(n_stress_points);
-  const std::array outs{bsp::output(result, bsp::comb_result_size(n_stress_points, analysis_level)),
-                        bsp::output(stress_coords, n ? bsp::checked_size(*n, 2) : std::nullopt)};
+  const std::array outs{bsp::output(result, bsp::comb_result_size(n_stress_points, analysis_level), "result", "n_stress_points or analysis_level"),
+                        bsp::output(stress_coords, n ? bsp::checked_size(*n, 2) : std::nullopt, "stress_coords", "n_stress_points")};
   return bsp::run_on_outputs(
       outs, [&](std::span<double> out, std::span<double> coords) { return bsp::comb_main(a, out, coords); });
 }
@@ -129,10 +143,10 @@ extern "C" BSP_API int32_t BSPDetail(double* detail_out_1, double* detail_out_2,
   const auto size = [&](std::size_t bsp::DetailSizes::*field) {
     return sizes ? std::optional<std::size_t>((*sizes).*field) : std::nullopt;
   };
-  const std::array outs{bsp::output(detail_out_1, size(&bsp::DetailSizes::section)),
-                        bsp::output(detail_out_2, size(&bsp::DetailSizes::stresses)),
-                        bsp::output(detail_out_3, size(&bsp::DetailSizes::offsets)),
-                        bsp::output(detail_out_4, size(&bsp::DetailSizes::materials))};
+  const std::array outs{bsp::output(detail_out_1, size(&bsp::DetailSizes::section), "detail_out_1", "n_stress_points or n_materials"),
+                        bsp::output(detail_out_2, size(&bsp::DetailSizes::stresses), "detail_out_2", "n_stress_points or n_materials"),
+                        bsp::output(detail_out_3, size(&bsp::DetailSizes::offsets), "detail_out_3", "n_stress_points or n_materials"),
+                        bsp::output(detail_out_4, size(&bsp::DetailSizes::materials), "detail_out_4", "n_stress_points or n_materials")};
   return bsp::run_on_outputs(outs, [&](std::span<double> section, std::span<double> stresses,
                                        std::span<double> offsets, std::span<double> materials) {
     return bsp::detail_main(a, options, {section, stresses, offsets, materials});

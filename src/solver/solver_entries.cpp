@@ -52,6 +52,86 @@ SectionValues section_values(const T_MULTI_DOMAIN& m) {
   return v;
 }
 
+// The call's input moved to a point of the section. Every integral and field
+// problem runs in these local coordinates: a section far from the origin
+// then keeps the digits its own size needs (a 2 x 1 rectangle at 1e8 would
+// otherwise lose some eight of them in its second moments), and only the
+// positions reported at the end are moved back.
+//
+// The point is the centre of the nodes' bounding box rounded to the nearest
+// multiple of q, the power of two above the box's larger side (ties to the
+// even multiple). Hence a section whose centre lies within q/2 of the origin
+// is not moved at all and keeps its results bit for bit, and for a far
+// section every subtraction x - x0 is exact (x and x0 are within a factor of
+// two of each other, Sterbenz's lemma), so it gives the very numbers of the
+// same section near the origin.
+struct LocalFrame {
+  double x0 = 0.0, y0 = 0.0;
+  std::vector<double> node_x, node_y, bar_x, bar_y, stress_x, stress_y;
+  SolverInput input;
+};
+
+std::vector<double> shifted(std::span<const double> v, double by) {
+  std::vector<double> out(v.size());
+  for (std::size_t i = 0; i < v.size(); ++i) out[i] = v[i] - by;
+  return out;
+}
+
+// c rounded to the nearest multiple of q, ties to the even multiple; written
+// out rather than left to the floating-point environment's rounding mode,
+// which a host may have changed.
+double nearest_multiple(double c, double q) {
+  const double t = c / q;
+  double r = std::floor(t);
+  const double frac = t - r;
+  if (frac > 0.5 || (frac == 0.5 && std::fmod(r, 2.0) != 0.0)) r += 1.0;
+  return r * q;
+}
+
+LocalFrame local_frame(const SolverInput& in) {
+  LocalFrame f;
+  if (!in.node_x.empty() && in.node_y.size() == in.node_x.size()) {
+    const auto [x_lo, x_hi] = std::minmax_element(in.node_x.begin(), in.node_x.end());
+    const auto [y_lo, y_hi] = std::minmax_element(in.node_y.begin(), in.node_y.end());
+    const double side = std::max(*x_hi - *x_lo, *y_hi - *y_lo);
+    if (side > 0.0 && std::isfinite(side)) {
+      int e = 0;
+      std::frexp(side, &e);
+      const double q = std::ldexp(1.0, e);  // a power of two above the side
+      f.x0 = nearest_multiple(0.5 * *x_lo + 0.5 * *x_hi, q);
+      f.y0 = nearest_multiple(0.5 * *y_lo + 0.5 * *y_hi, q);
+    }
+  }
+  f.node_x = shifted(in.node_x, f.x0);
+  f.node_y = shifted(in.node_y, f.y0);
+  f.bar_x = shifted(in.bars.x, f.x0);
+  f.bar_y = shifted(in.bars.y, f.y0);
+  f.stress_x = shifted(in.stress_x, f.x0);
+  f.stress_y = shifted(in.stress_y, f.y0);
+  f.input = in;
+  f.input.node_x = f.node_x;
+  f.input.node_y = f.node_y;
+  f.input.bars.x = f.bar_x;
+  f.input.bars.y = f.bar_y;
+  f.input.stress_x = f.stress_x;
+  f.input.stress_y = f.stress_y;
+  return f;
+}
+
+// The absolute positions of a section vector written in local coordinates:
+// the centroid and, at level 3, the points where the fields peak. Offsets
+// and differences need no move.
+void move_back(std::span<double> result, int level, std::size_t n_sp, const LocalFrame& f) {
+  result[section_slot::centroid_first] += f.x0;
+  result[section_slot::centroid_second] += f.y0;
+  if (level < 3) return;
+  const std::size_t b = section_slot::extreme_block(n_sp);
+  for (std::size_t k = 0; k < n_extreme_fields; ++k) {
+    result[b + 2 * k] += f.x0;
+    result[b + 2 * k + 1] += f.y0;
+  }
+}
+
 }  // namespace
 
 std::int32_t INIT_OMP(std::int32_t requested) {
@@ -68,7 +148,8 @@ Status SOLVE_SECTION(const SolverInput& in, std::span<double> result, std::span<
   std::fill_n(result.begin(), n_write, 0.0);
   std::fill_n(stress_offsets.begin(), 2 * n_sp, 0.0);
 
-  T_MULTI_DOMAIN m = build_model(in, ModelOptions{.parts = false, .stress_points = level >= 2});
+  const LocalFrame local = local_frame(in);
+  T_MULTI_DOMAIN m = build_model(local.input, ModelOptions{.parts = false, .stress_points = level >= 2});
 
   // The torsion analysis takes the warping function about the shear centre
   // that the shear analysis finds.
@@ -76,8 +157,10 @@ Status SOLVE_SECTION(const SolverInput& in, std::span<double> result, std::span<
   torsion_analysis(m);
   SectionValues v = section_values(m);
   if (level >= 3) v.extremes = stress_extremes(m);
-  return fill_section_result(v, StressPointsIn{in.stress_x, in.stress_y}, level, in.stress_reference, result,
-                             stress_offsets);
+  const Status s = fill_section_result(v, StressPointsIn{local.stress_x, local.stress_y}, level, in.stress_reference,
+                                       result, stress_offsets);
+  if (s == Status::ok) move_back(result, level, n_sp, local);
+  return s;
 }
 
 Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> part_result) {
@@ -85,7 +168,8 @@ Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> part_result) 
   if (part_result.size() < n_write) return Status::invalid_input;
   std::fill_n(part_result.begin(), n_write, 0.0);
 
-  T_MULTI_DOMAIN m = build_model(in, ModelOptions{.parts = true, .stress_points = false});
+  const LocalFrame local = local_frame(in);
+  T_MULTI_DOMAIN m = build_model(local.input, ModelOptions{.parts = true, .stress_points = false});
 
   shear_analysis(m);
   torsion_analysis(m);
@@ -99,7 +183,9 @@ Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> part_result) 
   for (std::size_t p = 0; p < m.parts.size(); ++p) {
     if (m.parts[p].empty) continue;  // an empty part keeps ten zeros
     for (std::size_t s = 0; s < part_slot::count; ++s) {
-      const double v = m.parts[p].slot[s];
+      double v = m.parts[p].slot[s];
+      if (s == part_slot::xc) v += local.x0;
+      if (s == part_slot::yc) v += local.y0;
       if (!std::isfinite(v)) {
         std::fill_n(part_result.begin(), n_write, 0.0);
         return Status::solver_error;
@@ -118,7 +204,8 @@ Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, co
   std::fill_n(out.first.begin(), n_first, 0.0);
 
   // Area weights are the moduli here: SolverInput carries no w for this entry.
-  SolverInput weighted_by_modulus = in;
+  const LocalFrame local = local_frame(in);
+  SolverInput weighted_by_modulus = local.input;
   weighted_by_modulus.materials.w = {};
   weighted_by_modulus.bars.w = {};
   T_MULTI_DOMAIN m = build_model(weighted_by_modulus, ModelOptions{.parts = false, .stress_points = true});
@@ -155,9 +242,10 @@ Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, co
   // Slots 0..37 as the section entry writes them at level 1 (derived slots
   // 22..29 included); the rest of that vector is not part of this output.
   std::vector<double> section(section_slot::size_for_level(1, n_sp)), offsets(2 * n_sp);
-  if (fill_section_result(section_values(m), StressPointsIn{in.stress_x, in.stress_y}, 1, stress_reference, section,
-                          offsets) != Status::ok)
+  if (fill_section_result(section_values(m), StressPointsIn{local.stress_x, local.stress_y}, 1, stress_reference,
+                          section, offsets) != Status::ok)
     return fail();
+  move_back(section, 1, n_sp, local);
   detail_stresses(m, forces, in.materials.E.first(n_mat), in.materials.nu.first(n_mat),
                   out.first.first(detail_stress_size(n_sp, n_mat)));
   if (!std::all_of(out.first.begin(), out.first.begin() + static_cast<std::ptrdiff_t>(n_first),

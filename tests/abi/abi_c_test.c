@@ -90,6 +90,22 @@ int main(void) {
     BSPAnalyticShearArea(&code, dims, &a1, &a2);
     CHECK(ABS(j - 0.45776041666666667) < 1e-14);
     CHECK(ABS(a1 - 1.6666666666666667) < 1e-14 && a1 == a2);
+    CHECK(BSPLastError() != NULL && BSPLastError()[0] == '\0'); /* empty after a success */
+  }
+  /* Last error: a failed call leaves a message naming what failed. */
+  {
+    const int32_t unknown = 11;
+    const double dims[2] = {2.0, 1.0};
+    const char *message;
+    const char *expected = "shape code 11";
+    int i;
+    double j = -1.0;
+    BSPAnalyticTorsionalConstant(&unknown, dims, &j);
+    message = BSPLastError();
+    CHECK(j == 0.0 && message != NULL);
+    for (i = 0; message != NULL && expected[i] != '\0' && message[i] == expected[i]; ++i) {
+    }
+    CHECK(expected[i] == '\0');
   }
   return failures == 0 ? 0 : 1;
 }

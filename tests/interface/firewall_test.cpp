@@ -4,6 +4,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <string>
 
 #include "interface/caller_arrays.h"
 
@@ -20,6 +21,22 @@ TEST(Firewall, MapsEachFailureToItsCodeAndZeroesOnlyOnFailure) {
   EXPECT_EQ(guarded_call([]() -> Status { throw std::bad_alloc(); }, zero), BSP_E_SOLVER);
   EXPECT_EQ(guarded_call([]() -> Status { throw 42; }, zero), BSP_E_SOLVER);
   EXPECT_EQ(zeroed, 4);
+
+  // Each failure leaves its text; a success clears it.
+  EXPECT_EQ(guarded_call([]() -> Status { throw data_2d::Mesh_Error("* no outer wire - Mesher_2D::check_input_data()"); },
+                         zero),
+            BSP_E_INPUT);
+  EXPECT_STREQ(last_error(), "* no outer wire - Mesher_2D::check_input_data()");
+  EXPECT_EQ(guarded_call([]() -> Status { throw std::bad_alloc(); }, zero), BSP_E_SOLVER);
+  EXPECT_STREQ(last_error(), out_of_memory_message);
+  EXPECT_EQ(guarded_call([] { return Status::invalid_input; }, zero), BSP_E_INPUT);
+  EXPECT_STREQ(last_error(), unexplained_input_message);
+  EXPECT_EQ(guarded_call([]() -> Status { throw CallError(Status::invalid_input, std::string(600, 'x')); }, zero),
+            BSP_E_INPUT);
+  EXPECT_EQ(std::string(last_error()).size(), last_error_capacity);
+  EXPECT_EQ(guarded_call([] { return Status::ok; }, zero), BSP_OK);
+  EXPECT_STREQ(last_error(), "");
+  EXPECT_EQ(zeroed, 8);
 
   bool void_zeroed = false;
   guarded_void_call([] { throw std::runtime_error("x"); }, [&] { void_zeroed = true; });

@@ -34,7 +34,7 @@ TEST(MeshedPartsDriver, NodeNumberOutsideItsComponentIsASolverError) {
 
 TEST(MeshedPartsDriver, OrientationAcceptsCounterClockwiseAndRejectsFoldedElements) {
   MergedSection m = two_components();
-  EXPECT_EQ(check_element_orientation(m), Status::ok);
+  EXPECT_FALSE(find_misshapen_element(m));
 
   // Corners still counter-clockwise, but the mid-side node of edge 2-3 pulled
   // far inside past the opposite corner folds the element: det J changes sign
@@ -42,19 +42,22 @@ TEST(MeshedPartsDriver, OrientationAcceptsCounterClockwiseAndRejectsFoldedElemen
   MergedSection folded = two_components();
   folded.x[4] = -0.6;
   folded.y[4] = -0.6;
-  EXPECT_EQ(check_element_orientation(folded), Status::invalid_input);
+  ASSERT_TRUE(find_misshapen_element(folded));
+  EXPECT_EQ(find_misshapen_element(folded)->kind, ElementShapeFault::Kind::folded);
 
   // A gently curved edge is fine.
   MergedSection curved = two_components();
   curved.x[4] = 0.6;
   curved.y[4] = 0.6;
-  EXPECT_EQ(check_element_orientation(curved), Status::ok);
+  EXPECT_FALSE(find_misshapen_element(curved));
 
   // Clockwise corner order.
   MergedSection clockwise = two_components();
   std::swap(clockwise.connectivity[7], clockwise.connectivity[8]);
   std::swap(clockwise.connectivity[9], clockwise.connectivity[11]);
-  EXPECT_EQ(check_element_orientation(clockwise), Status::invalid_input);
+  ASSERT_TRUE(find_misshapen_element(clockwise));
+  EXPECT_EQ(find_misshapen_element(clockwise)->kind, ElementShapeFault::Kind::clockwise);
+  EXPECT_EQ(find_misshapen_element(clockwise)->element, 1);
 }
 
 }  // namespace

@@ -70,8 +70,8 @@ TEST(MeshedPartsInput, EachExportReadsOnlyItsOwnArguments) {
 
   // The same omissions are errors for the export that has those arguments.
   MeshedPartsInput c;
-  EXPECT_EQ(read_meshed_parts(detail, MeshedPartsExport::comb_main, c), Status::invalid_input);
-  EXPECT_EQ(read_meshed_parts(part, MeshedPartsExport::comb_main, c), Status::invalid_input);
+  EXPECT_THROW(read_meshed_parts(detail, MeshedPartsExport::comb_main, c), CallError);
+  EXPECT_THROW(read_meshed_parts(part, MeshedPartsExport::comb_main, c), CallError);
 }
 
 TEST(MeshedPartsInput, FailureLeavesTheOutputUntouched) {
@@ -79,7 +79,7 @@ TEST(MeshedPartsInput, FailureLeavesTheOutputUntouched) {
   a.nu = {0.6};
   MeshedPartsInput in;
   in.n_materials = 42;
-  EXPECT_EQ(read_meshed_parts(a.raw(), MeshedPartsExport::part_main, in), Status::invalid_input);
+  EXPECT_THROW(read_meshed_parts(a.raw(), MeshedPartsExport::part_main, in), CallError);
   EXPECT_EQ(in.n_materials, 42);
 }
 
@@ -89,7 +89,7 @@ TEST(MeshedPartsInput, RejectsNodeNumberingThatMidSideNodesWouldOverflow) {
   Args a;
   a.n_elements = std::numeric_limits<std::int32_t>::max() / 3 + 1;
   MeshedPartsInput in;
-  EXPECT_EQ(read_meshed_parts(a.raw(), MeshedPartsExport::comb_main, in), Status::invalid_input);
+  EXPECT_THROW(read_meshed_parts(a.raw(), MeshedPartsExport::comb_main, in), CallError);
 }
 
 }  // namespace

@@ -40,18 +40,37 @@ class Binding(unittest.TestCase):
         self.assertAlmostEqual(result[1], 1.0 / 12.0, places=14)
         self.assertAlmostEqual(coords[0][0], 0.5, places=14)
 
+    def test_failure_raises_with_code_and_message(self):
+        # Node 0 in 1-based connectivity: an input error naming the node.
+        with self.assertRaises(libbsp.BSPError) as caught:
+            libbsp.comb_main(
+                node_y=[0, 1, 1, 0], node_z=[0, 0, 1, 1], connectivity=[0, 1, 2, 1, 3, 4],
+                element_material=[1, 1], part_node_count=[4], part_element_count=[2],
+                material_modulus=[1.0], material_poisson=[0.0])
+        self.assertEqual(caught.exception.code, -1)
+        self.assertIn("node 0 of element 1 is out of range 1..4", caught.exception.message)
+        with self.assertRaises(libbsp.BSPError) as caught:
+            libbsp.analytic_torsional_constant(11, [1.0, 1.0])
+        self.assertIsNone(caught.exception.code)
+        self.assertIn("shape code 11", caught.exception.message)
+        libbsp.analytic_torsional_constant(1, [2.0, 1.0])
+        self.assertEqual(libbsp.last_error(), "")
+
     def test_export_table_matches_the_header(self):
         with open(os.path.join(os.path.dirname(__file__), "..", "..", "include", "bsp", "bsp.h")) as f:
             header = f.read()
         declared = {}
-        for m in re.finditer(r"BSP_API\s+(\w+)\s+(\w+)\s*\(([^;]*)\);", header):
+        for m in re.finditer(r"BSP_API\s+((?:const\s+)?\w+\s*\**)\s*(\w+)\s*\(([^;]*)\);", header):
             args = re.sub(r"/\*.*?\*/", "", m.group(3), flags=re.S).split(",")
             kinds = []
             for a in args:
+                if a.strip() == "void":
+                    continue
                 a = a.strip()
                 base = "d" if "double" in a else "i"
                 kinds.append(base + "*" if "*" in a else base)
-            declared[m.group(2)] = ("int" if m.group(1) == "int32_t" else m.group(1), kinds)
+            ret = re.sub(r"\s*\*", "*", m.group(1).strip())
+            declared[m.group(2)] = ("int" if ret == "int32_t" else ret, kinds)
         self.assertEqual(declared, libbsp.EXPORTS)
 
 

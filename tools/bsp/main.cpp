@@ -41,8 +41,13 @@ int main(int argc, char** argv) {
       bsp_cli::write_json_report(std::cout, sections);
     else
       bsp_cli::write_text_report(std::cout, sections);
-    for (const auto& s : sections)
-      if (s.code != 0) return 1;
+    bool failed = false;
+    for (const auto& s : sections) {
+      if (s.code == 0 && s.error.empty()) continue;
+      std::cerr << "bsp: " << s.name << ": " << (s.error.empty() ? "failed" : s.error) << '\n';
+      failed = true;
+    }
+    if (failed) return 1;
   } catch (const std::exception& e) {
     std::cerr << "bsp: " << path << ": " << e.what() << '\n';
     return 2;

@@ -52,6 +52,7 @@ SectionResult closed_form(const json& s, SectionResult r) {
   dims.resize(std::max<std::size_t>(dims.size(), 6), 0.0);  // the exports read up to six
   double j = 0.0, a1 = 0.0, a2 = 0.0;
   BSPAnalyticTorsionalConstant(&code, dims.data(), &j);
+  r.error = BSPLastError();
   BSPAnalyticShearArea(&code, dims.data(), &a1, &a2);
   r.quantities = {{"torsional_constant", "torsional constant J", j},
                   {"shear_area_1", "shear area, force along the first axis", a1},
@@ -125,6 +126,7 @@ SectionResult cracked(const json& s, SectionResult r) {
   CrackSectionProperty(out, static_cast<std::int32_t>(bar_refs.size() / 2),
                        static_cast<std::int32_t>(edges.size() / 3), material_table.data(), edges.data(),
                        bar_refs.data(), parameters.data(), bar_records.data(), ys.data(), zs.data());
+  r.error = BSPLastError();
   r.quantities = {
       {"centroid", "uncracked centroid z", out[BSP_CRACK_CENTROID]},
       {"gross_inertia", "uncracked second moment I_g", out[BSP_CRACK_GROSS_INERTIA]},
@@ -199,6 +201,7 @@ SectionResult meshed(const json& s, SectionResult r) {
                        part_nodes.data(), part_elements.data(), &ref_modulus, &ref_poisson, &ref_weight,
                        moduli.data(), poissons.data(), weights.data(), &n_bars, nullptr, nullptr, nullptr,
                        nullptr, nullptr, &level, &reference, &six_node);
+  if (r.code != 0) r.error = BSPLastError();
   r.quantities = {
       {"area", "transformed area A", result[BSP_SLOT_AREA]},
       {"centroid_y", "centroid y", result[BSP_SLOT_CENTROID_Y]},

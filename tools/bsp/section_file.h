@@ -22,6 +22,7 @@ struct SectionResult {
   std::string name;
   std::string kind;
   int code = 0;  // the export's result code; 0 for the exports that return none
+  std::string error;  // BSPLastError after a failed call, empty on success
   std::vector<Quantity> quantities;
 };
 

@@ -1,0 +1,70 @@
+#include "geometry/mesh_validity.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+namespace bsp {
+namespace {
+
+// A merged mesh of straight-sided 6-node triangles from corner triples, every
+// node its own input node.
+MergedSection mesh_of(const std::vector<std::array<double, 6>>& triangles) {
+  MergedSection m;
+  for (const auto& t : triangles) {
+    const auto first = static_cast<std::int32_t>(m.x.size());
+    const double mx[3] = {(t[0] + t[2]) / 2, (t[2] + t[4]) / 2, (t[4] + t[0]) / 2};
+    const double my[3] = {(t[1] + t[3]) / 2, (t[3] + t[5]) / 2, (t[5] + t[1]) / 2};
+    for (int i = 0; i < 3; ++i) {
+      m.x.push_back(t[2 * i]);
+      m.y.push_back(t[2 * i + 1]);
+    }
+    for (int i = 0; i < 3; ++i) {
+      m.x.push_back(mx[i]);
+      m.y.push_back(my[i]);
+    }
+    for (int i = 1; i <= 6; ++i) m.connectivity.push_back(first + i);
+    m.element_material.push_back(1);
+    m.element_origin.push_back(static_cast<std::int32_t>(m.element_origin.size()));
+  }
+  for (std::size_t i = 0; i < m.x.size(); ++i) m.node_origin.push_back(static_cast<std::int32_t>(i));
+  return m;
+}
+
+// Separate node sets per triangle, so geometry alone decides.
+TEST(MeshValidity, TouchingAtACornerOrAlongALineIsNoOverlap) {
+  EXPECT_FALSE(find_mesh_fault(mesh_of({{0, 0, 1, 0, 0, 1}, {1, 0, 2, 0, 1, 1}}), false));
+  // Separated by far less than an element, more than the tolerance.
+  EXPECT_FALSE(find_mesh_fault(mesh_of({{0, 0, 1, 0, 0, 1}, {0.5 + 1e-6, 0.5 + 1e-6, 1, 1, 0, 2}}), false));
+}
+
+TEST(MeshValidity, FindsAnOverlapOfAnyDepthAboveTheTolerance) {
+  const auto deep = find_mesh_fault(mesh_of({{0, 0, 1, 0, 0, 1}, {0.1, 0.1, 0.6, 0.1, 0.1, 0.6}}), false);
+  ASSERT_TRUE(deep);
+  EXPECT_EQ(deep->kind, MeshFault::Kind::overlap);
+  // A sliver 1e-6 deep across the hypotenuse.
+  const auto sliver = find_mesh_fault(mesh_of({{0, 0, 1, 0, 0, 1}, {0.5 - 1e-6, 0.5 - 1e-6, 1, 1, 0, 2}}), false);
+  ASSERT_TRUE(sliver);
+  EXPECT_EQ(sliver->kind, MeshFault::Kind::overlap);
+}
+
+TEST(MeshValidity, NodeInsideANeighboursEdgeHangsAndPrefersInputNodes) {
+  // Right triangle below the edge (0,0)-(2,0) and two small triangles above
+  // it that meet at (1,0), strictly inside that edge.
+  MergedSection m = mesh_of({{0, 0, 2, 0, 0, -2}, {0, 0, 1, 0, 0.5, 1}, {1, 0, 2, 0, 1.5, 1}});
+  // The big element's own edge midpoint coincides with (1,0): make it the
+  // same node as the small triangles' corner, as gluing would.
+  m.connectivity[3] = m.connectivity[6 + 1];
+  const auto f = find_mesh_fault(m, false);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->kind, MeshFault::Kind::hanging_node);
+  EXPECT_EQ(f->element, 0);
+  EXPECT_EQ(f->edge, 0);
+  // Of the hanging candidates (the shared corner at 1, the small triangles'
+  // mid-side nodes at 0.5 and 1.5) an input node is reported.
+  EXPECT_NE(m.node_origin[static_cast<std::size_t>(f->node)], -1);
+}
+
+}  // namespace
+}  // namespace bsp
