@@ -1,5 +1,6 @@
 """The Python package: its export table against the header, its results
 against known values and the C exports, its errors and bsp.map."""
+import contextlib
 import math
 import os
 import re
@@ -80,6 +81,17 @@ class Package(unittest.TestCase):
             self.assertIsInstance(out[3], bsp.BSPError)
             self.assertEqual([r.to_dict() for i, r in enumerate(out) if i != 3],
                              [r.to_dict() for i, r in enumerate(serial) if i != 3])
+
+    def test_readme_example_runs(self):
+        with open(os.path.join(ROOT, "README.md")) as f:
+            code = re.search(r"```python\n(.*?)```", f.read(), re.S).group(1)
+        cwd = os.getcwd()
+        try:
+            os.chdir(ROOT)
+            with open(os.devnull, "w") as null, contextlib.redirect_stdout(null):
+                exec(compile(code, "README.md", "exec"), {})
+        finally:
+            os.chdir(cwd)
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@ converter, and batches. BSP_CLI names the command; BSP_LIBRARY, when set,
 enables the comparisons with the package."""
 import json
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -102,6 +103,17 @@ class BadFiles(unittest.TestCase):
                     self.assertIn(expected, r.stderr)
             r = run(d)
             self.assertEqual((r.returncode, r.stderr.strip()), (2, f"bsp: {d}: is a directory, not a section file"))
+
+    def test_readme_section_file_runs(self):
+        with open(os.path.join(ROOT, "README.md")) as f:
+            text = re.search(r"```json\n(.*?)```", f.read(), re.S).group(1)
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "readme.json")
+            with open(path, "w") as f:
+                f.write(text)
+            r = run("--json", path)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(json.loads(r.stdout)[1]["values"]["stress_points.1.steel.normal"], 1000.0)  # N / A, A = 1
 
     def test_command_line(self):
         self.assertRegex(run("--version").stdout, r"^bsp \d+\.\d+\.\d+ \(library\)")
