@@ -24,6 +24,20 @@ struct Context {
   Options options;
 };
 
+// The command sees only the public header, so these two small predicates on
+// the file's own loops live here: crossing is a proper crossing (touching
+// ends do not count), exact in the sign of the orientation products.
+double orientation(const std::array<double, 2>& a, const std::array<double, 2>& b, const std::array<double, 2>& c) {
+  return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
+}
+
+bool segments_cross(const std::array<double, 2>& a, const std::array<double, 2>& b, const std::array<double, 2>& c,
+                    const std::array<double, 2>& d) {
+  const double o1 = orientation(a, b, c), o2 = orientation(a, b, d), o3 = orientation(c, d, a),
+               o4 = orientation(c, d, b);
+  return ((o1 > 0 && o2 < 0) || (o1 < 0 && o2 > 0)) && ((o3 > 0 && o4 < 0) || (o3 < 0 && o4 > 0));
+}
+
 const Material& find_material(const Context& c, const Value& v, std::string* name = nullptr) {
   const std::string n = v.string();
   const auto it = c.materials.find(n);
@@ -169,6 +183,14 @@ std::shared_ptr<MeshInput> read_mesh(const Value& s, const Context& c) {
                  " of this part");
         m->connectivity.push_back(offset + k);
       }
+      // The library rejects such an element too, but only the file knows
+      // where it is.
+      const auto corner = [&](int c) {
+        const auto i = static_cast<std::size_t>(m->connectivity[m->connectivity.size() - numbers.size() + c] - 1);
+        return std::array<double, 2>{m->node_y[i], m->node_z[i]};
+      };
+      if (!(orientation(corner(0), corner(1), corner(2)) > 0.0))
+        e.fail("the corners are clockwise or in one line; list them counter-clockwise");
       m->element_material.push_back(material);
     }
     m->part_nodes.push_back(static_cast<std::int32_t>(nodes.size()));
@@ -343,6 +365,17 @@ double signed_area(const std::vector<std::array<double, 2>>& p) {
   return 0.5 * a;
 }
 
+// First pair of edges of a closed loop that cross, 0-based edge numbers.
+std::optional<std::pair<std::size_t, std::size_t>> self_crossing(const std::vector<std::array<double, 2>>& p) {
+  const std::size_t n = p.size();
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = i + 2; j < n; ++j) {
+      if (i == 0 && j == n - 1) continue;  // neighbours through the closing edge
+      if (segments_cross(p[i], p[(i + 1) % n], p[j], p[(j + 1) % n])) return std::make_pair(i, j);
+    }
+  return std::nullopt;
+}
+
 bool inside(const std::vector<std::array<double, 2>>& p, double y, double z) {
   bool in = false;
   for (std::size_t i = 0, j = p.size() - 1; i < p.size(); j = i++)
@@ -376,6 +409,12 @@ SectionResult reinforced_section(const Value& s, const Context& c, SectionResult
     const std::int32_t key = key_of(l.at("material"));
     Loop loop{keys[key], {}};
     for (const Value& p : l.at("points").array(3)) loop.points.push_back(p.point());
+    if (const auto x = self_crossing(loop.points)) {
+      const auto edge = [&](std::size_t e) {
+        return std::to_string(e + 1) + "-" + std::to_string((e + 1) % loop.points.size() + 1);
+      };
+      l.at("points").fail("the loop crosses itself: edge " + edge(x->first) + " crosses edge " + edge(x->second));
+    }
     if (signed_area(loop.points) == 0.0) l.at("points").fail("the loop encloses no area");
     const auto first = static_cast<std::int32_t>(ys.size());
     const auto n = static_cast<std::int32_t>(loop.points.size());
