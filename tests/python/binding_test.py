@@ -20,13 +20,13 @@ class Package(unittest.TestCase):
         with open(os.path.join(ROOT, "include", "bsp", "bsp.h")) as f:
             header = f.read()
         declared = {}
-        for m in re.finditer(r"BSP_API\s+(\w+(?:\s*\*)?)\s*(\w+)\s*\(([^;]*)\);", header):
+        for m in re.finditer(r"BSP_API\s+((?:const\s+)?\w+(?:\s*\*)?)\s*(\w+)\s*\(([^;]*)\);", header):
             args = re.sub(r"/\*.*?\*/", "", m.group(3), flags=re.S).strip()
             kinds = []
             for a in ([] if args == "void" else args.split(",")):
                 base = "d" if "double" in a else "s" if "char" in a else "i"
                 kinds.append(base + "*" if "*" in a and base != "s" else base)
-            ret = {"int32_t": "int", "void": "void"}.get(m.group(1).strip(), "s")
+            ret = {"int32_t": "int", "void": "void"}.get(m.group(1).strip(), "s")  # "s": const char *
             declared[m.group(2)] = (ret, " ".join(kinds))
         self.assertEqual(declared, bsp.EXPORTS)
 

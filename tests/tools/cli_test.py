@@ -176,6 +176,8 @@ class Batch(unittest.TestCase):
             with open(path, "w") as f:
                 f.write("\n".join(lines) + "\n")
             one, two = run("batch", path, "--jobs", "1"), run("batch", path, "--jobs", "2")
+            csv = run("batch", path, "--csv").stdout.splitlines()
+        self.assertEqual(len(csv), 201)  # a header and a row per line, the failed one included
         self.assertEqual(one.returncode, 1)
         self.assertEqual(one.stdout, two.stdout)
         out = [json.loads(x) for x in one.stdout.splitlines()]
