@@ -72,7 +72,7 @@ class Result:
     def plot(self, ax=None):
         """Draws the section (needs matplotlib and the geometry kept by mesh())."""
         import matplotlib.pyplot as plt  # optional dependency
-        geo = getattr(self, "_geometry", None)
+        geo = self.__dict__.get("_geometry")
         if geo is None:
             raise ValueError("this result has no geometry to draw")
         ax = ax or plt.gca()

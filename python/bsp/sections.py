@@ -40,7 +40,20 @@ SLOTS = [
     ("radius_minor", 28, 1, "L", "radius of gyration about the minor principal axis"),
     ("radius_polar_sc", 29, 1, "L", "polar radius of gyration about the shear centre"),
 ]
-STRESS_POINTS_SLOT = 38
+SLOT = {key: slot for key, slot, _, _, _ in SLOTS}
+STRESS_POINTS_SLOT = 38  # BSP_SLOT_STRESS_POINTS
+
+
+def polar_moment_slot(n):
+    """BSP_SLOT_POLAR_MOMENT_SC(n), n stress points."""
+    return 42 + 3 * n
+
+
+def extremes_slot(n):
+    """BSP_SLOT_EXTREMES(n)."""
+    return 43 + 3 * n
+
+
 PART_SLOTS = 10
 PART_ROWS = [  # (key, offset in the per-material block, unit, meaning)
     ("area", 0, "L^2", "transformed area, bars included"),
@@ -241,13 +254,14 @@ def mesh(parts, bars=(), stress_points=(), reference=None, level=2, stress_refer
             continue
         r.add(key, v[slot], unit, meaning)
         if key == "centroid_minus_sc_z":
-            r.add("shear_centre_y", v[17] - v[19], "L", "shear centre y")
-            r.add("shear_centre_z", v[18] - v[20], "L", "shear centre z")
-    mean, radius = 0.5 * (v[1] + v[2]), math.hypot(0.5 * (v[1] - v[2]), v[3])
+            r.add("shear_centre_y", v[SLOT["centroid_y"]] - v[SLOT["centroid_minus_sc_y"]], "L", "shear centre y")
+            r.add("shear_centre_z", v[SLOT["centroid_z"]] - v[SLOT["centroid_minus_sc_z"]], "L", "shear centre z")
+    i1, i2, i12 = v[SLOT["i1"]], v[SLOT["i2"]], v[SLOT["i12"]]
+    mean, radius = 0.5 * (i1 + i2), math.hypot(0.5 * (i1 - i2), i12)
     r.add("i_major", mean + radius, "L^4", "major principal second moment")
     r.add("i_minor", mean - radius, "L^4", "minor principal second moment")
     if level >= 1:
-        r.add("polar_moment_sc", v[42 + 3 * n], "L^4", "polar moment about the shear centre, bars left out")
+        r.add("polar_moment_sc", v[polar_moment_slot(n)], "L^4", "polar moment about the shear centre, bars left out")
     about = "centroid" if ref == 0 else "shear centre"
     for i in range(n):
         p = f"stress_points.{i + 1}."
@@ -260,7 +274,7 @@ def mesh(parts, bars=(), stress_points=(), reference=None, level=2, stress_refer
             r.add(p + "torsion_y", v[STRESS_POINTS_SLOT + n + i], "L", "torsion stress along y per unit twist and G")
             r.add(p + "torsion_z", v[STRESS_POINTS_SLOT + 2 * n + i], "L", "torsion stress along z per unit twist and G")
     if level >= 3:
-        x = 43 + 3 * n
+        x = extremes_slot(n)
         for f, field in enumerate(EXTREME_FIELDS):
             p, unit = f"extremes.{field}.", "1/L^2" if f < 4 else "L"
             r.add(p + "value", v[x + 12 + f], unit, "signed largest value of the field")
@@ -268,6 +282,9 @@ def mesh(parts, bars=(), stress_points=(), reference=None, level=2, stress_refer
             r.add(p + "z", v[x + 2 * f + 1], "L", "where it occurs, z")
             r.add(p + "offset_y", v[x + 18 + 2 * f], "L", f"that point minus the {about}, y")
             r.add(p + "offset_z", v[x + 19 + 2 * f], "L", f"that point minus the {about}, z")
+    k = 6 if m.six else 3
+    r._geometry = {"triangles": [[(m.y[m.conn[k * e + c] - 1], m.z[m.conn[k * e + c] - 1]) for c in range(3)]
+                                 for e in range(len(m.mat))]}
     part = m.part()
     for k, material in enumerate(m.materials):
         for key, offset, unit, meaning in PART_ROWS:
