@@ -4,15 +4,17 @@
 #include <bsp/bsp.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
-#include <fstream>
 
 #include "json_reader.h"
 #include "report.h"
@@ -172,9 +174,8 @@ int main(int argc, char** argv) {
   int section = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    auto value = [&](const char* what) -> std::optional<std::string> {
+    auto value = [&]() -> std::optional<std::string> {
       if (i + 1 >= argc) return std::nullopt;
-      (void)what;
       return std::string(argv[++i]);
     };
     if (arg == "--json") {
@@ -188,20 +189,20 @@ int main(int argc, char** argv) {
       std::cout << version_text() << '\n';
       return 0;
     } else if (arg == "--level") {
-      const auto v = value("level");
+      const auto v = value();
       if (!v || v->size() != 1 || (*v)[0] < '0' || (*v)[0] > '3') return usage_error("--level needs 0, 1, 2 or 3");
       options.level = (*v)[0] - '0';
     } else if (arg == "--svg") {
-      const auto v = value("svg");
+      const auto v = value();
       if (!v) return usage_error("--svg needs a file name");
       svg_path = *v;
     } else if (arg == "--field") {
-      const auto v = value("field");
+      const auto v = value();
       if (!v || !bsp_cli::known_field(*v))
         return usage_error("--field needs warping, torsion-stress, shear-y, shear-z or von-mises");
       field = *v;
     } else if (arg == "--section") {
-      const auto v = value("section");
+      const auto v = value();
       section = v ? std::atoi(v->c_str()) : 0;
       if (section < 1) return usage_error("--section needs a number >= 1");
     } else if (arg.rfind("--", 0) == 0) {
