@@ -24,7 +24,8 @@ bench: configure
 	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b --benchmark_counters_tabular=true || exit 1; done
 
 demo: all
-	$(BUILD)/tools/bsp/bsp examples/demo.json
+	$(BUILD)/tools/bsp/bsp examples/demo.json --svg $(BUILD)/demo.svg
+	@echo "picture of the meshed rectangle: $(BUILD)/demo.svg"
 
 # The library, header, `bsp`, the CMake package, the pkg-config file and the
 # Python package, under PREFIX.

@@ -104,12 +104,14 @@ std::vector<double> element_field(const MeshInput& m, const std::optional<Forces
 }
 
 void colour_bar(std::ostream& o, double lo, double hi, const std::string& field) {
-  const double x = kWidth - kBar + 20, top = kMargin, h = kHeight - 2 * kMargin;
+  const double x = kWidth - kBar + 30, top = kMargin, h = kHeight - 2 * kMargin;
   for (int i = 0; i < 50; ++i)
     o << "<rect x='" << x << "' y='" << num(top + h * i / 50.0) << "' width='18' height='" << num(h / 50.0 + 0.5)
       << "' fill='" << ramp(1.0 - i / 49.0) << "'/>\n";
-  o << "<text x='" << x << "' y='" << top - 8 << "' font-size='11'>" << num(hi) << "</text>\n"
-    << "<text x='" << x << "' y='" << top + h + 16 << "' font-size='11'>" << num(lo) << "</text>\n"
+  // Labels centred on the bar, so a long number stays inside the picture.
+  o << "<text x='" << x + 9 << "' y='" << top - 8 << "' font-size='11' text-anchor='middle'>" << num(hi) << "</text>\n"
+    << "<text x='" << x + 9 << "' y='" << top + h + 16 << "' font-size='11' text-anchor='middle'>" << num(lo)
+    << "</text>\n"
     << "<text x='" << x + 24 << "' y='" << top + h / 2 << "' font-size='11' transform='rotate(90 " << x + 24 << ' '
     << top + h / 2 << ")'>" << field << "</text>\n";
 }
