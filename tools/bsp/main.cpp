@@ -24,7 +24,7 @@
 namespace {
 
 constexpr const char* kUsage = R"(usage: bsp [OPTIONS] FILE
-       bsp batch [--jobs N] [--csv] FILE.jsonl
+       bsp batch [--jobs N] [--csv] [--level N] FILE.jsonl
        bsp --version | --help
 
 Computes every section of the JSON section FILE with libbsp and prints its
@@ -86,10 +86,15 @@ int usage_error(const std::string& what) {
 int run_batch(int argc, char** argv) {
   unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
   bool csv = false;
+  bsp_cli::Options options;
   std::string path;
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--jobs" && i + 1 < argc) {
+    if (arg == "--level" && i + 1 < argc) {
+      const std::string v = argv[++i];
+      if (v.size() != 1 || v[0] < '0' || v[0] > '3') return usage_error("--level needs 0, 1, 2 or 3");
+      options.level = v[0] - '0';
+    } else if (arg == "--jobs" && i + 1 < argc) {
       const int j = std::atoi(argv[++i]);
       if (j < 1) return usage_error("--jobs needs a number >= 1");
       jobs = static_cast<unsigned>(j);
@@ -117,7 +122,7 @@ int run_batch(int argc, char** argv) {
       const std::string where = path + ":" + std::to_string(i + 1);
       try {
         if (lines[i].find_first_not_of(" \t\r") != std::string::npos)
-          results[i] = bsp_cli::compute_sections(nlohmann::json::parse(lines[i]), where, {});
+          results[i] = bsp_cli::compute_sections(nlohmann::json::parse(lines[i]), where, options);
       } catch (const nlohmann::json::exception& e) {
         errors[i] = where + ": not valid JSON: " + e.what();
       } catch (const std::exception& e) {
