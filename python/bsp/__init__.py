@@ -32,8 +32,27 @@ def version():
     return __version__
 
 
-def _materials(spec):
-    return {name: Material(name, **{k: v for k, v in m.items()}) for name, m in (spec or {}).items()}
+def _closed_form_section(section, material):
+    return closed_form(section["shape"], section["dimensions"], name=section.get("name", ""))
+
+
+def _reinforced_section(section, material):
+    loops = [(material(lp["material"]), lp["points"]) for lp in section["loops"]]
+    bars = [dict(b, material=material(b["material"]), **({"host": material(b["host"])} if "host" in b else {}))
+            for b in section.get("bars", [])]
+    return cracked(loops, bars, section.get("reference_modulus"), name=section.get("name", ""))
+
+
+def _mesh_section(section, material):
+    parts = [(material(p["material"]), p["nodes"], p["elements"]) for p in section["parts"]]
+    bars = [(material(b["material"]), b["y"], b["z"], b["diameter"]) for b in section.get("bars", [])]
+    ref = material(section["reference"]) if "reference" in section else None
+    return mesh(parts, bars, section.get("stress_points", []), ref, section.get("level", 2),
+                section.get("stress_reference", "centroid"), section.get("forces"), name=section.get("name", ""))
+
+
+# The section kinds of the file format: one function each, as in the command.
+KINDS = {"mesh": _mesh_section, "reinforced": _reinforced_section, "closed_form": _closed_form_section}
 
 
 def compute(section, materials=None):
@@ -47,21 +66,9 @@ def compute(section, materials=None):
             raise ValueError(f"unknown material {name!r}")
         return mats[name]
 
-    kind, name = section["kind"], section.get("name", "")
-    if kind == "closed_form":
-        return closed_form(section["shape"], section["dimensions"], name=name)
-    if kind == "reinforced":
-        loops = [(material(lp["material"]), lp["points"]) for lp in section["loops"]]
-        bars = [dict(b, material=material(b["material"]), **({"host": material(b["host"])} if "host" in b else {}))
-                for b in section.get("bars", [])]
-        return cracked(loops, bars, section.get("reference_modulus"), name=name)
-    if kind == "mesh":
-        parts = [(material(p["material"]), p["nodes"], p["elements"]) for p in section["parts"]]
-        bars = [(material(b["material"]), b["y"], b["z"], b["diameter"]) for b in section.get("bars", [])]
-        ref = material(section["reference"]) if "reference" in section else None
-        return mesh(parts, bars, section.get("stress_points", []), ref, section.get("level", 2),
-                    section.get("stress_reference", "centroid"), section.get("forces"), name=name)
-    raise ValueError(f"unknown kind {kind!r}")
+    if section["kind"] not in KINDS:
+        raise ValueError(f"unknown kind {section['kind']!r}; known: {', '.join(KINDS)}")
+    return KINDS[section["kind"]](section, material)
 
 
 def read_file(path):
