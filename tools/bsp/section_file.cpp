@@ -3,7 +3,6 @@
 #include <bsp/bsp.h>
 
 #include <cmath>
-#include <functional>
 #include <map>
 #include <numbers>
 
@@ -25,8 +24,10 @@ struct Context {
 };
 
 // The command sees only the public header, so these two small predicates on
-// the file's own loops live here: crossing is a proper crossing (touching
-// ends do not count), exact in the sign of the orientation products.
+// the file's own loops and elements live here. Orientation is the plain
+// floating-point cross product: a configuration within round-off of
+// degenerate may be judged either way, and the library's own checks remain
+// the final word. Crossing means a proper crossing; touching ends do not count.
 double orientation(const std::array<double, 2>& a, const std::array<double, 2>& b, const std::array<double, 2>& c) {
   return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
 }
@@ -54,6 +55,8 @@ std::map<std::string, Material> read_materials(const Value& doc) {
   std::map<std::string, Material> out;
   if (!doc.has("materials")) return out;
   for (const auto& [name, v] : doc.at("materials").members()) {
+    // Names become part of result keys ("materials.steel.area").
+    if (name.empty() || name.find('.') != std::string::npos) v.fail("a material name is not empty and has no \".\"");
     v.object({"E", "nu", "area_weight", "type", "tensile_strength", "shrinkage", "ageing", "creep"});
     Material m;
     m.modulus = v.at("E").positive();
