@@ -56,15 +56,12 @@ def png_colours(path):
                 p = a + b - c
                 pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
                 line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        if y % 3:  # every third row is plenty to tell a picture from a blank page
-            prev = line
-            continue
         for x in range(0, stride, bpp):
             rgb = bytes(line[x:x + 3])
             colours.add(rgb)
             ink += rgb != b"\xff\xff\xff" and (bpp == 3 or line[x + 3] > 0)
         prev = line
-    return len(colours), ink / (width * ((height + 2) // 3))
+    return len(colours), ink / (width * height)
 
 
 class BadFiles(unittest.TestCase):
@@ -159,7 +156,8 @@ class Pictures(unittest.TestCase):
             for path, extra in cases:
                 svg, png = os.path.join(d, "s.svg"), os.path.join(d, "s.png")
                 self.assertEqual(run(path, "--svg", svg, *extra).returncode, 0)
-                subprocess.run(["rsvg-convert", svg, "-o", png], check=True, timeout=60)
+                # A quarter-size rendering keeps the pure-Python decoding quick.
+                subprocess.run(["rsvg-convert", "-w", "320", svg, "-o", png], check=True, timeout=60)
                 colours, ink = png_colours(png)
                 with self.subTest(path=path, extra=extra):
                     self.assertGreater(colours, 20 if "--field" in extra else 5)
