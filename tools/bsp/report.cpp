@@ -3,6 +3,8 @@
 #include <iomanip>
 #include <set>
 #include <sstream>
+#include <string_view>
+#include <unordered_map>
 
 namespace bsp_cli {
 namespace {
@@ -67,13 +69,11 @@ void write_csv_report(std::ostream& out, const std::vector<SectionResult>& secti
   out << '\n';
   for (const SectionResult& s : sections) {
     out << csv_field(s.name) << ',' << s.kind << ',' << s.code << ',' << csv_field(s.message);
+    std::unordered_map<std::string_view, double> values;
+    for (const Quantity& q : s.quantities) values.emplace(q.key, q.value);
     for (const std::string& k : keys) {
       out << ',';
-      for (const Quantity& q : s.quantities)
-        if (q.key == k) {
-          out << number_text(q.value);
-          break;
-        }
+      if (const auto it = values.find(k); it != values.end()) out << number_text(it->second);
     }
     out << '\n';
   }
