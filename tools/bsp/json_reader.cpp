@@ -103,14 +103,18 @@ nlohmann::json read_json_file(const std::string& file) {
   std::stringstream text;
   text << in.rdbuf();
   if (text.str().find_first_not_of(" \t\r\n") == std::string::npos) throw InputError(file + ": file is empty");
+  return parse_json_text(text.str(), file);
+}
+
+nlohmann::json parse_json_text(const std::string& text, const std::string& where) {
   try {
-    return nlohmann::json::parse(text.str());
+    return nlohmann::json::parse(text);
   } catch (const nlohmann::json::parse_error& e) {
     // The library's text is "[json.exception.parse_error.101] parse error at
     // line 3, column 5: ..."; the part after the bracket is what a person needs.
     std::string what = e.what();
     const auto bracket = what.find("] ");
-    throw InputError(file + ": not valid JSON: " + (bracket == std::string::npos ? what : what.substr(bracket + 2)));
+    throw InputError(where + ": not valid JSON: " + (bracket == std::string::npos ? what : what.substr(bracket + 2)));
   }
 }
 

@@ -56,4 +56,7 @@ class Value {
 // InputError naming the file (and the line and column for syntax errors).
 nlohmann::json read_json_file(const std::string& file);
 
+// Parses one JSON text; malformed text is an InputError naming `where`.
+nlohmann::json parse_json_text(const std::string& text, const std::string& where);
+
 }  // namespace bsp_cli

@@ -122,9 +122,7 @@ int run_batch(int argc, char** argv) {
       const std::string where = path + ":" + std::to_string(i + 1);
       try {
         if (lines[i].find_first_not_of(" \t\r") != std::string::npos)
-          results[i] = bsp_cli::compute_sections(nlohmann::json::parse(lines[i]), where, options);
-      } catch (const nlohmann::json::exception& e) {
-        errors[i] = where + ": not valid JSON: " + e.what();
+          results[i] = bsp_cli::compute_sections(bsp_cli::parse_json_text(lines[i], where), where, options);
       } catch (const std::exception& e) {
         errors[i] = e.what();
       }
