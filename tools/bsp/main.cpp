@@ -218,8 +218,14 @@ int main(int argc, char** argv) {
   }
   if (path.empty()) return usage_error("no section file given");
   if (!field.empty() && svg_path.empty()) return usage_error("--field draws into the picture of --svg");
+  if (isatty(STDERR_FILENO) != 0)
+    options.progress = [](std::size_t i, std::size_t n, const std::string& name) {
+      std::fprintf(stderr, "\r\033[Kbsp: section %zu/%zu: %s", i, n, name.c_str());
+      std::fflush(stderr);
+    };
   try {
     const auto sections = bsp_cli::compute_sections(bsp_cli::read_json_file(path), path, options);
+    if (options.progress) std::fprintf(stderr, "\r\033[K");
     if (format == Format::json)
       bsp_cli::write_json_report(std::cout, sections);
     else if (format == Format::csv)
@@ -235,9 +241,11 @@ int main(int argc, char** argv) {
     for (const auto& s : sections)
       if (s.code != 0) return 1;
   } catch (const bsp_cli::InputError& e) {
+    if (options.progress) std::fputs("\r\033[K", stderr);
     std::cerr << "bsp: " << e.what() << '\n';
     return 2;
   } catch (const std::exception& e) {
+    if (options.progress) std::fputs("\r\033[K", stderr);
     std::cerr << "bsp: " << path << ": " << e.what() << '\n';
     return 2;
   }

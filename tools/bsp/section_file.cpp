@@ -558,7 +558,8 @@ std::vector<SectionResult> compute_sections(const nlohmann::json& document, cons
   const Value doc = Value(document, file, "").object({"materials", "sections"});
   Context context{read_materials(doc), options};
   std::vector<SectionResult> results;
-  for (const Value& s : doc.at("sections").array(1)) {
+  const auto sections = doc.at("sections").array(1);
+  for (const Value& s : sections) {
     SectionResult r;
     const std::string kind = s.at("kind").string();
     const Kind* k = nullptr;
@@ -571,6 +572,7 @@ std::vector<SectionResult> compute_sections(const nlohmann::json& document, cons
     s.object(k->keys);
     r.kind = kind;
     r.name = s.has("name") ? s.at("name").string() : s.path();
+    if (options.progress) options.progress(results.size() + 1, sections.size(), r.name);
     results.push_back(k->compute(s, context, std::move(r)));
   }
   return results;

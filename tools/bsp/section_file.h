@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,6 +52,9 @@ struct SectionResult {
 
 struct Options {
   int level = 2;  // analysis level of mesh sections that do not name one
+  // Called before each section with its 1-based position, the count and its
+  // name (the command shows it on a terminal: a large mesh takes a while).
+  std::function<void(std::size_t, std::size_t, const std::string&)> progress;
 };
 
 // Reads and computes every section of a parsed file. `file` names the file in
