@@ -2,9 +2,10 @@
 # extra options to CMake (the sanitizer run uses -DBSP_SANITIZE=ON).
 BUILD ?= build
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all configure test bench demo sanitize clean
+.PHONY: all configure test bench demo install sanitize clean
 
 all: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -23,7 +24,13 @@ bench: configure
 	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b --benchmark_counters_tabular=true || exit 1; done
 
 demo: all
-	$(BUILD)/tools/bsp/bsp examples/demo.json
+	$(BUILD)/tools/bsp/bsp examples/demo.json --svg $(BUILD)/demo.svg
+	@echo "picture of the meshed rectangle: $(BUILD)/demo.svg"
+
+# The library, header, `bsp`, the CMake package, the pkg-config file and the
+# Python package, under PREFIX.
+install: all
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 sanitize:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DBSP_SANITIZE=ON -DBSP_BUILD_BENCH=OFF"

@@ -27,6 +27,9 @@
 #define BSP_VERSION_MAJOR 0
 #define BSP_VERSION_MINOR 1
 #define BSP_VERSION_PATCH 0
+/* MAJOR * 1000000 + MINOR * 1000 + PATCH, the value BSPVersion returns. */
+#define BSP_VERSION_NUMBER \
+  (BSP_VERSION_MAJOR * 1000000 + BSP_VERSION_MINOR * 1000 + BSP_VERSION_PATCH)
 
 #if defined(_WIN32)
 #  if defined(BSP_BUILDING_LIBRARY)
@@ -77,6 +80,24 @@ extern "C" {
 **          nothing and never fails.
 */
 BSP_API const char *BSPLastError(void);
+
+/* ------------------------------------------------------------------------
+** Version
+*/
+
+/*
+** BSPVersion: the version of the library actually loaded.
+**
+**   (no arguments)
+** Returns: BSP_VERSION_NUMBER of the library's own build, that is
+**          MAJOR * 1000000 + MINOR * 1000 + PATCH. A host compiled against
+**          this header compares it with its own BSP_VERSION_NUMBER; the
+**          shared object's SONAME carries MAJOR, so a loaded library with
+**          another major version is never picked up by the loader.
+** Failure: none.
+** Threads: reentrant; no process-wide effect.
+*/
+BSP_API int32_t BSPVersion(void);
 
 /* ------------------------------------------------------------------------
 ** Meshed sections

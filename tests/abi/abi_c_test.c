@@ -63,6 +63,8 @@ int main(void) {
   CHECK(BSP_E_INPUT == -1);
   CHECK(BSP_E_SOLVER == -3);
   CHECK(BSP_VERSION_MAJOR >= 0);
+  CHECK(BSPVersion() == BSP_VERSION_NUMBER);
+  CHECK(BSP_VERSION_NUMBER == BSP_VERSION_MAJOR * 1000000 + BSP_VERSION_MINOR * 1000 + BSP_VERSION_PATCH);
   call_meshed_section_exports();
 
   /* Cracked reinforced sections: a steel rectangle 100 x 200 is uncracked

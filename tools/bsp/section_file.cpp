@@ -2,243 +2,579 @@
 
 #include <bsp/bsp.h>
 
-#include <cstdint>
-#include <limits>
+#include <cmath>
 #include <map>
-#include <stdexcept>
+#include <numbers>
+
+#include "json_reader.h"
 
 namespace bsp_cli {
 namespace {
 
-using nlohmann::json;
+// A material as the file names it once, at the top.
+struct Material {
+  double modulus = 0, poisson = 0, area_weight = 1;
+  std::string type;  // "concrete", "steel" or empty (reinforced sections need it)
+  double tensile_strength = 0, shrinkage = 0, ageing = 0, creep = 0;
+};
 
-[[noreturn]] void fail(const std::string& where, const std::string& what) {
-  throw std::runtime_error(where + ": " + what);
+struct Context {
+  std::map<std::string, Material> materials;
+  Options options;
+};
+
+// The command sees only the public header, so these two small predicates on
+// the file's own loops and elements live here. Orientation is the plain
+// floating-point cross product: a configuration within round-off of
+// degenerate may be judged either way, and the library's own checks remain
+// the final word. Crossing means a proper crossing; touching ends do not count.
+double orientation(const std::array<double, 2>& a, const std::array<double, 2>& b, const std::array<double, 2>& c) {
+  return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
 }
 
-const json& field(const json& obj, const char* name, const std::string& where) {
-  if (!obj.is_object() || !obj.contains(name)) fail(where, std::string("missing \"") + name + "\"");
-  return obj.at(name);
+bool segments_cross(const std::array<double, 2>& a, const std::array<double, 2>& b, const std::array<double, 2>& c,
+                    const std::array<double, 2>& d) {
+  const double o1 = orientation(a, b, c), o2 = orientation(a, b, d), o3 = orientation(c, d, a),
+               o4 = orientation(c, d, b);
+  return ((o1 > 0 && o2 < 0) || (o1 < 0 && o2 > 0)) && ((o3 > 0 && o4 < 0) || (o3 < 0 && o4 > 0));
 }
 
-double number(const json& v, const std::string& where) {
-  if (!v.is_number()) fail(where, "expected a number");
-  return v.get<double>();
+const Material& find_material(const Context& c, const Value& v, std::string* name = nullptr) {
+  const std::string n = v.string();
+  const auto it = c.materials.find(n);
+  if (it == c.materials.end()) {
+    std::string known;
+    for (const auto& [k, m] : c.materials) known += (known.empty() ? "" : ", ") + k;
+    v.fail("unknown material \"" + n + "\" (the file's \"materials\" name: " + (known.empty() ? "none" : known) + ")");
+  }
+  if (name != nullptr) *name = n;
+  return it->second;
 }
 
-double number_or(const json& obj, const char* name, double fallback, const std::string& where) {
-  return obj.contains(name) ? number(obj.at(name), where + "." + name) : fallback;
+std::map<std::string, Material> read_materials(const Value& doc) {
+  std::map<std::string, Material> out;
+  if (!doc.has("materials")) return out;
+  for (const auto& [name, v] : doc.at("materials").members()) {
+    // Names become part of result keys ("materials.steel.area").
+    if (name.empty() || name.find('.') != std::string::npos) v.fail("a material name is not empty and has no \".\"");
+    v.object({"E", "nu", "area_weight", "type", "tensile_strength", "shrinkage", "ageing", "creep"});
+    Material m;
+    m.modulus = v.at("E").positive();
+    m.poisson = v.number_or("nu", 0.0);
+    if (m.poisson < 0.0 || m.poisson > 0.5) v.at("nu").fail("expected a Poisson ratio 0 .. 0.5");
+    m.area_weight = v.number_or("area_weight", 1.0);
+    if (v.has("type")) {
+      m.type = v.at("type").string();
+      if (m.type != "concrete" && m.type != "steel") v.at("type").fail("expected \"concrete\" or \"steel\"");
+    }
+    m.tensile_strength = v.number_or("tensile_strength", 0.0);
+    m.shrinkage = v.number_or("shrinkage", 0.0);
+    m.ageing = v.number_or("ageing", 0.0);
+    m.creep = v.number_or("creep", 0.0);
+    out.emplace(name, m);
+  }
+  return out;
 }
 
-std::int32_t integer(const json& v, const std::string& where) {
-  if (!v.is_number_integer()) fail(where, "expected an integer");
-  const auto x = v.get<std::int64_t>();
-  if (x < std::numeric_limits<std::int32_t>::min() || x > std::numeric_limits<std::int32_t>::max())
-    fail(where, "integer out of range");
-  return static_cast<std::int32_t>(x);
+// ---------------------------------------------------------------- mesh
+
+// The names, units and meanings of the section property vector's slots, in
+// report order. Offsets come from the header only.
+struct SlotRow {
+  int slot;
+  int min_level;
+  const char* key;
+  const char* unit;
+  const char* meaning;
+};
+constexpr SlotRow kSlotRows[] = {
+    {BSP_SLOT_AREA, 0, "area", "L^2", "transformed area A (E / E_ref weighted)"},
+    {BSP_SLOT_WEIGHTED_AREA, 0, "weighted_area", "L^2", "area weighted by area_weight / reference area_weight"},
+    {BSP_SLOT_CENTROID_Y, 0, "centroid_y", "L", "centroid y"},
+    {BSP_SLOT_CENTROID_Z, 0, "centroid_z", "L", "centroid z"},
+    {BSP_SLOT_I1, 0, "i1", "L^4", "second moment about the centroid, integral y'^2 dA"},
+    {BSP_SLOT_I2, 0, "i2", "L^4", "second moment about the centroid, integral z'^2 dA"},
+    {BSP_SLOT_I12, 0, "i12", "L^4", "product moment about the centroid, integral y'z' dA"},
+    {BSP_SLOT_TORSION_CONSTANT, 0, "torsion_constant", "L^4", "Saint-Venant torsion constant J"},
+    {BSP_SLOT_WARPING_CONSTANT, 0, "warping_constant", "L^6", "warping constant Iw about the shear centre"},
+    {BSP_SLOT_ALPHA_Y, 0, "alpha_y", "1", "shear-area ratio, force along y (shear area = A / alpha_y)"},
+    {BSP_SLOT_ALPHA_Z, 0, "alpha_z", "1", "shear-area ratio, force along z"},
+    {BSP_SLOT_CENTROID_MINUS_SC_Y, 0, "centroid_minus_sc_y", "L", "centroid y minus shear centre y"},
+    {BSP_SLOT_CENTROID_MINUS_SC_Z, 0, "centroid_minus_sc_z", "L", "centroid z minus shear centre z"},
+    {BSP_SLOT_TORSION_STRESS_MAX, 0, "torsion_stress_max", "L",
+     "largest torsion shear stress per unit twist and unit G (times G_ref theta, or T / J)"},
+    {BSP_SLOT_TAU_Y_OF_VY, 0, "tau_y_of_vy", "1/L^2", "shear stress along y for a unit force along y, at its largest"},
+    {BSP_SLOT_TAU_Z_OF_VY, 0, "tau_z_of_vy", "1/L^2", "shear stress along z for a unit force along y"},
+    {BSP_SLOT_TAU_Y_OF_VZ, 0, "tau_y_of_vz", "1/L^2", "shear stress along y for a unit force along z"},
+    {BSP_SLOT_TAU_Z_OF_VZ, 0, "tau_z_of_vz", "1/L^2", "shear stress along z for a unit force along z, at its largest"},
+    {BSP_SLOT_PRINCIPAL_ANGLE_DEG, 1, "principal_angle_deg", "deg", "angle of the principal axes from y"},
+    {BSP_SLOT_MODULUS_Y, 1, "modulus_y", "L^3", "elastic modulus I1 / extreme y offset of the stress points"},
+    {BSP_SLOT_MODULUS_Z, 1, "modulus_z", "L^3", "elastic modulus I2 / extreme z offset of the stress points"},
+    {BSP_SLOT_RADIUS_Y, 1, "radius_y", "L", "radius of gyration sqrt(I1 / A)"},
+    {BSP_SLOT_RADIUS_Z, 1, "radius_z", "L", "radius of gyration sqrt(I2 / A)"},
+    {BSP_SLOT_RADIUS_MAJOR, 1, "radius_major", "L", "radius of gyration about the major principal axis"},
+    {BSP_SLOT_RADIUS_MINOR, 1, "radius_minor", "L", "radius of gyration about the minor principal axis"},
+    {BSP_SLOT_RADIUS_POLAR_SC, 1, "radius_polar_sc", "L", "polar radius of gyration about the shear centre"},
+};
+
+struct PartRow {
+  int offset;
+  const char* key;
+  const char* unit;
+  const char* meaning;
+};
+constexpr PartRow kPartRows[] = {
+    {BSP_PART_AREA, "area", "L^2", "transformed area, bars included"},
+    {BSP_PART_WEIGHTED_AREA, "weighted_area", "L^2", "weighted area"},
+    {BSP_PART_CENTROID_Y, "centroid_y", "L", "centroid y of this material"},
+    {BSP_PART_CENTROID_Z, "centroid_z", "L", "centroid z of this material"},
+    {BSP_PART_I1, "i1", "L^4", "second moment about its own centroid, y'^2"},
+    {BSP_PART_I2, "i2", "L^4", "second moment about its own centroid, z'^2"},
+    {BSP_PART_TORSION_CONSTANT, "torsion_constant", "L^4", "this material's share of J"},
+    {BSP_PART_WARPING, "warping_constant", "L^6", "this material's share of Iw"},
+    {BSP_PART_ALPHA_Y, "alpha_y", "1", "shear-area ratio, force along y"},
+    {BSP_PART_ALPHA_Z, "alpha_z", "1", "shear-area ratio, force along z"},
+};
+
+// The six fields of the level-3 extremes, in the header's order.
+constexpr const char* kExtremeFields[6] = {"tau_y_of_vy", "tau_z_of_vy", "tau_y_of_vz",
+                                           "tau_z_of_vz", "torsion_y",   "torsion_z"};
+
+constexpr const char* kDetailStress[4][3] = {{"normal", "F/L^2", "normal stress"},
+                                             {"shear_y", "F/L^2", "shear stress along y"},
+                                             {"shear_z", "F/L^2", "shear stress along z"},
+                                             {"von_mises", "F/L^2", "von Mises stress sqrt(s^2 + 3 t^2)"}};
+
+std::int32_t material_number(MeshInput& m, const Context& c, const Value& v) {
+  std::string name;
+  const Material& mat = find_material(c, v, &name);
+  for (std::size_t i = 0; i < m.material_names.size(); ++i)
+    if (m.material_names[i] == name) return static_cast<std::int32_t>(i + 1);
+  m.material_names.push_back(name);
+  m.modulus.push_back(mat.modulus);
+  m.poisson.push_back(mat.poisson);
+  m.area_weight.push_back(mat.area_weight);
+  return static_cast<std::int32_t>(m.material_names.size());
 }
 
-const json& array(const json& v, const std::string& where) {
-  if (!v.is_array()) fail(where, "expected an array");
-  return v;
+std::shared_ptr<MeshInput> read_mesh(const Value& s, const Context& c) {
+  auto m = std::make_shared<MeshInput>();
+  m->nodes_per_element = 0;
+  for (const Value& part : s.at("parts").array(1)) {
+    part.object({"material", "nodes", "elements"});
+    const std::int32_t material = material_number(*m, c, part.at("material"));
+    const auto offset = static_cast<std::int32_t>(m->node_y.size());
+    const auto nodes = part.at("nodes").array(3);
+    for (const Value& p : nodes) {
+      const auto yz = p.point();
+      m->node_y.push_back(yz[0]);
+      m->node_z.push_back(yz[1]);
+    }
+    const auto elements = part.at("elements").array(1);
+    for (const Value& e : elements) {
+      const auto numbers = e.array();
+      if (numbers.size() != 3 && numbers.size() != 6)
+        e.fail("expected 3 corner node numbers or 6 (corners, then mid-sides of edges 1-2, 2-3, 3-1)");
+      if (m->nodes_per_element == 0) m->nodes_per_element = static_cast<std::int32_t>(numbers.size());
+      if (static_cast<std::int32_t>(numbers.size()) != m->nodes_per_element)
+        e.fail("all elements of a section have the same node count (" + std::to_string(m->nodes_per_element) +
+               " before this one)");
+      for (const Value& v : numbers) {
+        const std::int32_t k = v.integer();
+        if (k < 1 || static_cast<std::size_t>(k) > nodes.size())
+          v.fail("node " + std::to_string(k) + " is out of range 1.." + std::to_string(nodes.size()) +
+                 " of this part");
+        m->connectivity.push_back(offset + k);
+      }
+      // The library rejects such an element too, but only the file knows
+      // where it is.
+      const auto corner = [&](int c) {
+        const auto i = static_cast<std::size_t>(m->connectivity[m->connectivity.size() - numbers.size() + c] - 1);
+        return std::array<double, 2>{m->node_y[i], m->node_z[i]};
+      };
+      if (!(orientation(corner(0), corner(1), corner(2)) > 0.0))
+        e.fail("the corners are clockwise or in one line; list them counter-clockwise");
+      m->element_material.push_back(material);
+    }
+    m->part_nodes.push_back(static_cast<std::int32_t>(nodes.size()));
+    m->part_elements.push_back(static_cast<std::int32_t>(elements.size()));
+  }
+  if (s.has("bars")) {
+    for (const Value& b : s.at("bars").array()) {
+      b.object({"material", "y", "z", "diameter"});
+      const std::int32_t k = material_number(*m, c, b.at("material"));
+      m->bar_y.push_back(b.at("y").number());
+      m->bar_z.push_back(b.at("z").number());
+      m->bar_radius.push_back(b.at("diameter").positive() / 2.0);
+      m->bar_modulus.push_back(m->modulus[k - 1]);
+      m->bar_area_weight.push_back(m->area_weight[k - 1]);
+    }
+  }
+  if (s.has("stress_points")) {
+    for (const Value& p : s.at("stress_points").array()) {
+      const auto yz = p.point();
+      m->stress_y.push_back(yz[0]);
+      m->stress_z.push_back(yz[1]);
+    }
+  }
+  if (s.has("stress_reference")) {
+    const Value v = s.at("stress_reference");
+    const std::string r = v.string();
+    if (r != "centroid" && r != "shear_centre") v.fail("expected \"centroid\" or \"shear_centre\"");
+    m->stress_reference = r == "shear_centre" ? 1 : 0;
+  }
+  // The reference material is the first part's unless named: its E and nu
+  // both, so that J and the stresses are in that material's terms.
+  const Material& ref = s.has("reference") ? find_material(c, s.at("reference")) : c.materials.at(m->material_names[0]);
+  m->ref_modulus = ref.modulus;
+  m->ref_poisson = ref.poisson;
+  m->ref_area_weight = ref.area_weight;
+  return m;
 }
 
-// {"kind": "closed_form", "code": 1..10, "dimensions": [...]}
-SectionResult closed_form(const json& s, SectionResult r) {
-  const std::int32_t code = integer(field(s, "code", r.name), r.name + ".code");
-  std::vector<double> dims;
-  for (const json& d : array(field(s, "dimensions", r.name), r.name + ".dimensions"))
-    dims.push_back(number(d, r.name + ".dimensions"));
-  dims.resize(std::max<std::size_t>(dims.size(), 6), 0.0);  // the exports read up to six
-  double j = 0.0, a1 = 0.0, a2 = 0.0;
-  BSPAnalyticTorsionalConstant(&code, dims.data(), &j);
-  r.error = BSPLastError();
-  BSPAnalyticShearArea(&code, dims.data(), &a1, &a2);
-  r.quantities = {{"torsional_constant", "torsional constant J", j},
-                  {"shear_area_1", "shear area, force along the first axis", a1},
-                  {"shear_area_2", "shear area, force along the second axis", a2}};
+void add(std::vector<Quantity>& q, std::string key, double value, std::string unit, std::string meaning) {
+  q.push_back({std::move(key), value, std::move(unit), std::move(meaning)});
+}
+
+SectionResult mesh_section(const Value& s, const Context& c, SectionResult r) {
+  const auto m = read_mesh(s, c);
+  int level = c.options.level;
+  if (s.has("level")) {
+    level = s.at("level").integer();
+    if (level < 0 || level > 3) s.at("level").fail("expected 0, 1, 2 or 3");
+  }
+  std::optional<Forces> forces;
+  if (s.has("forces")) {
+    const Value f = s.at("forces").object({"N", "T", "Vy", "Vz", "My", "Mz"});
+    forces = Forces{f.number_or("N", 0), f.number_or("T", 0), f.number_or("Vy", 0),
+                    f.number_or("Vz", 0), f.number_or("My", 0), f.number_or("Mz", 0)};
+  }
+  r.mesh = m;
+  r.forces = forces;
+  const CombResult comb = comb_main(*m, m->stress_y, m->stress_z, level);
+  r.code = comb.code;
+  if (r.code != 0) {
+    r.message = library_message(r.code);
+    return r;
+  }
+  auto& q = r.quantities;
+  const auto& v = comb.result;
+  add(q, "level", level, "1", "analysis level the values below were computed at");
+  for (const SlotRow& row : kSlotRows) {
+    if (level < row.min_level) continue;
+    add(q, row.key, v[row.slot], row.unit, row.meaning);
+    if (row.slot == BSP_SLOT_CENTROID_MINUS_SC_Z) {
+      add(q, "shear_centre_y", v[BSP_SLOT_CENTROID_Y] - v[BSP_SLOT_CENTROID_MINUS_SC_Y], "L", "shear centre y");
+      add(q, "shear_centre_z", v[BSP_SLOT_CENTROID_Z] - v[BSP_SLOT_CENTROID_MINUS_SC_Z], "L", "shear centre z");
+    }
+  }
+  // Principal second moments from I1, I2, I12 (Mohr's circle).
+  const double mean = 0.5 * (v[BSP_SLOT_I1] + v[BSP_SLOT_I2]);
+  const double radius = std::hypot(0.5 * (v[BSP_SLOT_I1] - v[BSP_SLOT_I2]), v[BSP_SLOT_I12]);
+  add(q, "i_major", mean + radius, "L^4", "major principal second moment");
+  add(q, "i_minor", mean - radius, "L^4", "minor principal second moment");
+  const std::size_t n = m->stress_y.size();
+  if (level >= 1) add(q, "polar_moment_sc", v[BSP_SLOT_POLAR_MOMENT_SC(n)], "L^4", "polar moment about the shear centre, bars left out");
+  const char* ref = m->stress_reference == 0 ? "centroid" : "shear centre";
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string p = "stress_points." + std::to_string(i + 1) + ".";
+    add(q, p + "y", m->stress_y[i], "L", "stress point y");
+    add(q, p + "z", m->stress_z[i], "L", "stress point z");
+    add(q, p + "offset_y", comb.offsets[2 * i], "L", std::string("y minus the ") + ref + " y");
+    add(q, p + "offset_z", comb.offsets[2 * i + 1], "L", std::string("z minus the ") + ref + " z");
+    if (level >= 2) {
+      add(q, p + "warping", v[BSP_SLOT_STRESS_POINTS + i], "L^2", "warping function, mean removed");
+      add(q, p + "torsion_y", v[BSP_SLOT_STRESS_POINTS + n + i], "L", "torsion stress along y per unit twist and G");
+      add(q, p + "torsion_z", v[BSP_SLOT_STRESS_POINTS + 2 * n + i], "L", "torsion stress along z per unit twist and G");
+    }
+  }
+  if (level >= 3) {
+    const int x = BSP_SLOT_EXTREMES(n);
+    for (int f = 0; f < 6; ++f) {
+      const std::string p = std::string("extremes.") + kExtremeFields[f] + ".";
+      const char* unit = f < 4 ? "1/L^2" : "L";
+      add(q, p + "value", v[x + 12 + f], unit, "signed largest value of the field");
+      add(q, p + "y", v[x + 2 * f], "L", "where it occurs, y");
+      add(q, p + "z", v[x + 2 * f + 1], "L", "where it occurs, z");
+      add(q, p + "offset_y", v[x + 18 + 2 * f], "L", std::string("that point minus the ") + ref + ", y");
+      add(q, p + "offset_z", v[x + 18 + 2 * f + 1], "L", std::string("that point minus the ") + ref + ", z");
+    }
+  }
+  const PartResult parts = part_main(*m);
+  if (parts.code != 0) {
+    r.code = parts.code;
+    r.message = library_message(parts.code);
+    return r;
+  }
+  for (std::size_t k = 0; k < m->material_names.size(); ++k)
+    for (const PartRow& row : kPartRows)
+      add(q, "materials." + m->material_names[k] + "." + row.key, parts.part[BSP_PART_SLOTS * k + row.offset],
+          row.unit, row.meaning);
+  if (forces && n > 0) {
+    const DetailResult d = detail(*m, m->stress_y, m->stress_z, *forces);
+    if (d.code != 0) {
+      r.code = d.code;
+      r.message = library_message(d.code);
+      return r;
+    }
+    const std::size_t n_mat = m->material_names.size();
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::string p = "stress_points." + std::to_string(i + 1) + ".";
+      const auto in = static_cast<std::size_t>(d.out4[i]);
+      add(q, p + "material", d.out4[i], "1",
+          in == 0 ? "no material contains the point (0)" : "1-based material containing the point: " + m->material_names[in - 1]);
+      for (std::size_t k = 0; k < n_mat; ++k)
+        for (int cpt = 0; cpt < 4; ++cpt)
+          add(q, p + m->material_names[k] + "." + kDetailStress[cpt][0], d.out2[4 * (k * n + i) + cpt],
+              kDetailStress[cpt][1], std::string(kDetailStress[cpt][2]) + " as if of " + m->material_names[k]);
+    }
+    const double* e = d.out2.data() + 4 * n * n_mat;
+    add(q, "stresses.normal_max", e[0], "F/L^2", "largest normal stress at the stress points");
+    add(q, "stresses.normal_min", e[1], "F/L^2", "smallest normal stress at the stress points");
+    add(q, "stresses.shear_max", e[2], "F/L^2", "largest shear stress magnitude");
+    add(q, "stresses.von_mises_max", e[3], "F/L^2", "largest von Mises stress");
+    add(q, "stresses.von_mises_max_point", e[4], "1", "1-based stress point of that von Mises stress");
+    add(q, "stresses.von_mises_max_material", e[5], "1", "1-based material of that von Mises stress");
+  }
   return r;
 }
 
-// {"kind": "cracked", "reference_modulus": E, "materials": {"name": {"type": "concrete"|"steel",
-//  "modulus", "tensile_strength", "shrinkage", "ageing", "creep"}}, "nodes": [[y, z], ...],
-//  "edges": [["material", i, j], ...] (0-based nodes, loops counter-clockwise),
-//  "bars": [{"material": name, "z", "area", "modulus"}]}
-SectionResult cracked(const json& s, SectionResult r) {
-  const std::string& n = r.name;
-  // Parameter record q occupies entries 5q..5q+4 and entries 0 and 1 hold the
-  // reference values, so record 0 would overlap them: material key k uses
-  // record k + 1.
-  const json& materials = field(s, "materials", n);
-  std::map<std::string, std::int32_t> keys;
-  std::vector<std::int32_t> material_table;
-  std::vector<double> parameters(static_cast<std::size_t>(BSP_CRACK_RECORD_SIZE) * (materials.size() + 1), 0.0);
-  parameters[0] = number(field(s, "reference_modulus", n), n + ".reference_modulus");
-  for (const auto& [name, m] : materials.items()) {
-    const std::string w = n + ".materials." + name;
-    const std::string type = field(m, "type", w).get<std::string>();
-    if (type != "concrete" && type != "steel") fail(w + ".type", "expected \"concrete\" or \"steel\"");
-    const auto key = static_cast<std::int32_t>(keys.size());
-    keys[name] = key;
-    material_table.push_back(type == "concrete" ? 0 : 1);
-    material_table.push_back(key + 1);
-    double* p = parameters.data() + BSP_CRACK_RECORD_SIZE * (key + 1);
-    p[BSP_CRACK_P_MODULUS] = number(field(m, "modulus", w), w + ".modulus");
-    p[BSP_CRACK_P_TENSILE_STRENGTH] = number_or(m, "tensile_strength", 0.0, w);
-    p[BSP_CRACK_P_SHRINKAGE] = number_or(m, "shrinkage", 0.0, w);
-    p[BSP_CRACK_P_AGEING] = number_or(m, "ageing", 0.0, w);
-    p[BSP_CRACK_P_CREEP] = number_or(m, "creep", 0.0, w);
+// ---------------------------------------------------------------- reinforced
+
+constexpr const char* kCrackKeys[BSP_CRACK_N_RESULTS][3] = {
+    {"centroid_z", "L", "z of the uncracked transformed centroid"},
+    {"gross_inertia", "L^4", "uncracked second moment I_g about the centroid"},
+    {"axis_upper", "L", "neutral axis, upper face (z >= axis) compressed"},
+    {"axis_lower", "L", "neutral axis, lower face compressed"},
+    {"inertia_upper", "L^4", "cracked second moment about axis_upper"},
+    {"inertia_lower", "L^4", "cracked second moment about axis_lower"},
+    {"cracking_moment_pos", "F L", "positive cracking moment (1.0: no concrete cracks)"},
+    {"cracking_moment_neg", "F L", "negative cracking moment (-1.0: no concrete cracks)"},
+    {"creep_gross", "1/(F L^2)", "creep flexibility, uncracked"},
+    {"shrinkage_gross", "1/L", "shrinkage curvature, uncracked"},
+    {"creep_upper", "1/(F L^2)", "creep flexibility, cracked, upper face compressed"},
+    {"shrinkage_upper", "1/L", "shrinkage curvature, cracked, upper face compressed"},
+    {"creep_lower", "1/(F L^2)", "creep flexibility, cracked, lower face compressed"},
+    {"shrinkage_lower", "1/L", "shrinkage curvature, cracked, lower face compressed"},
+};
+
+double signed_area(const std::vector<std::array<double, 2>>& p) {
+  double a = 0;
+  for (std::size_t i = 0; i < p.size(); ++i) {
+    const auto& u = p[i];
+    const auto& w = p[(i + 1) % p.size()];
+    a += u[0] * w[1] - w[0] * u[1];
   }
-  auto key_of = [&](const json& v, const std::string& w) {
-    const auto it = keys.find(v.get<std::string>());
-    if (it == keys.end()) fail(w, "unknown material");
-    return it->second;
+  return 0.5 * a;
+}
+
+// First pair of edges of a closed loop that cross, 0-based edge numbers.
+std::optional<std::pair<std::size_t, std::size_t>> self_crossing(const std::vector<std::array<double, 2>>& p) {
+  const std::size_t n = p.size();
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = i + 2; j < n; ++j) {
+      if (i == 0 && j == n - 1) continue;  // neighbours through the closing edge
+      if (segments_cross(p[i], p[(i + 1) % n], p[j], p[(j + 1) % n])) return std::make_pair(i, j);
+    }
+  return std::nullopt;
+}
+
+bool inside(const std::vector<std::array<double, 2>>& p, double y, double z) {
+  bool in = false;
+  for (std::size_t i = 0, j = p.size() - 1; i < p.size(); j = i++)
+    if ((p[i][1] > z) != (p[j][1] > z) && y < (p[j][0] - p[i][0]) * (z - p[i][1]) / (p[j][1] - p[i][1]) + p[i][0])
+      in = !in;
+  return in;
+}
+
+SectionResult reinforced_section(const Value& s, const Context& c, SectionResult r) {
+  // Material key k (0-based, order of first use) uses parameter record k + 1:
+  // record 0 would overlap the reference values at parameters[0], [1].
+  std::vector<std::string> keys;
+  std::vector<std::int32_t> table;
+  std::vector<double> parameters(BSP_CRACK_RECORD_SIZE, 0.0);
+  auto key_of = [&](const Value& v) {
+    std::string name;
+    const Material& m = find_material(c, v, &name);
+    for (std::size_t k = 0; k < keys.size(); ++k)
+      if (keys[k] == name) return static_cast<std::int32_t>(k);
+    if (m.type.empty()) v.fail("material \"" + name + "\" needs \"type\": \"concrete\" or \"steel\" in a reinforced section");
+    keys.push_back(name);
+    table.push_back(m.type == "concrete" ? 0 : 1);
+    table.push_back(static_cast<std::int32_t>(keys.size()));
+    parameters.insert(parameters.end(), {m.modulus, m.tensile_strength, m.shrinkage, m.ageing, m.creep});
+    return static_cast<std::int32_t>(keys.size() - 1);
   };
   std::vector<double> ys, zs;
-  for (const json& p : array(field(s, "nodes", n), n + ".nodes")) {
-    if (!p.is_array() || p.size() != 2) fail(n + ".nodes", "expected [y, z] pairs");
-    ys.push_back(number(p[0], n + ".nodes"));
-    zs.push_back(number(p[1], n + ".nodes"));
-  }
-  std::vector<std::int32_t> edges;
-  for (const json& e : array(field(s, "edges", n), n + ".edges")) {
-    if (!e.is_array() || e.size() != 3) fail(n + ".edges", "expected [material, i, j]");
-    edges.push_back(key_of(e[0], n + ".edges"));
-    for (int k = 1; k < 3; ++k) {
-      const std::int32_t node = integer(e[k], n + ".edges");
-      if (node < 0 || static_cast<std::size_t>(node) >= ys.size()) fail(n + ".edges", "node out of range");
-      edges.push_back(node);
+  std::vector<std::int32_t> edges, loop_key;
+  for (const Value& l : s.at("loops").array(1)) {
+    l.object({"material", "points"});
+    const std::int32_t key = key_of(l.at("material"));
+    Loop loop{keys[key], {}};
+    for (const Value& p : l.at("points").array(3)) loop.points.push_back(p.point());
+    if (const auto x = self_crossing(loop.points)) {
+      const auto edge = [&](std::size_t e) {
+        return std::to_string(e + 1) + "-" + std::to_string((e + 1) % loop.points.size() + 1);
+      };
+      l.at("points").fail("the loop crosses itself: edge " + edge(x->first) + " crosses edge " + edge(x->second));
     }
+    if (signed_area(loop.points) == 0.0) l.at("points").fail("the loop encloses no area");
+    const auto first = static_cast<std::int32_t>(ys.size());
+    const auto n = static_cast<std::int32_t>(loop.points.size());
+    for (std::int32_t i = 0; i < n; ++i) {
+      ys.push_back(loop.points[i][0]);
+      zs.push_back(loop.points[i][1]);
+      edges.insert(edges.end(), {key, first + i, first + (i + 1) % n});
+    }
+    loop_key.push_back(key);
+    r.loops.push_back(std::move(loop));
   }
+  parameters[0] = s.has("reference_modulus") ? s.at("reference_modulus").positive()
+                                             : parameters[BSP_CRACK_RECORD_SIZE + BSP_CRACK_P_MODULUS];
   std::vector<std::int32_t> bar_refs;
   std::vector<double> bar_records;
-  if (s.contains("bars")) {
-    for (const json& b : array(s.at("bars"), n + ".bars")) {
-      const std::string w = n + ".bars";
-      bar_refs.push_back(key_of(field(b, "material", w), w));
-      bar_refs.push_back(static_cast<std::int32_t>(bar_records.size() / 3));
-      bar_records.push_back(number(field(b, "z", w), w + ".z"));
-      bar_records.push_back(number(field(b, "area", w), w + ".area"));
-      bar_records.push_back(number(field(b, "modulus", w), w + ".modulus"));
+  std::int32_t no_host = -1;  // a key with no edges: a bar outside every loop lies in no material
+  if (s.has("bars")) {
+    for (const Value& b : s.at("bars").array()) {
+      b.object({"material", "y", "z", "area", "diameter", "host"});
+      const std::int32_t own = key_of(b.at("material"));
+      const double y = b.at("y").number(), z = b.at("z").number();
+      if (b.has("area") == b.has("diameter")) b.fail("give exactly one of \"area\" and \"diameter\"");
+      const double area = b.has("area") ? b.at("area").positive()
+                                        : std::numbers::pi * std::pow(b.at("diameter").positive() / 2.0, 2);
+      // The host is the smallest loop around the bar unless the file names it.
+      std::int32_t host = -1;
+      if (b.has("host")) {
+        host = key_of(b.at("host"));
+      } else {
+        double best = 0;
+        for (std::size_t l = 0; l < r.loops.size(); ++l) {
+          const double a = std::abs(signed_area(r.loops[l].points));
+          if (inside(r.loops[l].points, y, z) && (host < 0 || a < best)) {
+            host = loop_key[l];
+            best = a;
+          }
+        }
+      }
+      if (host < 0) {
+        if (no_host < 0) {
+          no_host = static_cast<std::int32_t>(table.size() / 2);
+          table.insert(table.end(), {1, 1});
+        }
+        host = no_host;
+      }
+      bar_refs.insert(bar_refs.end(), {host, static_cast<std::int32_t>(bar_records.size() / 3)});
+      bar_records.insert(bar_records.end(), {z, area, c.materials.at(keys[own]).modulus});
+      r.loop_bars.push_back({y, z, std::sqrt(area / std::numbers::pi)});
     }
   }
   double out[BSP_CRACK_N_RESULTS] = {};
-  CrackSectionProperty(out, static_cast<std::int32_t>(bar_refs.size() / 2),
-                       static_cast<std::int32_t>(edges.size() / 3), material_table.data(), edges.data(),
-                       bar_refs.data(), parameters.data(), bar_records.data(), ys.data(), zs.data());
-  r.error = BSPLastError();
-  r.quantities = {
-      {"centroid", "uncracked centroid z", out[BSP_CRACK_CENTROID]},
-      {"gross_inertia", "uncracked second moment I_g", out[BSP_CRACK_GROSS_INERTIA]},
-      {"axis_upper", "neutral axis, upper face compressed", out[BSP_CRACK_AXIS_UPPER]},
-      {"axis_lower", "neutral axis, lower face compressed", out[BSP_CRACK_AXIS_LOWER]},
-      {"inertia_upper", "cracked second moment, upper face compressed", out[BSP_CRACK_INERTIA_UPPER]},
-      {"inertia_lower", "cracked second moment, lower face compressed", out[BSP_CRACK_INERTIA_LOWER]},
-      {"cracking_moment_pos", "positive cracking moment", out[BSP_CRACK_MOMENT_POS]},
-      {"cracking_moment_neg", "negative cracking moment", out[BSP_CRACK_MOMENT_NEG]},
-  };
+  CrackSectionProperty(out, static_cast<std::int32_t>(bar_refs.size() / 2), static_cast<std::int32_t>(edges.size() / 3),
+                       table.data(), edges.data(), bar_refs.data(), parameters.data(), bar_records.data(), ys.data(),
+                       zs.data());
+  for (int i = 0; i < BSP_CRACK_N_RESULTS; ++i) add(r.quantities, kCrackKeys[i][0], out[i], kCrackKeys[i][1], kCrackKeys[i][2]);
   return r;
 }
 
-// {"kind": "meshed", "reference": {"modulus", "poisson", "area_weight"},
-//  "materials": [{"modulus", "poisson", "area_weight"}, ...],
-//  "parts": [{"material": 1-based, "nodes": [[y, z], ...],
-//             "triangles": [[a, b, c], ...] (1-based within the part, counter-clockwise)}],
-//  "stress_points": [[y, z], ...]}
-// The parts are handed to BSPCombMain one after another, as a host that
-// meshes part by part would; the library glues them.
-SectionResult meshed(const json& s, SectionResult r) {
-  const std::string& n = r.name;
-  const json& ref = field(s, "reference", n);
-  const double ref_modulus = number(field(ref, "modulus", n + ".reference"), n + ".reference.modulus");
-  const double ref_poisson = number_or(ref, "poisson", 0.0, n + ".reference");
-  const double ref_weight = number_or(ref, "area_weight", 1.0, n + ".reference");
-  std::vector<double> moduli, poissons, weights;
-  for (const json& m : array(field(s, "materials", n), n + ".materials")) {
-    moduli.push_back(number(field(m, "modulus", n + ".materials"), n + ".materials.modulus"));
-    poissons.push_back(number_or(m, "poisson", 0.0, n + ".materials"));
-    weights.push_back(number_or(m, "area_weight", 1.0, n + ".materials"));
+// ---------------------------------------------------------------- closed forms
+
+struct Shape {
+  const char* name;
+  std::int32_t code;
+  std::size_t dimensions;
+};
+constexpr Shape kShapes[] = {
+    {"rectangle", BSP_ANALYTIC_RECTANGLE, 2},       {"box", BSP_ANALYTIC_BOX, 6},
+    {"i_outstand", BSP_ANALYTIC_I_OUTSTAND, 6},     {"i_outstand_90", BSP_ANALYTIC_I_OUTSTAND_90, 6},
+    {"i_full", BSP_ANALYTIC_I_FULL, 6},             {"i_full_90", BSP_ANALYTIC_I_FULL_90, 6},
+    {"tee", BSP_ANALYTIC_TEE, 4},                   {"tee_90", BSP_ANALYTIC_TEE_90, 4},
+    {"split_tee", BSP_ANALYTIC_SPLIT_TEE, 5},       {"split_tee_90", BSP_ANALYTIC_SPLIT_TEE_90, 5},
+};
+
+SectionResult closed_form_section(const Value& s, const Context&, SectionResult r) {
+  const Value sv = s.at("shape");
+  const std::string name = sv.string();
+  const Shape* shape = nullptr;
+  std::string names;
+  for (const Shape& sh : kShapes) {
+    if (name == sh.name) shape = &sh;
+    names += (names.empty() ? "" : ", ") + std::string(sh.name);
   }
-  std::vector<double> ys, zs;
-  std::vector<std::int32_t> connectivity, element_material, part_nodes, part_elements;
-  for (const json& part : array(field(s, "parts", n), n + ".parts")) {
-    const std::string w = n + ".parts";
-    const std::int32_t material = integer(field(part, "material", w), w + ".material");
-    const auto offset = static_cast<std::int32_t>(ys.size());
-    const json& nodes = array(field(part, "nodes", w), w + ".nodes");
-    for (const json& p : nodes) {
-      if (!p.is_array() || p.size() != 2) fail(w + ".nodes", "expected [y, z] pairs");
-      ys.push_back(number(p[0], w + ".nodes"));
-      zs.push_back(number(p[1], w + ".nodes"));
-    }
-    const json& triangles = array(field(part, "triangles", w), w + ".triangles");
-    for (const json& t : triangles) {
-      if (!t.is_array() || t.size() != 3) fail(w + ".triangles", "expected [a, b, c]");
-      for (const json& v : t) connectivity.push_back(offset + integer(v, w + ".triangles"));
-      element_material.push_back(material);
-    }
-    part_nodes.push_back(static_cast<std::int32_t>(nodes.size()));
-    part_elements.push_back(static_cast<std::int32_t>(triangles.size()));
+  if (shape == nullptr) sv.fail("unknown shape \"" + name + "\" (known: " + names + ")");
+  const Value dv = s.at("dimensions");
+  const auto dims_v = dv.array();
+  if (dims_v.size() != shape->dimensions)
+    dv.fail("a " + name + " takes " + std::to_string(shape->dimensions) + " dimensions, found " +
+            std::to_string(dims_v.size()));
+  std::vector<double> dims;
+  for (const Value& d : dims_v) dims.push_back(d.positive());
+  double j = 0, a1 = 0, a2 = 0;
+  BSPAnalyticTorsionalConstant(&shape->code, dims.data(), &j);
+  BSPAnalyticShearArea(&shape->code, dims.data(), &a1, &a2);
+  if (j == 0.0) {
+    r.code = BSP_E_INPUT;
+    r.message = "the closed form rejects these dimensions (a wall thickness or centre-line length is not > 0)";
+    return r;
   }
-  std::vector<double> sy, sz;
-  if (s.contains("stress_points")) {
-    for (const json& p : array(s.at("stress_points"), n + ".stress_points")) {
-      if (!p.is_array() || p.size() != 2) fail(n + ".stress_points", "expected [y, z] pairs");
-      sy.push_back(number(p[0], n + ".stress_points"));
-      sz.push_back(number(p[1], n + ".stress_points"));
-    }
-  }
-  const auto n_nodes = static_cast<std::int32_t>(ys.size());
-  const auto n_points = static_cast<std::int32_t>(sy.size());
-  const auto n_elements = static_cast<std::int32_t>(element_material.size());
-  const auto n_materials = static_cast<std::int32_t>(moduli.size());
-  const auto n_parts = static_cast<std::int32_t>(part_nodes.size());
-  const std::int32_t n_bars = 0, level = 1, reference = 0, six_node = 0;
-  std::vector<double> result(static_cast<std::size_t>(43 + 3 * n_points), 0.0);
-  std::vector<double> coords(static_cast<std::size_t>(2 * n_points) + 1, 0.0);
-  r.code = BSPCombMain(result.data(), coords.data(), &n_nodes, &n_points, &n_elements, &n_materials, &n_parts,
-                       ys.data(), zs.data(), sy.data(), sz.data(), connectivity.data(), element_material.data(),
-                       part_nodes.data(), part_elements.data(), &ref_modulus, &ref_poisson, &ref_weight,
-                       moduli.data(), poissons.data(), weights.data(), &n_bars, nullptr, nullptr, nullptr,
-                       nullptr, nullptr, &level, &reference, &six_node);
-  if (r.code != 0) r.error = BSPLastError();
-  r.quantities = {
-      {"area", "transformed area A", result[BSP_SLOT_AREA]},
-      {"centroid_y", "centroid y", result[BSP_SLOT_CENTROID_Y]},
-      {"centroid_z", "centroid z", result[BSP_SLOT_CENTROID_Z]},
-      {"i1", "second moment I1 (y'^2)", result[BSP_SLOT_I1]},
-      {"i2", "second moment I2 (z'^2)", result[BSP_SLOT_I2]},
-      {"i12", "product moment I12", result[BSP_SLOT_I12]},
-      {"principal_angle_deg", "principal angle, degrees", result[BSP_SLOT_PRINCIPAL_ANGLE_DEG]},
-      {"torsional_constant", "torsional constant J", result[BSP_SLOT_TORSION_CONSTANT]},
-      {"warping_constant", "warping constant Iw", result[BSP_SLOT_WARPING_CONSTANT]},
-      {"alpha_y", "shear-area ratio, force along y", result[BSP_SLOT_ALPHA_Y]},
-      {"alpha_z", "shear-area ratio, force along z", result[BSP_SLOT_ALPHA_Z]},
-      {"centroid_minus_sc_y", "centroid minus shear centre, y", result[BSP_SLOT_CENTROID_MINUS_SC_Y]},
-      {"centroid_minus_sc_z", "centroid minus shear centre, z", result[BSP_SLOT_CENTROID_MINUS_SC_Z]},
-  };
+  add(r.quantities, "torsion_constant", j, "L^4", "torsion constant J (engineering formula)");
+  add(r.quantities, "shear_area_1", a1, "L^2", "shear area, force along the first axis");
+  add(r.quantities, "shear_area_2", a2, "L^2", "shear area, force along the second axis");
   return r;
 }
+
+// ---------------------------------------------------------------- kinds
+
+struct Kind {
+  const char* name;
+  std::initializer_list<const char*> keys;
+  SectionResult (*compute)(const Value&, const Context&, SectionResult);
+};
+const Kind kKinds[] = {
+    {"mesh",
+     {"name", "kind", "parts", "bars", "stress_points", "stress_reference", "forces", "reference", "level"},
+     mesh_section},
+    {"reinforced", {"name", "kind", "loops", "bars", "reference_modulus"}, reinforced_section},
+    {"closed_form", {"name", "kind", "shape", "dimensions"}, closed_form_section},
+};
 
 }  // namespace
 
-std::vector<SectionResult> compute_sections(const json& document) {
+double SectionResult::value(const std::string& key, double fallback) const {
+  for (const Quantity& q : quantities)
+    if (q.key == key) return q.value;
+  return fallback;
+}
+
+std::string library_message(std::int32_t code) {
+  if (const char* text = BSPLastError(); text != nullptr && *text != '\0') return text;
+  switch (code) {
+    case BSP_E_INPUT: return "the library's input checks failed (code -1)";
+    case BSP_E_SOLVER: return "the solver found the section degenerate or invalid (code -3)";
+    default: return "the library failed with code " + std::to_string(code);
+  }
+}
+
+std::vector<SectionResult> compute_sections(const nlohmann::json& document, const std::string& file,
+                                            const Options& options) {
+  const Value doc = Value(document, file, "").object({"materials", "sections"});
+  Context context{read_materials(doc), options};
   std::vector<SectionResult> results;
-  const json& sections = array(field(document, "sections", "file"), "sections");
-  for (std::size_t i = 0; i < sections.size(); ++i) {
-    const json& s = sections[i];
+  const auto sections = doc.at("sections").array(1);
+  for (const Value& s : sections) {
     SectionResult r;
-    r.name = s.is_object() && s.contains("name") ? s.at("name").get<std::string>()
-                                                   : "section " + std::to_string(i + 1);
-    r.kind = field(s, "kind", r.name).get<std::string>();
-    if (r.kind == "closed_form")
-      results.push_back(closed_form(s, std::move(r)));
-    else if (r.kind == "cracked")
-      results.push_back(cracked(s, std::move(r)));
-    else if (r.kind == "meshed")
-      results.push_back(meshed(s, std::move(r)));
-    else
-      fail(r.name + ".kind", "unknown kind \"" + r.kind + "\"");
+    const std::string kind = s.at("kind").string();
+    const Kind* k = nullptr;
+    std::string names;
+    for (const Kind& candidate : kKinds) {
+      if (kind == candidate.name) k = &candidate;
+      names += (names.empty() ? "" : ", ") + std::string(candidate.name);
+    }
+    if (k == nullptr) s.at("kind").fail("unknown kind \"" + kind + "\" (known: " + names + ")");
+    s.object(k->keys);
+    r.kind = kind;
+    r.name = s.has("name") ? s.at("name").string() : s.path();
+    if (options.progress) options.progress(results.size() + 1, sections.size(), r.name);
+    results.push_back(k->compute(s, context, std::move(r)));
   }
   return results;
 }

@@ -1,0 +1,84 @@
+"""Result objects: named values with their unit dimension and meaning.
+
+Every value has a stable key, the same as in the ``bsp`` command's JSON and
+CSV output. Keys of per-material and per-point rows are dotted
+("materials.steel.area", "stress_points.1.offset_y"); top-level keys are also
+attributes (``r.area``), rows are reachable as ``r.materials["steel"].area``
+and ``r.stress_points[0].offset_y``. Units: L length, F force, 1 plain number.
+"""
+
+import types
+
+
+class Result:
+    """Values of one section. ``r.describe()`` lists key, value, unit and
+    meaning of each; ``r.to_dict()`` gives {key: value}."""
+
+    def __init__(self, kind, name=""):
+        self.kind = kind
+        self.name = name
+        self._rows = []  # (key, value, unit, meaning)
+
+    def add(self, key, value, unit, meaning):
+        self._rows.append((key, float(value), unit, meaning))
+
+    def __getattr__(self, key):
+        if key.startswith("_"):
+            raise AttributeError(key)
+        for k, v, _, _ in self._rows:
+            if k == key:
+                return v
+        raise AttributeError(f"{self.kind} result has no value {key!r}")
+
+    def __getstate__(self):
+        return self.__dict__
+
+    def __setstate__(self, state):
+        self.__dict__.update(state)
+
+    def _group(self, prefix):
+        groups = {}
+        for k, v, _, _ in self._rows:
+            if k.startswith(prefix + "."):
+                head, _, rest = k[len(prefix) + 1:].partition(".")
+                groups.setdefault(head, {})[rest.replace(".", "_")] = v
+        return {h: types.SimpleNamespace(**d) for h, d in groups.items()}
+
+    @property
+    def materials(self):
+        """Per-material rows by material name (mesh sections)."""
+        return self._group("materials")
+
+    @property
+    def stress_points(self):
+        """Per-point rows in the caller's order (mesh sections)."""
+        g = self._group("stress_points")
+        return [g[k] for k in sorted(g, key=int)]
+
+    def to_dict(self):
+        """{key: value} in report order, keys as in the command's JSON."""
+        return {k: v for k, v, _, _ in self._rows}
+
+    def units(self):
+        return {k: u for k, _, u, _ in self._rows}
+
+    def describe(self):
+        """One line per value: key, value, unit, meaning."""
+        return "\n".join(f"{k:34s} {v:18.10g}  {u:10s}{m}" for k, v, u, m in self._rows)
+
+    def __repr__(self):
+        return f"<bsp.Result {self.kind} {self.name!r}: {len(self._rows)} values>"
+
+    def plot(self, ax=None):
+        """Draws the section (needs matplotlib and the geometry kept by mesh())."""
+        import matplotlib.pyplot as plt  # optional dependency
+        geo = self.__dict__.get("_geometry")
+        if geo is None:
+            raise ValueError("this result has no geometry to draw")
+        ax = ax or plt.gca()
+        for tri in geo["triangles"]:
+            ax.fill([p[0] for p in tri], [p[1] for p in tri], edgecolor="0.4", facecolor="#c6dbef", linewidth=0.3)
+        ax.plot([self.centroid_y], [self.centroid_z], "ko", mfc="white")
+        ax.plot([self.shear_centre_y], [self.shear_centre_z], "kD")
+        ax.set_aspect("equal")
+        return ax

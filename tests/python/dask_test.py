@@ -1,0 +1,28 @@
+"""bsp.map on a Dask LocalCluster with two worker processes gives the serial
+results. Needs python3-distributed (Debian); skipped (code 77) without it."""
+import os
+import sys
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+sys.path.insert(0, os.path.join(ROOT, "python"))
+try:
+    from distributed import Client, LocalCluster
+except ImportError:
+    print("python3-distributed is not installed")
+    sys.exit(77)
+import bsp  # noqa: E402
+
+if __name__ == "__main__":
+    with open(os.path.join(ROOT, "examples", "sections.json")) as f:
+        import json
+        doc = json.load(f)
+    channel = doc["sections"][1]
+    sections = [{"kind": "closed_form", "shape": "rectangle", "dimensions": [1.0 + i, 2.0]} for i in range(40)]
+    sections += [channel, {"kind": "closed_form", "shape": "tee", "dimensions": [1.0, 1.0]}]  # the last one fails
+    serial = [bsp._compute_or_error((s, doc["materials"])) for s in sections]
+    with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None) as cluster, \
+            Client(cluster) as client:
+        remote = bsp.map(sections, doc["materials"], executor=client.get_executor())
+    assert isinstance(remote[-1], Exception) and isinstance(serial[-1], Exception)
+    assert [r.to_dict() for r in remote[:-1]] == [r.to_dict() for r in serial[:-1]], "results differ"
+    print(f"{len(sections)} sections on 2 Dask workers equal the serial results")
