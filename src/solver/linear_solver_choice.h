@@ -20,6 +20,10 @@ struct T_SINGLE_DOMAIN;
 
 enum class LinearSolverPath { band, sparse };
 
+// What a caller asks for: the rule's choice, or one path forced (tests and
+// benchmarks that set the two paths against each other on the same domain).
+enum class LinearSolverRequest { automatic, band, sparse };
+
 // What the choice saw, for tests and benchmarks.
 struct LinearSolverEstimate {
   double band_flops = 0, band_bytes = 0;      // inside the RCM profile; the whole band
@@ -30,7 +34,10 @@ struct LinearSolverEstimate {
 
 // Decides the path of a renumbered domain (its connectivity holds equation
 // numbers) and allocates its zeroed storage: the band with its profile, or
-// the sparse analysis and factor. The rule is documented in the source.
-LinearSolverEstimate prepare_domain_system(T_SINGLE_DOMAIN& d);
+// the sparse analysis and factor, releasing the other path's storage. The
+// rule is documented in the source. May be called again to move a domain to
+// the other path before its first assembly.
+LinearSolverEstimate prepare_domain_system(T_SINGLE_DOMAIN& d,
+                                           LinearSolverRequest request = LinearSolverRequest::automatic);
 
 }  // namespace bsp
