@@ -445,23 +445,28 @@ void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
   const SparseSymbolic& sym = sys.sym;
   const i64 n = sym.n, ns = sym.n_super();
   if (n < 1 || nrhs < 1) return;
-  std::vector<double> x(static_cast<std::size_t>(n));
-  for (i64 c = 0; c < nrhs; ++c) {
-    double* bc = b + c * n;
-    for (i64 k = 0; k < n; ++k) x[static_cast<std::size_t>(k)] = bc[sym.perm[static_cast<std::size_t>(k)]];
+  // All right-hand sides in one pass over the factor, interleaved (row k of
+  // every column together) so that each factor entry serves all of them.
+  constexpr i64 block = 4;
+  std::vector<double> work(static_cast<std::size_t>(n * block));
+  for (i64 c0 = 0; c0 < nrhs; c0 += block) {
+    const i64 nb = std::min(block, nrhs - c0);
+    double* x = work.data();
+    for (i64 k = 0; k < n; ++k)
+      for (i64 c = 0; c < nb; ++c) x[k * block + c] = b[(c0 + c) * n + sym.perm[static_cast<std::size_t>(k)]];
     for (i64 s = 0; s < ns; ++s) {
       const i64 f = sym.super_first[static_cast<std::size_t>(s)], nc = sym.super_first[static_cast<std::size_t>(s) + 1] - f;
       const i32* rows = sym.rows.data() + sym.row_ptr[static_cast<std::size_t>(s)];
       const i64 nr = sym.row_ptr[static_cast<std::size_t>(s) + 1] - sym.row_ptr[static_cast<std::size_t>(s)];
       const double* ls = sys.values.data() + sym.value_ptr[static_cast<std::size_t>(s)];
-      double* xs = x.data() + f;
       for (i64 j = 0; j < nc; ++j) {
         const double* col = ls + j * nr;
-        xs[j] /= col[j];
-        const double v = xs[j];
-        if (v == 0.0) continue;
-        for (i64 i = j + 1; i < nc; ++i) xs[i] -= col[i] * v;
-        for (i64 i = nc; i < nr; ++i) x[static_cast<std::size_t>(rows[i])] -= col[i] * v;
+        double* xj = x + (f + j) * block;
+        for (i64 c = 0; c < nb; ++c) xj[c] /= col[j];
+        for (i64 i = j + 1; i < nr; ++i) {
+          double* xi = x + static_cast<i64>(rows[i]) * block;
+          for (i64 c = 0; c < nb; ++c) xi[c] -= col[i] * xj[c];
+        }
       }
     }
     for (i64 s = ns - 1; s >= 0; --s) {
@@ -469,16 +474,20 @@ void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
       const i32* rows = sym.rows.data() + sym.row_ptr[static_cast<std::size_t>(s)];
       const i64 nr = sym.row_ptr[static_cast<std::size_t>(s) + 1] - sym.row_ptr[static_cast<std::size_t>(s)];
       const double* ls = sys.values.data() + sym.value_ptr[static_cast<std::size_t>(s)];
-      double* xs = x.data() + f;
       for (i64 j = nc - 1; j >= 0; --j) {
         const double* col = ls + j * nr;
-        double t = xs[j];
-        for (i64 i = j + 1; i < nc; ++i) t -= col[i] * xs[i];
-        for (i64 i = nc; i < nr; ++i) t -= col[i] * x[static_cast<std::size_t>(rows[i])];
-        xs[j] = t / col[j];
+        double t[block];
+        double* xj = x + (f + j) * block;
+        for (i64 c = 0; c < nb; ++c) t[c] = xj[c];
+        for (i64 i = j + 1; i < nr; ++i) {
+          const double* xi = x + static_cast<i64>(rows[i]) * block;
+          for (i64 c = 0; c < nb; ++c) t[c] -= col[i] * xi[c];
+        }
+        for (i64 c = 0; c < nb; ++c) xj[c] = t[c] / col[j];
       }
     }
-    for (i64 k = 0; k < n; ++k) bc[sym.perm[static_cast<std::size_t>(k)]] = x[static_cast<std::size_t>(k)];
+    for (i64 k = 0; k < n; ++k)
+      for (i64 c = 0; c < nb; ++c) b[(c0 + c) * n + sym.perm[static_cast<std::size_t>(k)]] = x[k * block + c];
   }
 }
 
