@@ -10,12 +10,18 @@
 // pivot floor, the rows below by a triangular solve.
 //
 // Why our own supernodal code over AMD rather than a packaged solver: the
-// solvers Debian ships with a supernodal Cholesky are GPL (CHOLMOD's
-// Supernodal module) or need MPI-free builds with Fortran runtimes (MUMPS);
-// AMD is BSD-3 and the dense kernels come from the LAPACK/BLAS the library
-// already links. Measured (bench/solver/sparse_llt_bench.cpp, same
-// matrices): factor + solve within the ratio stated there of CHOLMOD's
-// supernodal factorisation with the same AMD ordering.
+// library may link only permissive or LGPL code. Debian's CHOLMOD has its
+// supernodal factorisation in a GPL module; MUMPS (CeCILL-C) is a
+// multifrontal solver for far larger problems that brings a Fortran runtime
+// and Scotch along. AMD (SuiteSparse's libamd, BSD-3, no dependency but its
+// config library) gives the ordering, and LAPACK/BLAS, which the library
+// links already, the dense kernels. Measured with
+// bench/solver/sparse_llt_bench.cpp (same matrices, same process, one run on
+// a shared two-core machine, so only the ratios count), this code's
+// factorisation + solve took 0.15 to 0.51 times CHOLMOD's supernodal with
+// the same AMD order on the 6-node meshes of 13 k to 213 k nodes, and 1.3
+// to 2.6 times (two runs) on the 200 k-node square, where the largest dense
+// fronts dominate and both codes wait for the BLAS threads of a busy machine.
 #include "solver/sparse_llt.h"
 
 #include <amd.h>
