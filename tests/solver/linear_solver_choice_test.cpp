@@ -53,6 +53,24 @@ TEST(LinearSolverChoice, BothPathsGiveTheSameSectionResults) {
   }
 }
 
+TEST(LinearSolverChoice, PinnedNeumannDomainNeedsNoPivotFloorOnEitherPath) {
+  // The pinned equation makes the singular Laplace matrix definite; a floored
+  // pivot on one path only would mean the pin differs between them.
+  for (const auto request : {LinearSolverRequest::band, LinearSolverRequest::sparse}) {
+    test::TestSection flat = two_domain_section(6).flatten();
+    T_MULTI_DOMAIN m = build_model(flat.input(), ModelOptions{});
+    T_SINGLE_DOMAIN& d = m.domains[0];
+    prepare_domain_system(d, request);
+    with_elements(m, [&](auto elements) {
+      assemble_domain_matrix(d, elements, [](const auto& el) { return field_coefficient(el); });
+    });
+    d.rhs.assign(static_cast<std::size_t>(d.n_nodes), 0.0);
+    solve_domain(d, 1, 1);
+    EXPECT_EQ(factor_report(d).replaced_pivots, 0);
+    EXPECT_EQ(factor_report(d).first_replaced_column, -1);
+  }
+}
+
 TEST(LinearSolverChoice, SmallDomainTakesTheBandWithoutAnalysis) {
   Section sec(4);
   sec.add_domain().add_box(0, 0, 1, 1, 10, 10, 1);
