@@ -454,43 +454,56 @@ void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
   // All right-hand sides in one pass over the factor, interleaved (row k of
   // every column together) so that each factor entry serves all of them.
   constexpr i64 block = 4;
+  // Unused lanes of a block carry zeros, so the loops run over whole blocks.
   std::vector<double> work(static_cast<std::size_t>(n * block));
+  i64 max_rows = 0;
+  for (i64 s = 0; s < ns; ++s)
+    max_rows = std::max(max_rows, sym.row_ptr[static_cast<std::size_t>(s) + 1] - sym.row_ptr[static_cast<std::size_t>(s)]);
+  std::vector<double> local(static_cast<std::size_t>(max_rows * block));
   for (i64 c0 = 0; c0 < nrhs; c0 += block) {
     const i64 nb = std::min(block, nrhs - c0);
     double* x = work.data();
     for (i64 k = 0; k < n; ++k)
-      for (i64 c = 0; c < nb; ++c) x[k * block + c] = b[(c0 + c) * n + sym.perm[static_cast<std::size_t>(k)]];
+      for (i64 c = 0; c < block; ++c)
+        x[k * block + c] = c < nb ? b[(c0 + c) * n + sym.perm[static_cast<std::size_t>(k)]] : 0.0;
+    // Per supernode the rows are gathered into a dense local block y, the
+    // panel works on y with unit stride, and y is scattered back.
     for (i64 s = 0; s < ns; ++s) {
       const i64 f = sym.super_first[static_cast<std::size_t>(s)], nc = sym.super_first[static_cast<std::size_t>(s) + 1] - f;
       const i32* rows = sym.rows.data() + sym.row_ptr[static_cast<std::size_t>(s)];
       const i64 nr = sym.row_ptr[static_cast<std::size_t>(s) + 1] - sym.row_ptr[static_cast<std::size_t>(s)];
       const double* ls = sys.values.data() + sym.value_ptr[static_cast<std::size_t>(s)];
+      double* y = local.data();
+      for (i64 i = 0; i < nr; ++i)
+        for (i64 c = 0; c < block; ++c) y[i * block + c] = x[static_cast<i64>(rows[i]) * block + c];
       for (i64 j = 0; j < nc; ++j) {
         const double* col = ls + j * nr;
-        double* xj = x + (f + j) * block;
-        for (i64 c = 0; c < nb; ++c) xj[c] /= col[j];
-        for (i64 i = j + 1; i < nr; ++i) {
-          double* xi = x + static_cast<i64>(rows[i]) * block;
-          for (i64 c = 0; c < nb; ++c) xi[c] -= col[i] * xj[c];
-        }
+        double* yj = y + j * block;
+        for (i64 c = 0; c < block; ++c) yj[c] /= col[j];
+        for (i64 i = j + 1; i < nr; ++i)
+          for (i64 c = 0; c < block; ++c) y[i * block + c] -= col[i] * yj[c];
       }
+      for (i64 i = 0; i < nr; ++i)
+        for (i64 c = 0; c < block; ++c) x[static_cast<i64>(rows[i]) * block + c] = y[i * block + c];
     }
     for (i64 s = ns - 1; s >= 0; --s) {
       const i64 f = sym.super_first[static_cast<std::size_t>(s)], nc = sym.super_first[static_cast<std::size_t>(s) + 1] - f;
       const i32* rows = sym.rows.data() + sym.row_ptr[static_cast<std::size_t>(s)];
       const i64 nr = sym.row_ptr[static_cast<std::size_t>(s) + 1] - sym.row_ptr[static_cast<std::size_t>(s)];
       const double* ls = sys.values.data() + sym.value_ptr[static_cast<std::size_t>(s)];
+      double* y = local.data();
+      for (i64 i = 0; i < nr; ++i)
+        for (i64 c = 0; c < block; ++c) y[i * block + c] = x[static_cast<i64>(rows[i]) * block + c];
       for (i64 j = nc - 1; j >= 0; --j) {
         const double* col = ls + j * nr;
         double t[block];
-        double* xj = x + (f + j) * block;
-        for (i64 c = 0; c < nb; ++c) t[c] = xj[c];
-        for (i64 i = j + 1; i < nr; ++i) {
-          const double* xi = x + static_cast<i64>(rows[i]) * block;
-          for (i64 c = 0; c < nb; ++c) t[c] -= col[i] * xi[c];
-        }
-        for (i64 c = 0; c < nb; ++c) xj[c] = t[c] / col[j];
+        for (i64 c = 0; c < block; ++c) t[c] = y[j * block + c];
+        for (i64 i = j + 1; i < nr; ++i)
+          for (i64 c = 0; c < block; ++c) t[c] -= col[i] * y[i * block + c];
+        for (i64 c = 0; c < block; ++c) y[j * block + c] = t[c] / col[j];
       }
+      for (i64 j = 0; j < nc; ++j)
+        for (i64 c = 0; c < block; ++c) x[(f + j) * block + c] = y[j * block + c];
     }
     for (i64 k = 0; k < n; ++k)
       for (i64 c = 0; c < nb; ++c) b[(c0 + c) * n + sym.perm[static_cast<std::size_t>(k)]] = x[k * block + c];
