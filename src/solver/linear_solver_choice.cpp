@@ -26,10 +26,11 @@ namespace {
 // bench/solver/sparse_llt_bench.cpp on the development machine (two cores of
 // a shared virtual machine): the ratios between them, not their absolute
 // values, decide, and those hold from one x86-64 machine to the next far
-// better. On the bench's 6-node meshes the rule keeps the band up to a few
-// thousand nodes and takes the sparse path from about 10^4 nodes on, solid
-// or thin-walled alike (AMD needs 4 to 20 times fewer flops than the RCM
-// profile there). Pinned by tests/solver/linear_solver_choice_test.cpp.
+// better. On the bench's 6-node meshes the rule keeps the band for small
+// domains (below about 3 000 nodes on a solid square, more on thin walls,
+// whose profile is narrow) and takes the sparse path from about 10^4 nodes
+// on, solid or thin-walled alike: AMD needs 4 to 30 times fewer flops than
+// the RCM profile there. Pinned by tests/solver/linear_solver_choice_test.cpp.
 constexpr double band_flop_rate = 6.0e9;      // flop/s, blocked band factorisation on two threads
 constexpr double band_solve_rate = 0.8e9;     // multiply-adds/s of the profile-aware substitution
 constexpr double sparse_flop_rate = 5.0e9;    // flop/s, supernodal factorisation
