@@ -132,6 +132,14 @@ void BM_CombMain(benchmark::State& state) {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  // Results, to set the two solver paths against each other (comb_main_bench
+  // against comb_main_band_bench); printed with all digits by --benchmark_format=json.
+  state.counters["J"] = result[BSP_SLOT_TORSION_CONSTANT];
+  state.counters["Iw"] = result[BSP_SLOT_WARPING_CONSTANT];
+  state.counters["alpha_y"] = result[BSP_SLOT_ALPHA_Y];
+  state.counters["alpha_z"] = result[BSP_SLOT_ALPHA_Z];
+  state.counters["c_minus_sc_y"] = result[BSP_SLOT_CENTROID_MINUS_SC_Y];
+  state.counters["c_minus_sc_z"] = result[BSP_SLOT_CENTROID_MINUS_SC_Z];
   state.counters["ns_per_node"] = benchmark::Counter(static_cast<double>(nodes) * 1e-9,
                                                      benchmark::Counter::kIsIterationInvariantRate |
                                                          benchmark::Counter::kInvert);
