@@ -21,6 +21,7 @@
 // descheduled team otherwise dominate the factorisation's time.
 #include <benchmark/benchmark.h>
 #include <omp.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -126,6 +127,19 @@ void BM_CombMain(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(comb_main(m, result, coords));
   const auto nodes = merge(m).node_count();
   state.counters["nodes"] = nodes;
+  // Peak resident memory of the whole process so far: meaningful for the
+  // largest case run alone (--benchmark_filter), which is how it is read.
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  // Results, to set the two solver paths against each other (comb_main_bench
+  // against comb_main_band_bench); printed with all digits by --benchmark_format=json.
+  state.counters["J"] = result[BSP_SLOT_TORSION_CONSTANT];
+  state.counters["Iw"] = result[BSP_SLOT_WARPING_CONSTANT];
+  state.counters["alpha_y"] = result[BSP_SLOT_ALPHA_Y];
+  state.counters["alpha_z"] = result[BSP_SLOT_ALPHA_Z];
+  state.counters["c_minus_sc_y"] = result[BSP_SLOT_CENTROID_MINUS_SC_Y];
+  state.counters["c_minus_sc_z"] = result[BSP_SLOT_CENTROID_MINUS_SC_Z];
   state.counters["ns_per_node"] = benchmark::Counter(static_cast<double>(nodes) * 1e-9,
                                                      benchmark::Counter::kIsIterationInvariantRate |
                                                          benchmark::Counter::kInvert);
@@ -160,7 +174,9 @@ void BM_CombMainBreakdown(benchmark::State& state) {
     bsp::T_MULTI_DOMAIN model = bsp::build_model(in, {});
     model_phase.take(t0);
 
+    // The phases below follow the band path, whichever path the model chose.
     bsp::T_SINGLE_DOMAIN& d = model.domains.front();
+    bsp::prepare_domain_system(d, bsp::LinearSolverRequest::band);
     {
       bsp::BandSystem fresh;
       t0 = Clock::now();
@@ -223,6 +239,11 @@ void BM_CombMainBreakdown(benchmark::State& state) {
 // Arguments: cells across the depth, aspect ratio.
 BENCHMARK(BM_CombMain)
     ->Args({5, 10})->Args({16, 10})->Args({50, 10})->Args({11, 2})->Args({35, 2})->Args({112, 2})
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+// Squares of 3 k to 200 k nodes, for the growth of the time per node and the
+// peak memory (comb_main_band_bench runs the same cases on the band path).
+BENCHMARK(BM_CombMain)
+    ->Args({27, 1})->Args({56, 1})->Args({112, 1})->Args({224, 1})->Iterations(1)
     ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_CombMainBreakdown)->Args({5, 10})->Args({11, 2})->Iterations(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CombMainBreakdown)->Args({16, 10})->Args({35, 2})->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -439,30 +439,103 @@ BandFactorReport BAND_LLT_DECOMP_PARALLEL(std::int64_t n, std::int64_t ld, doubl
   return factor_blocked(n, ld - 1, a, std::max(threads, 1));
 }
 
-void BAND_LLT_SOLVE(std::int64_t n, std::int64_t nrhs, std::int64_t kd, const double* l, double* b) {
-  if (n < 1 || nrhs < 1 || kd < 0) return;
+namespace {
+
+// Right-hand sides a sweep carries at once: each band column read serves all
+// of them, and their independent sums hide each other's latency.
+constexpr std::int64_t solve_block = 4;
+
+// Forward and backward substitution of up to solve_block right-hand sides in
+// one pass over the factor each. Column j is used down to row reach(j) only;
+// below it the factor holds exact zeros (no fill left of a row's first
+// non-zero), so leaving them out changes no bit of the result (apart from
+// the sign of a zero). Per right-hand side the operations and their order are
+// those of the one-column algorithm, zero skipping of the forward sweep
+// included, so a block gives the column-by-column results bit for bit.
+template <class Reach>
+void solve_block_sweep(std::int64_t n, std::int64_t cols, std::int64_t kd, const double* l, double* b, Reach reach) {
   const std::int64_t ld = kd + 1;
-  for (std::int64_t c = 0; c < nrhs; ++c) {
-    double* x = b + c * n;
-    // Forward, column-oriented: a zero x(j) has nothing to spread, which is
-    // common for load vectors that live on part of a section only.
-    for (std::int64_t j = 0; j < n; ++j) {
-      const double* col = l + j * ld;
-      x[j] /= col[0];
-      const double xj = x[j];
-      if (xj == 0.0) continue;
-      const std::int64_t m = std::min(kd, n - 1 - j);
-      for (std::int64_t i = 1; i <= m; ++i) x[j + i] -= col[i] * xj;
+  double* x[solve_block];
+  for (std::int64_t c = 0; c < cols; ++c) x[c] = b + c * n;
+  for (std::int64_t j = 0; j < n; ++j) {
+    const double* col = l + j * ld;
+    const std::int64_t m = reach(j) - j;
+    double xj[solve_block];
+    std::int64_t act[solve_block], n_act = 0;
+    for (std::int64_t c = 0; c < cols; ++c) {
+      x[c][j] /= col[0];
+      xj[c] = x[c][j];
+      if (xj[c] != 0.0) act[n_act++] = c;
     }
-    // Backward with L^T: a dot product down each column.
-    for (std::int64_t j = n - 1; j >= 0; --j) {
-      const double* col = l + j * ld;
-      const std::int64_t m = std::min(kd, n - 1 - j);
-      double s = x[j];
-      for (std::int64_t i = 1; i <= m; ++i) s -= col[i] * x[j + i];
-      x[j] = s / col[0];
+    if (n_act == cols) {
+      for (std::int64_t i = 1; i <= m; ++i)
+        for (std::int64_t c = 0; c < cols; ++c) x[c][j + i] -= col[i] * xj[c];
+    } else {
+      for (std::int64_t a = 0; a < n_act; ++a) {
+        double* xc = x[act[a]];
+        const double v = xj[act[a]];
+        for (std::int64_t i = 1; i <= m; ++i) xc[j + i] -= col[i] * v;
+      }
     }
   }
+  for (std::int64_t j = n - 1; j >= 0; --j) {
+    const double* col = l + j * ld;
+    const std::int64_t m = reach(j) - j;
+    double s[solve_block];
+    for (std::int64_t c = 0; c < cols; ++c) s[c] = x[c][j];
+    for (std::int64_t i = 1; i <= m; ++i)
+      for (std::int64_t c = 0; c < cols; ++c) s[c] -= col[i] * x[c][j + i];
+    for (std::int64_t c = 0; c < cols; ++c) x[c][j] = s[c] / col[0];
+  }
+}
+
+template <class Reach>
+void solve_all(std::int64_t n, std::int64_t nrhs, std::int64_t kd, const double* l, double* b, Reach reach) {
+  for (std::int64_t c0 = 0; c0 < nrhs; c0 += solve_block)
+    solve_block_sweep(n, std::min(solve_block, nrhs - c0), kd, l, b + c0 * n, reach);
+}
+
+}  // namespace
+
+void BAND_LLT_SOLVE(std::int64_t n, std::int64_t nrhs, std::int64_t kd, const double* l, double* b) {
+  if (n < 1 || nrhs < 1 || kd < 0) return;
+  solve_all(n, nrhs, kd, l, b, [n, kd](std::int64_t j) { return std::min(j + kd, n - 1); });
+}
+
+void BAND_LLT_SOLVE(std::int64_t n, std::int64_t nrhs, std::int64_t kd, const double* l, double* b,
+                    std::span<const std::int64_t> reach) {
+  if (n < 1 || nrhs < 1 || kd < 0) return;
+  if (static_cast<std::int64_t>(reach.size()) != n) return BAND_LLT_SOLVE(n, nrhs, kd, l, b);
+  const std::int64_t* r = reach.data();
+  solve_all(n, nrhs, kd, l, b, [r, n, kd](std::int64_t j) { return std::min({r[j], j + kd, n - 1}); });
+}
+
+std::vector<std::int64_t> band_factor_reach(std::int64_t n, int npe, std::int64_t n_elements,
+                                            const std::int32_t* connectivity) {
+  std::vector<std::int64_t> reach(static_cast<std::size_t>(std::max<std::int64_t>(n, 0)));
+  for (std::int64_t j = 0; j < n; ++j) reach[static_cast<std::size_t>(j)] = j;
+  for (std::int64_t e = 0; e < n_elements; ++e) {
+    const std::int32_t* c = connectivity + e * npe;
+    const std::int64_t hi = *std::max_element(c, c + npe) - 1;
+    for (int a = 0; a < npe; ++a) {
+      std::int64_t& r = reach[static_cast<std::size_t>(c[a] - 1)];
+      r = std::max(r, hi);
+    }
+  }
+  // Row i of the factor starts at its first non-zero in A, so column j
+  // reaches every row whose first non-zero is at j or before.
+  for (std::int64_t j = 1; j < n; ++j)
+    reach[static_cast<std::size_t>(j)] = std::max(reach[static_cast<std::size_t>(j)], reach[static_cast<std::size_t>(j - 1)]);
+  return reach;
+}
+
+double band_profile_flops(std::span<const std::int64_t> reach) {
+  double f = 0;
+  for (std::size_t j = 0; j < reach.size(); ++j) {
+    const double h = static_cast<double>(reach[j] - static_cast<std::int64_t>(j));
+    f += h * (h + 1.0);
+  }
+  return f;
 }
 
 void BandSystem::allocate(std::int64_t n_, std::int64_t kd_) {
@@ -479,6 +552,7 @@ void BandSystem::allocate(std::int64_t n_, std::int64_t kd_) {
   zeroed = true;
   factorised = false;
   report = {};
+  reach.clear();
 }
 
 void solve_band_system(BandSystem& sys, double* rhs, std::int64_t nrhs, int threads) {
@@ -488,7 +562,7 @@ void solve_band_system(BandSystem& sys, double* rhs, std::int64_t nrhs, int thre
     sys.zeroed = false;
     sys.factorised = true;
   }
-  BAND_LLT_SOLVE(sys.n, nrhs, sys.kd, sys.band.data(), rhs);
+  BAND_LLT_SOLVE(sys.n, nrhs, sys.kd, sys.band.data(), rhs, sys.reach);
 }
 
 }  // namespace bsp

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "solver/large_allocator.h"
@@ -48,8 +49,29 @@ BandFactorReport BAND_LLT_DECOMP_PARALLEL(std::int64_t n, std::int64_t ld, doubl
 
 // Overwrites b (n rows by nrhs columns, column-major) with A^-1 * b, given the
 // factor l from one of the routines above. n < 1, nrhs < 1 or kd < 0 touches
-// nothing.
+// nothing. All right-hand sides share each pass over the factor (up to four
+// at a time); the result equals a column-by-column solve bit for bit.
 void BAND_LLT_SOLVE(std::int64_t n, std::int64_t nrhs, std::int64_t kd, const double* l, double* b);
+
+// The same substitution restricted to the factor's profile: column j is read
+// down to row reach[j] only (0-based, reach.size() == n, as band_factor_reach
+// gives it; a span of another size means the whole band). On a renumbered
+// thin-walled mesh the profile is a small part of the band, and the solve
+// reads only that. Same result as the whole-band solve up to the sign of
+// zero values.
+void BAND_LLT_SOLVE(std::int64_t n, std::int64_t nrhs, std::int64_t kd, const double* l, double* b,
+                    std::span<const std::int64_t> reach);
+
+// Last row each column of the factor can reach, from the element
+// connectivity (npe 1-based equation numbers per element): the largest row
+// whose first non-zero lies at or left of the column. An upper bound of the
+// exact zeros the factorisation leaves, computed without reading the band.
+std::vector<std::int64_t> band_factor_reach(std::int64_t n, int npe, std::int64_t n_elements,
+                                            const std::int32_t* connectivity);
+
+// Floating-point operations of factorising inside that profile:
+// sum over columns of h*(h+1), h = reach[j] - j.
+double band_profile_flops(std::span<const std::int64_t> reach);
 
 // One domain's system: the band is assembled, then factorised once on the first
 // solve and reused for every later right-hand side of the domain.
@@ -62,6 +84,9 @@ struct BandSystem {
   bool zeroed = false;
   bool factorised = false;
   BandFactorReport report;
+  // Profile of the factor (band_factor_reach), used by the solve; empty
+  // means the whole band.
+  std::vector<std::int64_t> reach;
 
   // Sizes and zeroes the band, sets zeroed and clears the factorised flag. Throws
   // CallError(Status::solver_error) when n < 0, kd < 0 or (kd+1)*n does not fit

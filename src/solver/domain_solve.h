@@ -41,31 +41,70 @@ double field_coefficient(const Elem& el) {
   return el.inverted ? inverted_coefficient(el.material.G) : el.material.G;
 }
 
-// Assembles sum c(e) K_e over the domain's elements into its band, unless the
-// band already holds the factor of the same matrix (factorised and no
+// Assembles sum c(e) K_e over the domain's elements into its band (or sparse
+// factor storage), unless it already holds the factor of the same matrix (factorised and no
 // re-assembly needed). Sets domain.reassemble as soon as an element is
 // inverted: the torsion matrix then differs from the shear matrix.
 template <class Elem, class Coefficient>
 void assemble_domain_matrix(T_SINGLE_DOMAIN& d, std::span<Elem> elements, Coefficient&& coefficient);
 
 // Solves the domain's nrhs right-hand sides (d.rhs, n_nodes per column) in
-// place: factorises on first use, with `threads` threads.
+// place on the domain's path (linear_solver_choice.h): factorises on first
+// use, with `threads` threads.
 void solve_domain(T_SINGLE_DOMAIN& d, std::int64_t nrhs, int threads);
 
 // Decouples the last equation of an assembled, not yet factorised band.
 void pin_last_equation(BandSystem& band);
 
+// The equation whose value is fixed to 0: the last one (0-based), or -1 for
+// a domain of fewer than two equations.
+constexpr std::int64_t pinned_equation(std::int64_t n) { return n >= 2 ? n - 1 : -1; }
+
+// The same for the sparse path: its pattern has no off-diagonal entry in
+// the pinned row (sparse_analyse), so only the diagonal needs the rule.
+void pin_last_equation(SparseSystem& sys);
+
+// The pivot report of the domain's last factorisation, on either path.
+inline const BandFactorReport& factor_report(const T_SINGLE_DOMAIN& d) {
+  return d.path == LinearSolverPath::sparse ? d.sparse.report : d.band.report;
+}
+
+// Forgets the factor so that the next solve assembles and factorises again.
+inline void drop_factor(T_SINGLE_DOMAIN& d) {
+  d.band.factorised = false;
+  d.sparse.factorised = false;
+}
+
 template <class Elem, class Coefficient>
 void assemble_domain_matrix(T_SINGLE_DOMAIN& d, std::span<Elem> elements, Coefficient&& coefficient) {
   for (std::int64_t e = 0; e < d.n_elements; ++e)
     if (elements[static_cast<std::size_t>(d.first_element + e)].inverted) d.reassemble = true;
+  constexpr int n = Elem::n_nodes;
+  if (d.path == LinearSolverPath::sparse) {
+    if (d.sparse.factorised && !d.reassemble) return;
+    d.sparse.clear();
+    const std::int64_t pinned = pinned_equation(d.n_nodes);
+    for (std::int64_t e = 0; e < d.n_elements; ++e) {
+      const Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
+      const auto eq = d.element_nodes(e);
+      const double c = coefficient(el);
+      for (int b = 0; b < n; ++b) {
+        const std::int64_t q = eq[static_cast<std::size_t>(b)] - 1;
+        for (int a = 0; a < n; ++a) {
+          const std::int64_t p = eq[static_cast<std::size_t>(a)] - 1;
+          if (p >= q && (p == q || (p != pinned && q != pinned))) d.sparse.at(p, q) += c * el.K_at(a, b);
+        }
+      }
+    }
+    pin_last_equation(d.sparse);
+    return;
+  }
   if (d.band.factorised && !d.reassemble) return;
   d.band.factorised = false;
   // A band fresh from its allocation is already zero; clearing it again would
   // touch (kd+1)*n doubles for nothing.
   if (!d.band.zeroed) std::fill(d.band.band.begin(), d.band.band.end(), 0.0);
   d.band.zeroed = false;
-  constexpr int n = Elem::n_nodes;
   for (std::int64_t e = 0; e < d.n_elements; ++e) {
     const Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
     const auto eq = d.element_nodes(e);

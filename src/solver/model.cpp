@@ -131,7 +131,7 @@ void add_domains(T_MULTI_DOMAIN& m, const SolverInput& in) {
     for (std::size_t j = 0; j < global.size(); ++j)
       d.connectivity[j] = static_cast<std::int32_t>(global[j] - node_offset);
     d.renumbered = RCM_RENUMBER(d.n_nodes, static_cast<int>(k), d.n_elements, d.connectivity.data());
-    d.band.allocate(d.n_nodes, BANDWIDTH(static_cast<int>(k), d.n_elements, d.connectivity.data()));
+    prepare_domain_system(d);
     first += d.n_elements;
     node_offset += d.n_nodes;
   }

@@ -18,6 +18,8 @@
 #include "solver/band_llt.h"
 #include "solver/elements.h"
 #include "solver/large_allocator.h"
+#include "solver/linear_solver_choice.h"
+#include "solver/sparse_llt.h"
 
 namespace bsp {
 
@@ -61,8 +63,13 @@ struct T_SINGLE_DOMAIN {
   double A = 0, xc = 0, yc = 0, Ixx = 0, Iyy = 0, Ixy = 0;
 
   // The domain's band system, sized n_nodes by the domain's bandwidth and
-  // zeroed by build_model; the analyses assemble, factorise once and solve.
+  // zeroed by build_model when the domain takes the band path; the analyses
+  // assemble, factorise once and solve.
   BandSystem band;
+  // The path the domain's systems take and the sparse path's storage; only
+  // the chosen path's storage is allocated (linear_solver_choice.h).
+  LinearSolverPath path = LinearSolverPath::band;
+  SparseSystem sparse;
   // Set during an assembly as soon as an element of the domain is inverted:
   // its torsion matrix then differs from its shear matrix.
   bool reassemble = false;

@@ -163,7 +163,7 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
     assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); });
     assemble_shear_loads(d, elements);
     solve_domain(d, 2, m.threads);
-    if (several) d.band.factorised = false;
+    if (several) drop_factor(d);
     shear_stresses(d, elements);
     DomainShear& s = d.shear;
     s.alpha_x = s.Sx * s.Sx / (G_ref * s.Ux) / d.A;

@@ -1,4 +1,5 @@
 #include "solver/band_llt.h"
+#include "solver/rcm.h"
 
 #include <gtest/gtest.h>
 
@@ -391,6 +392,55 @@ TEST(BandSystem, AllocateZeroesAndRejectsImpossibleSizes) {
   rejects(std::int64_t{1} << 40, std::int64_t{1} << 30);
   rejects(2, std::numeric_limits<std::int64_t>::max());
   EXPECT_EQ(sys.n, 4);  // a rejected size leaves the system as it was
+}
+
+}  // namespace
+}  // namespace bsp
+
+namespace bsp {
+namespace {
+
+TEST(BandLlt, ProfileSolveEqualsTheWholeBandSolveBitForBit) {
+  // A renumbered quadrilateral grid with random element weights: its profile
+  // (band_factor_reach) is far inside the band at the ends of the numbering.
+  const int m = 15;
+  const std::int64_t n = m * m;
+  std::vector<std::int32_t> conn;
+  for (int j = 0; j + 1 < m; ++j)
+    for (int i = 0; i + 1 < m; ++i) {
+      const std::int32_t v = j * m + i + 1;
+      conn.insert(conn.end(), {v, v + 1, v + 1 + m, v + m});
+    }
+  const std::int64_t ne = static_cast<std::int64_t>(conn.size()) / 4;
+  RCM_RENUMBER(n, 4, ne, conn.data());
+  const std::int64_t kd = BANDWIDTH(4, ne, conn.data()), ld = kd + 1;
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> u(-1.0, 0.0);
+  Vec a(static_cast<std::size_t>(ld * n), 0.0);
+  for (std::int64_t e = 0; e < ne; ++e)
+    for (int x = 0; x < 4; ++x)
+      for (int y = 0; y < x; ++y) {
+        const std::int64_t i = conn[e * 4 + x] - 1, j = conn[e * 4 + y] - 1, lo = std::min(i, j);
+        const double v = u(rng);
+        a[lo * ld + std::max(i, j) - lo] += v;
+        a[i * ld] -= v - 0.01;
+        a[j * ld] -= v - 0.01;
+      }
+  BAND_LLT_DECOMP(n, kd, a.data());
+  const std::vector<std::int64_t> reach = band_factor_reach(n, 4, ne, conn.data());
+  std::int64_t inside = 0;
+  for (std::int64_t j = 0; j < n; ++j) {
+    for (std::int64_t i = reach[j] + 1; i <= std::min(n - 1, j + kd); ++i)
+      ASSERT_EQ(a[j * ld + i - j], 0.0) << i << "," << j;  // the bound holds: no fill below the reach
+    inside += reach[j] - j;
+  }
+  EXPECT_LT(inside, kd * n * 9 / 10);  // the profile really is narrower than the band
+  Vec b(static_cast<std::size_t>(3 * n));
+  for (std::size_t i = 0; i < b.size(); ++i) b[i] = i % 17 == 0 ? 0.0 : std::sin(0.1 * static_cast<double>(i));
+  Vec whole = b, profile = b;
+  BAND_LLT_SOLVE(n, 3, kd, a.data(), whole.data());
+  BAND_LLT_SOLVE(n, 3, kd, a.data(), profile.data(), reach);
+  EXPECT_EQ(profile, whole);  // only exact zeros are left out
 }
 
 }  // namespace

@@ -1,0 +1,78 @@
+// Sparse Cholesky factorisation A = L*L^T of a domain's symmetric positive
+// (semi-)definite Laplace matrix, the second way (beside band_llt.h) to solve
+// the field problems. The equations are eliminated in an approximate minimum
+// degree order (AMD, SuiteSparse's libamd, BSD-3), which on a solid section
+// keeps the factor to O(n log n) entries where the band holds n^1.5; columns
+// with the same structure below the diagonal are grouped into supernodes, and
+// each supernode is a dense panel factorised with LAPACK/BLAS kernels.
+//
+// Same pivot rule as the band: a pivot d <= 0 is factorised as
+// band_pivot_floor, the factorisation always completes, and the report counts
+// the replacements. Not rank-revealing and no pivoting.
+//
+// Does not assemble, pin or choose: domain_solve.h assembles into it through
+// at(), and linear_solver_choice.h decides which path a domain takes.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "solver/band_llt.h"
+#include "solver/large_allocator.h"
+
+namespace bsp {
+
+// The structure of the factor, from the connectivity alone.
+struct SparseSymbolic {
+  std::int64_t n = 0;
+  std::vector<std::int32_t> perm;         // perm[k]: equation (0-based) eliminated k-th
+  std::vector<std::int32_t> iperm;        // iperm[perm[k]] = k
+  std::vector<std::int32_t> super_first;  // first column of each supernode, then n
+  std::vector<std::int32_t> super_of;     // supernode of each column
+  std::vector<std::int64_t> row_ptr;      // per supernode: its rows in rows[row_ptr[s] ..)
+  std::vector<std::int32_t> rows;         // its own columns first, then the rows below, ascending
+  std::vector<std::int64_t> value_ptr;    // per supernode: nrows x ncols panel, column-major
+  std::int64_t update_size = 0;           // doubles of the largest update block
+  double flops = 0;                       // floating-point operations of the factorisation
+  double bytes = 0;                       // memory of factor, structure and work arrays
+
+  std::int64_t n_super() const { return static_cast<std::int64_t>(super_first.size()) - 1; }
+};
+
+// Analyses the pattern of the matrix whose non-zeros are the pairs of
+// equation numbers (npe 1-based numbers per element, 1..n) of one element.
+// The equation `decoupled` (0-based, or -1 for none) has only its diagonal.
+// Throws std::bad_alloc when memory is short.
+SparseSymbolic sparse_analyse(std::int64_t n, int npe, std::int64_t n_elements, const std::int32_t* connectivity,
+                              std::int64_t decoupled);
+
+// One domain's system on the sparse path: the matrix is assembled into the
+// factor's storage and factorised there on the first solve.
+struct SparseSystem {
+  SparseSymbolic sym;
+  std::vector<double, UninitialisedLargeAllocator<double>> values;
+  bool zeroed = false;
+  bool factorised = false;
+  // Columns in elimination order (the k of sym.perm).
+  BandFactorReport report;
+
+  // Sizes the values to the symbolic structure and zeroes them.
+  void allocate();
+  // Clears the values for a new assembly (a no-op right after allocate()).
+  void clear();
+  // Assembly access to A(i, j), equations 0-based, (i, j) a pair of one
+  // element or i == j; not checked.
+  double& at(std::int64_t i, std::int64_t j);
+};
+
+// Factorises in place. Reentrant.
+BandFactorReport SPARSE_LLT_DECOMP(SparseSystem& sys);
+
+// Overwrites b (n rows by nrhs columns, column-major, equation order) with
+// A^-1 * b, given the factor.
+void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b);
+
+// Factorises if not yet done, then solves.
+void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs);
+
+}  // namespace bsp
