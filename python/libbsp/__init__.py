@@ -32,6 +32,10 @@ EXPORTS = {
     "CrackSectionProperty": ("void", ["d*", "i", "i", "i*", "i*", "i*", "d*", "d*", "d*", "d*"]),
     "BSPAnalyticTorsionalConstant": ("void", ["i*", "d*", "d*"]),
     "BSPAnalyticShearArea": ("void", ["i*", "d*", "d*", "d*"]),
+    # Standard sections
+    "BSPMAIN": ("void", ["d*", "d*", "i*", "i*", "d*", "i*", "i*"]),
+    "BSPMAIN_EXPAND": ("void", ["d*", "d*", "i*", "i*", "d*", "i*", "i*", "i*", "i*"]),
+    "BSPPlasticModulus": ("int", ["i*", "d*", "d*", "d*"]),
 }
 
 _lib = None
