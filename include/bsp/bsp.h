@@ -535,12 +535,12 @@ BSP_API int32_t BSPDetail(double *detail_out_1,                  /* out */
 **   a7            in     int32        reserved, not read (may be NULL)
 ** Units:   any consistent L; slots as BSP_SLOT_*.
 ** Returns: nothing.
-** Failure: slots 0..37 are 0 when the type is outside 1..27 (then 5..12 and
-**          23, 24 too), when the validation replaced, flagged or shrank a
-**          dimension (the stress points are still those of the corrected
-**          dimensions about the origin), when nu is not finite or <= -1, or
-**          when section_type, poisson or (for a known type) dimensions is
-**          NULL. A NULL result writes nothing.
+** Failure: slots 0..37 are 0 when nu is not finite or <= -1, when the type
+**          is outside 1..27, or when section_type, poisson or (for a known
+**          type) dimensions is NULL. When the validation replaced, flagged or
+**          shrank a dimension, the corrected values are in `dimensions` and
+**          slots 0..37 are 0 except 5..12, the stress points of the corrected
+**          dimensions about the shape's origin. A NULL result writes nothing.
 ** Threads: reentrant on distinct data. Sets the calling thread's OpenMP
 **          thread count for the call and restores it on every path.
 */

@@ -42,6 +42,9 @@ void standard_main(double* result, double* dimensions, const std::int32_t* secti
   const std::span<double> out(result, s::basic_count);
   std::fill(out.begin(), out.end(), 0.0);
   if (section_type == nullptr || poisson == nullptr) return;
+  // The shear modulus ratio 1 / (2 (1 + nu)) needs a finite nu above -1;
+  // without it there is no section to give points for.
+  if (!std::isfinite(*poisson) || *poisson <= -1.0) return;
   const std::int32_t type = *section_type;
   const std::int32_t n_dims = standard_dimension_count(type);
   if (n_dims > 0 && dimensions == nullptr) return;

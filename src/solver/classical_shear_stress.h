@@ -31,16 +31,6 @@ inline constexpr double classical_bracket_shrink = 0.75;
 double largest_q_over_b(std::int32_t section_type, std::span<const double> dimensions, int cut_axis,
                         double centroid);
 
-// Shear area of the classical stress V Q(c) / (I b(c)), taken uniform across
-// each cut: the area A_s with V^2 / A_s = integral of tau^2 dA, that is
-// I^2 / integral Q(c)^2 / b(c) dc over the cuts across the first axis
-// (cut_axis 0, I = i about the centroid's first coordinate `centroid`) or the
-// second. 5/6 A for a rectangle; for thin walls the shear-flow energy of
-// thin-walled theory. Only for shapes of axis-parallel blocks, whose
-// integrand is a polynomial between block edges (Gauss rule exact).
-double classical_shear_area(std::int32_t section_type, std::span<const double> dimensions, int cut_axis,
-                            double centroid, double i);
-
 // The classical maxima per unit shear force into out = slots 34..37:
 // out[0] = largest Q/b across the first axis / i_first, out[1] = out[2] = 0,
 // out[3] = largest Q/b across the second axis / i_second. Does nothing when

@@ -280,10 +280,10 @@ std::optional<SectionValues> standard_closed_form(std::int32_t type, std::span<c
     default:
       break;
   }
-  // Shear areas from the shear-flow energy of the centre-line model (a plate
-  // that carries the force alone gets 2/3... of its area by the flow's
-  // parabola, a web between two flanges nearly all of it); the rectangle
-  // takes its 5/6.
+  // Shear areas from the shear-flow energy of the centre-line model (a
+  // flange that carries the force alone gets 5/6 of its area, as its flow is
+  // a parabola; a web between two flanges nearly all of it); the rectangle
+  // takes its exact-parabola 5/6.
   if (type == 1) {
     v.alpha_x = v.alpha_y = rectangle_shear_ratio;
   } else {
