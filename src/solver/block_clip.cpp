@@ -90,6 +90,36 @@ CutMoments moments_before(const SectionBlocks& blocks, CutAxis axis, double c) {
   return side_moments(blocks, axis, c, -1.0);
 }
 
+AreaBeyond::AreaBeyond(const SectionBlocks& blocks, CutAxis axis) : blocks_(&blocks), axis_(axis) {
+  for (std::size_t b = 0; b < blocks.count(); ++b) {
+    const double* k = &blocks.corners[8 * b];
+    // Corners in the order (x0, y0), (x1, y0), (x1, y1), (x0, y1): the
+    // rectangle form every plate and junction block has.
+    const bool rectangle = k[1] == k[3] && k[2] == k[4] && k[5] == k[7] && k[6] == k[0];
+    if (!rectangle) {
+      others_.push_back(b);
+      continue;
+    }
+    const double x_lo = std::min(k[0], k[2]), x_hi = std::max(k[0], k[2]);
+    const double y_lo = std::min(k[1], k[5]), y_hi = std::max(k[1], k[5]);
+    if (axis == CutAxis::first)
+      strips_.push_back({x_lo, x_hi, y_hi - y_lo});
+    else
+      strips_.push_back({y_lo, y_hi, x_hi - x_lo});
+  }
+}
+
+double AreaBeyond::operator()(double c) const {
+  double a = 0.0;
+  for (const Strip& s : strips_)
+    if (c < s.u_hi) a += (s.u_hi - std::max(c, s.u_lo)) * s.width;
+  for (std::size_t b : others_) {
+    const Polygon p = clip(*blocks_, b, axis_, c, 1.0);
+    if (p.n >= 3) a += polygon_moments(p).area;
+  }
+  return a;
+}
+
 double absolute_moment(const SectionBlocks& blocks, CutAxis axis, double c) {
   const CutMoments hi = moments_beyond(blocks, axis, c), lo = moments_before(blocks, axis, c);
   const auto first = [axis](const CutMoments& m) { return axis == CutAxis::first ? m.first_x : m.first_y; };

@@ -7,6 +7,8 @@
 // at once, without a formula per type.
 #pragma once
 
+#include <vector>
+
 #include "solver/block_mesher.h"
 
 namespace bsp {
@@ -30,6 +32,24 @@ struct CutMoments {
 };
 CutMoments moments_beyond(const SectionBlocks& blocks, CutAxis axis, double c);
 CutMoments moments_before(const SectionBlocks& blocks, CutAxis axis, double c);
+
+// The area function a(c) = area with u > c, prepared for many evaluations:
+// an axis-parallel rectangle (most blocks) costs a few operations, any other
+// block a clip. Equal to moments_beyond(...).area up to rounding.
+class AreaBeyond {
+ public:
+  AreaBeyond(const SectionBlocks& blocks, CutAxis axis);
+  double operator()(double c) const;
+
+ private:
+  struct Strip {
+    double u_lo, u_hi, width;  // [u_lo, u_hi] along u, constant width across
+  };
+  const SectionBlocks* blocks_;
+  CutAxis axis_;
+  std::vector<Strip> strips_;
+  std::vector<std::size_t> others_;  // blocks that are not axis-parallel rectangles
+};
 
 // Integral of |u - c| dA over all blocks: the plastic modulus about the line
 // u = c when that line halves the area.

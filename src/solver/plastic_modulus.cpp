@@ -23,7 +23,8 @@ struct SearchTolerance {
 double search_axis(const SectionBlocks& blocks, CutAxis axis, SearchTolerance& st, bool first_search) {
   const Extent e = blocks_extent(blocks, axis);
   double lo = e.lo, hi = e.hi;
-  const auto a = [&](double c) { return moments_beyond(blocks, axis, c).area; };
+  const double scale = std::max(std::abs(lo), std::abs(hi));
+  const AreaBeyond a(blocks, axis);
   if (first_search) {
     st.total_area = std::max(a(lo), a(hi));
     st.tol = std::min(plastic_relative_tolerance * st.total_area, plastic_absolute_tolerance);
@@ -40,11 +41,11 @@ double search_axis(const SectionBlocks& blocks, CutAxis axis, SearchTolerance& s
       }
     }
     if (best < st.tol) break;
-    // Once the sample step is below the spacing of doubles at c_best, no
-    // further pass can move the axis: stop instead of running out the
+    // Once the sample step is down to rounding of the section's coordinates
+    // no further pass can move the axis: stop instead of running out the
     // passes (the tolerance above cannot be met by rounding alone for a
-    // large section).
-    if (h <= 4.0 * std::numeric_limits<double>::epsilon() * std::max(std::abs(c_best), std::abs(hi - lo))) break;
+    // large section, and the moduli would not change).
+    if (h <= 4.0 * std::numeric_limits<double>::epsilon() * scale) break;
     const double d = plastic_bracket_shrink * std::abs(lo - c_best);
     lo = std::max(lo, c_best - d);
     hi = std::min(hi, c_best + d);
