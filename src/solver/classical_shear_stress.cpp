@@ -16,21 +16,24 @@ double largest_q_over_b(std::int32_t section_type, std::span<const double> dimen
   const Extent e = blocks_extent(blocks, axis);
   double lo = e.lo, hi = e.hi;
   double best = 0.0, c_best = lo;
+  const auto try_cut = [&](double c) {
+    const double b = cut_width(blocks, axis, c);
+    if (std::abs(b) < classical_min_width) return;
+    const CutMoments m = moments_beyond(blocks, axis, c);
+    const double q = (axis == CutAxis::first ? m.first_x : m.first_y) - centroid * m.area;
+    if (q / b > best) {
+      best = q / b;
+      c_best = c;
+    }
+  };
+  // Where the width drops (a flange meeting a web) the largest ratio sits
+  // right on the block edge, which a grid would only approach: every block
+  // edge across the axis is tried first.
+  for (std::size_t k = 0; k < 4 * blocks.count(); ++k) try_cut(blocks.corners[2 * k + (cut_axis == 0 ? 0 : 1)]);
   for (int pass = 1; pass <= classical_max_passes; ++pass) {
     const double before = best;
     const double s = std::abs(hi - lo) / classical_samples_per_pass;
-    for (int i = 1; i <= classical_samples_per_pass; ++i) {
-      const double c = lo + i * s;
-      const double b = cut_width(blocks, axis, c);
-      if (std::abs(b) < classical_min_width) continue;
-      const CutMoments m = moments_beyond(blocks, axis, c);
-      const double q = (axis == CutAxis::first ? m.first_x : m.first_y) - centroid * m.area;
-      const double ratio = q / b;
-      if (ratio > best) {
-        best = ratio;
-        c_best = c;
-      }
-    }
+    for (int i = 1; i <= classical_samples_per_pass; ++i) try_cut(lo + i * s);
     if (pass >= 2 && best - before < classical_min_gain * std::abs(before)) break;
     const double d = classical_bracket_shrink * std::abs(lo - c_best);
     lo = std::max(lo, c_best - d);
