@@ -47,7 +47,8 @@ std::int32_t standard_dimension_count(std::int32_t section_type) noexcept;
 
 // Validates and corrects dimensions[0 .. standard_dimension_count) in place.
 // status: 0 valid; 1 a dimension was below 1e-7 or not finite and was
-// replaced (no relational check then runs); 99 a dimension above 1e7 (kept);
+// replaced (no relational check then runs, and 1 stands even when another
+// dimension is above 1e7); 99 a dimension above 1e7 (kept);
 // 2 a relational check of the type shrank a dimension (this replaces 99);
 // -1 the type is outside 1..27 (nothing is read or written).
 // A pair of dimensions whose sum must stay below a third (and the wall/plate
