@@ -495,6 +495,168 @@ BSP_API int32_t BSPDetail(double *detail_out_1,                  /* out */
 
 
 /* ------------------------------------------------------------------------
+** Standard sections
+**
+** A standard section is one of 27 parametric shapes chosen by its section
+** type and described by a few dimensions D1, D2, ... = dimensions[0], [1], ...
+** in any consistent length unit L. Coordinates (y, z) are in the shape's own
+** frame. Dimensions read per type: 1 (type 19); 2 (1, 18); 3 (17);
+** 5 (16, 21); 6 (3, 14, 24, 25); 4 (every other type).
+**   1  solid rectangle: D1 height (z), D2 width (y)
+**   2  U trough open at the top: D1 height, D2 width, D3 bottom plate, D4 walls
+**   3  I with unequal flanges, depth along y: D1 depth, D2 D3 flange widths at
+**      y = 0 and y = D1, D4 web, D5 D6 flange thicknesses at y = 0 and D1
+**   4  T along y, flange at the far end: D1 flange width, D2 depth, D3 flange
+**      thickness, D4 stem thickness
+**   5  box: D1 height, D2 width, D3 side walls, D4 top and bottom
+**   6  cross: D1 + D2 height, D2 horizontal bar, D3 width, D4 vertical bar
+**   7  I along z: D1 clear web height, D2 both flange thicknesses together,
+**      D3 flange width, D4 web
+**   8  T, flange on top: D1 flange width, D2 stem below it, D3 flange, D4 stem
+**   9  Z: D1 flange beyond the web, D2 web, D3 clear width, D4 total width
+**   10 channel open at the top: D1 legs beyond the web, D2 web, D3 clear
+**      width, D4 total width
+**   11 H: D1 + D2 height, D2 web, D3 clear width, D4 total width
+**   12 channel open towards +y: D1 flange, D2 web, D3 depth, D4 height
+**   13 T on its side, flange at y = 0: D1 flange width, D2 depth, D3 flange,
+**      D4 stem
+**   14 box of four walls: D1 height, D2 width, D3 wall at y = D2, D4 at y = 0,
+**      D5 top, D6 bottom
+**   15 channel with outward lips: D1 width, D2 plate, D3 flange-to-flange
+**      depth, D4 lip length
+**   16 plate with a box: D1 plate height, D2 depth, D3 box height, D4 box
+**      wall, D5 plate thickness
+**   17 hexagon, pointed top and bottom: D1 rise, D2 height, D3 width
+**   18 tube: D1 outer, D2 inner radius      19 solid circle: D1 radius
+**   20 angle, legs at y = 0 and at the bottom: D1 height, D2 width, D3
+**      vertical leg, D4 horizontal leg
+**   21 T on its side, stem off centre: D1 D2 flange below and above the stem,
+**      D3 depth, D4 flange, D5 stem
+**   22 octagon: D1 chamfer, D2 height, D3 width, D4 flat top and bottom
+**   23 angle, vertical leg at y = D2: D1 height, D2 width, D3 horizontal leg,
+**      D4 vertical leg
+**   24 I with unequal flanges along z: D1 height, D2 top flange width, D3 web,
+**      D4 top flange, D5 bottom flange width, D6 bottom flange
+**   25 channel with unequal flanges open towards +y: as 24
+**   26 angle with the leg on top: D1 height, D2 width, D3 web, D4 top leg
+**   27 hat: D1 height, D2 brim width, D3 outer crown width, D4 plate
+**
+** Validation (every export below, in place: `dimensions` is in/out). A value
+** below 1e-7 or not finite is replaced by max(1e-5, 1e-5 * the smallest
+** positive dimension) and the relational rules are skipped; a value above
+** 1e7 is kept and flagged; a relational rule that fails (for example a
+** flange thicker than the depth) shrinks the offending dimensions to
+** 0.99999 of their limit, a pair of dimensions by one common factor. The
+** factors are the single-precision values of 0.99999, 1e-5 and 1e-7.
+** A call whose dimensions were changed or flagged returns no properties
+** (zeros), so a host detects it from the zeros and its own array.
+*/
+
+/* Slots of the standard-section result vector beyond the BSP_SLOT_* ones.
+** Slots 0-4, 14-22 and 25-29, 32-37 are as BSP_SLOT_*.                       */
+#define BSP_STD_RESULT_SIZE             38 /* doubles written: slots 0..37 */
+#define BSP_STD_SLOT_POINTS              5 /* 5..12: four stress points y1, z1,
+                                           ** .. y4, z4 relative to the origin
+                                           ** chosen (BSPMAIN: shear centre)  L */
+#define BSP_STD_SLOT_PLASTIC_MODULUS_Y  30 /* sum |z - z_p| dA, z_p halving the
+                                           ** area (bending about y); the
+                                           ** meshed exports keep 0 here    L^3 */
+#define BSP_STD_SLOT_PLASTIC_MODULUS_Z  31 /* sum |y - y_p| dA               L^3 */
+
+/*
+** BSPMAIN: the property vector of a standard section, with four stress points
+** and the elastic section moduli.
+**
+**   result        out    double[38]   slots 0..37, layout BSP_SLOT_* and
+**                                     BSP_STD_SLOT_*: 5..12 the stress points
+**                                     (type-1 order) relative to the shear
+**                                     centre; 23 = I2 / the z of largest |z| and
+**                                     24 = I1 / the y of largest |y| of the same
+**                                     points measured from the centroid (sign
+**                                     kept, the first point on a tie); 30, 31
+**                                     plastic moduli (0 for types 15, 16, 17,
+**                                     27); 13 and 16 are 0. Slot 21 is the
+**                                     warping constant; slots 34..37 per unit
+**                                     shear force; slot 33 per unit twist.
+**   dimensions    in/out double[n]    n by type (above), L; corrected in place
+**   section_type  in     int32        1..27
+**   a4            in     int32        reserved, not read (may be NULL)
+**   poisson       in     double       Poisson's ratio nu of the homogeneous
+**                                     material, finite, > -1. At or below 1e-10
+**                                     slots 34..37 are the classical maxima
+**                                     V Q / (I b): 34 and 37, 35 = 36 = 0.
+**   a6            in     int32        2: closed forms for types 1-5 and 20
+**                                     (exact area, centroid and moments;
+**                                     thin-walled J, shear areas, shear centre,
+**                                     warping constant); any other value or
+**                                     NULL: the meshed analysis. Types 18 and
+**                                     19 always use closed forms, types without
+**                                     them always the mesh.
+**   a7            in     int32        reserved, not read (may be NULL)
+** Units:   any consistent L; slots as BSP_SLOT_*.
+** Returns: nothing.
+** Failure: slots 0..37 are 0 when nu is not finite or <= -1, when the type
+**          is outside 1..27, or when section_type, poisson or (for a known
+**          type) dimensions is NULL. When the validation replaced, flagged or
+**          shrank a dimension, the corrected values are in `dimensions` and
+**          slots 0..37 are 0 except 5..12, the stress points of the corrected
+**          dimensions about the shape's origin. A NULL result writes nothing.
+** Threads: reentrant on distinct data. Sets the calling thread's OpenMP
+**          thread count for the call and restores it on every path.
+*/
+BSP_API void BSPMAIN(double *result,                /* out */
+                     double *dimensions,            /* in/out */
+                     const int32_t *section_type,   /* in */
+                     const int32_t *a4,             /* in, reserved */
+                     const double *poisson,         /* in */
+                     const int32_t *a6,             /* in */
+                     const int32_t *a7);            /* in, reserved */
+
+/*
+** BSPMAIN_EXPAND: BSPMAIN with a choice of origin and order of the stress
+** points.
+**
+**   result .. a7  as BSPMAIN
+**   offset_mode   in     int32        0: stress points relative to the
+**                                     centroid; otherwise (or NULL) to the
+**                                     shear centre
+**   point_order   in     int32        0: type-2 points (mostly the type-1
+**                                     points rotated by one; the two corners of
+**                                     the stem end for types 4 and 8);
+**                                     otherwise (or NULL) type-1 points
+** Units, Returns, Failure, Threads: as BSPMAIN.
+*/
+BSP_API void BSPMAIN_EXPAND(double *result,                /* out */
+                            double *dimensions,            /* in/out */
+                            const int32_t *section_type,   /* in */
+                            const int32_t *a4,             /* in, reserved */
+                            const double *poisson,         /* in */
+                            const int32_t *a6,             /* in */
+                            const int32_t *a7,             /* in, reserved */
+                            const int32_t *offset_mode,    /* in */
+                            const int32_t *point_order);   /* in */
+
+/*
+** BSPPlasticModulus: the two plastic moduli of a standard section.
+**
+**   section_type       in     int32      1..14, 18..26 have moduli
+**   dimensions         in/out double[n]  as BSPMAIN, corrected in place
+**   plastic_modulus_1  out    double     sum |z - z_p| dA about the line z_p
+**                                        that halves the area (bending about
+**                                        y), L^3
+**   plastic_modulus_2  out    double     sum |y - y_p| dA, L^3
+** Returns: BSP_OK; BSP_E_INPUT (-1) when the validation changed or flagged a
+**          dimension, for types 15, 16, 17, 27 and any type outside 1..27,
+**          or when a pointer is NULL.
+** Failure: both outputs 0.0 (each set to 0.0 first when not NULL).
+** Threads: reentrant; no process-wide effect.
+*/
+BSP_API int32_t BSPPlasticModulus(const int32_t *section_type,  /* in */
+                                  double *dimensions,           /* in/out */
+                                  double *plastic_modulus_1,    /* out */
+                                  double *plastic_modulus_2);   /* out */
+
+/* ------------------------------------------------------------------------
 ** Cracked reinforced sections
 */
 

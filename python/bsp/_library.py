@@ -19,6 +19,9 @@ EXPORTS = {
     "CrackSectionProperty": ("void", "d* i i i* i* i* d* d* d* d*"),
     "BSPAnalyticTorsionalConstant": ("void", "i* d* d*"),
     "BSPAnalyticShearArea": ("void", "i* d* d* d*"),
+    "BSPMAIN": ("void", "d* d* i* i* d* i* i*"),
+    "BSPMAIN_EXPAND": ("void", "d* d* i* i* d* i* i* i* i*"),
+    "BSPPlasticModulus": ("int", "i* d* d* d*"),
     "BSPLastError": ("s", ""),
 }
 

@@ -109,5 +109,22 @@ int main(void) {
     }
     CHECK(expected[i] == '\0');
   }
+
+  /* Standard sections: rectangle 2 high, 4 wide (closed forms, a6 = 2), and
+  ** its plastic moduli b h^2 / 4 and h b^2 / 4. */
+  {
+    const int32_t type = 1, closed = 2, reserved = 0, centroid = 0, order = 1;
+    const double nu = 0.0;
+    double dims[2] = {2.0, 4.0};
+    double result[BSP_STD_RESULT_SIZE];
+    double z1 = -1.0, z2 = -1.0;
+    BSPMAIN(result, dims, &type, &reserved, &nu, &closed, &reserved);
+    CHECK(ABS(result[BSP_SLOT_AREA] - 8.0) < 1e-12);
+    CHECK(ABS(result[BSP_STD_SLOT_POINTS] - 2.0) < 1e-12);
+    BSPMAIN_EXPAND(result, dims, &type, &reserved, &nu, &closed, &reserved, &centroid, &order);
+    CHECK(ABS(result[BSP_STD_SLOT_PLASTIC_MODULUS_Y] - 4.0) < 1e-12);
+    CHECK(BSPPlasticModulus(&type, dims, &z1, &z2) == BSP_OK);
+    CHECK(ABS(z1 - 4.0) < 1e-12 && ABS(z2 - 8.0) < 1e-12);
+  }
   return failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,102 @@
+#include "solver/plastic_modulus.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "solver/block_clip.h"
+#include "standard/section_catalogue.h"
+
+namespace bsp {
+namespace {
+
+bool has_moduli(std::int32_t t) {
+  return t >= first_standard_type && t <= last_standard_type && t != 15 && t != 16 && t != 17 && t != 27;
+}
+
+struct SearchTolerance {
+  double total_area = 0.0, tol = 0.0;
+};
+
+// One search along u. The first search fixes the total area and tolerance
+// and the second reuses them.
+double search_axis(const SectionBlocks& blocks, CutAxis axis, SearchTolerance& st, bool first_search) {
+  const Extent e = blocks_extent(blocks, axis);
+  double lo = e.lo, hi = e.hi;
+  const double scale = std::max(std::abs(lo), std::abs(hi));
+  const AreaBeyond a(blocks, axis);
+  if (first_search) {
+    st.total_area = std::max(a(lo), a(hi));
+    st.tol = std::min(plastic_relative_tolerance * st.total_area, plastic_absolute_tolerance);
+  }
+  double best = st.total_area, c_best = 0.0;
+  for (int pass = 1; pass <= plastic_max_passes; ++pass) {
+    const double h = std::abs(hi - lo) / plastic_samples_per_pass;
+    for (int i = 1; i <= plastic_samples_per_pass; ++i) {
+      const double c = lo + i * h;
+      const double residual = std::abs(st.total_area / 2.0 - a(c));
+      if (residual < best) {
+        best = residual;
+        c_best = c;
+      }
+    }
+    if (best < st.tol) break;
+    // Once the sample step is down to rounding of the section's coordinates
+    // no further pass can move the axis: stop instead of running out the
+    // passes (the tolerance above cannot be met by rounding alone for a
+    // large section, and the moduli would not change).
+    if (h <= 4.0 * std::numeric_limits<double>::epsilon() * scale) break;
+    const double d = plastic_bracket_shrink * std::abs(lo - c_best);
+    lo = std::max(lo, c_best - d);
+    hi = std::min(hi, c_best + d);
+  }
+  return c_best;
+}
+
+}  // namespace
+
+double plastic_neutral_axis(std::int32_t section_type, std::span<const double> dimensions, int cut_axis) {
+  const SectionBlocks blocks = section_blocks(section_type, dimensions);
+  SearchTolerance st;
+  const CutAxis axis = cut_axis == 0 ? CutAxis::first : CutAxis::second;
+  if (axis == CutAxis::first) search_axis(blocks, CutAxis::second, st, true);
+  return search_axis(blocks, axis, st, axis == CutAxis::second);
+}
+
+void PLASTIC_MODULUS(std::int32_t section_type, std::span<double> dimensions, double& first_axis,
+                     double& second_axis, std::int32_t& status) {
+  check_standard_dimensions(dimensions, section_type, status);
+  if (status != dimension_status::ok && status != dimension_status::unknown_type) return;
+  if (!has_moduli(section_type)) {
+    status = dimension_status::unknown_type;
+    first_axis = 0.0;
+    second_axis = 0.0;
+    return;
+  }
+  const auto D = [&](int i) { return dimensions[static_cast<std::size_t>(i - 1)]; };
+  switch (section_type) {
+    case 1:  // rectangle, D1 along z: b h^2 / 4 about each axis
+      first_axis = D(1) * D(1) * D(2) / 4.0;
+      second_axis = D(1) * D(2) * D(2) / 4.0;
+      return;
+    case 18:  // tube: each half about a diameter has first moment 2(R^3 - r^3)/3
+      first_axis = second_axis = 4.0 * (std::pow(D(1), 3) - std::pow(D(2), 3)) / 3.0;
+      return;
+    case 19:  // solid circle
+      first_axis = second_axis = 4.0 * std::pow(D(1), 3) / 3.0;
+      return;
+    default:
+      break;
+  }
+  // Every other type: its blocks are its exact outline. The modulus about
+  // the first axis sums distances in the second coordinate, so its search
+  // runs over lines of constant second coordinate, and runs first.
+  const SectionBlocks blocks = section_blocks(section_type, dimensions);
+  SearchTolerance st;
+  const double z_p = search_axis(blocks, CutAxis::second, st, true);
+  const double y_p = search_axis(blocks, CutAxis::first, st, false);
+  first_axis = absolute_moment(blocks, CutAxis::second, z_p);
+  second_axis = absolute_moment(blocks, CutAxis::first, y_p);
+}
+
+}  // namespace bsp

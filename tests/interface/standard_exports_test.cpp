@@ -1,0 +1,364 @@
+// BSPMAIN, BSPMAIN_EXPAND and BSPPlasticModulus through the C boundary.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <numbers>
+#include <thread>
+#include <vector>
+
+#include "bsp/bsp.h"
+#include "support/standard_outlines.h"
+
+namespace bsp {
+namespace {
+
+constexpr double guard = -12345.0;
+constexpr int result_size = BSP_STD_RESULT_SIZE;
+
+struct Call {
+  std::array<double, result_size + 2> buffer;  // two guards after slot 37
+  std::vector<double> dims;
+  double* r() { return buffer.data(); }
+  double operator[](int i) const { return buffer[static_cast<std::size_t>(i)]; }
+};
+
+Call bspmain(int type, std::vector<double> dims, double nu = 0.3, int a6 = 0) {
+  Call c;
+  c.buffer.fill(guard);
+  c.dims = std::move(dims);
+  c.dims.push_back(guard);  // one past the type's dimensions
+  const int32_t reserved = 7;
+  BSPMAIN(c.r(), c.dims.data(), &type, &reserved, &nu, &a6, &reserved);
+  EXPECT_EQ(c.buffer[result_size], guard);
+  EXPECT_EQ(c.buffer[result_size + 1], guard);
+  EXPECT_EQ(c.dims.back(), guard);
+  c.dims.pop_back();
+  return c;
+}
+
+// A typical and an unusual (thin, flat, near the limits of its rules, far
+// from unit scale) valid dimension set per meshed type.
+const std::map<int, std::array<std::vector<double>, 2>> shapes = {
+    {1, {{{2, 4}, {0.01, 300}}}},
+    {2, {{{10, 20, 2, 1.5}, {1, 200, 0.05, 99.9}}}},
+    {3, {{{20, 12, 8, 1, 2, 1.5}, {200, 5, 300, 0.2, 199, 0.5}}}},
+    {4, {{{12, 20, 2, 1}, {0.5, 100, 99, 0.4}}}},
+    {5, {{{10, 8, 1, 1.5}, {1000, 3, 1.4, 499}}}},
+    {6, {{{10, 2, 12, 1.5}, {1, 50, 100, 0.1}}}},
+    {7, {{{20, 2, 10, 1}, {0.1, 50, 3, 2.9}}}},
+    {8, {{{12, 15, 2, 1}, {100, 0.2, 30, 99}}}},
+    {9, {{{5, 1, 8, 10}, {0.3, 7, 99, 100}}}},
+    {10, {{{8, 1, 6, 8}, {100, 0.2, 0.5, 1}}}},
+    {11, {{{10, 1, 8, 10}, {0.2, 100, 0.5, 1}}}},
+    {12, {{{1.5, 1, 10, 12}, {4.9, 0.1, 10, 10}}}},
+    {13, {{{12, 20, 2, 1}, {0.3, 100, 0.1, 0.2}}}},
+    {14, {{{10, 8, 1, 1.5, 2, 1}, {1e4, 2e3, 1, 500, 3000, 1}}}},
+    {15, {{{10, 1, 12, 2}, {100, 1, 3, 50}}}},
+    {16, {{{20, 10, 8, 1, 2}, {100, 3, 99, 1, 0.5}}}},
+    {17, {{{2, 10, 6}, {49, 100, 1}}}},
+    {20, {{{10, 8, 1, 1}, {1000, 2, 1.9, 999}}}},
+    {21, {{{4, 6, 10, 1, 1.5}, {0.1, 1000, 3, 2.9, 0.01}}}},
+    {22, {{{2, 10, 8, 4}, {0.01, 10, 1000, 999}}}},
+    {23, {{{10, 8, 1, 1.5}, {0.5, 1000, 0.4, 999}}}},
+    {24, {{{20, 12, 1, 1.5, 8, 2}, {10, 100, 0.1, 0.1, 3, 9.8}}}},
+    {25, {{{20, 12, 1, 1.5, 8, 2}, {10, 100, 0.1, 0.1, 3, 9.8}}}},
+    {26, {{{10, 8, 1, 2}, {1000, 3, 2.9, 999}}}},
+    {27, {{{10, 4, 12, 1}, {100, 0.5, 3, 1.4}}}},
+};
+
+double extent(const test::Outline& o) {
+  double e = 0;
+  for (const test::Ring& r : o)
+    for (test::Vertex v : r.v) e = std::max({e, std::abs(v.x), std::abs(v.y)});
+  return e;
+}
+
+// Bilinear blocks of straight-sided plates are integrated exactly by the
+// element rule, so area, centroid and second moments agree with the outline
+// to rounding: 1e-10 relative (area to itself, centroid to the outline's
+// extent, moments to I1 + I2) leaves room for sums over 5000 elements and
+// the test's own cancellation in I = integral x^2 - A xc^2.
+TEST(StandardExports, GeometryOfEveryMeshedTypeMatchesItsOutline) {
+  for (const auto& [type, sets] : shapes)
+    for (const std::vector<double>& dims : sets) {
+      SCOPED_TRACE(testing::Message() << "type " << type << " D1 " << dims[0]);
+      const test::OutlineMoments m = test::outline_moments(test::standard_outline(type, dims));
+      const Call c = bspmain(type, dims);
+      EXPECT_EQ(c.dims, dims);  // valid dimensions stay as given
+      const double size = extent(test::standard_outline(type, dims)), i_sum = m.i_first() + m.i_second();
+      EXPECT_NEAR(c[BSP_SLOT_AREA], m.area, 1e-10 * m.area);
+      EXPECT_NEAR(c[BSP_SLOT_CENTROID_Y], m.xc(), 1e-10 * size);
+      EXPECT_NEAR(c[BSP_SLOT_CENTROID_Z], m.yc(), 1e-10 * size);
+      EXPECT_NEAR(c[BSP_SLOT_I1], m.i_first(), 1e-10 * i_sum);
+      EXPECT_NEAR(c[BSP_SLOT_I2], m.i_second(), 1e-10 * i_sum);
+      // The product moment is reported as exactly 0 below 1e-8 of I1 + I2.
+      const double i12 = std::abs(m.i_product()) < 1e-8 * i_sum ? 0.0 : m.i_product();
+      EXPECT_NEAR(c[BSP_SLOT_I12], i12, 1e-10 * i_sum);
+      EXPECT_EQ(c[BSP_SLOT_WEIGHTED_AREA], c[BSP_SLOT_AREA]);
+      EXPECT_GT(c[BSP_SLOT_TORSION_CONSTANT], 0.0);
+      // Slots 30 and 31 are BSPPlasticModulus's pair (0 for the types
+      // without plastic moduli).
+      std::vector<double> d = dims;
+      double z1 = -1, z2 = -1;
+      int t = type;
+      BSPPlasticModulus(&t, d.data(), &z1, &z2);
+      EXPECT_EQ(c[BSP_STD_SLOT_PLASTIC_MODULUS_Y], z1);
+      EXPECT_EQ(c[BSP_STD_SLOT_PLASTIC_MODULUS_Z], z2);
+    }
+}
+
+// Plastic moduli against bisection for the halving line and exact clipping
+// of the outline, for every type that has them: 1e-6 relative, the accuracy
+// the bracketing search promises (its tolerance is on the area, 1e-15 of it).
+TEST(StandardExports, PlasticModuliMatchTheOutline) {
+  for (const auto& [type, sets] : shapes)
+    for (const std::vector<double>& dims : sets) {
+      if (type == 15 || type == 16 || type == 17 || type == 27) continue;
+      SCOPED_TRACE(testing::Message() << "type " << type << " D1 " << dims[0]);
+      const test::Outline o = test::standard_outline(type, dims);
+      std::vector<double> d = dims;
+      double z1 = -1, z2 = -1;
+      ASSERT_EQ(BSPPlasticModulus(&type, d.data(), &z1, &z2), BSP_OK);
+      const double ref1 = test::outline_plastic_modulus(o, 1), ref2 = test::outline_plastic_modulus(o, 0);
+      EXPECT_NEAR(z1, ref1, 1e-6 * ref1);
+      EXPECT_NEAR(z2, ref2, 1e-6 * ref2);
+    }
+}
+
+struct PlasticCase {
+  int type;
+  std::vector<double> dims;
+  double first, second;
+};
+
+// Values worked out by hand (areas and centroids of rectangles).
+const PlasticCase plastic_cases[] = {
+    {1, {2, 4}, 4, 8},
+    {2, {10, 20, 2, 1.5}, 132.8, 422},
+    {3, {20, 12, 8, 1, 2, 1.5}, 100.125, 362.0625},
+    {4, {12, 20, 2, 1}, 76.5, 185.25},  // the axis lies in the flange
+    {7, {20, 2, 10, 1}, 310, 55},
+    {8, {12, 15, 2, 1}, 134.8125, 75.75},
+    {20, {10, 8, 1, 1}, 44.25, 29.275},
+    {24, {20, 12, 1, 1.5, 8, 2}, 377.0625, 90.125},
+    {26, {10, 8, 1, 2}, 46, 52},
+    {19, {1}, 4.0 / 3.0, 4.0 / 3.0},
+    {18, {2, 1}, 28.0 / 3.0, 28.0 / 3.0},
+};
+
+TEST(StandardExports, PlasticModuliWorkedOutByHand) {
+  for (const PlasticCase& p : plastic_cases) {
+    SCOPED_TRACE(p.type);
+    std::vector<double> d = p.dims;
+    double z1 = -1, z2 = -1;
+    int type = p.type;
+    ASSERT_EQ(BSPPlasticModulus(&type, d.data(), &z1, &z2), BSP_OK);
+    EXPECT_NEAR(z1, p.first, 1e-9 * p.first);  // the search stops 1e-15 of the area from the axis
+    EXPECT_NEAR(z2, p.second, 1e-9 * p.second);
+  }
+}
+
+TEST(StandardExports, PlasticModulusRejectsWhatItCannotDo) {
+  std::vector<double> d{10, 4, 12, 1, 1, 1};
+  for (int type : {15, 16, 17, 27, 0, 28}) {
+    double z1 = 5, z2 = 5;
+    EXPECT_EQ(BSPPlasticModulus(&type, d.data(), &z1, &z2), BSP_E_INPUT) << type;
+    EXPECT_EQ(z1, 0.0);
+    EXPECT_EQ(z2, 0.0);
+  }
+  // A corrected dimension is an error with zeros, and the correction is
+  // written back.
+  std::vector<double> trough{100, 50, 10, 30};
+  int type = 2;
+  double z1 = 5, z2 = 5;
+  EXPECT_EQ(BSPPlasticModulus(&type, trough.data(), &z1, &z2), BSP_E_INPUT);
+  EXPECT_EQ(z1, 0.0);
+  EXPECT_EQ(trough[3], 24.999749660491943);
+  EXPECT_EQ(BSPPlasticModulus(&type, nullptr, &z1, &z2), BSP_E_INPUT);
+}
+
+// Rectangle 2 high, 4 wide, nu = 0, meshed: exact values where the mesh
+// integrates exactly, the rest to its discretisation error.
+TEST(StandardExports, RectangleOnTheMesh) {
+  const Call c = bspmain(1, {2, 4}, 0.0);
+  const double exact = 1e-12;  // rounding of sums over 4900 elements
+  EXPECT_NEAR(c[0], 8, exact * 8);
+  EXPECT_NEAR(c[1], 10.666666666666666, exact * 10.7);
+  EXPECT_NEAR(c[2], 2.6666666666666665, exact * 10.7);
+  EXPECT_EQ(c[BSP_SLOT_WEIGHTED_AREA], c[0]);
+  for (int s : {3, 19, 20, 22}) EXPECT_EQ(c[s], 0.0) << s;
+  for (int s : {17, 18}) EXPECT_NEAR(c[s], 0.0, 1e-14) << s;  // rounding of a symmetric sum
+  EXPECT_NEAR(c[25], 0.5773502691896257, exact);
+  EXPECT_NEAR(c[26], 1.1547005383792515, exact);
+  EXPECT_NEAR(c[29], 1.2909944487358056, exact);
+  EXPECT_EQ(c[30], 4);
+  EXPECT_EQ(c[31], 8);
+  EXPECT_EQ(c[34], 0.1875);  // nu = 0: the classical 1.5 / (D1 D2)
+  EXPECT_EQ(c[37], 0.1875);
+  EXPECT_EQ(c[35], 0.0);
+  EXPECT_EQ(c[36], 0.0);
+  EXPECT_NEAR(c[4], 7.3178, 0.005 * 7.3178);     // 70 x 70 bilinear mesh against the series value
+  EXPECT_NEAR(c[14], 5.0 / 6.0, 1e-3);          // likewise, against 5/6
+  EXPECT_NEAR(c[15], 5.0 / 6.0, 1e-3);
+  // Stress points about the shear centre (the centroid here) and the moduli.
+  const std::array<double, 8> points{2, 1, -2, 1, -2, -1, 2, -1};
+  for (int i = 0; i < 8; ++i) EXPECT_NEAR(c[BSP_STD_SLOT_POINTS + i], points[static_cast<std::size_t>(i)], 1e-14);
+  EXPECT_NEAR(c[23], c[2] / 1, 1e-14 * c[2]);
+  EXPECT_NEAR(c[24], c[1] / 2, 1e-14 * c[1]);
+  EXPECT_EQ(c[13], 0.0);
+  EXPECT_EQ(c[16], 0.0);
+}
+
+TEST(StandardExports, RectangleInClosedForm) {
+  const Call c = bspmain(1, {2, 4}, 0.0, 2);
+  EXPECT_EQ(c[4], 7.324166666666667);  // a b^3 (1/3 - 0.21 (b/a)(1 - b^4 / 12 a^4)), a = 4, b = 2
+  EXPECT_EQ(c[14], 0.8333333333333334);
+  EXPECT_EQ(c[15], 0.8333333333333334);
+  EXPECT_EQ(c[0], 8);
+  EXPECT_EQ(c[30], 4);
+}
+
+TEST(StandardExports, CircularTypesInClosedForm) {
+  const double pi = std::numbers::pi;
+  for (int a6 : {0, 2}) {
+    const Call disc = bspmain(19, {1}, 0.3, a6);
+    EXPECT_EQ(disc[0], pi);
+    EXPECT_EQ(disc[1], 0.7853981633974483);
+    EXPECT_EQ(disc[2], 0.7853981633974483);
+    EXPECT_EQ(disc[4], 1.5707963267948966);
+    EXPECT_EQ(disc[14], 0.9);
+    EXPECT_EQ(disc[15], 0.9);
+    EXPECT_EQ(disc[34], 0.42441318157838753);
+    EXPECT_EQ(disc[37], 0.42441318157838753);
+    EXPECT_EQ(disc[35], 0.0);
+    EXPECT_EQ(disc[36], 0.0);
+    EXPECT_EQ(disc[33], 1.0);  // G theta R with G = 1, theta = 1
+    EXPECT_EQ(disc[21], 0.0);
+    EXPECT_NEAR(disc[30], 4.0 / 3.0, 1e-15);
+
+    const Call tube = bspmain(18, {2, 1}, 0.0, a6);  // nu = 0 keeps the closed form
+    EXPECT_NEAR(tube[0], 9.42477796076938, 1e-15 * 9.5);
+    EXPECT_NEAR(tube[1], 11.780972450961723, 1e-15 * 12);
+    EXPECT_NEAR(tube[4], 23.561944901923447, 1e-15 * 24);
+    EXPECT_EQ(tube[14], 0.5);
+    EXPECT_NEAR(tube[34], 0.19805948473658086, 1e-16);
+    EXPECT_NEAR(tube[37], 0.19805948473658086, 1e-16);
+    EXPECT_EQ(tube[33], 2.0);
+    const std::array<double, 8> points{2, 0, 0, 2, -2, 0, 0, -2};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(tube[BSP_STD_SLOT_POINTS + i], points[static_cast<std::size_t>(i)]);
+  }
+}
+
+// Slots 5-12 are taken about the shear centre, but the elastic moduli use
+// the distances of the same points from the centroid. Angle 10 x 8 x 1:
+// centroid (73/34, 107/34).
+TEST(StandardExports, ElasticModuliFromTheCentroid) {
+  const Call c = bspmain(20, {10, 8, 1, 1});
+  const double yc = 73.0 / 34.0, zc = 107.0 / 34.0;
+  EXPECT_NEAR(c[17], yc, 1e-12);
+  EXPECT_NEAR(c[18], zc, 1e-12);
+  EXPECT_NEAR(c[23], c[2] / (10 - zc), 1e-12 * c[23]);
+  EXPECT_NEAR(c[24], c[1] / (8 - yc), 1e-12 * c[24]);
+  const double ys = yc - c[19], zs = zc - c[20];
+  EXPECT_NEAR(c[BSP_STD_SLOT_POINTS + 0], 8 - ys, 1e-12);
+  EXPECT_NEAR(c[BSP_STD_SLOT_POINTS + 3], 10 - zs, 1e-12);
+  // The shear centre of an angle lies near the corner of the legs' centre
+  // lines (0.5, 0.5); the mesh's value is within 0.1 of it (thick legs).
+  EXPECT_NEAR(ys, 0.5, 0.1);
+  EXPECT_NEAR(zs, 0.5, 0.1);
+}
+
+TEST(StandardExports, ExpandChoosesOriginAndOrder) {
+  std::vector<double> d{10, 8, 1, 1};
+  const int32_t type = 20, reserved = 0, a6 = 0, centroid = 0, order_type2 = 0;
+  const double nu = 0.3;
+  std::array<double, result_size> r{};
+  BSPMAIN_EXPAND(r.data(), d.data(), &type, &reserved, &nu, &a6, &reserved, &centroid, &order_type2);
+  const double yc = r[17], zc = r[18];
+  // Type 2 order (P4, P1, P2, P3) about the centroid.
+  const std::array<double, 8> expected{8 - yc, -zc, 8 - yc, 1 - zc, -yc, 10 - zc, -yc, -zc};
+  for (int i = 0; i < 8; ++i) EXPECT_NEAR(r[static_cast<std::size_t>(5 + i)], expected[static_cast<std::size_t>(i)], 1e-12);
+  const Call main = bspmain(20, {10, 8, 1, 1});
+  EXPECT_EQ(r[23], main[23]);
+  EXPECT_EQ(r[24], main[24]);
+}
+
+TEST(StandardExports, FailuresZeroTheVectorAndKeepTheGuards) {
+  // Unknown types: everything 0, points and moduli included.
+  for (int type : {0, 28}) {
+    const Call c = bspmain(type, {2, 4, 1, 1});
+    for (int s = 0; s < result_size; ++s) EXPECT_EQ(c[s], 0.0) << type << " slot " << s;
+    EXPECT_EQ(c.dims, (std::vector<double>{2, 4, 1, 1}));
+  }
+  // nu not finite or not above -1.
+  for (double nu : {-1.0, -1.5, std::nan(""), std::numeric_limits<double>::infinity()}) {
+    const Call c = bspmain(1, {2, 4}, nu);
+    for (int s = 0; s < result_size; ++s) EXPECT_EQ(c[s], 0.0) << nu << " slot " << s;
+  }
+  // Corrected dimensions: written back, properties zero, points of the
+  // corrected shape about its origin.
+  const Call c = bspmain(2, {100, 50, 10, 30});
+  EXPECT_EQ(c.dims[3], 24.999749660491943);
+  for (int s = 0; s < result_size; ++s)
+    if (s < 5 || s > 12) EXPECT_EQ(c[s], 0.0) << s;
+  EXPECT_EQ(c[5], 25.0);   // D2 / 2
+  EXPECT_EQ(c[6], 100.0);  // D1 - 0
+  // NULL pointers: no crash; what can be written is zero.
+  std::array<double, result_size> r;
+  r.fill(guard);
+  const int32_t type = 1, a6 = 0;
+  const double nu = 0.3;
+  BSPMAIN(r.data(), nullptr, &type, nullptr, &nu, &a6, nullptr);
+  for (double v : r) EXPECT_EQ(v, 0.0);
+  BSPMAIN(nullptr, nullptr, &type, nullptr, &nu, &a6, nullptr);
+}
+
+// With a6 = 2 a type without closed forms takes the mesh, the same as a6 = 0.
+TEST(StandardExports, ClosedFormModeFallsBackToTheMesh) {
+  const Call mesh = bspmain(7, {20, 2, 10, 1}, 0.3, 0), mode2 = bspmain(7, {20, 2, 10, 1}, 0.3, 2);
+  for (int s = 0; s < result_size; ++s) EXPECT_EQ(mesh[s], mode2[s]) << s;
+}
+
+// Thin walls (t / length 1/50 to 1/100): the mesh against the closed forms
+// of thin-walled theory. J: 3 %, the junctions' extra stiffness and the
+// plates' end effects are of order t/b. Shear centre: 1 % of the depth.
+// Shear-area ratios: 3 %, the centre-line model ignores the flow across the
+// junction squares. Warping constant: 3 %, the same end effects; 5 % for the
+// box, whose constant comes from the difference of its wall terms.
+TEST(StandardExports, ThinWalledTypesAgreeWithThinWallTheory) {
+  const std::map<int, std::vector<double>> thin = {
+      {2, {10, 20, 0.2, 0.2}}, {3, {40, 12, 8, 0.4, 0.4, 0.4}}, {4, {12, 20, 0.2, 0.2}},
+      {5, {10, 8, 0.1, 0.1}},  {20, {10, 8, 0.1, 0.1}},
+  };
+  for (const auto& [type, dims] : thin) {
+    SCOPED_TRACE(type);
+    const Call mesh = bspmain(type, dims, 0.3, 0), closed = bspmain(type, dims, 0.3, 2);
+    const double depth = std::max(dims[0], dims[1]);
+    EXPECT_NEAR(closed[0], mesh[0], 1e-12 * mesh[0]);  // both exact but for rounding
+    EXPECT_NEAR(mesh[4], closed[4], 0.03 * closed[4]);
+    EXPECT_NEAR(mesh[19], closed[19], 0.01 * depth);
+    EXPECT_NEAR(mesh[20], closed[20], 0.01 * depth);
+    EXPECT_NEAR(mesh[14], closed[14], 0.03 * closed[14]);
+    EXPECT_NEAR(mesh[15], closed[15], 0.03 * closed[15]);
+    if (closed[21] > 0) EXPECT_NEAR(mesh[21], closed[21], (type == 5 ? 0.05 : 0.03) * closed[21]);
+  }
+}
+
+// Every call owns its data: the same section from eight threads at once
+// gives results bitwise equal to a call on its own.
+TEST(StandardExports, ConcurrentCallsAgreeBitwise) {
+  const Call alone = bspmain(24, {20, 12, 1, 1.5, 8, 2}, 0.0);
+  std::vector<Call> calls(8);
+  std::vector<std::thread> threads;
+  for (Call& c : calls) threads.emplace_back([&c] { c = bspmain(24, {20, 12, 1, 1.5, 8, 2}, 0.0); });
+  for (std::thread& t : threads) t.join();
+  for (const Call& c : calls)
+    for (int s = 0; s < result_size; ++s) EXPECT_EQ(c[s], alone[s]) << s;
+}
+
+}  // namespace
+}  // namespace bsp

@@ -1,0 +1,170 @@
+#include "solver/block_mesher.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "support/standard_outlines.h"
+
+namespace bsp {
+namespace {
+
+// A valid dimension set per meshed type.
+const std::map<int, std::vector<double>> typical = {
+    {1, {2, 4}},           {2, {10, 20, 2, 1.5}},   {3, {20, 12, 8, 1, 2, 1.5}}, {4, {12, 20, 2, 1}},
+    {5, {10, 8, 1, 1.5}},  {6, {10, 2, 12, 1.5}},   {7, {20, 2, 10, 1}},         {8, {12, 15, 2, 1}},
+    {9, {5, 1, 8, 10}},    {10, {8, 1, 6, 8}},      {11, {10, 1, 8, 10}},        {12, {1.5, 1, 10, 12}},
+    {13, {12, 20, 2, 1}},  {14, {10, 8, 1, 1.5, 2, 1}}, {15, {10, 1, 12, 2}},    {16, {20, 10, 8, 1, 2}},
+    {17, {2, 10, 6}},      {20, {10, 8, 1, 1}},     {21, {4, 6, 10, 1, 1.5}},    {22, {2, 10, 8, 4}},
+    {23, {10, 8, 1, 1.5}}, {24, {20, 12, 1, 1.5, 8, 2}}, {25, {20, 12, 1, 1.5, 8, 2}}, {26, {10, 8, 1, 2}},
+    {27, {10, 4, 12, 1}},
+};
+
+struct Counts {
+  int before, after, elements;
+};
+// Nodes before and after merging and quadrilaterals, per type: the fixed
+// divisions make them independent of the dimensions. Type 16 with its
+// second plate block at 10 x 50, so that it conforms to its neighbours.
+const std::map<int, Counts> expected_counts = {
+    {1, {5112, 5041, 4900}},  {17, {5112, 5041, 4900}}, {2, {2486, 2431, 2200}},  {10, {2486, 2431, 2200}},
+    {12, {2486, 2431, 2200}}, {4, {2486, 2381, 2200}},  {8, {2486, 2381, 2200}},  {13, {2486, 2381, 2200}},
+    {3, {3850, 3691, 3400}},  {7, {3850, 3691, 3400}},  {11, {3850, 3691, 3400}}, {24, {3850, 3691, 3400}},
+    {5, {3850, 3740, 3400}},  {15, {3850, 3751, 3400}}, {27, {3850, 3751, 3400}}, {6, {4848, 4641, 4400}},
+    {9, {1925, 1881, 1700}},  {25, {1925, 1881, 1700}}, {14, {2728, 2640, 2400}}, {16, {6336, 6060, 5600}},
+    {20, {1243, 1221, 1100}}, {23, {1243, 1221, 1100}}, {26, {1243, 1221, 1100}}, {21, {1804, 1771, 1600}},
+    {22, {5304, 5151, 5000}},
+};
+
+double quad_area(const T_SECDATA& m, std::size_t e) {
+  double a = 0;
+  for (int i = 0; i < 4; ++i) {
+    const auto p = static_cast<std::size_t>(m.connectivity[4 * e + i] - 1);
+    const auto q = static_cast<std::size_t>(m.connectivity[4 * e + (i + 1) % 4] - 1);
+    a += m.x[p] * m.y[q] - m.x[q] * m.y[p];
+  }
+  return a / 2;
+}
+
+TEST(BlockMesher, NodeAndElementCountsPerType) {
+  for (const auto& [type, c] : expected_counts) {
+    SCOPED_TRACE(type);
+    const SectionBlocks blocks = section_blocks(type, typical.at(type));
+    int before = 0;
+    for (std::size_t b = 0; b < blocks.count(); ++b)
+      before += (blocks.first_divisions[b] + 1) * (blocks.second_divisions[b] + 1);
+    const T_SECDATA m = standard_section_mesh(type, typical.at(type));
+    EXPECT_EQ(before, c.before);
+    EXPECT_EQ(m.n_nodes, c.after);
+    EXPECT_EQ(m.n_elements, c.elements);
+    EXPECT_EQ(m.x.size(), static_cast<std::size_t>(m.n_nodes));
+    EXPECT_EQ(m.connectivity.size(), 4u * static_cast<std::size_t>(m.n_elements));
+  }
+}
+
+// Conforming: every edge belongs to one or two quadrilaterals, and an edge
+// used twice is used once in each direction (both neighbours
+// counter-clockwise); every node is used; every quadrilateral has positive
+// area, and together they cover exactly the outline written from the
+// catalogue (1e-12 relative: sums of a few thousand exact bilinear areas).
+TEST(BlockMesher, MeshConformsAndCoversTheOutline) {
+  for (const auto& [type, dims] : typical) {
+    SCOPED_TRACE(type);
+    const T_SECDATA m = standard_section_mesh(type, dims);
+    std::map<std::pair<int, int>, int> directed;
+    std::vector<int> used(static_cast<std::size_t>(m.n_nodes) + 1, 0);
+    double area = 0;
+    for (std::size_t e = 0; e < static_cast<std::size_t>(m.n_elements); ++e) {
+      const double a = quad_area(m, e);
+      ASSERT_GT(a, 0.0) << "element " << e + 1;
+      area += a;
+      for (int i = 0; i < 4; ++i) {
+        const int p = m.connectivity[4 * e + i], q = m.connectivity[4 * e + (i + 1) % 4];
+        ASSERT_NE(p, q);
+        ++used[static_cast<std::size_t>(p)];
+        ++directed[{p, q}];
+      }
+    }
+    for (const auto& [edge, n] : directed) {
+      EXPECT_EQ(n, 1) << "edge " << edge.first << "-" << edge.second << " twice the same way";
+      // A hanging node shows as an edge whose reverse is missing inside the
+      // section; boundary edges have no reverse either, so count instead.
+    }
+    int boundary = 0;
+    for (const auto& [edge, n] : directed)
+      if (!directed.count({edge.second, edge.first})) ++boundary;
+    // Boundary edges lie on the outline: their total length is its perimeter.
+    double perimeter_mesh = 0;
+    for (const auto& [edge, n] : directed)
+      if (!directed.count({edge.second, edge.first})) {
+        const auto p = static_cast<std::size_t>(edge.first - 1), q = static_cast<std::size_t>(edge.second - 1);
+        perimeter_mesh += std::hypot(m.x[q] - m.x[p], m.y[q] - m.y[p]);
+      }
+    double perimeter = 0;
+    for (const test::Ring& r : test::standard_outline(type, dims))
+      for (std::size_t i = 0; i < r.v.size(); ++i) {
+        const test::Vertex a = r.v[i], b = r.v[(i + 1) % r.v.size()];
+        perimeter += std::hypot(b.x - a.x, b.y - a.y);
+      }
+    EXPECT_GT(boundary, 0);
+    EXPECT_NEAR(perimeter_mesh, perimeter, 1e-12 * perimeter);  // a hanging node adds an inner edge pair
+    for (std::size_t n = 1; n < used.size(); ++n) EXPECT_GT(used[n], 0) << "node " << n;
+    const double outline_area = test::outline_moments(test::standard_outline(type, dims)).area;
+    EXPECT_NEAR(area, outline_area, 1e-12 * outline_area);
+  }
+}
+
+TEST(BlockMesher, CircularAndUnknownTypesHaveNoMesh) {
+  const std::vector<double> d{3, 1, 1, 1, 1, 1};
+  for (int type : {18, 19, 0, 28, -5}) {
+    const T_SECDATA m = standard_section_mesh(type, d);
+    EXPECT_EQ(m.n_nodes, 0) << type;
+    EXPECT_EQ(m.n_elements, 0) << type;
+  }
+}
+
+// Mirroring about either axis keeps a block counter-clockwise and its
+// divisions on the edges they counted: the mirror of a 3 x 7 block along
+// x is again 3 divisions along x.
+TEST(BlockMesher, MirrorKeepsOrientationAndDivisions) {
+  for (int axis : {mirror_first, mirror_second}) {
+    SectionBlocks b;
+    const std::array<double, 8> c = {1, 0, 4, 1, 3, 2, 1, 3};  // a convex, counter-clockwise quadrilateral
+    b.add(c, 3, 7);
+    mirror_blocks(axis, b);
+    ASSERT_EQ(b.count(), 2u);
+    double twice_area = 0;
+    for (int i = 0; i < 4; ++i) {
+      const int j = (i + 1) % 4;
+      twice_area += b.corners[8 + 2 * i] * b.corners[8 + 2 * j + 1] - b.corners[8 + 2 * j] * b.corners[8 + 2 * i + 1];
+    }
+    EXPECT_GT(twice_area, 0.0) << axis;
+    EXPECT_EQ(b.first_divisions[1], 3);
+    EXPECT_EQ(b.second_divisions[1], 7);
+    // Edge 1-2 of the mirror is the image of edge 4-3: along x.
+    EXPECT_NEAR(std::abs(b.corners[10] - b.corners[8]), 2.0, 1e-15) << axis;  // exact small integers
+  }
+}
+
+// The merge test is relative: the same shape in metres and in micrometres
+// merges the same nodes.
+TEST(BlockMesher, MergeIsScaleFree) {
+  for (double scale : {1e-6, 1e6}) {
+    std::vector<double> d = typical.at(3);
+    for (double& v : d) v *= scale;
+    EXPECT_EQ(standard_section_mesh(3, d).n_nodes, 3691) << scale;
+  }
+}
+
+TEST(BlockMesher, RefusesMoreNodesThanItsCapacity) {
+  const SectionBlocks blocks = section_blocks(1, typical.at(1));
+  T_SECDATA m;
+  EXPECT_THROW(mesh_blocks(blocks, m, 5111), std::length_error);
+  EXPECT_NO_THROW(mesh_blocks(blocks, m, 5112));
+}
+
+}  // namespace
+}  // namespace bsp

@@ -1,0 +1,53 @@
+#include "solver/plastic_modulus.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace bsp {
+namespace {
+
+struct AxisCase {
+  const char* what;
+  int type;
+  std::vector<double> dims;
+  int cut_axis;     // 0: line of constant first coordinate, 1: of the second
+  double expected;  // by hand: where the area beyond is half the total
+};
+
+const AxisCase axis_cases[] = {
+    {"T along y, flange heavier: axis in the flange", 4, {12, 20, 2, 1}, 0, 18.25},
+    {"T on top, flange heavier: axis in the flange", 8, {12, 15, 2, 1}, 1, 15.375},
+    {"T on top, stem heavier: axis in the stem", 8, {4, 20, 1, 1}, 1, 12.0},
+    {"angle: axis just above the horizontal leg", 20, {10, 8, 1, 1}, 1, 1.5},
+};
+
+// The search stops within 1e-15 of the area of the axis (a few ulps of the
+// coordinate here), so 1e-12 of the section's size is ample.
+TEST(PlasticModulus, NeutralAxisWhereTheAreaHalves) {
+  for (const AxisCase& c : axis_cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_NEAR(plastic_neutral_axis(c.type, c.dims, c.cut_axis), c.expected, 1e-12 * 20);
+  }
+}
+
+// The rectangle takes its closed forms without a search; the validation runs
+// first and a failed one leaves the outputs alone.
+TEST(PlasticModulus, RectangleExactAndValidationFirst) {
+  std::vector<double> d{3, 5};
+  double z1 = -1, z2 = -1;
+  std::int32_t status = -7;
+  PLASTIC_MODULUS(1, d, z1, z2, status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(z1, 3.0 * 3.0 * 5.0 / 4.0);
+  EXPECT_EQ(z2, 3.0 * 5.0 * 5.0 / 4.0);
+  std::vector<double> bad{0, 5};
+  z1 = z2 = -1;
+  PLASTIC_MODULUS(1, bad, z1, z2, status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(z1, -1.0);
+  EXPECT_EQ(z2, -1.0);
+}
+
+}  // namespace
+}  // namespace bsp
