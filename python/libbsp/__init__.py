@@ -29,6 +29,12 @@ EXPORTS = {
                     + ["d*"] * 5 + ["i*"] * 3),
     "BSPDetail": ("int", ["d*"] * 4 + ["i*"] * 5 + ["d*"] * 4 + ["i*"] * 4 + ["d*"] * 4 + ["i*"]
                   + ["d*"] * 8 + ["i*"]),
+    "BSPMeshMain": ("int", ["d*"] * 2 + ["i*"] * 2 + ["d*"] * 3 + ["i*"] + ["d*"] * 10 + ["i*"] + ["d*"] * 2
+                    + ["i*"] * 2 + ["d*"] + ["i*"] * 3),
+    "BSPPartMeshMain": ("int", ["d*"] + ["i*"] * 2 + ["d*"] * 11 + ["i*"] + ["d*"] * 2 + ["i*"] * 2 + ["d*"]
+                        + ["i*"]),
+    "BSPDetailMesh": ("int", ["d*"] * 4 + ["i*"] * 2 + ["d*"] * 3 + ["i*"] + ["d*"] * 7 + ["i*"] + ["d*"] * 2
+                      + ["i*"] * 2 + ["d*"] * 5 + ["i*"]),
     "CrackSectionProperty": ("void", ["d*", "i", "i", "i*", "i*", "i*", "d*", "d*", "d*", "d*"]),
     "BSPAnalyticTorsionalConstant": ("void", ["i*", "d*", "d*"]),
     "BSPAnalyticShearArea": ("void", ["i*", "d*", "d*", "d*"]),

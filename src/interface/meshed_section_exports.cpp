@@ -1,48 +1,14 @@
 // The meshed-section exports. Each body gathers its pointers, sizes the
-// output spans to their documented lengths, and hands both to run_on_outputs,
-// which holds the steps the three share: the firewall, the input error when
-// an output's length cannot be computed, and the zeroing on every failure.
-#include <algorithm>
+// output spans to their documented lengths, and hands both to run_on_outputs
+// (guarded_outputs.h).
 #include <array>
 #include <optional>
 #include <span>
-#include <tuple>
 
 #include "bsp/bsp.h"
 #include "interface/caller_arrays.h"
-#include "interface/firewall.h"
+#include "interface/guarded_outputs.h"
 #include "interface/meshed_parts_driver.h"
-
-namespace bsp {
-namespace {
-
-using Output = std::optional<std::span<double>>;
-
-// An output of n doubles at p; none when its length could not be computed.
-Output output(double* p, std::optional<std::size_t> n) {
-  if (!n) return std::nullopt;
-  return caller_output(p, *n);
-}
-
-// Runs body(span...) inside the firewall. A missing output (null or negative
-// count, or a length that overflows) is an input error before anything is
-// written; on any failure every output whose length is known is zeroed and
-// nothing else is touched.
-template <std::size_t N, class Body>
-std::int32_t run_on_outputs(const std::array<Output, N>& outs, Body&& body) noexcept {
-  return guarded_call(
-      [&] {
-        if (std::ranges::any_of(outs, [](const Output& o) { return !o; })) return Status::invalid_input;
-        return std::apply([&](const auto&... o) { return body(*o...); }, outs);
-      },
-      [&] {
-        for (const Output& o : outs)
-          if (o) std::fill(o->begin(), o->end(), 0.0);
-      });
-}
-
-}  // namespace
-}  // namespace bsp
 
 using bsp::MeshedPartsArgs;
 
