@@ -481,9 +481,10 @@ BSP_API int32_t BSPDetail(double *detail_out_1,                  /* out */
 ** outline by f = 2/h and meshes at size 2. Every segment is cut into
 ** round(L / h) equal pieces (halves away from zero; at least one). Results
 ** are in the caller's units whatever the scaling. A size that would cut the
-** segments into more than 2e6 pieces, or mesh the solid regions into more
-** than an estimated 2e6 triangles (two per h x h square of area), is
-** rejected with BSP_E_INPUT before anything is meshed.
+** segments into more than 5e5 pieces, or mesh the solid regions into more
+** than an estimated 5e5 triangles (two per h x h square of area), is
+** rejected with BSP_E_INPUT before anything is meshed (the banded solver
+** would need some 18 GB at that size).
 **
 ** linear_elements is read and has no effect: the solver takes 6-node
 ** triangles only, so the mesh is always of 6-node triangles.

@@ -55,9 +55,11 @@ double wire_piece_estimate(const Outline& outline, double h);
 double triangle_estimate(double area, double h);
 
 // Most triangles (and most wire pieces) one outline call may mesh. Rule of
-// this library: at 2e6 six-node triangles the banded solver's factor is
-// already many gigabytes, so anything beyond is a runaway size, not a
-// section a host means to analyse.
-inline constexpr double max_outline_triangles = 2e6;
+// this library, from a measurement: the banded factor of a square meshed in
+// 8e4 six-node triangles takes 1.2 GB (bench/interface/outline_bench.cpp
+// shows the solver dominating), and band memory grows as N^1.5, so 5e5
+// triangles need some 18 GB, the most a 24 GB machine holds; the 2e6 first
+// proposed would need about 150 GB. Anything beyond is a runaway size.
+inline constexpr double max_outline_triangles = 5e5;
 
 }  // namespace bsp
