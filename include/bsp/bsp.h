@@ -527,9 +527,9 @@ BSP_API int32_t BSPDetail(double *detail_out_1,                  /* out */
 ** region cannot be meshed. BSP_E_SOLVER is also returned when the section
 ** has no positive area or a result is not finite. Nothing outside the
 ** documented sizes is read.
-** Threads: reentrant on distinct data; the process's OpenMP thread count is
-** neither read for the call's team size nor changed (the band factorisation
-** uses the runtime's default team).
+** Threads: reentrant on distinct data. The OpenMP thread count is not
+** changed: the band factorisation runs on the calling thread's current
+** team size (omp_get_max_threads).
 */
 
 /*

@@ -104,8 +104,8 @@ SolverInput solver_input(const OutlineMesh& m, const OutlineInput& in, bool weig
   si.bars.x = in.bar_y;
   si.bars.y = in.bar_z;
   si.bars.E = in.bar_modulus;
-  // The outline exports leave the process's thread count alone: the band
-  // factorisation takes the runtime's default team.
+  // The outline exports leave the thread count alone: the band
+  // factorisation takes the calling thread's current team size.
   si.thread_count = 0;
   return si;
 }

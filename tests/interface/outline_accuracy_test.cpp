@@ -209,6 +209,21 @@ TEST(OutlineAccuracy, InvariantUnderOrderTranslationAndScale) {
   EXPECT_NEAR(ru[BSP_SLOT_TORSION_CONSTANT] * s4, rb[BSP_SLOT_TORSION_CONSTANT],
               1e-10 * rb[BSP_SLOT_TORSION_CONSTANT]);
   EXPECT_NEAR(ru[BSP_SLOT_ALPHA_Y], rb[BSP_SLOT_ALPHA_Y], 1e-10);
+
+  // A negative size scales by f = 2 / size < 0, a turn by 180 degrees that
+  // the scaling back undoes: results in the caller's position and units.
+  OutlineSection turned = rectangle(1, 2, 1, 1);
+  turned.element_size = -0.5;
+  OutlineSection plain = rectangle(1, 2, 1, 1);
+  plain.element_size = 0.5;
+  const CombResult rt = mesh_main(turned), rp = mesh_main(plain);
+  ASSERT_EQ(rt.code, BSP_OK);
+  ASSERT_EQ(rp.code, BSP_OK);
+  EXPECT_NEAR(rt[BSP_SLOT_CENTROID_Y], 1.5, 1e-12);
+  EXPECT_NEAR(rt[BSP_SLOT_CENTROID_Z], 2.5, 1e-12);
+  EXPECT_NEAR(rt[BSP_SLOT_I1], 1.0 / 12, 1e-14);
+  // Two pieces per side either way; the meshes agree up to the turn.
+  EXPECT_NEAR(rt[BSP_SLOT_TORSION_CONSTANT], rp[BSP_SLOT_TORSION_CONSTANT], 1e-9 * rp[BSP_SLOT_TORSION_CONSTANT]);
 }
 
 }  // namespace
