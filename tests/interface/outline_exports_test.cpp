@@ -241,6 +241,22 @@ TEST(BSPDetailMesh, PlaneSectionStressesAtStressPoints) {
   EXPECT_EQ(r.materials[0], 1.0);
 }
 
+// Segments that enclose nothing change nothing: a line hanging outward from
+// a corner is dropped, one reaching inward from the boundary is a line the
+// mesh follows. The area stays the rectangle's exactly.
+TEST(BSPMeshMain, OpenSegmentsEncloseNoRegion) {
+  for (const double end_y : {13.0, 7.0}) {
+    OutlineSection s = rectangle_with_hole();
+    s.point_y.push_back(end_y);
+    s.point_z.push_back(5.0);
+    s.segments.insert(s.segments.end(), {3, 9});
+    const CombResult r = mesh_main(s);
+    ASSERT_EQ(r.code, BSP_OK) << end_y;
+    EXPECT_NEAR(r[BSP_SLOT_AREA], 56, 1e-12 * 56) << end_y;
+    EXPECT_NEAR(r[BSP_SLOT_I1], 498.6666666666667, 1e-12 * 500) << end_y;
+  }
+}
+
 // Nothing to analyse: every region a hole.
 TEST(BSPMeshMain, EveryRegionAHoleIsAnInputError) {
   OutlineSection s = square(0, 0);
