@@ -149,6 +149,7 @@ void BM_MeshMainBreakdown(benchmark::State& state) {
       domain_maker::Mesh_Data m = domain_maker::make_domain_mesh_data(record, r);
       m.quadratic = 1;
       bsp::RegionMesh& region = regions.emplace_back();
+      region.wire_nodes = static_cast<std::int32_t>(m.nodes.size());
       mesher_2d::run_grid_mesher(m, region.mesh);
       region.part = static_cast<std::int32_t>(regions.size());
       modulus.push_back(s.modulus[r]);

@@ -57,14 +57,16 @@ double region_area(const Domain_Data& s, std::size_t d) {
 
 // Meshes domain d with the grid mesher and, when that throws, with the loop
 // mesher on a record built afresh (the grid mesher may have changed the
-// first). Memory exhaustion is not a meshing failure and passes on.
-Flat_Mesh mesh_region(const Domain_Data& section, std::size_t d) {
+// first). Memory exhaustion is not a meshing failure and passes on. The
+// record's nodes (the domain's wire nodes) stay first in the mesh.
+RegionMesh mesh_region(const Domain_Data& section, std::size_t d) {
   const auto attempt = [&](void (*run)(Mesh_Data&, Flat_Mesh&)) {
     Mesh_Data record = domain_maker::make_domain_mesh_data(section, d);
     record.quadratic = 1;
-    Flat_Mesh flat;
-    run(record, flat);
-    return flat;
+    RegionMesh region;
+    region.wire_nodes = static_cast<std::int32_t>(record.nodes.size());
+    run(record, region.mesh);
+    return region;
   };
   try {
     return attempt(&mesher_2d::run_grid_mesher);
@@ -183,7 +185,7 @@ OutlineMesh mesh_outline(const OutlineInput& in) {
 
   std::vector<RegionMesh> regions(solid.size());
   for (std::size_t j = 0; j < solid.size(); ++j) {
-    regions[j].mesh = mesh_region(section, solid[j]);
+    regions[j] = mesh_region(section, solid[j]);
     regions[j].part = static_cast<std::int32_t>(j + 1);
     out.E.push_back(in.region_modulus[solid[j]]);
     out.nu.push_back(in.region_poisson[solid[j]]);

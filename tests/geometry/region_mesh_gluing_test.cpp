@@ -21,9 +21,13 @@ domain_maker::Flat_Mesh square(double x0) {
 
 // Squares at x = 0, 3 and 1, in that order: the third shares an edge with
 // the first only. Components {1, 3} and {2}, each a contiguous block of
-// elements and node numbers; the shared edge's three nodes appear once.
+// elements and node numbers; the shared edge's three nodes appear once,
+// whether every node is a candidate or only the corners (the wire nodes)
+// and the mid-sides between them.
 TEST(RegionMeshGluing, RegionsJoinTheComponentTheyTouch) {
-  const std::vector<RegionMesh> regions = {{square(0), 1}, {square(3), 2}, {square(1), 3}};
+  for (const std::int32_t wire : {-1, 4}) {
+  SCOPED_TRACE(wire);
+  const std::vector<RegionMesh> regions = {{square(0), 1, wire}, {square(3), 2, wire}, {square(1), 3, wire}};
   const MergedSection g = glue_region_meshes(regions);
   EXPECT_EQ(g.component_element_count, (std::vector<std::int32_t>{4, 2}));
   EXPECT_EQ(g.component_node_count, (std::vector<std::int32_t>{15, 9}));
@@ -39,6 +43,7 @@ TEST(RegionMeshGluing, RegionsJoinTheComponentTheyTouch) {
       else
         EXPECT_TRUE(n >= 16 && n <= 24);
     }
+  }
 }
 
 }  // namespace
