@@ -17,7 +17,6 @@
 
 namespace bsp {
 
-
 // Parts as the host passes them, in solver coordinates (x, y). The elements of
 // part p are the part_element_count[p] elements after those of parts 0..p-1.
 struct MergeInput {
