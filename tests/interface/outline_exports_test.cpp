@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 #include <numbers>
+#include <thread>
 #include <vector>
 
 #include "support/outline_calls.h"
@@ -254,6 +255,37 @@ TEST(BSPMeshMain, OpenSegmentsEncloseNoRegion) {
     ASSERT_EQ(r.code, BSP_OK) << end_y;
     EXPECT_NEAR(r[BSP_SLOT_AREA], 56, 1e-12 * 56) << end_y;
     EXPECT_NEAR(r[BSP_SLOT_I1], 498.6666666666667, 1e-12 * 500) << end_y;
+  }
+}
+
+// No call keeps state: the same outline from eight threads at once gives
+// results bitwise equal to a serial call.
+TEST(BSPMeshMain, ConcurrentCallsMatchASerialCallBitwise) {
+  OutlineSection s = rectangle_with_hole(2.0, 0.0);
+  s.level = 3;
+  s.stress_y = {10, 1};
+  s.stress_z = {6, 1};
+  s.bars.add(0.5, 8, 3, 5, 2);
+  const std::vector<double> serial = mesh_main(s).result.body();
+  std::vector<std::vector<double>> results(8);
+  std::vector<std::int32_t> codes(8, 1);
+  std::vector<std::thread> threads;
+  for (std::size_t t = 0; t < results.size(); ++t)
+    threads.emplace_back([&, t] {
+      std::vector<double> result(mesh_main_size(s.level, s.n_sp())), coords(2 * static_cast<std::size_t>(s.n_sp()));
+      const std::int32_t n_regions = s.n_regions(), n_bars = s.bars.n(), n_sp = s.n_sp();
+      const std::int32_t n_points = s.n_points(), n_segments = s.n_segments();
+      codes[t] = BSPMeshMain(result.data(), coords.data(), &n_regions, &n_bars, s.bars.radius.data(), s.bars.y.data(),
+                             s.bars.z.data(), &n_sp, s.stress_y.data(), s.stress_z.data(), &s.e_ref, &s.nu_ref,
+                             s.modulus.data(), s.poisson.data(), s.bars.modulus.data(), &s.w_ref, s.weight.data(),
+                             s.bars.weight.data(), &n_points, s.point_y.data(), s.point_z.data(), &n_segments,
+                             s.segments.data(), &s.element_size, &s.level, &s.reference, &s.linear);
+      results[t] = result;
+    });
+  for (std::thread& t : threads) t.join();
+  for (std::size_t t = 0; t < results.size(); ++t) {
+    EXPECT_EQ(codes[t], BSP_OK) << "thread " << t;
+    EXPECT_EQ(results[t], serial) << "thread " << t;
   }
 }
 
