@@ -173,8 +173,14 @@ BSP_API int32_t BSPVersion(void);
 #define BSP_SLOT_RADIUS_MINOR        28  /* sqrt((m - r) / A)         L (level >= 1) */
 #define BSP_SLOT_RADIUS_POLAR_SC     29  /* sqrt(s19^2 + s20^2 + (I1 + I2)/A)
                                          **                           L (level >= 1) */
-                                         /* 30, 31: 0 from the meshed-section
-                                         ** exports (first moments)              */
+#define BSP_SLOT_FIRST_MOMENT_Y      30  /* |integral of y' dA over y' > 0| +
+                                         ** |the same over y' < 0|: the first
+                                         ** moments of the two parts the axis
+                                         ** y' = 0 cuts the section into, bars
+                                         ** included (see BSPMeshMain); 0 from
+                                         ** the meshed-section exports
+                                         **                          L^3 (level >= 1) */
+#define BSP_SLOT_FIRST_MOMENT_Z      31  /* likewise with z'          L^3 (level >= 1) */
 #define BSP_SLOT_WEIGHTED_AREA       32  /* sum of (w / ref_area_weight) dA over
                                          ** elements that are not inverted, plus
                                          ** pi r^2 (bar_area_weight/ref_area_weight
@@ -655,6 +661,271 @@ BSP_API int32_t BSPPlasticModulus(const int32_t *section_type,  /* in */
                                   double *dimensions,           /* in/out */
                                   double *plastic_modulus_1,    /* out */
                                   double *plastic_modulus_2);   /* out */
+
+
+/* ------------------------------------------------------------------------
+** Outline sections
+**
+** BSPMeshMain, BSPPartMeshMain and BSPDetailMesh take a section the way an
+** engineer draws it: points, straight segments between them, a material per
+** closed region and optional circular bars. The library finds the regions
+** the segments enclose, meshes every region that is not a hole in 6-node
+** triangles, glues the region meshes (regions that share a point form one
+** connected piece, solved as one field problem) and solves as the
+** meshed-section exports do.
+**
+** Regions. Every closed area the segments enclose is a region, holes
+** included: a 10 x 6 rectangle drawn with a 2 x 2 square inside it has two
+** regions, the rectangle less the square, and the square. Segments that
+** enclose nothing (a line hanging from a corner) are dropped; a segment
+** inside a region and joined to its boundary becomes a line the mesh
+** follows. The region constants (region_modulus, region_poisson,
+** region_area_weight) give one entry per region in the order the regions
+** are found: the segments are visited in the order given, and each segment
+** that does not yet bound a found region starts the next region, namely the
+** region to the LEFT of the segment walked from its first to its second
+** point. A segment on the outside of the drawing bounds one region only and
+** starts that region whichever way it runs. The region to the right of a
+** segment that two regions share is reached only after every segment has
+** been visited, so a region all of whose segments are shared and all given
+** with it on their right comes after every other region. Drawing each
+** region's first segment counter-clockwise around it gives the regions in
+** the order of their first segments.
+**
+** A region_modulus of exactly 0.0 marks a hole: it is not meshed and its
+** Poisson ratio and area weight are not read. Any other modulus must be
+** finite and > 0.
+**
+** Element size. element_size 0.0 chooses it: with L_max and L_min the
+** longest and shortest segment, a = L_max / 15 and b = L_min / 2; the size is
+** min(a, b) when both are at least 1, otherwise the outline is scaled by
+** f = max(2/a, 2/b) and meshed at size min(a f, b f) in scaled units. A
+** given element_size h below 0.02 (negative values included) scales the
+** outline by f = 2/h and meshes at size 2. Every segment is cut into
+** round(L / h) equal pieces (halves away from zero; at least one). Results
+** are in the caller's units whatever the scaling. A size that would cut the
+** segments into more than 5e5 pieces, or mesh the solid regions into more
+** than an estimated 5e5 triangles (two per h x h square of area), is
+** rejected with BSP_E_INPUT before anything is meshed (the banded solver
+** would need some 18 GB at that size).
+**
+** linear_elements is read and has no effect: the solver takes 6-node
+** triangles only, so the mesh is always of 6-node triangles.
+**
+** Outline arguments shared by the three exports below (all by address):
+**
+**   n_regions           in  int32               >= 0; the number of regions
+**                                               the segments enclose, holes
+**                                               included
+**   n_bars              in  int32               >= 0
+**   bar_radius          in  double[n_bars]      >= 0, L
+**   bar_y, bar_z        in  double[n_bars]      bar centres, L, finite
+**   ref_modulus         in  double              > 0, F/L^2
+**   ref_poisson         in  double              0 .. 0.5
+**   region_modulus      in  double[n_regions]   0.0: hole; otherwise > 0, F/L^2
+**   region_poisson      in  double[n_regions]   0 .. 0.5 (holes: not read)
+**   bar_modulus         in  double[n_bars]      >= 0, F/L^2
+**   n_points            in  int32               >= 0
+**   point_y, point_z    in  double[n_points]    L, finite
+**   n_segments          in  int32               >= 1
+**   segments            in  int32[2*n_segments] pairs (first point, second
+**                                               point), 1-based in 1..n_points;
+**                                               no segment shorter than 1e-8 L,
+**                                               none given twice, none crossing
+**                                               another (segments may meet at
+**                                               their points only)
+**   element_size        in  double              0.0: automatic; otherwise the
+**                                               element size, L, finite
+**   linear_elements     in  int32               read, no effect
+**
+** An array whose size formula gives 0 may be NULL. Checks, in this order:
+** the reference material (ref_modulus, ref_poisson and, where present,
+** ref_area_weight, NULL or outside its range: BSP_E_SOLVER, before any other
+** argument is read); then BSP_E_INPUT when a pointer is NULL where data is
+** needed, a count is negative or n_segments is 0, a point number is out of
+** range, a value is not finite or outside its range, a segment is too short
+** or repeats another, the segments cannot be turned into regions (crossing
+** segments, for instance), the number of regions found differs from
+** n_regions, every region is a hole, the size exceeds the caps above, or a
+** region cannot be meshed. BSP_E_SOLVER is also returned when the section
+** has no positive area or a result is not finite. Nothing outside the
+** documented sizes is read.
+** Threads: reentrant on distinct data. The OpenMP thread count is not
+** changed: the band factorisation runs on the calling thread's current
+** team size (omp_get_max_threads).
+*/
+
+/*
+** BSPMeshMain: the section property vector of an outline section.
+**
+**   result              out double[R]           layout BSP_SLOT_*, with
+**                                               R = 38 at level 0,
+**                                               43 + 3n at levels 1 and 2,
+**                                               73 + 3n from level 3
+**                                               (n = n_stress_points); all R
+**                                               doubles are written
+**   stress_coords       out double[2n]          pairs (y, z): each stress point
+**                                               minus the reference point
+**   n_regions .. bar_z  in  as above
+**   n_stress_points     in  int32               >= 0
+**   stress_y, stress_z  in  double[n]           points, L, finite
+**   ref_modulus, ref_poisson, region_modulus, region_poisson, bar_modulus
+**                       in  as above
+**   ref_area_weight     in  double              > 0
+**   region_area_weight  in  double[n_regions]   finite (holes: not read)
+**   bar_area_weight     in  double[n_bars]      finite
+**   n_points .. element_size  in  as above
+**   analysis_level      in  int32               0: slots 0..21, 32..37 (22..31
+**                                               are 0); 1: also 22..31 and the
+**                                               polar moment; 2: also the
+**                                               stress-point block; 3 or more:
+**                                               also the extremes. Negative
+**                                               reads as 0.
+**   stress_reference    in  int32               0: offsets from the centroid,
+**                                               otherwise from the shear centre
+**   linear_elements     in  as above
+** First moments (slots 30, 31, level >= 1): each centroidal axis cuts the
+**          meshed area into two parts; the slot is the sum of the magnitudes
+**          of their moments about the axis, each element weighted by
+**          E / ref_modulus and clipped exactly at the axis, plus, for the
+**          bars, the magnitudes of the sums of the positive and of the
+**          negative moments (y_b - y_c) pi r^2 (bar_modulus / ref_modulus - 1)
+**          (likewise with z).
+** Weighted area (slot 32): the bars' pi r^2 (bar_area_weight /
+**          ref_area_weight - 1) is added at every level.
+** Units:   see "Meshed sections"; each slot states its dimension.
+** Returns: BSP_OK; BSP_E_INPUT or BSP_E_SOLVER as in "Outline sections".
+** Failure: result[0 .. R) and stress_coords[0 .. 2n) are zero; nothing else
+**          is written. When n_stress_points is negative or a pointer to it
+**          or to analysis_level is NULL, nothing is written at all.
+** Threads: as in "Outline sections".
+*/
+BSP_API int32_t BSPMeshMain(double *result,                      /* out */
+                            double *stress_coords,               /* out */
+                            const int32_t *n_regions,            /* in */
+                            const int32_t *n_bars,               /* in */
+                            const double *bar_radius,            /* in */
+                            const double *bar_y,                 /* in */
+                            const double *bar_z,                 /* in */
+                            const int32_t *n_stress_points,      /* in */
+                            const double *stress_y,              /* in */
+                            const double *stress_z,              /* in */
+                            const double *ref_modulus,           /* in */
+                            const double *ref_poisson,           /* in */
+                            const double *region_modulus,        /* in */
+                            const double *region_poisson,        /* in */
+                            const double *bar_modulus,           /* in */
+                            const double *ref_area_weight,       /* in */
+                            const double *region_area_weight,    /* in */
+                            const double *bar_area_weight,       /* in */
+                            const int32_t *n_points,             /* in */
+                            const double *point_y,               /* in */
+                            const double *point_z,               /* in */
+                            const int32_t *n_segments,           /* in */
+                            const int32_t *segments,             /* in */
+                            const double *element_size,          /* in */
+                            const int32_t *analysis_level,       /* in */
+                            const int32_t *stress_reference,     /* in */
+                            const int32_t *linear_elements);     /* in */
+
+/*
+** BSPPartMeshMain: section properties per solid region.
+**
+**   part_result         out double[10*S]        layout BSP_PART_*, one record
+**                                               per region that is not a hole,
+**                                               in region order; S = n_regions
+**                                               minus the entries of
+**                                               region_modulus equal to 0.0
+**   n_regions .. bar_z  in  as above
+**   ref_modulus, ref_poisson, region_modulus, region_poisson, bar_modulus
+**                       in  as above
+**   ref_area_weight     in  double              > 0
+**   region_area_weight  in  double[n_regions]   finite (holes: not read)
+**   bar_area_weight     in  double[n_bars]      finite
+**   n_points .. element_size, linear_elements  in  as above
+** Units:   see "Meshed sections"; each part slot states its dimension.
+** Returns: BSP_OK; BSP_E_INPUT or BSP_E_SOLVER as in "Outline sections".
+** Failure: part_result[0 .. 10*S) is zero; nothing else is written. When
+**          n_regions is negative, or a pointer to it or (n_regions > 0) to
+**          region_modulus is NULL, nothing is written at all.
+** Threads: as in "Outline sections".
+*/
+BSP_API int32_t BSPPartMeshMain(double *part_result,             /* out */
+                                const int32_t *n_regions,        /* in */
+                                const int32_t *n_bars,           /* in */
+                                const double *bar_radius,        /* in */
+                                const double *bar_y,             /* in */
+                                const double *bar_z,             /* in */
+                                const double *ref_modulus,       /* in */
+                                const double *ref_poisson,       /* in */
+                                const double *region_modulus,    /* in */
+                                const double *region_poisson,    /* in */
+                                const double *bar_modulus,       /* in */
+                                const double *ref_area_weight,   /* in */
+                                const double *region_area_weight,/* in */
+                                const double *bar_area_weight,   /* in */
+                                const int32_t *n_points,         /* in */
+                                const double *point_y,           /* in */
+                                const double *point_z,           /* in */
+                                const int32_t *n_segments,       /* in */
+                                const int32_t *segments,         /* in */
+                                const double *element_size,      /* in */
+                                const int32_t *linear_elements); /* in */
+
+/*
+** BSPDetailMesh: stresses at the stress points for given section forces, for
+** an outline section. As BSPDetail, with the solid regions (S of them, in
+** region order, as for BSPPartMeshMain) in place of the materials: M = S.
+**
+**   detail_out_1 .. detail_out_4  out  as BSPDetail with M = S; detail_out_4
+**                                      holds the 1-based solid region that
+**                                      contains each point
+**   n_regions .. bar_z  in  as above
+**   n_stress_points     in  int32               >= 0
+**   stress_y, stress_z  in  double[n]           points, L, finite
+**   ref_modulus, ref_poisson, region_modulus, region_poisson, bar_modulus
+**                       in  as above
+**   n_points .. element_size  in  as above
+**   detail_option_1 .. detail_option_4  in  double[2] each, as BSPDetail
+**   linear_elements     in  as above
+** Area weights are the moduli (no separate weights).
+** Returns: BSP_OK; BSP_E_INPUT or BSP_E_SOLVER as in "Outline sections".
+** Failure: detail_out_1[0 .. 38), detail_out_2[0 .. 4*n*S + 6),
+**          detail_out_3[0 .. 2n) and detail_out_4[0 .. n) are zero; nothing
+**          else is written. When n, n_regions or a pointer to them (or, with
+**          n_regions > 0, region_modulus) is negative or NULL, nothing is
+**          written at all.
+** Threads: as in "Outline sections".
+*/
+BSP_API int32_t BSPDetailMesh(double *detail_out_1,              /* out */
+                              double *detail_out_2,              /* out */
+                              double *detail_out_3,              /* out */
+                              double *detail_out_4,              /* out */
+                              const int32_t *n_regions,          /* in */
+                              const int32_t *n_bars,             /* in */
+                              const double *bar_radius,          /* in */
+                              const double *bar_y,               /* in */
+                              const double *bar_z,               /* in */
+                              const int32_t *n_stress_points,    /* in */
+                              const double *stress_y,            /* in */
+                              const double *stress_z,            /* in */
+                              const double *ref_modulus,         /* in */
+                              const double *ref_poisson,         /* in */
+                              const double *region_modulus,      /* in */
+                              const double *region_poisson,      /* in */
+                              const double *bar_modulus,         /* in */
+                              const int32_t *n_points,           /* in */
+                              const double *point_y,             /* in */
+                              const double *point_z,             /* in */
+                              const int32_t *n_segments,         /* in */
+                              const int32_t *segments,           /* in */
+                              const double *element_size,        /* in */
+                              const double *detail_option_1,     /* in */
+                              const double *detail_option_2,     /* in */
+                              const double *detail_option_3,     /* in */
+                              const double *detail_option_4,     /* in */
+                              const int32_t *linear_elements);   /* in */
+
 
 /* ------------------------------------------------------------------------
 ** Cracked reinforced sections

@@ -22,6 +22,9 @@ EXPORTS = {
     "BSPMAIN": ("void", "d* d* i* i* d* i* i*"),
     "BSPMAIN_EXPAND": ("void", "d* d* i* i* d* i* i* i* i*"),
     "BSPPlasticModulus": ("int", "i* d* d* d*"),
+    "BSPMeshMain": ("int", "d* d* i* i* d* d* d* i* d* d* d* d* d* d* d* d* d* d* i* d* d* i* i* d* i* i* i*"),
+    "BSPPartMeshMain": ("int", "d* i* i* d* d* d* d* d* d* d* d* d* d* d* i* d* d* i* i* d* i*"),
+    "BSPDetailMesh": ("int", "d* d* d* d* i* i* d* d* d* i* d* d* d* d* d* d* d* i* d* d* i* i* d* d* d* d* d* i*"),
     "BSPLastError": ("s", ""),
 }
 

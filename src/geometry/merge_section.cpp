@@ -9,127 +9,14 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "geometry/coincidence_grid.h"
+#include "geometry/smallest_root_sets.h"
 #include "solver/large_allocator.h"
 
 namespace bsp {
 namespace {
 
 using NodeId = std::int32_t;
-
-// Union-find whose representative is always the smallest member, so that
-// "coincident nodes take the smaller number" falls out of the structure.
-// Path halving keeps finds near constant without union by rank.
-class SmallestRootSets {
- public:
-  explicit SmallestRootSets(std::size_t n) : parent_(n) {
-    for (std::size_t i = 0; i < n; ++i) parent_[i] = static_cast<NodeId>(i);
-  }
-  NodeId find(NodeId a) {
-    while (parent_[static_cast<std::size_t>(a)] != a) {
-      NodeId& p = parent_[static_cast<std::size_t>(a)];
-      p = parent_[static_cast<std::size_t>(p)];
-      a = p;
-    }
-    return a;
-  }
-  void unite(NodeId a, NodeId b) {
-    a = find(a);
-    b = find(b);
-    if (a == b) return;
-    if (a < b)
-      parent_[static_cast<std::size_t>(b)] = a;
-    else
-      parent_[static_cast<std::size_t>(a)] = b;
-  }
-  void reserve(std::size_t n) { parent_.reserve(n); }
-  void grow(std::size_t n) {
-    for (std::size_t i = parent_.size(); i < n; ++i) parent_.push_back(static_cast<NodeId>(i));
-  }
-
- private:
-  LargeVector<NodeId> parent_;
-};
-
-// Cell of the coincidence grid. Cells as wide as the tolerance put every pair
-// closer than it into the same or a neighbouring cell. The cell indices stay
-// doubles: beyond 2^53 cells neighbouring indices round together, which is
-// harmless because there distinct doubles are already further apart than the
-// tolerance.
-struct Cell {
-  double i, j;
-  bool operator==(const Cell&) const = default;
-};
-
-// Hashes the bit patterns: cell indices are never -0.0 (see cell_of) and
-// never NaN for finite coordinates, so equal cells have equal bits. The
-// library's byte hash of a double costs several times this multiply-xor mix
-// (the finaliser of SplitMix64, Steele, Lea and Flood 2014), which spreads
-// neighbouring integers over all bits as the buckets need.
-struct CellHash {
-  static std::uint64_t mix(std::uint64_t z) noexcept {
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-  }
-  std::size_t operator()(const Cell& c) const noexcept {
-    const std::uint64_t a = mix(std::bit_cast<std::uint64_t>(c.i));
-    const std::uint64_t b = mix(std::bit_cast<std::uint64_t>(c.j) + 0x9e3779b97f4a7c15ULL);
-    return static_cast<std::size_t>(a ^ (b + (a << 6) + (a >> 2)));
-  }
-};
-
-Cell cell_of(double x, double y) {
-  // + 0.0 turns -0.0 into +0.0 so both land in one cell.
-  return {std::floor(x / node_coincidence_tolerance) + 0.0, std::floor(y / node_coincidence_tolerance) + 0.0};
-}
-
-// Nodes bucketed by cell, each carrying a tag (the part it came from).
-class CoincidenceGrid {
- public:
-  void insert(NodeId node, std::int32_t tag, double x, double y) {
-    const auto [it, inserted] = head_.try_emplace(cell_of(x, y), static_cast<std::int32_t>(entries_.size()));
-    const std::int32_t next = inserted ? -1 : it->second;
-    if (!inserted) it->second = static_cast<std::int32_t>(entries_.size());
-    entries_.push_back({node, tag, next});
-  }
-
-  // Calls visit(node, tag) for every stored node in the 3 x 3 cells around (x, y).
-  template <class Visit>
-  void for_each_near(double x, double y, Visit&& visit) const {
-    const Cell c = cell_of(x, y);
-    for (double di : {-1.0, 0.0, 1.0}) {
-      for (double dj : {-1.0, 0.0, 1.0}) {
-        const Cell n{c.i + di, c.j + dj};
-        // Far out the neighbour indices collapse onto c itself; visit it once.
-        if ((di != 0.0 || dj != 0.0) && n == c) continue;
-        const auto it = head_.find(n);
-        if (it == head_.end()) continue;
-        for (std::int32_t e = it->second; e >= 0; e = entries_[static_cast<std::size_t>(e)].next)
-          visit(entries_[static_cast<std::size_t>(e)].node, entries_[static_cast<std::size_t>(e)].tag);
-      }
-    }
-  }
-
-  void clear() {
-    head_.clear();
-    entries_.clear();
-  }
-  // Room for n nodes in about as many cells, so that filling the grid does
-  // not rehash on the way.
-  void reserve(std::size_t n) {
-    head_.reserve(n);
-    entries_.reserve(n);
-  }
-
- private:
-  struct Entry {
-    NodeId node;
-    std::int32_t tag;
-    std::int32_t next;
-  };
-  std::unordered_map<Cell, std::int32_t, CellHash> head_;
-  LargeVector<Entry> entries_;
-};
 
 struct EdgeUse {
   std::int32_t count;   // elements of the part that use the edge

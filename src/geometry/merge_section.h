@@ -12,15 +12,10 @@
 #include <span>
 #include <vector>
 
+#include "geometry/coincidence_grid.h"
 #include "solver/large_allocator.h"
 
 namespace bsp {
-
-// Two nodes closer than this (Euclidean distance, model units, strictly below)
-// are one node. Absolute: host meshes arrive unscaled, so this is the rule of
-// this library for every meshed-parts call. Pinned by
-// tests/geometry/merge_section_test.cpp (1e-7 apart stays two nodes).
-inline constexpr double node_coincidence_tolerance = 1e-8;
 
 // Parts as the host passes them, in solver coordinates (x, y). The elements of
 // part p are the part_element_count[p] elements after those of parts 0..p-1.

@@ -58,6 +58,35 @@ static void call_meshed_section_exports(void) {
   CHECK(distance(out1[BSP_SLOT_AREA], 1.0) < 1e-12);
 }
 
+/* Outline sections: the unit square as four points and four segments. */
+static void call_outline_exports(void) {
+  const double py[4] = {0, 1, 1, 0}, pz[4] = {0, 0, 1, 1};
+  const int32_t segments[8] = {1, 2, 2, 3, 3, 4, 4, 1};
+  const int32_t n_regions = 1, n_bars = 0, n_sp = 1, n_points = 4, n_segments = 4, level = 1, reference = 0;
+  const int32_t linear = 0;
+  const double e_ref = 210000.0, nu_ref = 0.0, w_ref = 1.0, size = 0.0;
+  const double e[1] = {210000.0}, nu[1] = {0.0}, w[1] = {1.0};
+  const double sp_y[1] = {1.0}, sp_z[1] = {1.0};
+  const double forces[2] = {0.0, 0.0};
+  double part[BSP_PART_SLOTS] = {0};
+  double result[43 + 3] = {0};
+  double coords[2] = {0};
+  double out1[38] = {0}, out2[4 * 1 * 1 + 6] = {0}, out3[2] = {0}, out4[1] = {0};
+
+  CHECK(BSPMeshMain(result, coords, &n_regions, &n_bars, NULL, NULL, NULL, &n_sp, sp_y, sp_z, &e_ref, &nu_ref, e, nu,
+                    NULL, &w_ref, w, NULL, &n_points, py, pz, &n_segments, segments, &size, &level, &reference,
+                    &linear) == BSP_OK);
+  CHECK(distance(result[BSP_SLOT_AREA], 1.0) < 1e-12);
+  CHECK(distance(result[BSP_SLOT_FIRST_MOMENT_Y], 0.25) < 1e-12);
+  CHECK(BSPPartMeshMain(part, &n_regions, &n_bars, NULL, NULL, NULL, &e_ref, &nu_ref, e, nu, NULL, &w_ref, w, NULL,
+                        &n_points, py, pz, &n_segments, segments, &size, &linear) == BSP_OK);
+  CHECK(distance(part[BSP_PART_AREA], 1.0) < 1e-12);
+  CHECK(BSPDetailMesh(out1, out2, out3, out4, &n_regions, &n_bars, NULL, NULL, NULL, &n_sp, sp_y, sp_z, &e_ref,
+                      &nu_ref, e, nu, NULL, &n_points, py, pz, &n_segments, segments, &size, forces, forces, forces,
+                      forces, &linear) == BSP_OK);
+  CHECK(distance(out1[BSP_SLOT_AREA], 1.0) < 1e-12);
+}
+
 int main(void) {
   CHECK(BSP_OK == 0);
   CHECK(BSP_E_INPUT == -1);
@@ -66,6 +95,7 @@ int main(void) {
   CHECK(BSPVersion() == BSP_VERSION_NUMBER);
   CHECK(BSP_VERSION_NUMBER == BSP_VERSION_MAJOR * 1000000 + BSP_VERSION_MINOR * 1000 + BSP_VERSION_PATCH);
   call_meshed_section_exports();
+  call_outline_exports();
 
   /* Cracked reinforced sections: a steel rectangle 100 x 200 is uncracked
   ** on both faces, axis at mid-depth, I = b h^3 / 12. */

@@ -1,0 +1,50 @@
+#include "geometry/region_mesh_gluing.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace bsp {
+namespace {
+
+// Unit square [x0, x0+1] x [0, 1] as two 6-node triangles, the way a mesher
+// hands a region back (its own 1-based numbering).
+domain_maker::Flat_Mesh square(double x0) {
+  domain_maker::Flat_Mesh m;
+  m.x = {x0, x0 + 1, x0 + 1, x0, x0 + 0.5, x0 + 1, x0 + 0.5, x0 + 0.5, x0};
+  m.y = {0, 0, 1, 1, 0, 0.5, 0.5, 1, 0.5};
+  m.connectivity = {1, 2, 3, 5, 6, 7, 1, 3, 4, 7, 8, 9};
+  m.n_nodes = 9;
+  m.n_elements = 2;
+  return m;
+}
+
+// Squares at x = 0, 3 and 1, in that order: the third shares an edge with
+// the first only. Components {1, 3} and {2}, each a contiguous block of
+// elements and node numbers; the shared edge's three nodes appear once,
+// whether every node is a candidate or only the corners (the wire nodes)
+// and the mid-sides between them.
+TEST(RegionMeshGluing, RegionsJoinTheComponentTheyTouch) {
+  for (const std::int32_t wire : {-1, 4}) {
+  SCOPED_TRACE(wire);
+  const std::vector<RegionMesh> regions = {{square(0), 1, wire}, {square(3), 2, wire}, {square(1), 3, wire}};
+  const MergedSection g = glue_region_meshes(regions);
+  EXPECT_EQ(g.component_element_count, (std::vector<std::int32_t>{4, 2}));
+  EXPECT_EQ(g.component_node_count, (std::vector<std::int32_t>{15, 9}));
+  EXPECT_EQ(g.node_count(), 24);
+  const std::vector<std::int32_t> parts(g.element_material.begin(), g.element_material.end());
+  EXPECT_EQ(parts, (std::vector<std::int32_t>{1, 1, 3, 3, 2, 2}));
+  // Every element of a component uses only that component's node block.
+  for (std::size_t e = 0; e < 6; ++e)
+    for (std::size_t i = 0; i < 6; ++i) {
+      const std::int32_t n = g.connectivity[6 * e + i];
+      if (e < 4)
+        EXPECT_TRUE(n >= 1 && n <= 15);
+      else
+        EXPECT_TRUE(n >= 16 && n <= 24);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace bsp

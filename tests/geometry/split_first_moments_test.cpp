@@ -1,0 +1,92 @@
+#include "geometry/split_first_moments.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace bsp {
+namespace {
+
+// Triangles given by corners only (3 numbers per element).
+struct Tri {
+  std::vector<double> x, y;
+  std::vector<std::int32_t> conn, part;
+  void add(double x0, double y0, double x1, double y1, double x2, double y2, std::int32_t p = 1) {
+    for (const auto& [a, b] : {std::pair{x0, y0}, std::pair{x1, y1}, std::pair{x2, y2}}) {
+      x.push_back(a);
+      y.push_back(b);
+      conn.push_back(static_cast<std::int32_t>(x.size()));
+    }
+    part.push_back(p);
+  }
+  SplitFirstMoments split(std::vector<double> w, double xc, double yc) const {
+    return split_first_moments(x, y, conn, 3, part, w, xc, yc);
+  }
+};
+
+// b x h rectangle [0, b] x [0, h] as a fan of four triangles about an
+// off-centre interior point, so that the axes cut elements at all angles.
+Tri rectangle_fan(double b, double h, double px, double py, std::int32_t part = 1) {
+  Tri t;
+  t.add(0, 0, b, 0, px, py, part);
+  t.add(b, 0, b, h, px, py, part);
+  t.add(b, h, 0, h, px, py, part);
+  t.add(0, h, 0, 0, px, py, part);
+  return t;
+}
+
+// Each half of a b x h rectangle has moment h b^2 / 8 about x = b/2 and
+// b h^2 / 8 about y = h/2, of opposite signs, whatever the triangulation.
+TEST(SplitFirstMoments, RectangleHalvesAreExactForAnyTriangulation) {
+  const double b = 10, h = 6;
+  for (const auto& [px, py] : {std::pair{5.0, 3.0}, std::pair{1.3, 4.9}, std::pair{9.1, 0.2}}) {
+    const SplitFirstMoments q = rectangle_fan(b, h, px, py).split({1.0}, b / 2, h / 2);
+    // Sums of a few products of numbers of order 10: round-off near 1e-14.
+    EXPECT_NEAR(q.about_x.positive, h * b * b / 8, 1e-12);
+    EXPECT_NEAR(q.about_x.negative, -h * b * b / 8, 1e-12);
+    EXPECT_NEAR(q.about_y.positive, b * h * h / 8, 1e-12);
+    EXPECT_NEAR(q.about_y.negative, -b * h * h / 8, 1e-12);
+  }
+}
+
+// A line through no element leaves every moment on one side; a line through
+// a corner splits the triangle into two triangles whose moments are known.
+TEST(SplitFirstMoments, TriangleCutThroughItsCorner) {
+  Tri t;
+  t.add(0, 0, 2, 0, 1, 3);  // apex above x = 1
+  const SplitFirstMoments q = t.split({1.0}, 1.0, 10.0);
+  // Right half (1,0),(2,0),(1,3): area 1.5, centroid x 4/3: moment 0.5.
+  EXPECT_NEAR(q.about_x.positive, 0.5, 1e-15);
+  EXPECT_NEAR(q.about_x.negative, -0.5, 1e-15);
+  // The whole triangle lies below y = 10: centroid y = 1, area 3.
+  EXPECT_EQ(q.about_y.positive, 0.0);
+  EXPECT_NEAR(q.about_y.negative, 3.0 * (1.0 - 10.0), 1e-13);
+}
+
+// Weights multiply each element's share; part numbers outside the weight
+// list add nothing.
+TEST(SplitFirstMoments, WeightsScaleEachPart) {
+  Tri t = rectangle_fan(2, 2, 0.7, 1.1, 1);
+  const Tri other = rectangle_fan(2, 2, 1.5, 0.4, 2);
+  for (std::size_t e = 0; e < other.part.size(); ++e) {
+    const auto base = static_cast<std::int32_t>(t.x.size());
+    for (int i = 0; i < 3; ++i) {
+      t.x.push_back(other.x[3 * e + static_cast<std::size_t>(i)] + 2.0);  // the square [2,4] x [0,2]
+      t.y.push_back(other.y[3 * e + static_cast<std::size_t>(i)]);
+      t.conn.push_back(base + i + 1);
+    }
+    t.part.push_back(2);
+  }
+  // About x = 2: left square (weight 1) moment -4, right square (weight 3) 3 * 4.
+  const SplitFirstMoments q = t.split({1.0, 3.0}, 2.0, 1.0);
+  EXPECT_NEAR(q.about_x.negative, -4.0, 1e-14);
+  EXPECT_NEAR(q.about_x.positive, 12.0, 1e-14);
+  EXPECT_NEAR(q.about_y.positive, 1.0 + 3.0, 1e-14);
+  const SplitFirstMoments only_first = t.split({1.0}, 2.0, 1.0);
+  EXPECT_NEAR(only_first.about_x.negative, -4.0, 1e-14);
+  EXPECT_NEAR(only_first.about_x.positive, 0.0, 1e-14);
+}
+
+}  // namespace
+}  // namespace bsp

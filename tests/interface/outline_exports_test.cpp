@@ -1,0 +1,390 @@
+// Contract of the outline exports (bsp.h, "Outline sections"): the values
+// worked out by hand for the documented examples, the mended faults of the
+// driver chain, the checks with their codes, and the zeroing on failure.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <numbers>
+#include <thread>
+#include <vector>
+
+#include "support/outline_calls.h"
+
+namespace bsp {
+namespace {
+
+using namespace bsp::test;
+constexpr double pi = std::numbers::pi;
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+// Saint-Venant torsion constant of a b x t rectangle (b >= t), series of
+// Timoshenko & Goodier, Theory of Elasticity, sec. 109.
+double rectangle_torsion_constant(double b, double t) {
+  double sum = 0.0;
+  for (int n = 1; n < 201; n += 2) sum += std::tanh(n * pi * b / (2 * t)) / std::pow(n, 5);
+  return b * t * t * t / 3.0 - 64.0 / std::pow(pi, 5) * std::pow(t, 4) * sum;
+}
+
+OutlineSection square(double y0, double z0, double side = 1.0) {
+  OutlineSection s;
+  s.add_loop({{y0, z0}, {y0 + side, z0}, {y0 + side, z0 + side}, {y0, z0 + side}});
+  s.add_region(1.0);
+  return s;
+}
+
+// Worked example: 10 x 6 rectangle with a centred 2 x 2 hole, level 2, stress
+// points (10, 6) and (0, 0), automatic size. Every polygonal value is exact
+// on a straight-sided mesh; slot 48 (polar moment about the shear centre)
+// depends on the computed shear centre, equal to the centroid by symmetry.
+TEST(BSPMeshMain, RectangleWithHoleMatchesHandValues) {
+  OutlineSection s = rectangle_with_hole();
+  s.level = 2;
+  s.stress_y = {10, 0};
+  s.stress_z = {6, 0};
+  const CombResult r = mesh_main(s);
+  ASSERT_EQ(r.code, BSP_OK);
+  const struct {
+    std::size_t slot;
+    double value;
+  } expected[] = {{0, 56},
+                  {17, 5},
+                  {18, 3},
+                  {1, 498.6666666666667},
+                  {2, 178.66666666666666},
+                  {25, 1.7861904127153383},
+                  {26, 2.984084768360628},
+                  {27, 2.984084768360628},
+                  {28, 1.7861904127153383},
+                  {29, 3.477820883144803},
+                  {30, 148},
+                  {31, 88},
+                  {32, 56},
+                  {23, -59.55555555555555},
+                  {24, -99.73333333333333},
+                  {48, 677.3333333333334}};
+  for (const auto& e : expected)
+    EXPECT_NEAR(r[e.slot], e.value, 1e-9 * std::abs(e.value)) << "slot " << e.slot;  // the tolerance
+  for (const std::size_t zero : {3u, 19u, 20u, 22u}) EXPECT_EQ(r[zero], 0.0) << "slot " << zero;
+  const double coords[] = {5, 3, -5, -3};
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(r.coords[i], coords[i], 1e-9 * 5) << "coordinate " << i;
+}
+
+// First moments come from the glued mesh, each element weighted by its own
+// region's E / E_ref: a hole takes away what its surroundings would have
+// had, an island counts once with its own modulus. Values by hand: half of
+// the rectangle about x = 5 has 6 * 25 / 2 = 75, the hole's half 1; about
+// z = 3, 45 and 1.
+TEST(BSPMeshMain, FirstMomentsWeightEachRegionOnce) {
+  const struct {
+    double e_outer, e_inner, q1, q2;
+  } cases[] = {
+      {1.0, 0.0, 2 * (75 - 1), 2 * (45 - 1)},
+      {2.0, 0.0, 296, 176},                              // was 298 with the reference modulus for the hole
+      {1.0, 3.0, 2 * (75 - 1 + 3), 2 * (45 - 1 + 3)},    // 154: was 156 with the island on top
+  };
+  for (const auto& c : cases) {
+    const CombResult r = mesh_main(rectangle_with_hole(c.e_outer, c.e_inner));
+    ASSERT_EQ(r.code, BSP_OK);
+    EXPECT_NEAR(r[BSP_SLOT_FIRST_MOMENT_Y], c.q1, 1e-11 * c.q1) << c.e_outer << " " << c.e_inner;  // exact clipping
+    EXPECT_NEAR(r[BSP_SLOT_FIRST_MOMENT_Z], c.q2, 1e-11 * c.q2) << c.e_outer << " " << c.e_inner;
+  }
+}
+
+// Bars: their transformed area moves the centroid; their moments about it
+// are added by magnitude, and their weighted area at every level.
+TEST(BSPMeshMain, BarsAddFirstMomentsAndWeightedAreaAtEveryLevel) {
+  OutlineSection s = rectangle_with_hole();
+  s.bars.add(1.0, 8.0, 3.0, 3.0, 3.0);  // r = 1, E_b = 3 E_ref, w_b = 3 w_ref: 2 pi each
+  const double da = 2 * pi;
+  const double yc = (56 * 5 + da * 8) / (56 + da);
+  // Mesh halves about x = yc (4 < yc < 6): rectangle parts less hole parts.
+  const double right = 6 * (10 - yc) * (10 - yc) / 2 - 2 * (6 - yc) * (6 - yc) / 2;
+  const double left = 6 * yc * yc / 2 - 2 * (yc - 4) * (yc - 4) / 2;
+  for (const std::int32_t level : {0, 1}) {
+    s.level = level;
+    const CombResult r = mesh_main(s);
+    ASSERT_EQ(r.code, BSP_OK);
+    EXPECT_NEAR(r[BSP_SLOT_AREA], 56 + da, 1e-12 * 60);                // polygon area plus closed-form bar
+    EXPECT_NEAR(r[BSP_SLOT_CENTROID_Y], yc, 1e-12 * 10);
+    EXPECT_NEAR(r[BSP_SLOT_WEIGHTED_AREA], 56 + da, 1e-12 * 60) << "level " << level;
+    if (level == 0) {
+      EXPECT_EQ(r[BSP_SLOT_FIRST_MOMENT_Y], 0.0);
+      EXPECT_EQ(r[BSP_SLOT_FIRST_MOMENT_Z], 0.0);
+    } else {
+      const double q1 = right + left + (8 - yc) * da;
+      EXPECT_NEAR(r[BSP_SLOT_FIRST_MOMENT_Y], q1, 1e-11 * q1);  // exact clipping and closed-form bar
+      EXPECT_NEAR(r[BSP_SLOT_FIRST_MOMENT_Z], 2 * (45 - 1), 1e-11 * 88);  // the bar lies on z = zc
+    }
+  }
+}
+
+// Level 0: the result is 38 doubles (the guard after slot 37 must hold) and
+// slots 22..31 stay 0.
+TEST(BSPMeshMain, LevelZeroWritesSlotsUpTo37Only) {
+  OutlineSection s = rectangle_with_hole();
+  s.level = 0;
+  s.stress_y = {10};
+  s.stress_z = {6};
+  const CombResult r = mesh_main(s);
+  ASSERT_EQ(r.code, BSP_OK);
+  EXPECT_EQ(r.result.documented, 38u);
+  for (std::size_t i = 22; i <= 31; ++i) EXPECT_EQ(r[i], 0.0) << "slot " << i;
+  EXPECT_NEAR(r[BSP_SLOT_AREA], 56, 1e-12 * 56);
+}
+
+// linear_elements has no effect: the mesh is of 6-node triangles either way.
+TEST(BSPMeshMain, LinearElementsFlagChangesNothing) {
+  OutlineSection s = rectangle_with_hole();
+  s.level = 3;
+  const CombResult quadratic = mesh_main(s);
+  s.linear = 1;
+  const CombResult linear = mesh_main(s);
+  ASSERT_EQ(quadratic.code, BSP_OK);
+  ASSERT_EQ(linear.code, BSP_OK);
+  EXPECT_EQ(quadratic.result.body(), linear.result.body());
+}
+
+// Components by union-find: squares [0,1]^2, [3,4] x [0,1] and [1,2] x [0,1]
+// in that order; the third touches the first, not the last. Two domains,
+// {1, 3} (a 2 x 1 rectangle) and {2}.
+TEST(BSPMeshMain, RegionsTouchingAnEarlierComponentJoinIt) {
+  OutlineSection s = square(0, 0);
+  OutlineSection second = square(3, 0);
+  for (std::size_t i = 0; i < second.point_y.size(); ++i) {
+    s.point_y.push_back(second.point_y[i]);
+    s.point_z.push_back(second.point_z[i]);
+  }
+  for (const std::int32_t p : second.segments) s.segments.push_back(p + 4);
+  // Third square: points (2,0), (2,1); its left side is the first square's right side.
+  s.point_y.insert(s.point_y.end(), {2, 2});
+  s.point_z.insert(s.point_z.end(), {0, 1});
+  s.segments.insert(s.segments.end(), {2, 9, 9, 10, 10, 3});
+  s.add_region(1.0);
+  s.add_region(1.0);
+  s.level = 1;
+  const CombResult r = mesh_main(s);
+  ASSERT_EQ(r.code, BSP_OK);
+  EXPECT_NEAR(r[BSP_SLOT_AREA], 3.0, 1e-12 * 3);
+  EXPECT_NEAR(r[BSP_SLOT_CENTROID_Y], 11.0 / 6, 1e-12 * 2);
+  EXPECT_NEAR(r[BSP_SLOT_CENTROID_Z], 0.5, 1e-12);
+  // J adds over domains: a 2 x 1 rectangle and a unit square. Discretisation
+  // error of the automatic mesh is below 1e-3.
+  const double j = rectangle_torsion_constant(2, 1) + rectangle_torsion_constant(1, 1);
+  EXPECT_NEAR(r[BSP_SLOT_TORSION_CONSTANT], j, 1e-3 * j);
+
+  const PartResult p = part_mesh_main(s);
+  ASSERT_EQ(p.code, BSP_OK);
+  for (std::int32_t m = 1; m <= 3; ++m) EXPECT_NEAR(p.at(m, BSP_PART_AREA), 1.0, 1e-12) << "region " << m;
+  EXPECT_NEAR(p.at(3, BSP_PART_CENTROID_Y), 1.5, 1e-12);
+}
+
+// Two squares sharing an edge are one domain (J of the 2 x 1 rectangle), two
+// apart are two (twice J of the square).
+TEST(BSPMeshMain, SharedEdgeMakesOneDomainDisjointMakesTwo) {
+  OutlineSection joined = square(0, 0);
+  joined.point_y.insert(joined.point_y.end(), {2, 2});
+  joined.point_z.insert(joined.point_z.end(), {0, 1});
+  joined.segments.insert(joined.segments.end(), {2, 5, 5, 6, 6, 3});
+  joined.add_region(1.0);
+  OutlineSection apart = square(0, 0);
+  apart.point_y.insert(apart.point_y.end(), {3, 4, 4, 3});
+  apart.point_z.insert(apart.point_z.end(), {0, 0, 1, 1});
+  apart.segments.insert(apart.segments.end(), {5, 6, 6, 7, 7, 8, 8, 5});
+  apart.add_region(1.0);
+  const CombResult rj = mesh_main(joined);
+  const CombResult ra = mesh_main(apart);
+  ASSERT_EQ(rj.code, BSP_OK);
+  ASSERT_EQ(ra.code, BSP_OK);
+  const double j1 = rectangle_torsion_constant(2, 1), j2 = 2 * rectangle_torsion_constant(1, 1);
+  EXPECT_NEAR(rj[BSP_SLOT_TORSION_CONSTANT], j1, 1e-3 * j1);  // discretisation error of the automatic mesh
+  EXPECT_NEAR(ra[BSP_SLOT_TORSION_CONSTANT], j2, 1e-3 * j2);
+}
+
+// BSPPartMeshMain reports one record per solid region, in region order; a
+// hole has none and a second material is its own record.
+TEST(BSPPartMeshMain, OneRecordPerSolidRegionInRegionOrder) {
+  OutlineSection s = rectangle_with_hole(2.0, 0.0);
+  s.weight = {5.0, 1.0};
+  PartResult r = part_mesh_main(s);
+  ASSERT_EQ(r.code, BSP_OK);
+  ASSERT_EQ(r.part.documented, 10u);
+  EXPECT_NEAR(r.at(1, BSP_PART_AREA), 2 * 56, 1e-12 * 112);       // transformed with E = 2 E_ref
+  EXPECT_NEAR(r.at(1, BSP_PART_WEIGHTED_AREA), 5 * 56, 1e-12 * 280);
+  EXPECT_NEAR(r.at(1, BSP_PART_CENTROID_Y), 5, 1e-12 * 5);
+
+  s = rectangle_with_hole(1.0, 3.0);
+  r = part_mesh_main(s);
+  ASSERT_EQ(r.code, BSP_OK);
+  ASSERT_EQ(r.part.documented, 20u);
+  EXPECT_NEAR(r.at(1, BSP_PART_AREA), 56, 1e-12 * 56);
+  EXPECT_NEAR(r.at(2, BSP_PART_AREA), 12, 1e-12 * 12);  // island 2 x 2 at 3 E_ref
+  EXPECT_NEAR(r.at(2, BSP_PART_I1), 3 * 2 * 8.0 / 12, 1e-12);
+}
+
+// BSPDetailMesh: stresses on a 10 x 6 rectangle with plane sections; its
+// outputs are sized by the solid regions.
+TEST(BSPDetailMesh, PlaneSectionStressesAtStressPoints) {
+  OutlineSection s = rectangle_with_hole();
+  s.stress_y = {10, 0};
+  s.stress_z = {6, 0};
+  Forces f;
+  f.n = 56;          // sigma = 1 from N / A
+  f.m_y = 178.66666666666666;  // M_y / I2 * z' = z' = +-3
+  const DetailResult r = detail_mesh(s, f);
+  ASSERT_EQ(r.code, BSP_OK);
+  EXPECT_EQ(r.stresses.documented, 4u * 2 * 1 + 6);
+  EXPECT_NEAR(r.section[BSP_SLOT_AREA], 56, 1e-12 * 56);
+  EXPECT_NEAR(r.stress(0, 0, 0, 2), 1 + 3, 1e-9);  // exact polygon integrals, solved 2 x 2 system
+  EXPECT_NEAR(r.stress(0, 1, 0, 2), 1 - 3, 1e-9);
+  EXPECT_NEAR(r.offsets[0], 5, 1e-12);
+  EXPECT_EQ(r.materials[0], 1.0);
+}
+
+// Segments that enclose nothing change nothing: a line hanging outward from
+// a corner is dropped, one reaching inward from the boundary is a line the
+// mesh follows. The area stays the rectangle's exactly.
+TEST(BSPMeshMain, OpenSegmentsEncloseNoRegion) {
+  for (const double end_y : {13.0, 7.0}) {
+    OutlineSection s = rectangle_with_hole();
+    s.point_y.push_back(end_y);
+    s.point_z.push_back(5.0);
+    s.segments.insert(s.segments.end(), {3, 9});
+    const CombResult r = mesh_main(s);
+    ASSERT_EQ(r.code, BSP_OK) << end_y;
+    EXPECT_NEAR(r[BSP_SLOT_AREA], 56, 1e-12 * 56) << end_y;
+    EXPECT_NEAR(r[BSP_SLOT_I1], 498.6666666666667, 1e-12 * 500) << end_y;
+  }
+}
+
+// No call keeps state: the same outline from eight threads at once gives
+// results bitwise equal to a serial call.
+TEST(BSPMeshMain, ConcurrentCallsMatchASerialCallBitwise) {
+  OutlineSection s = rectangle_with_hole(2.0, 0.0);
+  s.level = 3;
+  s.stress_y = {10, 1};
+  s.stress_z = {6, 1};
+  s.bars.add(0.5, 8, 3, 5, 2);
+  const std::vector<double> serial = mesh_main(s).result.body();
+  std::vector<std::vector<double>> results(8);
+  std::vector<std::int32_t> codes(8, 1);
+  std::vector<std::thread> threads;
+  for (std::size_t t = 0; t < results.size(); ++t)
+    threads.emplace_back([&, t] {
+      std::vector<double> result(mesh_main_size(s.level, s.n_sp())), coords(2 * static_cast<std::size_t>(s.n_sp()));
+      const std::int32_t n_regions = s.n_regions(), n_bars = s.bars.n(), n_sp = s.n_sp();
+      const std::int32_t n_points = s.n_points(), n_segments = s.n_segments();
+      codes[t] = BSPMeshMain(result.data(), coords.data(), &n_regions, &n_bars, s.bars.radius.data(), s.bars.y.data(),
+                             s.bars.z.data(), &n_sp, s.stress_y.data(), s.stress_z.data(), &s.e_ref, &s.nu_ref,
+                             s.modulus.data(), s.poisson.data(), s.bars.modulus.data(), &s.w_ref, s.weight.data(),
+                             s.bars.weight.data(), &n_points, s.point_y.data(), s.point_z.data(), &n_segments,
+                             s.segments.data(), &s.element_size, &s.level, &s.reference, &s.linear);
+      results[t] = result;
+    });
+  for (std::thread& t : threads) t.join();
+  for (std::size_t t = 0; t < results.size(); ++t) {
+    EXPECT_EQ(codes[t], BSP_OK) << "thread " << t;
+    EXPECT_EQ(results[t], serial) << "thread " << t;
+  }
+}
+
+// Nothing to analyse: every region a hole.
+TEST(BSPMeshMain, EveryRegionAHoleIsAnInputError) {
+  OutlineSection s = square(0, 0);
+  s.modulus = {0.0};
+  s.level = 2;
+  const CombResult r = mesh_main(s);
+  EXPECT_EQ(r.code, BSP_E_INPUT);
+  EXPECT_TRUE(r.result.body_zero());
+  const PartResult p = part_mesh_main(s);
+  EXPECT_EQ(p.code, BSP_E_INPUT);
+  EXPECT_EQ(p.part.documented, 0u);
+}
+
+// Runaway work is refused before meshing: a unit square with a 1e-4 chamfer
+// at the automatic size (about 4e8 triangles), and explicit sizes whose
+// wires or area would exceed the cap.
+TEST(BSPMeshMain, RunawaySizesAreRefusedBeforeMeshing) {
+  OutlineSection chamfer;
+  chamfer.add_loop({{0, 0}, {1, 0}, {1, 1 - 1e-4}, {1 - 1e-4, 1}, {0, 1}});
+  chamfer.add_region(1.0);
+  EXPECT_EQ(mesh_main(chamfer).code, BSP_E_INPUT);
+  for (const double size : {0.0019, 1e-7}) {  // 5.5e5 triangles, just above the cap; 4e7 wire pieces
+    OutlineSection s = square(0, 0);
+    s.element_size = size;
+    const CombResult r = mesh_main(s);
+    EXPECT_EQ(r.code, BSP_E_INPUT) << size;
+    EXPECT_TRUE(r.result.body_zero());
+  }
+  OutlineSection fine = square(0, 0);
+  fine.element_size = 0.02;  // 5 000 triangles: well inside the cap
+  EXPECT_EQ(mesh_main(fine).code, BSP_OK);
+}
+
+// Input checks: each mutation of a valid call and the code it must give;
+// the outputs are zeroed and the guards intact (mesh_main checks those).
+TEST(BSPMeshMain, ChecksGiveTheirCodesAndZeroTheOutputs) {
+  struct Case {
+    const char* what;
+    std::function<void(OutlineSection&, OutlineCounts&)> mutate;
+    std::int32_t code;
+  };
+  const Case cases[] = {
+      {"ref_poisson 0.5", [](OutlineSection& s, OutlineCounts&) { s.nu_ref = 0.5; }, BSP_OK},
+      {"ref_poisson 0.5000001", [](OutlineSection& s, OutlineCounts&) { s.nu_ref = 0.5000001; }, BSP_E_SOLVER},
+      {"ref_modulus 0", [](OutlineSection& s, OutlineCounts&) { s.e_ref = 0; }, BSP_E_SOLVER},
+      {"ref_area_weight -1", [](OutlineSection& s, OutlineCounts&) { s.w_ref = -1; }, BSP_E_SOLVER},
+      {"ref_modulus NaN", [](OutlineSection& s, OutlineCounts&) { s.e_ref = nan; }, BSP_E_SOLVER},
+      {"reference before geometry",
+       [](OutlineSection& s, OutlineCounts&) {
+         s.e_ref = 0;
+         s.segments[0] = 99;
+       },
+       BSP_E_SOLVER},
+      {"point number out of range", [](OutlineSection& s, OutlineCounts&) { s.segments[3] = 9; }, BSP_E_INPUT},
+      {"point number 0", [](OutlineSection& s, OutlineCounts&) { s.segments[0] = 0; }, BSP_E_INPUT},
+      {"NaN coordinate", [](OutlineSection& s, OutlineCounts&) { s.point_z[2] = nan; }, BSP_E_INPUT},
+      {"no segments", [](OutlineSection&, OutlineCounts& c) { c.n_segments = 0; }, BSP_E_INPUT},
+      {"negative point count", [](OutlineSection&, OutlineCounts& c) { c.n_points = -1; }, BSP_E_INPUT},
+      {"zero-length segment",
+       [](OutlineSection& s, OutlineCounts&) {
+         s.point_y.push_back(0);
+         s.point_z.push_back(0);
+         s.segments.insert(s.segments.end(), {1, 9});
+       },
+       BSP_E_INPUT},
+      {"NaN element size", [](OutlineSection& s, OutlineCounts&) { s.element_size = nan; }, BSP_E_INPUT},
+      {"negative region modulus", [](OutlineSection& s, OutlineCounts&) { s.modulus[0] = -1; }, BSP_E_INPUT},
+      {"region Poisson 0.6", [](OutlineSection& s, OutlineCounts&) { s.poisson[0] = 0.6; }, BSP_E_INPUT},
+      {"hole Poisson not read", [](OutlineSection& s, OutlineCounts&) { s.poisson[1] = nan; }, BSP_OK},
+      {"NaN region weight", [](OutlineSection& s, OutlineCounts&) { s.weight[0] = nan; }, BSP_E_INPUT},
+      {"region count differs", [](OutlineSection& s, OutlineCounts&) { s.add_region(1.0); }, BSP_E_INPUT},
+      {"crossing segments",
+       [](OutlineSection& s, OutlineCounts&) { s.segments.insert(s.segments.end(), {1, 3}); },
+       BSP_E_INPUT},
+      {"duplicate segment",
+       [](OutlineSection& s, OutlineCounts&) { s.segments.insert(s.segments.end(), {2, 1}); },
+       BSP_E_INPUT},
+      {"negative bar radius", [](OutlineSection& s, OutlineCounts&) { s.bars.add(-1, 1, 1, 1, 1); }, BSP_E_INPUT},
+      {"NaN stress point", [](OutlineSection& s, OutlineCounts&) { s.stress_y[0] = nan; }, BSP_E_INPUT},
+      {"bar count beyond the arrays", [](OutlineSection&, OutlineCounts& c) { c.n_bars = 1; }, BSP_E_INPUT},
+  };
+  for (const Case& c : cases) {
+    OutlineSection s = rectangle_with_hole();
+    s.level = 2;
+    s.stress_y = {10};
+    s.stress_z = {6};
+    OutlineCounts counts;
+    c.mutate(s, counts);
+    const CombResult r = mesh_main(s, counts);
+    EXPECT_EQ(r.code, c.code) << c.what;
+    if (c.code != BSP_OK) {
+      EXPECT_TRUE(r.result.body_zero()) << c.what;
+      EXPECT_TRUE(r.coords.body_zero()) << c.what;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace bsp
