@@ -67,6 +67,10 @@ constexpr double convex_limit_deg = 180.1;
 // Each piece keeps at least this many segments of the cut loop.
 constexpr std::size_t min_side_segments = 3;
 
+// Chord ends whose local sizes differ by more than this fraction of the
+// smaller get graded spacing along the chord. Rule of this library.
+constexpr double graded_size_ratio = 0.01;
+
 // Splitting gives up after this many bisections per node of the loops it
 // started with: a loop that keeps producing pieces too large to fill would
 // otherwise never stop. Rule of this library.
@@ -392,8 +396,17 @@ bool Loop_Mesher::bisect_loop(std::size_t index, bool required) {
   const std::size_t k = j - i;
   const Point pi = loop.point(i);
   const Point pj = loop.point(j);
-  const double size = loop.size(i);
-  const double ideal = std::sqrt(data_2d::squared_distance(pi, pj)) / size;
+  // The spacing grows linearly from the local size at Pi to that at Pj: a
+  // chord from a small feature into a coarse part would otherwise fill the
+  // coarse part with pieces at the small feature's size, which then need
+  // ever more cuts. The piece count is the integral of 1 / spacing along the
+  // chord, max(1, round(length / size)) when both sizes are equal.
+  const double length = std::sqrt(data_2d::squared_distance(pi, pj));
+  const double hi = loop.size(i);
+  const double hj = loop.size(j);
+  const double growth = (hj - hi) / length;  // spacing change per unit length
+  const bool graded = std::abs(hj - hi) > graded_size_ratio * std::min(hi, hj);
+  const double ideal = graded ? std::log(hj / hi) / growth : length / hi;
   std::size_t pieces = static_cast<std::size_t>(std::max(1.0, std::round(ideal)));
   // Pieces of k + pieces and n - k + pieces segments. An even loop is cut so
   // that both are even: an odd pair could leave five or seven segments,
@@ -402,21 +415,25 @@ bool Loop_Mesher::bisect_loop(std::size_t index, bool required) {
     pieces = pieces > 1 && ideal - static_cast<double>(pieces - 1) < static_cast<double>(pieces + 1) - ideal ? pieces - 1 : pieces + 1;
   }
   std::vector<Node*> chord_nodes;
+  std::vector<double> chord_sizes;
   for (std::size_t m = 1; m < pieces; ++m) {
-    const double t = static_cast<double>(m) / static_cast<double>(pieces);
+    const double f = static_cast<double>(m) / static_cast<double>(pieces);
+    // Position whose integral of 1 / spacing from Pi is the fraction f of
+    // the whole: x = hi (exp(f ideal growth) - 1) / growth.
+    const double t = graded ? hi * (std::exp(f * ideal * growth) - 1.0) / growth / length : f;
     chord_nodes.push_back(find_or_create_node(pi + t * (pj - pi), false));
+    chord_sizes.push_back(hi + (hj - hi) * t);
   }
-
   auto first = std::make_unique<Loop>();
   for (std::size_t s = i; s <= j; ++s) {
     first->nodes.push_back(loop.nodes[s]);
     first->angles.push_back(loop.angles[s]);
     first->sizes.push_back(loop.sizes[s]);
   }
-  for (auto it = chord_nodes.rbegin(); it != chord_nodes.rend(); ++it) {
-    first->nodes.push_back(*it);
+  for (std::size_t m = chord_nodes.size(); m-- > 0;) {
+    first->nodes.push_back(chord_nodes[m]);
     first->angles.push_back(180.0);
-    first->sizes.push_back(size);
+    first->sizes.push_back(chord_sizes[m]);
   }
   first->close();
   auto second = std::make_unique<Loop>();
@@ -430,10 +447,10 @@ bool Loop_Mesher::bisect_loop(std::size_t index, bool required) {
     second->angles.push_back(loop.angles[s]);
     second->sizes.push_back(loop.sizes[s]);
   }
-  for (Node* node : chord_nodes) {
-    second->nodes.push_back(node);
+  for (std::size_t m = 0; m < chord_nodes.size(); ++m) {
+    second->nodes.push_back(chord_nodes[m]);
     second->angles.push_back(180.0);
-    second->sizes.push_back(size);
+    second->sizes.push_back(chord_sizes[m]);
   }
   second->close();
   // The corners at the chord's ends are divided between the two pieces.

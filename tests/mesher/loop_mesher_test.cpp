@@ -1,0 +1,338 @@
+#include "mesher/loop_mesher/loop_mesher.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "mesher/data_2d/mesh_error.h"
+#include "mesher/data_2d/primitives.h"
+#include "mesher/domain_maker/flat_mesh.h"
+#include "mesher/loop_mesher/loop_stamps.h"
+#include "mesher/loop_mesher/smoothing.h"
+#include "mesher/mesher_2d/run_mesher.h"
+#include "mesher_2d_support.h"
+
+namespace {
+
+using data_2d::Point;
+using domain_maker::Mesh_Data;
+using loop_mesher::Loop_Mesher;
+using mesher_test::make_record;
+using mesher_test::subdivide;
+using mesher_test::Xy;
+
+std::vector<Xy> regular(int sides, double radius, double phase_deg = 0.0) {
+  std::vector<Xy> out;
+  for (int k = 0; k < sides; ++k) {
+    const double a = (2.0 * k / sides + phase_deg / 180.0) * std::numbers::pi;
+    out.push_back({radius * std::cos(a), radius * std::sin(a)});
+  }
+  return out;
+}
+
+// Runs the steps of the loop mesher up to the closure on `record`.
+void run_to_closure(Loop_Mesher& mesher, const Mesh_Data& record) {
+  mesher.load_input_data(record);
+  mesher.prepare_mesh();
+  mesher.make_single_wire_domain();
+  mesher.split_loops();
+  mesher.generate_loop_closure_mesh();
+}
+
+double min_cell_quality(const Loop_Mesher& mesher) {
+  double worst = 1.0;
+  for (const auto& e : mesher.get_elements()) {
+    std::vector<Point> p;
+    for (const auto* n : e->nodes) p.push_back(n->point());
+    worst = std::min(worst, loop_mesher::cell_quality(p));
+  }
+  return worst;
+}
+
+// The edge cases of the loop mesher: what each shape gives before the final
+// split (loops cut, quadrilaterals, created nodes) and after it.
+struct Shape_Case {
+  const char* name;
+  std::vector<Xy> ring;
+  std::size_t min_bisections;
+  std::size_t max_bisections;
+  std::size_t cells_before_split;  // 0: not checked
+  std::size_t created_nodes;       // SIZE_MAX: not checked
+};
+
+TEST(LoopMesherShapes, CutAndFillAsExpected) {
+  const std::size_t any = static_cast<std::size_t>(-1);
+  const std::vector<Shape_Case> cases = {
+      // Four wire nodes: one loop, one quadrilateral, no node created.
+      {"square", {{0, 0}, {1, 0}, {1, 1}, {0, 1}}, 0, 0, 1, 0},
+      // Six segments, all corners convex: stamped without a chord, the
+      // centre pattern's three quadrilaterals around one new node.
+      {"convex hexagon", regular(6, 1.0), 0, 0, 3, 1},
+      // Ten segments are more than a pattern takes: cut at least once.
+      {"decagon", regular(10, 1.0), 1, 3, 0, any},
+      // A long rectangle cut by its wire nodes into 2 x 12 segments.
+      {"strip", subdivide({{0, 0}, {12, 0}, {12, 1}, {0, 1}}, 1.0), 1, 12, 0, any},
+  };
+  for (const Shape_Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Mesh_Data record = make_record({c.ring}, 1.0);
+    Loop_Mesher mesher;
+    run_to_closure(mesher, record);
+    EXPECT_GE(mesher.get_bisection_count(), c.min_bisections);
+    EXPECT_LE(mesher.get_bisection_count(), c.max_bisections);
+    if (c.cells_before_split != 0) {
+      EXPECT_EQ(mesher.get_elements().size(), c.cells_before_split);
+      for (const auto& e : mesher.get_elements()) EXPECT_EQ(e->nodes.size(), 4u);
+    }
+    if (c.created_nodes != any) {
+      EXPECT_EQ(mesher.get_nodes().size(), record.nodes.size() + c.created_nodes);
+    }
+    // The whole run: triangles only, a valid mesh of the ring's area.
+    Mesh_Data out = record;
+    Loop_Mesher full;
+    full.generate_mesh(out, nullptr);
+    mesher_test::expect_valid_mesh(record, out, full.get_tolerance());
+    if (c.cells_before_split != 0) {
+      EXPECT_EQ(out.elements.size(), 2 * c.cells_before_split);
+    }
+  }
+}
+
+TEST(LoopMesherSplitting, ReflexCornerOfTwoHundredFiftyDegreesIsCutFromThatCorner) {
+  // An arrow head whose inner corner at (0, 0) is 250 degrees on the
+  // material side, with sides cut into unit pieces.
+  const double half = 55.0 * std::numbers::pi / 180.0;  // the notch is 110 degrees wide
+  const std::vector<Xy> corners{{0, 0}, {-4 * std::cos(half), -4 * std::sin(half)}, {6, -6}, {6, 6}, {-4 * std::cos(half), 4 * std::sin(half)}};
+  const Mesh_Data record = make_record({subdivide(corners, 1.0)}, 1.0);
+  Loop_Mesher mesher;
+  mesher.load_input_data(record);
+  mesher.prepare_mesh();
+  mesher.make_single_wire_domain();
+  ASSERT_EQ(mesher.get_loops().size(), 1u);
+  const auto& loop = *mesher.get_loops()[0];
+  const std::size_t reflex = loop.largest_angle_index();
+  EXPECT_NEAR(loop.angles[reflex], 250.0, 1e-9);  // acos round-off only
+  const auto* corner = loop.nodes[reflex];
+  ASSERT_TRUE(mesher.bisect_loop(0, true));
+  // Both pieces hold the corner: the chord starts there.
+  std::size_t holding = 0;
+  for (const auto& piece : mesher.get_loops()) {
+    if (!piece) continue;
+    holding += std::count(piece->nodes.begin(), piece->nodes.end() - 1, corner) == 1 ? 1 : 0;
+    for (std::size_t i = 0; i < piece->segments(); ++i) EXPECT_LT(piece->angles[i], 215.0) << "the reflex corner was divided";
+  }
+  EXPECT_EQ(holding, 2u);
+}
+
+TEST(LoopMesherSingleWire, HoleIsJoinedByABridgeWalkedTwice) {
+  const std::vector<Xy> outer = subdivide({{0, 0}, {6, 0}, {6, 4}, {0, 4}}, 1.0);
+  const std::vector<Xy> hole = subdivide({{2, 1.5}, {2, 2.5}, {4, 2.5}, {4, 1.5}}, 1.0);
+  const Mesh_Data record = make_record({outer, hole}, 1.0);
+  Loop_Mesher mesher;
+  mesher.load_input_data(record);
+  mesher.prepare_mesh();
+  mesher.make_single_wire_domain();
+  ASSERT_EQ(mesher.get_loops().size(), 1u);
+  const auto& loop = *mesher.get_loops()[0];
+  std::map<const data_2d::Node*, int> visits;
+  for (std::size_t i = 0; i < loop.segments(); ++i) ++visits[loop.nodes[i]];
+  // Every wire node is on the loop; the bridge's two ends and its inner
+  // nodes are visited twice, everything else once.
+  for (const auto& node : mesher.get_nodes()) {
+    if (node->on_boundary != 0) {
+      EXPECT_GE(visits[node.get()], 1);
+    }
+  }
+  std::size_t twice = 0;
+  for (const auto& [node, count] : visits) {
+    EXPECT_LE(count, 2);
+    twice += count == 2 ? 1 : 0;
+  }
+  const std::size_t created = mesher.get_nodes().size() - record.nodes.size();
+  EXPECT_EQ(twice, 2 + created);
+  EXPECT_EQ(loop.segments(), outer.size() + hole.size() + 2 * (created + 1));
+  // The loop encloses the region: its shoelace area is the outer minus the
+  // hole, the bridge adding nothing.
+  EXPECT_NEAR(data_2d::polygon_area(loop.nodes), 24.0 - 2.0, 1e-12);  // round-off of ~30 products of order 10
+}
+
+// Every six- and eight-corner loop the splitting can leave, here random
+// star-shaped ones with corners from convex to reflex, is covered by valid
+// cells whose areas add up to the loop's.
+TEST(LoopMesherStamps, RandomSixAndEightCornerLoopsAreCoveredByValidCells) {
+  std::mt19937 random(20261206);
+  std::uniform_real_distribution<double> radius(0.3, 1.0);
+  std::uniform_real_distribution<double> jitter(-0.35, 0.35);
+  for (const int n : {6, 8}) {
+    std::size_t quads_only = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+      std::vector<Point> corners;
+      std::vector<double> angles;
+      for (int k = 0; k < n; ++k) {
+        const double a = 2.0 * std::numbers::pi * (k + jitter(random)) / n;
+        const double r = radius(random);
+        corners.push_back({r * std::cos(a), r * std::sin(a)});
+      }
+      for (int k = 0; k < n; ++k) {
+        angles.push_back(data_2d::corner_angle(corners[static_cast<std::size_t>(k)], corners[static_cast<std::size_t>((k + 1) % n)],
+                                               corners[static_cast<std::size_t>((k + n - 1) % n)]));
+      }
+      const auto fill = n == 6 ? loop_mesher::stamp_6(corners, angles) : loop_mesher::stamp_8(corners, angles);
+      ASSERT_TRUE(fill.has_value()) << "trial " << trial;
+      EXPECT_TRUE(loop_mesher::fill_is_valid(corners, *fill));
+      double area = 0.0;
+      bool quads = true;
+      for (const auto& cell : fill->cells) {
+        std::vector<Point> p;
+        for (const int i : cell) p.push_back(i < n ? corners[static_cast<std::size_t>(i)] : fill->extra[static_cast<std::size_t>(i - n)]);
+        double twice = 0.0;
+        for (std::size_t k = 0; k < p.size(); ++k) twice += p[k].x * p[(k + 1) % p.size()].y - p[(k + 1) % p.size()].x * p[k].y;
+        area += 0.5 * twice;
+        quads = quads && cell.size() == 4;
+      }
+      double twice = 0.0;
+      for (int k = 0; k < n; ++k) {
+        const Point a = corners[static_cast<std::size_t>(k)];
+        const Point b = corners[static_cast<std::size_t>((k + 1) % n)];
+        twice += a.x * b.y - b.x * a.y;
+      }
+      EXPECT_NEAR(area, 0.5 * twice, 1e-14);  // round-off of a few products of order 1
+      quads_only += quads ? 1 : 0;
+    }
+    // Even loops get quadrilaterals only wherever a pattern fits; a few
+    // very uneven ones fall back to triangles.
+    EXPECT_GT(quads_only, 380u) << n << " corners";
+  }
+}
+
+TEST(LoopMesherStamps, SixCornerPatternsFollowTheFlatAndReflexCorners) {
+  struct Case {
+    const char* name;
+    std::vector<Point> corners;
+    std::size_t cells;
+    std::size_t extra;
+  };
+  const std::vector<Case> cases = {
+      // Flat corners at 1 and 4 (gap 3): the split pattern, two cells.
+      {"flat 1 and 4", {{0, 0}, {1, 0}, {2, 0}, {2, 1}, {1, 1}, {0, 1}}, 2, 0},
+      // Flat corners 0 and 1 adjacent (gap 1): the transition pattern.
+      {"flat 0 and 1", {{1, 0}, {2, 0}, {3, 0}, {3, 1}, {0, 1}, {0, 0}}, 4, 2},
+      // One reflex corner: split from it into two quadrilaterals.
+      {"reflex", {{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}}, 2, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<double> angles;
+    const std::size_t n = c.corners.size();
+    for (std::size_t k = 0; k < n; ++k) angles.push_back(data_2d::corner_angle(c.corners[k], c.corners[(k + 1) % n], c.corners[(k + n - 1) % n]));
+    const auto fill = loop_mesher::stamp_6(c.corners, angles);
+    ASSERT_TRUE(fill.has_value());
+    EXPECT_EQ(fill->cells.size(), c.cells);
+    EXPECT_EQ(fill->extra.size(), c.extra);
+    EXPECT_TRUE(loop_mesher::fill_is_valid(c.corners, *fill));
+  }
+}
+
+TEST(LoopMesherSplitting, EvenLoopsLeaveNoFiveOrSevenSegmentPiece) {
+  // Wire segments of mixed length (not uniform), so loops of up to eight
+  // segments stay; every outline has an even number of segments.
+  const std::vector<std::vector<Xy>> rings = {
+      subdivide({{0, 0}, {9, 0}, {9, 2}, {0, 2}}, 0.7), subdivide({{0, 0}, {6, 0}, {6, 1}, {1, 1}, {1, 8}, {0, 8}}, 0.45),
+      subdivide(regular(14, 3.0), 0.8), subdivide({{0, 0}, {5, 0}, {5, 5}, {3, 5}, {3, 1.5}, {0, 1.5}}, 0.33)};
+  for (std::size_t r = 0; r < rings.size(); ++r) {
+    SCOPED_TRACE(r);
+    std::vector<Xy> ring = rings[r];
+    // An odd ring gets a node in the middle of its first segment.
+    if (ring.size() % 2 == 1) ring.insert(ring.begin() + 1, {0.5 * (ring[0].x + ring[1].x), 0.5 * (ring[0].y + ring[1].y)});
+    Loop_Mesher mesher;
+    mesher.load_input_data(make_record({ring}, 0.0));
+    mesher.prepare_mesh();
+    mesher.make_single_wire_domain();
+    mesher.split_loops();
+    EXPECT_GT(mesher.get_bisection_count(), 3u);
+    for (const auto& loop : mesher.get_loops()) {
+      EXPECT_NE(loop->segments(), 5u);
+      EXPECT_NE(loop->segments(), 7u);
+      EXPECT_LE(loop->segments(), 8u);
+    }
+  }
+}
+
+TEST(LoopMesherSmoothing, MovesOnlyCreatedNodesAndNeverLowersTheWorstQuality) {
+  const Mesh_Data record = make_record({subdivide({{0, 0}, {6, 0}, {6, 1}, {1, 1}, {1, 5}, {0, 5}}, 0.4),
+                                        subdivide({{0.3, 0.3}, {0.3, 0.7}, {0.7, 0.7}, {0.7, 0.3}}, 0.2)},
+                                       0.4);
+  Loop_Mesher mesher;
+  mesher.set_smoothing(false);
+  run_to_closure(mesher, record);
+  std::vector<Point> before;
+  for (const auto& node : mesher.get_nodes()) before.push_back(node->point());
+  const double worst_before = min_cell_quality(mesher);
+  loop_mesher::Smoother smoother(mesher.get_nodes(), mesher.get_elements());
+  smoother.laplacian(3, nullptr);
+  smoother.angle_based(1, nullptr);
+  smoother.improve(2, nullptr);
+  const double worst_after = min_cell_quality(mesher);
+  EXPECT_GE(worst_after, worst_before);
+  std::size_t moved = 0;
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    const auto& node = *mesher.get_nodes()[i];
+    const bool same = node.x == before[i].x && node.y == before[i].y;
+    if (node.id != 0 || node.on_boundary != 0) {
+      EXPECT_TRUE(same) << "wire node " << i << " moved";
+    }
+    moved += same ? 0 : 1;
+  }
+  EXPECT_GT(moved, 0u);
+}
+
+// Outlines on which the grid mesher gives up: the drivers then run the loop
+// mesher, which must mesh them validly.
+struct Fallback_Case {
+  const char* name;
+  std::vector<std::vector<Xy>> rings;
+  double size;
+};
+
+TEST(LoopMesherFallback, MeshesWhatTheGridMesherRefuses) {
+  const std::vector<Fallback_Case> cases = {
+      // A hole small enough to sit inside one grid cell.
+      {"hole inside a cell", {{{0, 0}, {3.9, 0}, {3.9, 3.9}, {0, 3.9}}, {{1.9, 1.9}, {1.9, 2.0}, {2.0, 2.0}, {2.0, 1.9}}}, 1.0},
+  };
+  for (const Fallback_Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Mesh_Data grid_record = make_record(c.rings, c.size);
+    domain_maker::Flat_Mesh flat;
+    EXPECT_THROW(mesher_2d::run_grid_mesher(grid_record, flat), data_2d::Mesh_Error);
+    Mesh_Data record = make_record(c.rings, c.size);
+    record.quadratic = 1;
+    const Mesh_Data input = record;
+    ASSERT_NO_THROW(mesher_2d::run_loop_mesher(record, flat));
+    mesher_test::expect_valid_mesh(input, record, 1e-6);
+    EXPECT_EQ(static_cast<std::size_t>(flat.n_elements), record.elements.size());
+  }
+}
+
+TEST(LoopMesherRun, OffsetLayerRequestIsRetriedWithoutItAndSaysSo) {
+  Mesh_Data record = make_record({{{0, 0}, {2, 0}, {2, 1}, {0, 1}}}, 0.5);
+  record.offset_layer = 1;
+  testing::internal::CaptureStderr();
+  Loop_Mesher mesher;
+  mesher.generate_mesh(record, nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "* failed to generate offset elements\n  > re-mesh without offset elements...\n");
+  EXPECT_FALSE(record.elements.empty());
+}
+
+TEST(LoopMesherRun, InterruptStopsTheRun) {
+  Mesh_Data record = make_record({subdivide({{0, 0}, {4, 0}, {4, 4}, {0, 4}}, 0.5)}, 0.5);
+  Loop_Mesher mesher;
+  EXPECT_THROW(mesher.generate_mesh(record, [] { return true; }), mesher_2d::interrupt_exception);
+}
+
+}  // namespace
