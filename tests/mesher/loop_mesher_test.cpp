@@ -304,6 +304,13 @@ TEST(LoopMesherFallback, MeshesWhatTheGridMesherRefuses) {
   const std::vector<Fallback_Case> cases = {
       // A hole small enough to sit inside one grid cell.
       {"hole inside a cell", {{{0, 0}, {3.9, 0}, {3.9, 3.9}, {0, 3.9}}, {{1.9, 1.9}, {1.9, 2.0}, {2.0, 2.0}, {2.0, 1.9}}}, 1.0},
+      // Element sizes at or near the width of a strip drawn by its corners.
+      {"strip as wide as the size", {{{0, 0}, {10, 0}, {10, 1}, {0, 1}}}, 1.0},
+      {"strip narrower than the size", {{{0, 0}, {10, 0}, {10, 0.5}, {0, 0.5}}}, 0.6},
+      {"thin angle", {{{0, 0}, {10, 0}, {10, 0.3}, {0.3, 0.3}, {0.3, 10}, {0, 10}}}, 0.5},
+      // Slivers: a 1.1 degree wedge, and one at a slant.
+      {"sliver", {{{0, 0}, {10, 0}, {10, 0.2}}}, 1.0},
+      {"slanted sliver", {{{0, 0}, {10, 3}, {10, 3.3}}}, 0.5},
   };
   for (const Fallback_Case& c : cases) {
     SCOPED_TRACE(c.name);
