@@ -29,6 +29,20 @@ std::vector<Point> points_of(const Element& e) {
   return p;
 }
 
+// The worst quality of the triangles the final split makes of a cell: for a
+// quadrilateral, the pair along the shorter diagonal when both diagonals
+// give counter-clockwise triangles, else the pair along the valid one (the
+// rule of Mesher_2D::split_quadrilaterals). Guarding this value guards the
+// elements the solver receives.
+double split_quality(const std::vector<Point>& c) {
+  if (c.size() == 3) return data_2d::triangle_quality(c[0], c[1], c[2]);
+  const bool ac_valid = data_2d::orientation(c[0], c[1], c[2]) > 0.0 && data_2d::orientation(c[0], c[2], c[3]) > 0.0;
+  const bool bd_valid = data_2d::orientation(c[0], c[1], c[3]) > 0.0 && data_2d::orientation(c[1], c[2], c[3]) > 0.0;
+  const bool use_ac = ac_valid && bd_valid ? data_2d::squared_distance(c[1], c[3]) > data_2d::squared_distance(c[0], c[2]) : ac_valid;
+  if (use_ac) return std::min(data_2d::triangle_quality(c[0], c[1], c[2]), data_2d::triangle_quality(c[0], c[2], c[3]));
+  return std::min(data_2d::triangle_quality(c[0], c[1], c[3]), data_2d::triangle_quality(c[1], c[2], c[3]));
+}
+
 std::size_t position_in(const Element& e, const Node* node) {
   return static_cast<std::size_t>(std::find(e.nodes.begin(), e.nodes.end(), node) - e.nodes.begin());
 }
@@ -55,7 +69,7 @@ double Smoother::local_quality(const Free_Node& f) {
   for (const Element* e : f.elements) {
     const std::vector<Point> p = points_of(*e);
     if (!cell_is_valid(p)) return -std::numeric_limits<double>::infinity();
-    worst = std::min(worst, cell_quality(p));
+    worst = std::min(worst, split_quality(p));
   }
   return worst;
 }

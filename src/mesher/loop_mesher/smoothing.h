@@ -6,8 +6,9 @@
 // Every move is guarded: a node moves only when each element around it stays
 // valid (counter-clockwise triangles; quadrilaterals with a diagonal that
 // splits them into two counter-clockwise triangles) and the worst quality
-// (primitive 7) of those elements does not drop. Elements elsewhere do not
-// change, so no pass can lower the mesh's minimum quality.
+// (primitive 7) of the triangles that the final split makes of those
+// elements does not drop. Elements elsewhere do not change, so no pass can
+// lower the minimum quality of the finished triangle mesh.
 //
 // Each pass costs one sweep over the free nodes and their elements.
 #pragma once
@@ -44,7 +45,8 @@ class Smoother {
     data_2d::Node* node;
     std::vector<const data_2d::Element*> elements;
   };
-  // Worst quality of the node's elements, or -infinity when one is invalid.
+  // Worst quality of the final triangles of the node's elements, or
+  // -infinity when one element is invalid.
   static double local_quality(const Free_Node& f);
   // Moves the node to `target` when that keeps the guard; returns whether.
   static bool try_move(const Free_Node& f, data_2d::Point target);
