@@ -292,8 +292,9 @@ double Loop_Mesher::chord_cost(const Loop& loop, std::size_t i, std::size_t j, d
 }
 
 bool Loop_Mesher::chord_crosses_loop(const Loop& loop, std::size_t i, std::size_t j) const {
-  // End points count (primitive 8): a chord through another node of the
-  // loop would leave a piece that touches itself.
+  // True when the chord meets a segment that does not touch its ends, or
+  // lies outside the loop. End points count (primitive 8): a chord through
+  // another node of the loop would leave a piece that touches itself.
   const Node* a = loop.node(i);
   const Node* b = loop.node(j);
   const Point p = a->point();
@@ -309,7 +310,9 @@ bool Loop_Mesher::chord_crosses_loop(const Loop& loop, std::size_t i, std::size_
     if (std::max(u->x, v->x) < x0 || std::min(u->x, v->x) > x1 || std::max(u->y, v->y) < y0 || std::min(u->y, v->y) > y1) continue;
     if (data_2d::segment_intersection(p, q, u->point(), v->point())) return true;
   }
-  return false;
+  // A chord that meets no segment lies wholly inside or wholly outside; the
+  // angle rules keep it inside, and its midpoint confirms it.
+  return std::abs(data_2d::winding_sum(0.5 * (p + q), loop.nodes)) < data_2d::winding_inside;
 }
 
 std::optional<Loop_Mesher::Chord> Loop_Mesher::choose_chord(const Loop& loop) const {
@@ -340,7 +343,9 @@ std::optional<Loop_Mesher::Chord> Loop_Mesher::choose_chord(const Loop& loop) co
                                       (wire_node(r + 2) && loop.angle(r + 2) > straight_low_deg))) ||
                           (n - k == 3 && ((wire_node(j + 1) && loop.angle(j + 1) > straight_low_deg) ||
                                           (wire_node(j + 2) && loop.angle(j + 2) > straight_low_deg)));
-        if (poor) cost = chord_poor_cost;
+        // Only a chord that lies inside both corners can be kept as a last
+        // resort; one ruled out by its angles stays out.
+        if (poor && cost <= chord_start_cost) cost = chord_poor_cost;
       }
       if (cost <= chord_start_cost) candidates.push_back({cost, j, k});
     }
