@@ -91,6 +91,7 @@ constexpr double default_seed_size_fraction = 0.25;
 constexpr double front_search_radius_factor = 5.0;
 
 constexpr double cells_per_segment = 4.0;
+constexpr double ring_grid_divisions = 32.0;
 constexpr std::size_t min_grid_cells = 1024;
 
 double deviation(double angle, double low, double high) noexcept {
@@ -198,7 +199,9 @@ void Loop_Mesher::make_single_wire_domain() {
       std::vector<double> hole_angle(m);
       for (std::size_t i = 0; i < n; ++i) ring_angle[i] = data_2d::corner_angle(ring[i]->point(), ring[(i + 1) % n]->point(), ring[(i + n - 1) % n]->point());
       for (std::size_t i = 0; i < m; ++i) hole_angle[i] = data_2d::corner_angle(hole[i]->point(), hole[(i + 1) % m]->point(), hole[(i + m - 1) % m]->point());
-      data_2d::Point_Grid ring_index(cell);
+      // Cells no smaller than 1/32 of the region's span: a query reaching
+      // across the region then reads at most some thousand cells.
+      data_2d::Point_Grid ring_index(std::max(cell, std::sqrt(span_squared) / ring_grid_divisions));
       ring_index.reserve(n);
       for (std::size_t i = 0; i < n; ++i) ring_index.insert(static_cast<std::int32_t>(i), ring[i]->point());
 
@@ -360,23 +363,46 @@ std::optional<Loop_Mesher::Chord> Loop_Mesher::choose_chord(const Loop& loop) co
   // Every pair, the cheapest (the later of equal costs) that crosses nothing.
   bool convex = true;
   for (std::size_t i = 0; i < n; ++i) convex = convex && loop.angle(i) <= convex_limit_deg;
+  const auto skipped = [&](std::size_t i, std::size_t j) {
+    if (loop.node(i) == loop.node(j)) return true;
+    const std::size_t k = j - i;
+    if (wire_node(i) && wire_node(j)) {
+      // A short chord beside a straight run of the wire would leave a
+      // piece with a corner of 180 degrees.
+      const bool skip3 = (k == 3 && wire_node(i + 1) && wire_node(i + 2) && (straight_wire_node(i + 1) || straight_wire_node(i + 2))) ||
+                         (n - k == 3 && wire_node(j + 1) && wire_node(j + 2) && (straight_wire_node(j + 1) || straight_wire_node(j + 2)));
+      const bool skip4 = (k == 4 && wire_node(i + 1) && wire_node(i + 2) && wire_node(i + 3) &&
+                          (straight_wire_node(i + 1) || straight_wire_node(i + 2) || straight_wire_node(i + 3))) ||
+                         (n - k == 4 && wire_node(j + 1) && wire_node(j + 2) && wire_node(j + 3) &&
+                          (straight_wire_node(j + 1) || straight_wire_node(j + 2) || straight_wire_node(j + 3)));
+      if (skip3 || skip4) return true;
+    }
+    return false;
+  };
   double best = chord_start_cost;
+  // The scan keeps the last pair whose cost equals the least cost of any
+  // valid pair, whatever bound it starts from, as long as the bound is not
+  // below that least cost. Starting from the cost of a valid balanced chord
+  // (one pass over the loop) lets the length and balance terms end most
+  // evaluations before the angles are measured.
+  for (std::size_t i = 0; i < n / 2; ++i) {
+    const std::size_t j = i + n / 2;
+    if (j - i < min_side_segments || n - (j - i) < min_side_segments || skipped(i, j)) continue;
+    const double cost = chord_cost(loop, i, j, best);
+    if (cost < best && (convex || !chord_crosses_loop(loop, i, j))) best = cost;
+  }
   std::optional<Chord> chosen;
+  const double nd = static_cast<double>(n);
   for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = i + min_side_segments; j < n && j - i + min_side_segments <= n; ++j) {
-      if (loop.node(i) == loop.node(j)) continue;
-      const std::size_t k = j - i;
-      if (wire_node(i) && wire_node(j)) {
-        // A short chord beside a straight run of the wire would leave a
-        // piece with a corner of 180 degrees.
-        const bool skip3 = (k == 3 && wire_node(i + 1) && wire_node(i + 2) && (straight_wire_node(i + 1) || straight_wire_node(i + 2))) ||
-                           (n - k == 3 && wire_node(j + 1) && wire_node(j + 2) && (straight_wire_node(j + 1) || straight_wire_node(j + 2)));
-        const bool skip4 = (k == 4 && wire_node(i + 1) && wire_node(i + 2) && wire_node(i + 3) &&
-                            (straight_wire_node(i + 1) || straight_wire_node(i + 2) || straight_wire_node(i + 3))) ||
-                           (n - k == 4 && wire_node(j + 1) && wire_node(j + 2) && wire_node(j + 3) &&
-                            (straight_wire_node(j + 1) || straight_wire_node(j + 2) || straight_wire_node(j + 3)));
-        if (skip3 || skip4) continue;
-      }
+    // Pairs whose balance term alone exceeds the best cannot win: their
+    // index distance k is too far from n / 2.
+    const double spread = 0.5 * best * nd / chord_balance_weight + 1.0;
+    const double k_low = std::max(static_cast<double>(min_side_segments), std::floor(0.5 * nd - spread));
+    const double k_high = std::min(nd - static_cast<double>(min_side_segments), std::ceil(0.5 * nd + spread));
+    for (auto k = static_cast<std::size_t>(k_low); static_cast<double>(k) <= k_high; ++k) {
+      const std::size_t j = i + k;
+      if (j >= n) break;
+      if (skipped(i, j)) continue;
       const double cost = chord_cost(loop, i, j, best);
       if (cost > best) continue;
       if (!convex && chord_crosses_loop(loop, i, j)) continue;
