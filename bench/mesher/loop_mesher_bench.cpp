@@ -156,7 +156,10 @@ class Ratio_Reporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       const auto found = run.counters.find("per_element");
-      if (found != run.counters.end()) per_element_[run.benchmark_name()] = found->second.value;
+      // Names without the "/iterations:N" that fixed-iteration runs carry.
+      std::string name = run.benchmark_name();
+      name = name.substr(0, name.find("/iterations:"));
+      if (found != run.counters.end() && !run.error_occurred) per_element_[name] = found->second.value;
     }
     ConsoleReporter::ReportRuns(runs);
   }
