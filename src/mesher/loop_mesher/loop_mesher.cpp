@@ -76,6 +76,11 @@ constexpr double graded_size_ratio = 0.01;
 // otherwise never stop. Rule of this library.
 constexpr std::size_t bisection_cap_per_node = 50;
 
+// A quadrilateral with a corner above this (degrees) is split in the
+// clean-up pass. Rule of this library (the flat-corner limit of
+// Mesher_2D::split_flat_quadrilaterals).
+constexpr double split_corner_deg = 165.0;
+
 // Sweeps of the passes after the closure and after the insertion of seeds
 // and open lines. Rule of this library.
 constexpr int closure_laplacian_sweeps = 3;
@@ -738,17 +743,22 @@ void Loop_Mesher::split_flat_quadrilaterals() {
   for (auto& element : elements) {
     if (element->nodes.size() != 4) continue;
     const std::vector<Node*>& n = element->nodes;
-    for (std::size_t i = 0; i < 4; ++i) {
-      const double angle = data_2d::corner_angle(n[i]->point(), n[(i + 1) % 4]->point(), n[(i + 3) % 4]->point());
-      if (angle <= 165.0) continue;
-      const Point p[4] = {n[i]->point(), n[(i + 1) % 4]->point(), n[(i + 2) % 4]->point(), n[(i + 3) % 4]->point()};
-      const bool at_corner = data_2d::orientation(p[0], p[1], p[2]) > 0.0 && data_2d::orientation(p[0], p[2], p[3]) > 0.0;
-      const std::size_t s = at_corner ? i : (i + 1) % 4;
-      added.push_back(std::make_unique<Element>(std::vector<Node*>{n[s], n[(s + 1) % 4], n[(s + 2) % 4]}));
-      added.push_back(std::make_unique<Element>(std::vector<Node*>{n[s], n[(s + 2) % 4], n[(s + 3) % 4]}));
-      element.reset();
-      break;
+    bool flat = false;
+    for (std::size_t i = 0; i < 4 && !flat; ++i) {
+      flat = data_2d::corner_angle(n[i]->point(), n[(i + 1) % 4]->point(), n[(i + 3) % 4]->point()) > split_corner_deg;
     }
+    if (!flat) continue;
+    // Of the two diagonals, the one whose worse triangle is better: at a
+    // corner near 180 degrees the other diagonal would give a triangle of
+    // no area, and at a reflex corner one with negative area.
+    const auto worst = [&](std::size_t s) {
+      return std::min(data_2d::triangle_quality(n[s]->point(), n[(s + 1) % 4]->point(), n[(s + 2) % 4]->point()),
+                      data_2d::triangle_quality(n[s]->point(), n[(s + 2) % 4]->point(), n[(s + 3) % 4]->point()));
+    };
+    const std::size_t s = worst(0) >= worst(1) ? 0 : 1;
+    added.push_back(std::make_unique<Element>(std::vector<Node*>{n[s], n[(s + 1) % 4], n[(s + 2) % 4]}));
+    added.push_back(std::make_unique<Element>(std::vector<Node*>{n[s], n[(s + 2) % 4], n[(s + 3) % 4]}));
+    element.reset();
   }
   std::erase_if(elements, [](const std::unique_ptr<Element>& e) { return !e; });
   for (auto& element : added) elements.push_back(std::move(element));
@@ -783,6 +793,10 @@ void Loop_Mesher::generate_mesh(domain_maker::Mesh_Data& record, mesher_2d::Inte
   }
   generate_loop_closure_mesh();
   smooth_passes(closure_laplacian_sweeps, closure_angle_sweeps, 0);
+  // Clean-up: quadrilaterals that kept a corner near 180 degrees (or above)
+  // are split along their better diagonal now; the final split's shorter-
+  // diagonal rule could otherwise make a triangle of no area there.
+  split_flat_quadrilaterals();
   insert_seeds_and_open_lines();
   split_quadrilaterals();
   // A mesh that does not cover the region exactly would give wrong section

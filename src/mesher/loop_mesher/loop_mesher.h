@@ -35,7 +35,8 @@ class Loop_Mesher : public mesher_2d::Mesher_2D {
  public:
   Loop_Mesher();
 
-  // Load, check, prepare; single loop; splitting; closure; smoothing; seeds
+  // Load, check, prepare; single loop; splitting; closure; smoothing;
+  // clean-up (split_flat_quadrilaterals); seeds
   // and open lines; split into triangles; quadratic when asked; write. With
   // an offset layer asked for, a failure of the layer or of the splitting is
   // reported on the standard error stream and the run starts again without.
@@ -45,9 +46,9 @@ class Loop_Mesher : public mesher_2d::Mesher_2D {
   // The base preparation; open lines set aside; uniform and span_squared.
   void prepare_mesh() override;
   // Each quadrilateral with a corner above 165 degrees becomes two triangles
-  // split at that corner when both are counter-clockwise, else along the
-  // other diagonal. Unlike the base version nothing is deleted, so no gap
-  // can open in the mesh.
+  // along the diagonal whose worse triangle is the better one (the clean-up
+  // pass). Unlike the base version nothing is deleted, so no gap can open
+  // in the mesh.
   void split_flat_quadrilaterals() override;
 
   // The steps of generate_mesh, public for tests and benchmarks.
