@@ -71,6 +71,9 @@ constexpr std::size_t min_side_segments = 3;
 // smaller get graded spacing along the chord. Rule of this library.
 constexpr double graded_size_ratio = 0.01;
 
+// Chord nodes stay at least this many merging distances apart.
+constexpr double min_chord_spacing = 4.0;
+
 // Splitting gives up after this many bisections per node of the loops it
 // started with: a loop that keeps producing pieces too large to fill would
 // otherwise never stop. Rule of this library.
@@ -80,6 +83,10 @@ constexpr std::size_t bisection_cap_per_node = 50;
 // clean-up pass. Rule of this library (the flat-corner limit of
 // Mesher_2D::split_flat_quadrilaterals).
 constexpr double split_corner_deg = 165.0;
+
+// A loop whose area is below this fraction of its squared perimeter
+// encloses nothing (a bridge walked there and back). Rule of this library.
+constexpr double degenerate_loop_fraction = 1e-12;
 
 // Sweeps of the passes after the closure and after the insertion of seeds
 // and open lines. Rule of this library.
@@ -443,12 +450,21 @@ bool Loop_Mesher::bisect_loop(std::size_t index, bool required) {
   const double growth = (hj - hi) / length;  // spacing change per unit length
   const bool graded = std::abs(hj - hi) > graded_size_ratio * std::min(hi, hj);
   const double ideal = graded ? std::log(hj / hi) / growth : length / hi;
-  std::size_t pieces = static_cast<std::size_t>(std::max(1.0, std::round(ideal)));
+  // Chord nodes closer together than a few merging distances would be found
+  // as one node; a chord too short for its pieces gets fewer.
+  const auto max_pieces = static_cast<std::size_t>(std::max(1.0, std::floor(length / (min_chord_spacing * tolerance))));
+  std::size_t pieces = std::min(max_pieces, static_cast<std::size_t>(std::max(1.0, std::round(ideal))));
   // Pieces of k + pieces and n - k + pieces segments. An even loop is cut so
   // that both are even: an odd pair could leave five or seven segments,
-  // which no pattern fills with quadrilaterals.
+  // which no pattern fills with quadrilaterals. (A chord too short for one
+  // more piece stays odd; the diagonal filling takes such loops.)
   if (n % 2 == 0 && (k + pieces) % 2 == 1) {
-    pieces = pieces > 1 && ideal - static_cast<double>(pieces - 1) < static_cast<double>(pieces + 1) - ideal ? pieces - 1 : pieces + 1;
+    const bool fewer = pieces > 1 && (pieces + 1 > max_pieces || ideal - static_cast<double>(pieces - 1) < static_cast<double>(pieces + 1) - ideal);
+    if (fewer) {
+      --pieces;
+    } else if (pieces + 1 <= max_pieces) {
+      ++pieces;
+    }
   }
   std::vector<Node*> chord_nodes;
   std::vector<double> chord_sizes;
@@ -457,7 +473,10 @@ bool Loop_Mesher::bisect_loop(std::size_t index, bool required) {
     // Position whose integral of 1 / spacing from Pi is the fraction f of
     // the whole: x = hi (exp(f ideal growth) - 1) / growth.
     const double t = graded ? hi * (std::exp(f * ideal * growth) - 1.0) / growth / length : f;
-    chord_nodes.push_back(find_or_create_node(pi + t * (pj - pi), false));
+    Node* node = find_or_create_node(pi + t * (pj - pi), false);
+    // A node found at an end or twice would make a loop visit it twice in a row.
+    if (node == loop.node(i) || node == loop.node(j) || (!chord_nodes.empty() && node == chord_nodes.back())) continue;
+    chord_nodes.push_back(node);
     chord_sizes.push_back(hi + (hj - hi) * t);
   }
   auto first = std::make_unique<Loop>();
@@ -559,7 +578,14 @@ void Loop_Mesher::generate_loop_closure_mesh() {
     poll_interrupt();
     const std::vector<Node*> corners(loop->nodes.begin(), loop->nodes.end() - 1);
     std::vector<Point> points;
-    for (const Node* node : corners) points.push_back(node->point());
+    double perimeter = 0.0;
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+      points.push_back(corners[i]->point());
+      perimeter += std::sqrt(data_2d::squared_distance(corners[i]->point(), corners[(i + 1) % corners.size()]->point()));
+    }
+    // A piece of a bridge cut off on its own, walked there and back,
+    // encloses nothing: the loops on either side of it meet along it.
+    if (std::abs(data_2d::polygon_area(corners)) <= degenerate_loop_fraction * perimeter * perimeter) continue;
     switch (loop->nodes.size()) {
       case 4:
       case 5:

@@ -18,6 +18,12 @@ namespace {
 // afterwards.
 constexpr double transition_blend = 0.5;
 
+// A triangle whose doubled area is below this fraction of its squared
+// longest side (a quality below about 3e-10) is taken as flat. Rule of this
+// library: far above the round-off of the area (1e-16 relative) and far
+// below any element worth keeping.
+constexpr double degenerate_area_fraction = 1e-10;
+
 Point centroid(std::span<const Point> corners) noexcept {
   Point sum;
   for (const Point p : corners) sum = sum + p;
@@ -170,10 +176,16 @@ std::optional<Partial> best_partition(std::span<const Point> p, const std::vecto
 }  // namespace
 
 bool cell_is_valid(std::span<const Point> c) noexcept {
-  if (c.size() == 3) return data_2d::orientation(c[0], c[1], c[2]) > 0.0;
-  if (c.size() != 4) return false;
-  const bool ac = data_2d::orientation(c[0], c[1], c[2]) > 0.0 && data_2d::orientation(c[0], c[2], c[3]) > 0.0;
-  const bool bd = data_2d::orientation(c[0], c[1], c[3]) > 0.0 && data_2d::orientation(c[1], c[2], c[3]) > 0.0;
+  if (c.size() != 3 && c.size() != 4) return false;
+  // Positive beyond round-off: twice the area must exceed a tiny fraction
+  // of the squared longest side, or three nodes on one line would pass.
+  double scale = 0.0;
+  for (std::size_t k = 0; k < c.size(); ++k) scale = std::max(scale, data_2d::squared_distance(c[k], c[(k + 1) % c.size()]));
+  const double floor = degenerate_area_fraction * scale;
+  const auto positive = [floor](Point a, Point b, Point d) { return data_2d::orientation(a, b, d) > floor; };
+  if (c.size() == 3) return positive(c[0], c[1], c[2]);
+  const bool ac = positive(c[0], c[1], c[2]) && positive(c[0], c[2], c[3]);
+  const bool bd = positive(c[0], c[1], c[3]) && positive(c[1], c[2], c[3]);
   return ac || bd;
 }
 
