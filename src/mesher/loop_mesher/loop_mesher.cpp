@@ -318,9 +318,16 @@ bool Loop_Mesher::chord_crosses_loop(const Loop& loop, std::size_t i, std::size_
   const double x1 = std::max(p.x, q.x);
   const double y0 = std::min(p.y, q.y);
   const double y1 = std::max(p.y, q.y);
+  // A chord that passes a loop node closer than a chord node may lie to
+  // another node would have that node found as one of its own nodes.
+  const double near = min_chord_spacing * tolerance;
   for (std::size_t s = 0; s < loop.segments(); ++s) {
     const Node* u = loop.nodes[s];
     const Node* v = loop.nodes[s + 1];
+    if (u != a && u != b) {
+      const auto foot = data_2d::foot_on_segment(u->point(), p, q);
+      if (foot && data_2d::squared_distance(*foot, u->point()) < near * near) return true;
+    }
     if (u == a || u == b || v == a || v == b) continue;
     if (std::max(u->x, v->x) < x0 || std::min(u->x, v->x) > x1 || std::max(u->y, v->y) < y0 || std::min(u->y, v->y) > y1) continue;
     if (data_2d::segment_intersection(p, q, u->point(), v->point())) return true;
