@@ -343,3 +343,69 @@ TEST(LoopMesherRun, InterruptStopsTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+bool segments_cross_xy(Xy p0, Xy p1, Xy q0, Xy q1) {
+  const auto o = [](Xy a, Xy b, Xy c) { return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x); };
+  return o(p0, p1, q0) * o(p0, p1, q1) < 0.0 && o(q0, q1, p0) * o(q0, q1, p1) < 0.0;
+}
+
+bool inside_xy(Xy p, const std::vector<Xy>& ring) {
+  bool in = false;
+  for (std::size_t a = 0, b = ring.size() - 1; a < ring.size(); b = a++) {
+    if ((ring[a].y > p.y) != (ring[b].y > p.y) &&
+        p.x < (ring[b].x - ring[a].x) * (p.y - ring[a].y) / (ring[b].y - ring[a].y) + ring[a].x) {
+      in = !in;
+    }
+  }
+  return in;
+}
+
+// Random star-shaped outlines of 5 to 34 corners, half of them with a hole,
+// wires cut at the element size or left whole: every one must give a valid
+// mesh. Such outlines found bridge pieces enclosing nothing, chords through
+// wire nodes and chord nodes merged into chord ends.
+TEST(LoopMesherRobustness, RandomOutlinesGiveValidMeshes) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::size_t meshed = 0;
+  for (int trial = 0; trial < 80; ++trial) {
+    const int n = 5 + static_cast<int>(random() % 30);
+    std::vector<Xy> outer;
+    for (int k = 0; k < n; ++k) {
+      const double a = 2.0 * std::numbers::pi * (k + 0.4 * (unit(random) - 0.5)) / n;
+      const double r = 0.4 + 0.6 * unit(random);
+      outer.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    const double size = 0.05 + 0.15 * unit(random);
+    std::vector<std::vector<Xy>> rings{outer};
+    if (random() % 2 == 0) {
+      const double c = 0.1 * unit(random);
+      const double r = 0.05 + 0.2 * unit(random);
+      const int m = 3 + static_cast<int>(random() % 8);
+      std::vector<Xy> hole;
+      for (int k = 0; k < m; ++k) hole.push_back({c + r * std::cos(-2.0 * std::numbers::pi * k / m), c + r * std::sin(-2.0 * std::numbers::pi * k / m)});
+      bool valid = true;
+      for (std::size_t i = 0; i < hole.size(); ++i) {
+        valid = valid && inside_xy(hole[i], outer);
+        for (std::size_t a = 0; a < outer.size(); ++a) {
+          valid = valid && !segments_cross_xy(hole[i], hole[(i + 1) % hole.size()], outer[a], outer[(a + 1) % outer.size()]);
+        }
+      }
+      if (valid) rings.push_back(hole);
+    }
+    const bool whole = random() % 4 == 0;
+    for (auto& ring : rings) ring = whole ? ring : subdivide(ring, size);
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    Mesh_Data record = make_record(rings, size);
+    const Mesh_Data input = record;
+    Loop_Mesher mesher;
+    ASSERT_NO_THROW(mesher.generate_mesh(record, nullptr));
+    mesher_test::expect_valid_mesh(input, record, mesher.get_tolerance());
+    ++meshed;
+  }
+  EXPECT_EQ(meshed, 80u);
+}
+
+}  // namespace
