@@ -3,10 +3,12 @@
 // wire by a bridge walked in and out), the loop is cut by straight chords
 // into smaller loops until every loop has at most eight segments (six when
 // the wire segments are of even length), and each final loop is filled with
-// a fixed pattern of quadrilaterals (loop_stamps.h). Smoothing passes then
-// move the created nodes (smoothing.h); seeds and open lines are put in by
-// clearing the mesh around them and filling the hole with the grid mesher's
-// advancing front. The quadrilaterals are finally split into triangles.
+// a fixed pattern of quadrilaterals (loop_stamps.h); a loop with an odd
+// number of segments, which no quadrilateral pattern can fill, keeps one
+// triangle. Smoothing passes then move the created nodes (smoothing.h);
+// seeds and open lines are put in by clearing the mesh around them and
+// filling the hole with the grid mesher's advancing front. The
+// quadrilaterals are finally split into triangles.
 //
 // Unlike the grid mesher it puts nodes inside the region wherever chords and
 // patterns need them, and it never adds a node on a wire. It fails with a
@@ -36,8 +38,8 @@ class Loop_Mesher : public mesher_2d::Mesher_2D {
   Loop_Mesher();
 
   // Load, check, prepare; single loop; splitting; closure; smoothing;
-  // clean-up (split_flat_quadrilaterals); seeds
-  // and open lines; split into triangles; quadratic when asked; write. With
+  // clean-up (split_flat_quadrilaterals); seeds and open lines; split into
+  // triangles; coverage check; quadratic when asked; write. With
   // an offset layer asked for, a failure of the layer or of the splitting is
   // reported on the standard error stream and the run starts again without.
   void generate_mesh(domain_maker::Mesh_Data& record, mesher_2d::Interrupt interrupt) override;
@@ -55,13 +57,20 @@ class Loop_Mesher : public mesher_2d::Mesher_2D {
   // Joins every inner wire to the outer wire's loop and appends the result
   // (with its angles and sizes) to the loop list.
   void make_single_wire_domain();
-  // Cuts loops until none has more segments than the closure takes.
+  // Cuts loops until none has more than eight segments (six when uniform)
+  // and no eight-segment loop has a corner above 215 degrees. Throws
+  // "* failed to bisect loop - Loop_mesher::bisect_loop()" after 50
+  // bisections per node of the initial loop, or when a loop of more than
+  // eight segments has no chord.
   void split_loops();
   // Cuts loop `index` by one chord; its two pieces are appended and the loop
   // is removed (left null until split_loops compacts the list). Returns false
   // when no chord exists and the loop may stay; throws when it must be cut.
   bool bisect_loop(std::size_t index, bool required);
-  // Fills every loop with elements.
+  // Fills every loop: three segments give a triangle, four a quadrilateral,
+  // six and eight the patterns of loop_stamps.h, five and seven (left only
+  // by loops with an odd segment count) the diagonal filling; any other
+  // count throws.
   void generate_loop_closure_mesh();
   void stamp_6_node_loop(const Loop& loop);
   void stamp_8_node_loop(const Loop& loop);
