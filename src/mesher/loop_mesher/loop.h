@@ -17,6 +17,13 @@
 
 namespace loop_mesher {
 
+// Deviation of an angle (degrees) from the ideal the bridge and chord scores
+// use: from 180 strictly between `low` and `high`, else from 90.
+inline double angle_deviation(double angle, double low, double high) noexcept {
+  const double d = angle > low && angle < high ? angle - 180.0 : angle - 90.0;
+  return d < 0.0 ? -d : d;
+}
+
 class Loop {
  public:
   std::vector<data_2d::Node*> nodes;
