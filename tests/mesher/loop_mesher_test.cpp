@@ -205,9 +205,8 @@ TEST(LoopMesherStamps, RandomSixAndEightCornerLoopsAreCoveredByValidCells) {
       EXPECT_NEAR(area, 0.5 * twice, 1e-14);  // round-off of a few products of order 1
       quads_only += quads ? 1 : 0;
     }
-    // Even loops get quadrilaterals only wherever a pattern fits; a few
-    // very uneven ones fall back to triangles.
-    EXPECT_GT(quads_only, 380u) << n << " corners";
+    // Quadrilaterals only, even for the reflex-cornered ones.
+    EXPECT_EQ(quads_only, 400u) << n << " corners";
   }
 }
 
