@@ -2,24 +2,12 @@
 
 #include "mesher/data_2d/mesh_error.h"
 #include "mesher/grid_mesher/grid_mesher.h"
+#include "mesher/loop_mesher/loop_mesher.h"
 #include "mesher/mesher_2d/mesher_2d.h"
 
 namespace mesher_2d {
 
 namespace {
-
-// Stands in for the loop mesher until it exists: the common load, check and
-// preparation, then the loop mesher's failure.
-class Unavailable_Loop_Mesher : public Mesher_2D {
- public:
-  void generate_mesh(domain_maker::Mesh_Data& record, Interrupt interrupt_function) override {
-    interrupt = interrupt_function;
-    clear();
-    load_input_data(record);
-    prepare_mesh();
-    throw data_2d::Mesh_Error("* failed to bisect loop - Loop_mesher::bisect_loop()");
-  }
-};
 
 void set_caller_fields(domain_maker::Mesh_Data& record) {
   record.finish_mode = domain_maker::finish_mode::split_quadrilaterals;
@@ -42,7 +30,7 @@ void run_grid_mesher(domain_maker::Mesh_Data& record, domain_maker::Flat_Mesh& o
 void run_loop_mesher(domain_maker::Mesh_Data& record, domain_maker::Flat_Mesh& out) {
   set_caller_fields(record);
   {
-    Unavailable_Loop_Mesher mesher;
+    loop_mesher::Loop_Mesher mesher;
     mesher.generate_mesh(record, nullptr);
   }
   domain_maker::append_flat_mesh(record, out);

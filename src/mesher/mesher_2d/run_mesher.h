@@ -13,11 +13,7 @@ namespace mesher_2d {
 
 void run_grid_mesher(domain_maker::Mesh_Data& record, domain_maker::Flat_Mesh& out);
 
-// The loop mesher is not part of this library yet: after the input checks
-// (whose failures keep their own texts) this throws
-// "* failed to bisect loop - Loop_mesher::bisect_loop()", the loop mesher's
-// failure for a region it cannot cut, which the drivers report as a failed
-// section.
+// The fallback: the same with the loop mesher (loop_mesher/loop_mesher.h).
 void run_loop_mesher(domain_maker::Mesh_Data& record, domain_maker::Flat_Mesh& out);
 
 }  // namespace mesher_2d

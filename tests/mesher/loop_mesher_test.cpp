@@ -1,0 +1,470 @@
+#include "mesher/loop_mesher/loop_mesher.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "mesher/data_2d/mesh_error.h"
+#include "mesher/data_2d/primitives.h"
+#include "mesher/domain_maker/flat_mesh.h"
+#include "mesher/loop_mesher/loop_stamps.h"
+#include "mesher/loop_mesher/smoothing.h"
+#include "mesher/mesher_2d/run_mesher.h"
+#include "mesher_2d_support.h"
+
+namespace {
+
+using data_2d::Point;
+using domain_maker::Mesh_Data;
+using loop_mesher::Loop_Mesher;
+using mesher_test::make_record;
+using mesher_test::subdivide;
+using mesher_test::Xy;
+
+std::vector<Xy> regular(int sides, double radius, double phase_deg = 0.0) {
+  std::vector<Xy> out;
+  for (int k = 0; k < sides; ++k) {
+    const double a = (2.0 * k / sides + phase_deg / 180.0) * std::numbers::pi;
+    out.push_back({radius * std::cos(a), radius * std::sin(a)});
+  }
+  return out;
+}
+
+// Runs the steps of the loop mesher up to the closure on `record`.
+void run_to_closure(Loop_Mesher& mesher, const Mesh_Data& record) {
+  mesher.load_input_data(record);
+  mesher.prepare_mesh();
+  mesher.make_single_wire_domain();
+  mesher.split_loops();
+  mesher.generate_loop_closure_mesh();
+}
+
+double min_cell_quality(const Loop_Mesher& mesher) {
+  double worst = 1.0;
+  for (const auto& e : mesher.get_elements()) {
+    std::vector<Point> p;
+    for (const auto* n : e->nodes) p.push_back(n->point());
+    worst = std::min(worst, loop_mesher::cell_quality(p));
+  }
+  return worst;
+}
+
+// The edge cases of the loop mesher: what each shape gives before the final
+// split (loops cut, quadrilaterals, created nodes) and after it.
+struct Shape_Case {
+  const char* name;
+  std::vector<Xy> ring;
+  std::size_t min_bisections;
+  std::size_t max_bisections;
+  std::size_t cells_before_split;  // 0: not checked
+  std::size_t created_nodes;       // SIZE_MAX: not checked
+};
+
+TEST(LoopMesherShapes, CutAndFillAsExpected) {
+  const std::size_t any = static_cast<std::size_t>(-1);
+  const std::vector<Shape_Case> cases = {
+      // Four wire nodes: one loop, one quadrilateral, no node created.
+      {"square", {{0, 0}, {1, 0}, {1, 1}, {0, 1}}, 0, 0, 1, 0},
+      // Six segments, all corners convex: stamped without a chord, the
+      // centre pattern's three quadrilaterals around one new node.
+      {"convex hexagon", regular(6, 1.0), 0, 0, 3, 1},
+      // Ten segments are more than a pattern takes: cut at least once.
+      {"decagon", regular(10, 1.0), 1, 3, 0, any},
+      // A long rectangle cut by its wire nodes into 2 x 12 segments.
+      {"strip", subdivide({{0, 0}, {12, 0}, {12, 1}, {0, 1}}, 1.0), 1, 12, 0, any},
+  };
+  for (const Shape_Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Mesh_Data record = make_record({c.ring}, 1.0);
+    Loop_Mesher mesher;
+    run_to_closure(mesher, record);
+    EXPECT_GE(mesher.get_bisection_count(), c.min_bisections);
+    EXPECT_LE(mesher.get_bisection_count(), c.max_bisections);
+    if (c.cells_before_split != 0) {
+      EXPECT_EQ(mesher.get_elements().size(), c.cells_before_split);
+      for (const auto& e : mesher.get_elements()) EXPECT_EQ(e->nodes.size(), 4u);
+    }
+    if (c.created_nodes != any) {
+      EXPECT_EQ(mesher.get_nodes().size(), record.nodes.size() + c.created_nodes);
+    }
+    // The whole run: triangles only, a valid mesh of the ring's area.
+    Mesh_Data out = record;
+    Loop_Mesher full;
+    full.generate_mesh(out, nullptr);
+    mesher_test::expect_valid_mesh(record, out, full.get_tolerance());
+    if (c.cells_before_split != 0) {
+      EXPECT_EQ(out.elements.size(), 2 * c.cells_before_split);
+    }
+  }
+}
+
+TEST(LoopMesherSplitting, ReflexCornerOfTwoHundredFiftyDegreesIsCutFromThatCorner) {
+  // An arrow head whose inner corner at (0, 0) is 250 degrees on the
+  // material side, with sides cut into unit pieces.
+  const double half = 55.0 * std::numbers::pi / 180.0;  // the notch is 110 degrees wide
+  const std::vector<Xy> corners{{0, 0}, {-4 * std::cos(half), -4 * std::sin(half)}, {6, -6}, {6, 6}, {-4 * std::cos(half), 4 * std::sin(half)}};
+  const Mesh_Data record = make_record({subdivide(corners, 1.0)}, 1.0);
+  Loop_Mesher mesher;
+  mesher.load_input_data(record);
+  mesher.prepare_mesh();
+  mesher.make_single_wire_domain();
+  ASSERT_EQ(mesher.get_loops().size(), 1u);
+  const auto& loop = *mesher.get_loops()[0];
+  const std::size_t reflex = loop.largest_angle_index();
+  EXPECT_NEAR(loop.angles[reflex], 250.0, 1e-9);  // acos round-off only
+  const auto* corner = loop.nodes[reflex];
+  ASSERT_TRUE(mesher.bisect_loop(0, true));
+  // Both pieces hold the corner: the chord starts there.
+  std::size_t holding = 0;
+  for (const auto& piece : mesher.get_loops()) {
+    if (!piece) continue;
+    holding += std::count(piece->nodes.begin(), piece->nodes.end() - 1, corner) == 1 ? 1 : 0;
+    for (std::size_t i = 0; i < piece->segments(); ++i) EXPECT_LT(piece->angles[i], 215.0) << "the reflex corner was divided";
+  }
+  EXPECT_EQ(holding, 2u);
+}
+
+TEST(LoopMesherSingleWire, HoleIsJoinedByABridgeWalkedTwice) {
+  const std::vector<Xy> outer = subdivide({{0, 0}, {6, 0}, {6, 4}, {0, 4}}, 1.0);
+  const std::vector<Xy> hole = subdivide({{2, 1.5}, {2, 2.5}, {4, 2.5}, {4, 1.5}}, 1.0);
+  const Mesh_Data record = make_record({outer, hole}, 1.0);
+  Loop_Mesher mesher;
+  mesher.load_input_data(record);
+  mesher.prepare_mesh();
+  mesher.make_single_wire_domain();
+  ASSERT_EQ(mesher.get_loops().size(), 1u);
+  const auto& loop = *mesher.get_loops()[0];
+  std::map<const data_2d::Node*, int> visits;
+  for (std::size_t i = 0; i < loop.segments(); ++i) ++visits[loop.nodes[i]];
+  // Every wire node is on the loop; the bridge's two ends and its inner
+  // nodes are visited twice, everything else once.
+  for (const auto& node : mesher.get_nodes()) {
+    if (node->on_boundary != 0) {
+      EXPECT_GE(visits[node.get()], 1);
+    }
+  }
+  std::size_t twice = 0;
+  for (const auto& [node, count] : visits) {
+    EXPECT_LE(count, 2);
+    twice += count == 2 ? 1 : 0;
+  }
+  const std::size_t created = mesher.get_nodes().size() - record.nodes.size();
+  EXPECT_EQ(twice, 2 + created);
+  EXPECT_EQ(loop.segments(), outer.size() + hole.size() + 2 * (created + 1));
+  // The loop encloses the region: its shoelace area is the outer minus the
+  // hole, the bridge adding nothing.
+  EXPECT_NEAR(data_2d::polygon_area(loop.nodes), 24.0 - 2.0, 1e-12);  // round-off of ~30 products of order 10
+}
+
+// Every six- and eight-corner loop the splitting can leave, here random
+// star-shaped ones with corners from convex to reflex, is covered by valid
+// cells whose areas add up to the loop's.
+TEST(LoopMesherStamps, RandomSixAndEightCornerLoopsAreCoveredByValidCells) {
+  std::mt19937 random(20261206);
+  std::uniform_real_distribution<double> radius(0.3, 1.0);
+  std::uniform_real_distribution<double> jitter(-0.35, 0.35);
+  for (const int n : {6, 8}) {
+    std::size_t quads_only = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+      std::vector<Point> corners;
+      std::vector<double> angles;
+      for (int k = 0; k < n; ++k) {
+        const double a = 2.0 * std::numbers::pi * (k + jitter(random)) / n;
+        const double r = radius(random);
+        corners.push_back({r * std::cos(a), r * std::sin(a)});
+      }
+      for (int k = 0; k < n; ++k) {
+        angles.push_back(data_2d::corner_angle(corners[static_cast<std::size_t>(k)], corners[static_cast<std::size_t>((k + 1) % n)],
+                                               corners[static_cast<std::size_t>((k + n - 1) % n)]));
+      }
+      const auto fill = n == 6 ? loop_mesher::stamp_6(corners, angles) : loop_mesher::stamp_8(corners, angles);
+      ASSERT_TRUE(fill.has_value()) << "trial " << trial;
+      EXPECT_TRUE(loop_mesher::fill_is_valid(corners, *fill));
+      double area = 0.0;
+      bool quads = true;
+      for (const auto& cell : fill->cells) {
+        std::vector<Point> p;
+        for (const int i : cell) p.push_back(i < n ? corners[static_cast<std::size_t>(i)] : fill->extra[static_cast<std::size_t>(i - n)]);
+        double twice = 0.0;
+        for (std::size_t k = 0; k < p.size(); ++k) twice += p[k].x * p[(k + 1) % p.size()].y - p[(k + 1) % p.size()].x * p[k].y;
+        area += 0.5 * twice;
+        quads = quads && cell.size() == 4;
+      }
+      double twice = 0.0;
+      for (int k = 0; k < n; ++k) {
+        const Point a = corners[static_cast<std::size_t>(k)];
+        const Point b = corners[static_cast<std::size_t>((k + 1) % n)];
+        twice += a.x * b.y - b.x * a.y;
+      }
+      EXPECT_NEAR(area, 0.5 * twice, 1e-14);  // round-off of a few products of order 1
+      quads_only += quads ? 1 : 0;
+    }
+    // Quadrilaterals only, even for the reflex-cornered ones.
+    EXPECT_EQ(quads_only, 400u) << n << " corners";
+  }
+}
+
+TEST(LoopMesherStamps, SixCornerPatternsFollowTheFlatAndReflexCorners) {
+  struct Case {
+    const char* name;
+    std::vector<Point> corners;
+    std::size_t cells;
+    std::size_t extra;
+  };
+  const std::vector<Case> cases = {
+      // Flat corners at 1 and 4 (gap 3): the split pattern, two cells.
+      {"flat 1 and 4", {{0, 0}, {1, 0}, {2, 0}, {2, 1}, {1, 1}, {0, 1}}, 2, 0},
+      // Flat corners 0 and 1 adjacent (gap 1): the transition pattern.
+      {"flat 0 and 1", {{1, 0}, {2, 0}, {3, 0}, {3, 1}, {0, 1}, {0, 0}}, 4, 2},
+      // One reflex corner: split from it into two quadrilaterals.
+      {"reflex", {{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}}, 2, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<double> angles;
+    const std::size_t n = c.corners.size();
+    for (std::size_t k = 0; k < n; ++k) angles.push_back(data_2d::corner_angle(c.corners[k], c.corners[(k + 1) % n], c.corners[(k + n - 1) % n]));
+    const auto fill = loop_mesher::stamp_6(c.corners, angles);
+    ASSERT_TRUE(fill.has_value());
+    EXPECT_EQ(fill->cells.size(), c.cells);
+    EXPECT_EQ(fill->extra.size(), c.extra);
+    EXPECT_TRUE(loop_mesher::fill_is_valid(c.corners, *fill));
+  }
+}
+
+TEST(LoopMesherSplitting, EvenLoopsLeaveNoFiveOrSevenSegmentPiece) {
+  // Wire segments of mixed length (not uniform), so loops of up to eight
+  // segments stay; every outline has an even number of segments.
+  const std::vector<std::vector<Xy>> rings = {
+      subdivide({{0, 0}, {9, 0}, {9, 2}, {0, 2}}, 0.7), subdivide({{0, 0}, {6, 0}, {6, 1}, {1, 1}, {1, 8}, {0, 8}}, 0.45),
+      subdivide(regular(14, 3.0), 0.8), subdivide({{0, 0}, {5, 0}, {5, 5}, {3, 5}, {3, 1.5}, {0, 1.5}}, 0.33)};
+  for (std::size_t r = 0; r < rings.size(); ++r) {
+    SCOPED_TRACE(r);
+    std::vector<Xy> ring = rings[r];
+    // An odd ring gets a node in the middle of its first segment.
+    if (ring.size() % 2 == 1) ring.insert(ring.begin() + 1, {0.5 * (ring[0].x + ring[1].x), 0.5 * (ring[0].y + ring[1].y)});
+    Loop_Mesher mesher;
+    mesher.load_input_data(make_record({ring}, 0.0));
+    mesher.prepare_mesh();
+    mesher.make_single_wire_domain();
+    mesher.split_loops();
+    EXPECT_GT(mesher.get_bisection_count(), 3u);
+    for (const auto& loop : mesher.get_loops()) {
+      EXPECT_NE(loop->segments(), 5u);
+      EXPECT_NE(loop->segments(), 7u);
+      EXPECT_LE(loop->segments(), 8u);
+    }
+  }
+}
+
+TEST(LoopMesherSmoothing, MovesOnlyCreatedNodesAndNeverLowersTheWorstQuality) {
+  const Mesh_Data record = make_record({subdivide({{0, 0}, {6, 0}, {6, 1}, {1, 1}, {1, 5}, {0, 5}}, 0.4),
+                                        subdivide({{0.3, 0.3}, {0.3, 0.7}, {0.7, 0.7}, {0.7, 0.3}}, 0.2)},
+                                       0.4);
+  Loop_Mesher mesher;
+  mesher.set_smoothing(false);
+  run_to_closure(mesher, record);
+  std::vector<Point> before;
+  for (const auto& node : mesher.get_nodes()) before.push_back(node->point());
+  const double worst_before = min_cell_quality(mesher);
+  loop_mesher::Smoother smoother(mesher.get_nodes(), mesher.get_elements());
+  smoother.laplacian(3, nullptr);
+  smoother.angle_based(1, nullptr);
+  smoother.improve(2, nullptr);
+  const double worst_after = min_cell_quality(mesher);
+  EXPECT_GE(worst_after, worst_before);
+  std::size_t moved = 0;
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    const auto& node = *mesher.get_nodes()[i];
+    const bool same = node.x == before[i].x && node.y == before[i].y;
+    if (node.id != 0 || node.on_boundary != 0) {
+      EXPECT_TRUE(same) << "wire node " << i << " moved";
+    }
+    moved += same ? 0 : 1;
+  }
+  EXPECT_GT(moved, 0u);
+}
+
+// Outlines on which the grid mesher gives up: the drivers then run the loop
+// mesher, which must mesh them validly.
+struct Fallback_Case {
+  const char* name;
+  std::vector<std::vector<Xy>> rings;
+  double size;
+};
+
+TEST(LoopMesherFallback, MeshesWhatTheGridMesherRefuses) {
+  const std::vector<Fallback_Case> cases = {
+      // A hole small enough to sit inside one grid cell.
+      {"hole inside a cell", {{{0, 0}, {3.9, 0}, {3.9, 3.9}, {0, 3.9}}, {{1.9, 1.9}, {1.9, 2.0}, {2.0, 2.0}, {2.0, 1.9}}}, 1.0},
+      // Element sizes at or near the width of a strip drawn by its corners.
+      {"strip as wide as the size", {{{0, 0}, {10, 0}, {10, 1}, {0, 1}}}, 1.0},
+      {"strip narrower than the size", {{{0, 0}, {10, 0}, {10, 0.5}, {0, 0.5}}}, 0.6},
+      {"thin angle", {{{0, 0}, {10, 0}, {10, 0.3}, {0.3, 0.3}, {0.3, 10}, {0, 10}}}, 0.5},
+      // Slivers: a 1.1 degree wedge, and one at a slant.
+      {"sliver", {{{0, 0}, {10, 0}, {10, 0.2}}}, 1.0},
+      {"slanted sliver", {{{0, 0}, {10, 3}, {10, 3.3}}}, 0.5},
+  };
+  for (const Fallback_Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Mesh_Data grid_record = make_record(c.rings, c.size);
+    domain_maker::Flat_Mesh flat;
+    EXPECT_THROW(mesher_2d::run_grid_mesher(grid_record, flat), data_2d::Mesh_Error);
+    Mesh_Data record = make_record(c.rings, c.size);
+    record.quadratic = 1;
+    const Mesh_Data input = record;
+    ASSERT_NO_THROW(mesher_2d::run_loop_mesher(record, flat));
+    mesher_test::expect_valid_mesh(input, record, 1e-6);
+    EXPECT_EQ(static_cast<std::size_t>(flat.n_elements), record.elements.size());
+  }
+}
+
+TEST(LoopMesherRun, OffsetLayerRequestIsRetriedWithoutItAndSaysSo) {
+  Mesh_Data record = make_record({{{0, 0}, {2, 0}, {2, 1}, {0, 1}}}, 0.5);
+  record.offset_layer = 1;
+  testing::internal::CaptureStderr();
+  Loop_Mesher mesher;
+  mesher.generate_mesh(record, nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "* failed to generate offset elements\n  > re-mesh without offset elements...\n");
+  EXPECT_FALSE(record.elements.empty());
+}
+
+TEST(LoopMesherRun, InterruptStopsTheRun) {
+  Mesh_Data record = make_record({subdivide({{0, 0}, {4, 0}, {4, 4}, {0, 4}}, 0.5)}, 0.5);
+  Loop_Mesher mesher;
+  EXPECT_THROW(mesher.generate_mesh(record, [] { return true; }), mesher_2d::interrupt_exception);
+}
+
+}  // namespace
+
+namespace {
+
+bool segments_cross_xy(Xy p0, Xy p1, Xy q0, Xy q1) {
+  const auto o = [](Xy a, Xy b, Xy c) { return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x); };
+  return o(p0, p1, q0) * o(p0, p1, q1) < 0.0 && o(q0, q1, p0) * o(q0, q1, p1) < 0.0;
+}
+
+bool inside_xy(Xy p, const std::vector<Xy>& ring) {
+  bool in = false;
+  for (std::size_t a = 0, b = ring.size() - 1; a < ring.size(); b = a++) {
+    if ((ring[a].y > p.y) != (ring[b].y > p.y) &&
+        p.x < (ring[b].x - ring[a].x) * (p.y - ring[a].y) / (ring[b].y - ring[a].y) + ring[a].x) {
+      in = !in;
+    }
+  }
+  return in;
+}
+
+// Random star-shaped outlines of 5 to 34 corners, half of them with a hole,
+// wires cut at the element size or left whole: every one must give a valid
+// mesh. Such outlines found bridge pieces enclosing nothing, chords through
+// wire nodes and chord nodes merged into chord ends.
+TEST(LoopMesherRobustness, RandomOutlinesGiveValidMeshes) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::size_t meshed = 0;
+  for (int trial = 0; trial < 80; ++trial) {
+    const int n = 5 + static_cast<int>(random() % 30);
+    std::vector<Xy> outer;
+    for (int k = 0; k < n; ++k) {
+      const double a = 2.0 * std::numbers::pi * (k + 0.4 * (unit(random) - 0.5)) / n;
+      const double r = 0.4 + 0.6 * unit(random);
+      outer.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    const double size = 0.05 + 0.15 * unit(random);
+    std::vector<std::vector<Xy>> rings{outer};
+    if (random() % 2 == 0) {
+      const double c = 0.1 * unit(random);
+      const double r = 0.05 + 0.2 * unit(random);
+      const int m = 3 + static_cast<int>(random() % 8);
+      std::vector<Xy> hole;
+      for (int k = 0; k < m; ++k) hole.push_back({c + r * std::cos(-2.0 * std::numbers::pi * k / m), c + r * std::sin(-2.0 * std::numbers::pi * k / m)});
+      bool valid = true;
+      for (std::size_t i = 0; i < hole.size(); ++i) {
+        valid = valid && inside_xy(hole[i], outer);
+        for (std::size_t a = 0; a < outer.size(); ++a) {
+          valid = valid && !segments_cross_xy(hole[i], hole[(i + 1) % hole.size()], outer[a], outer[(a + 1) % outer.size()]);
+        }
+      }
+      if (valid) rings.push_back(hole);
+    }
+    const bool whole = random() % 4 == 0;
+    for (auto& ring : rings) ring = whole ? ring : subdivide(ring, size);
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    Mesh_Data record = make_record(rings, size);
+    const Mesh_Data input = record;
+    Loop_Mesher mesher;
+    ASSERT_NO_THROW(mesher.generate_mesh(record, nullptr));
+    mesher_test::expect_valid_mesh(input, record, mesher.get_tolerance());
+    ++meshed;
+  }
+  EXPECT_EQ(meshed, 80u);
+}
+
+}  // namespace
+
+namespace {
+
+// Random outlines that once failed, each for a fault of its own: a quad
+// with three nodes on one line accepted as valid (2 and 4 with a hole), a
+// chord node merged into the chord's end (3), a chord through a wire node
+// (1). Rings are cut at the size unless marked whole.
+struct Regression_Case {
+  const char* fault;
+  std::vector<std::pair<bool, std::vector<Xy>>> rings;  // (whole, corners)
+  double size;
+};
+
+TEST(LoopMesherRobustness, OutlinesThatOnceFailedGiveValidMeshes) {
+  const std::vector<Regression_Case> cases = {
+      {"chord through a wire node",
+       {{false, {{0.991435227, -0.068256848}, {0.491567582, 0.210461844}, {0.570875253, 0.618143695}, {0.180112220, 0.551025412},
+                 {-0.116140468, 0.668990144}, {-0.437035342, 0.813332580}, {-0.777390386, 0.515170730}, {-0.623354968, 0.124901257},
+                 {-0.712190947, -0.131404414}, {-0.663250816, -0.447802717}, {-0.530119838, -0.829152064}, {-0.102480242, -0.707868216},
+                 {0.281047674, -0.700693955}, {0.591189312, -0.602474433}, {0.897207179, -0.397665851}}}},
+       0.025230545595678572},
+      {"flat quadrilateral next to a hole",
+       {{true, {{0.638472544, -0.026819837}, {0.854896992, 0.412807828}, {0.419403715, 0.437882067}, {0.203026062, 0.551988109},
+                {0.009347727, 0.747980343}, {-0.235620337, 0.549237689}, {-0.499206022, 0.521241304}, {-0.812854478, 0.390940522},
+                {-0.690812200, -0.027071460}, {-0.553861104, -0.236242458}, {-0.336050341, -0.355250392}, {-0.173726562, -0.513698173},
+                {-0.018009231, -0.995921966}, {0.145442940, -0.403279837}, {0.364590836, -0.366865937}, {0.473456317, -0.199980245}}},
+        {false, {{0.261032938, 0.038120721}, {0.149576830, -0.154926922}, {-0.073335387, -0.154926922}, {-0.184791496, 0.038120721},
+                 {-0.073335387, 0.231168364}, {0.149576830, 0.231168364}}}},
+       0.044723883548829654},
+      {"chord node merged into its end",
+       {{false, {{0.794589391, -0.000069449}, {0.649308855, 0.118815576}, {0.727072724, 0.344624270}, {0.479818275, 0.320765616},
+                 {0.442308140, 0.529632080}, {0.268006100, 0.467774029}, {0.152385182, 0.437908366}, {0.064868607, 0.819398452},
+                 {-0.094889335, 0.711502749}, {-0.242781159, 0.700100492}, {-0.251592156, 0.477529797}, {-0.492651698, 0.520956334},
+                 {-0.446626102, 0.314529962}, {-0.906765008, 0.368887427}, {-0.591171402, 0.147283939}, {-0.693982826, 0.000374374},
+                 {-0.846844228, -0.167316229}, {-0.728615981, -0.340350639}, {-0.437361372, -0.297614889}, {-0.370799130, -0.442028700},
+                 {-0.240804821, -0.443399209}, {-0.202538367, -0.641889771}, {-0.088193999, -0.979941570}, {0.063443857, -0.776654554},
+                 {0.282158659, -0.782833285}, {0.348952575, -0.636591383}, {0.634816646, -0.744688262}, {0.521637213, -0.351673583},
+                 {0.754927652, -0.329567243}, {0.776538785, -0.169517606}}}},
+       0.20226466941678992},
+      {"flat quadrilateral at a bridge",
+       {{true, {{0.855840590, 0.016893254}, {0.455595751, 0.463673622}, {0.076293955, 0.540992963}, {-0.240406790, 0.450517419},
+                {-0.921253134, 0.353457876}, {-0.434288854, -0.218522578}, {-0.364148510, -0.599894709}, {0.104095667, -0.804130607},
+                {0.671011614, -0.551808832}}},
+        {false, {{0.218943278, 0.065173566}, {0.161047413, -0.055048435}, {0.030956586, -0.084740818}, {-0.073368157, -0.001544611},
+                 {-0.073368157, 0.131891743}, {0.030956586, 0.215087950}, {0.161047413, 0.185395568}}}},
+       0.03167424631966495},
+  };
+  for (const Regression_Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    std::vector<std::vector<Xy>> rings;
+    for (const auto& [whole, corners] : c.rings) rings.push_back(whole ? corners : subdivide(corners, c.size));
+    Mesh_Data record = make_record(rings, c.size);
+    const Mesh_Data input = record;
+    Loop_Mesher mesher;
+    ASSERT_NO_THROW(mesher.generate_mesh(record, nullptr));
+    mesher_test::expect_valid_mesh(input, record, mesher.get_tolerance());
+  }
+}
+
+}  // namespace
