@@ -92,14 +92,26 @@ MeshedSection i_host_mesh() {
   return s;
 }
 
-// The same I-section as an outline and as a host mesh: area and second
-// moments agree to round-off (both exact); J, the warping constant and the
-// shear-area ratios within 1 % (two different meshes of the thin plates).
-TEST(OutlineAccuracy, ISectionAgreesWithTheMeshedSectionExport) {
+// The same I-section as an outline, as a host mesh and as standard type 7
+// (clear web h - t, flanges 2t together, width b, web t): area and second
+// moments agree to round-off (all exact); J, the warping constant and the
+// shear-area ratios within 1 % (three different meshes of the thin plates).
+TEST(OutlineAccuracy, ISectionAgreesWithTheMeshedAndStandardExports) {
   const CombResult o = mesh_main(i_outline());
   const CombResult m = comb(i_host_mesh());
   ASSERT_EQ(o.code, BSP_OK);
   ASSERT_EQ(m.code, BSP_OK);
+  std::vector<double> dims{i_h - plate_t, 2 * plate_t, i_b, plate_t};
+  std::vector<double> standard(BSP_STD_RESULT_SIZE);
+  const std::int32_t type = 7, reserved = 0, mesh_path = 0;
+  const double nu = 0.0;  // the outline's Poisson ratio
+  BSPMAIN(standard.data(), dims.data(), &type, &reserved, &nu, &mesh_path, &reserved);
+  ASSERT_GT(standard[BSP_SLOT_AREA], 0.0) << BSPLastError();
+  for (const std::size_t slot : {BSP_SLOT_AREA, BSP_SLOT_I1, BSP_SLOT_I2})
+    EXPECT_NEAR(o[slot], standard[slot], 1e-10 * standard[slot]) << "slot " << slot;
+  for (const std::size_t slot :
+       {BSP_SLOT_TORSION_CONSTANT, BSP_SLOT_WARPING_CONSTANT, BSP_SLOT_ALPHA_Y, BSP_SLOT_ALPHA_Z})
+    EXPECT_NEAR(o[slot], standard[slot], 1e-2 * standard[slot]) << "slot " << slot;
   const double t = plate_t, h = i_h, b = i_b;
   const double area = 2 * b * t + (h - t) * t;
   EXPECT_NEAR(o[BSP_SLOT_AREA], area, 1e-10 * area);
