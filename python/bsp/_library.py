@@ -22,6 +22,9 @@ EXPORTS = {
     "BSPMAIN": ("void", "d* d* i* i* d* i* i*"),
     "BSPMAIN_EXPAND": ("void", "d* d* i* i* d* i* i* i* i*"),
     "BSPPlasticModulus": ("int", "i* d* d* d*"),
+    "BSPMAINGENERAL": ("int", "d* d* i* i* d* i* i* i* i*"),
+    "BSPMAINGENCIVIL": ("int", "d* d* i* i* d* i* i* i*"),
+    "BSPFirstMomentOfArea": ("void", "d* d* d* d* d* i* i* d* d* i* d* d* i* d* d* d* d*"),
     "BSPLastError": ("s", ""),
 }
 
