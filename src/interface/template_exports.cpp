@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "bsp/bsp.h"
 #include "interface/firewall.h"
@@ -34,10 +35,10 @@ std::int32_t guarded_template(double* result, double* dimensions, const std::int
         const TemplateArgs args{.section_type = type, .nu = *poisson, .a6 = a6 != nullptr ? *a6 : 0,
                                 .a7 = a7 != nullptr ? *a7 : 0, .offset_mode = offset_mode,
                                 .point_order = point_order};
-        if (template_section_general(std::span<double, 38>(result, 38), std::span<double>(dimensions, n), args) != 0)
-          throw CallError(Status::invalid_input,
-                          "the dimensions were corrected (see the dimension array), or the meshed section "
-                          "could not be solved");
+        std::string why;
+        if (template_section_general(std::span<double, 38>(result, 38), std::span<double>(dimensions, n), args,
+                                     &why) != 0)
+          throw CallError(Status::invalid_input, why);
         return Status::ok;
       },
       [&] {

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <utility>
 
 #include "interface/meshed_parts_driver.h"
 #include "interface/meshed_parts_input.h"
@@ -125,17 +127,23 @@ TriangleMesh split_quadrilaterals(const T_SECDATA& quads) {
 }
 
 std::int32_t template_section_general(std::span<double, 38> result, std::span<double> dimensions,
-                                      const TemplateArgs& a) {
-  if (!(a.nu <= 0.5)) return -1;  // also rejects NaN
+                                      const TemplateArgs& a, std::string* why) {
+  const auto fail = [why](std::string text) {
+    if (why != nullptr) *why = std::move(text);
+    return -1;
+  };
+  if (!(a.nu <= 0.5)) return fail("Poisson's ratio is above 0.5 or not finite");  // also rejects NaN
   const std::int32_t type = a.section_type;
-  if (type < 1 || type > 27) return -1;
+  if (type < 1 || type > 27) return fail("section type " + std::to_string(type) + " is outside 1..27");
   std::fill(result.begin(), result.end(), 0.0);
 
   // The dimensions are validated before anything is meshed: a corrected
   // array means the caller's shape was not what was asked for.
   std::int32_t status = 0;
   check_standard_dimensions(dimensions, type, status);
-  if (status != 0) return -1;
+  if (status != 0)
+    return fail("the dimensions of type " + std::to_string(type) + " failed validation (status " +
+                std::to_string(status) + "); the corrected values are in the dimension array");
   const std::span<const double> dims = dimensions.first(static_cast<std::size_t>(standard_dimension_count(type)));
 
   StressPoint::stress_coord_type1 type1;
@@ -153,11 +161,11 @@ std::int32_t template_section_general(std::span<double, 38> result, std::span<do
     if (SOLVE_STANDARD_SECTION(in, std::span<double>(copy).first(dims.size()), result) != 0 ||
         !(result[s::area] > 0.0)) {
       std::fill(result.begin(), result.end(), 0.0);
-      return -1;
+      return fail("the standard-section solver found no section for type " + std::to_string(type));
     }
   } else if (!meshed_path(result, dims, a, points_object)) {
     std::fill(result.begin(), result.end(), 0.0);
-    return -1;
+    return fail("the meshed section of type " + std::to_string(type) + " could not be solved");
   }
 
   // Final stress points about the chosen origin; the stress-point classes

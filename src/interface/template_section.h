@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "solver/block_mesher.h"
@@ -39,8 +40,10 @@ TriangleMesh split_quadrilaterals(const T_SECDATA& quads);
 // Poisson's ratio above 0.5 or not finite, a type outside 1..27 (results then
 // untouched), dimensions the validation corrected (the corrected values are
 // written back into `dimensions`), or a failure of the meshed path. The
-// dimensions hold standard_dimension_count(type) values.
+// dimensions hold standard_dimension_count(type) values. On -1, `why` (when
+// given) receives a sentence naming the reason. Checks of the combined-section
+// path below throw CallError with their own message.
 std::int32_t template_section_general(std::span<double, 38> result, std::span<double> dimensions,
-                                      const TemplateArgs& args);
+                                      const TemplateArgs& args, std::string* why = nullptr);
 
 }  // namespace bsp
