@@ -928,6 +928,134 @@ BSP_API int32_t BSPDetailMesh(double *detail_out_1,              /* out */
 
 
 /* ------------------------------------------------------------------------
+** Standard sections through the general meshed path
+*/
+
+/*
+** BSPMAINGENERAL: the section property vector of a standard shape computed
+** through the general meshed path: the shape's block mesh, each
+** quadrilateral split into two 3-node triangles along its 2-4 diagonal, is
+** moved to its centroid and solved as one part of unit modulus (as
+** BSPCombMain). The circular types 18 and 19 take BSPMAIN's closed forms.
+** Compares with BSPMAIN: same area and second moments (to rounding), J,
+** warping constant, shear ratios and shear centre within the difference of
+** the two meshes (6-node triangles against 4-node quadrilaterals).
+**
+**   result        out    double[38]  slots 0..37 as BSPMAIN; 17, 18 the
+**                                    centroid of the meshed shape in the
+**                                    dimension frame; 5..12 the stress points
+**                                    about the origin offset_mode chooses
+**   dimensions    in/out double[n]   as BSPMAIN; validated first, corrected
+**                                    in place
+**   section_type  in     int32       1..27
+**   a4            in     int32       reserved
+**   poisson       in     double      0 <= nu <= 0.5 (negative values are
+**                                    accepted by types 18, 19 only, > -1)
+**   a6            in     int32       2: closed forms for types 18, 19 (they
+**                                    always use them); otherwise unused
+**   a7            in     int32       analysis level of the meshed path
+**                                    (as BSPCombMain); > 0 also writes the
+**                                    classical shear maxima V Q / (I b) per
+**                                    unit force into slots 34..37
+**   offset_mode   in     int32       0: stress points about the centroid;
+**                                    otherwise (or NULL) the shear centre
+**   a9            in     int32       reserved
+** Returns: 0; -1 when section_type is outside 1..27, poisson is above 0.5 or
+**          not finite, a pointer other than a4, a6, a7, offset_mode, a9 is
+**          NULL (result untouched in these cases), the validation corrected
+**          or flagged a dimension, or the meshed section could not be solved.
+** Failure: when the type and poisson were accepted, slots 0..37 are 0.0 and
+**          the dimension array holds the corrected values; BSPLastError says
+**          why.
+** Threads: reentrant on distinct data. Sets the calling thread's OpenMP
+**          thread count for the call and restores it on every path.
+*/
+BSP_API int32_t BSPMAINGENERAL(double *result,               /* out */
+                               double *dimensions,           /* in/out */
+                               const int32_t *section_type,  /* in */
+                               const int32_t *a4,            /* in, reserved */
+                               const double *poisson,        /* in */
+                               const int32_t *a6,            /* in */
+                               const int32_t *a7,            /* in */
+                               const int32_t *offset_mode,   /* in */
+                               const int32_t *a9);           /* in, reserved */
+
+/*
+** BSPMAINGENCIVIL: BSPMAINGENERAL with the stress points about the centroid
+** in type-2 order (see BSPMAIN_EXPAND).
+**
+**   result .. a7  as BSPMAINGENERAL
+**   a8            in     int32       reserved
+** Returns, Failure, Threads: as BSPMAINGENERAL.
+*/
+BSP_API int32_t BSPMAINGENCIVIL(double *result,               /* out */
+                                double *dimensions,           /* in/out */
+                                const int32_t *section_type,  /* in */
+                                const int32_t *a4,            /* in, reserved */
+                                const double *poisson,        /* in */
+                                const int32_t *a6,            /* in */
+                                const int32_t *a7,            /* in */
+                                const int32_t *a8);           /* in, reserved */
+
+/* ------------------------------------------------------------------------
+** First moments of area
+*/
+
+/*
+** BSPFirstMomentOfArea: modulus-weighted area and first moments of a piece
+** of a section given as 3-node triangles, plus circular bars.
+**
+**   fm_area          out  double           sum dA, dA weighted by
+**                                          modulus / ref_modulus, L^2
+**   fm_moment_z      out  double           sum (z - z_ref) dA, L^3
+**   fm_moment_y      out  double           sum (y - y_ref) dA, L^3
+**   y_ref, z_ref     in   double           point the moments are taken about,
+**                                          L, finite
+**   n_nodes          in   int32            >= 0
+**   n_elements       in   int32            >= 0
+**   node_y, node_z   in   double[n_nodes]  node coordinates, L, finite
+**   connectivity     in   int32[3 n_elements] 1-based node numbers per
+**                                          triangle, in 1..n_nodes; either
+**                                          orientation (each triangle counts
+**                                          with its unsigned area)
+**   ref_modulus      in   double           > 0, finite
+**   section_modulus  in   double           modulus of the triangles, finite
+**   n_bars           in   int32            >= 0
+**   bar_radius       in   double[n_bars]   >= 0, L
+**   bar_y, bar_z     in   double[n_bars]   bar centres, L, finite
+**   bar_modulus      in   double[n_bars]   finite; a bar adds
+**                                          pi r^2 (bar_modulus/ref_modulus - 1)
+**                                          at its centre (it replaces the
+**                                          triangles' material it occupies)
+** Units:   any consistent length L and modulus unit.
+** Returns: nothing. The three outputs are set to 0.0 first.
+** Failure: all three stay 0.0 and BSPLastError names the check and the first
+**          offending item (1-based) when a pointer is NULL where data is
+**          needed, a count is negative, a node number is out of range, a
+**          coordinate, modulus or reference value is not finite,
+**          ref_modulus is not > 0, a bar radius is negative, or a result is
+**          not finite. Degenerate triangles contribute 0.
+** Threads: reentrant; no process-wide effect.
+*/
+BSP_API void BSPFirstMomentOfArea(double *fm_area,                /* out */
+                                  double *fm_moment_z,            /* out */
+                                  double *fm_moment_y,            /* out */
+                                  const double *y_ref,            /* in */
+                                  const double *z_ref,            /* in */
+                                  const int32_t *n_nodes,         /* in */
+                                  const int32_t *n_elements,      /* in */
+                                  const double *node_y,           /* in */
+                                  const double *node_z,           /* in */
+                                  const int32_t *connectivity,    /* in */
+                                  const double *ref_modulus,      /* in */
+                                  const double *section_modulus,  /* in */
+                                  const int32_t *n_bars,          /* in */
+                                  const double *bar_radius,       /* in */
+                                  const double *bar_y,            /* in */
+                                  const double *bar_z,            /* in */
+                                  const double *bar_modulus);     /* in */
+
+/* ------------------------------------------------------------------------
 ** Cracked reinforced sections
 */
 

@@ -25,6 +25,9 @@ EXPORTS = {
     "BSPMeshMain": ("int", "d* d* i* i* d* d* d* i* d* d* d* d* d* d* d* d* d* d* i* d* d* i* i* d* i* i* i*"),
     "BSPPartMeshMain": ("int", "d* i* i* d* d* d* d* d* d* d* d* d* d* d* i* d* d* i* i* d* i*"),
     "BSPDetailMesh": ("int", "d* d* d* d* i* i* d* d* d* i* d* d* d* d* d* d* d* i* d* d* i* i* d* d* d* d* d* i*"),
+    "BSPMAINGENERAL": ("int", "d* d* i* i* d* i* i* i* i*"),
+    "BSPMAINGENCIVIL": ("int", "d* d* i* i* d* i* i* i*"),
+    "BSPFirstMomentOfArea": ("void", "d* d* d* d* d* i* i* d* d* i* d* d* i* d* d* d* d*"),
     "BSPLastError": ("s", ""),
 }
 

@@ -156,5 +156,29 @@ int main(void) {
     CHECK(BSPPlasticModulus(&type, dims, &z1, &z2) == BSP_OK);
     CHECK(ABS(z1 - 4.0) < 1e-12 && ABS(z2 - 8.0) < 1e-12);
   }
+
+  /* The same rectangle through the general meshed path (its area summed over
+  ** the triangles to rounding, 2e-12 here). */
+  {
+    const int32_t type = 1, reserved = 0, level = 0, centroid = 0;
+    const double nu = 0.0;
+    double dims[2] = {2.0, 4.0};
+    double result[BSP_STD_RESULT_SIZE];
+    CHECK(BSPMAINGENERAL(result, dims, &type, &reserved, &nu, &reserved, &level, &centroid, &reserved) == 0);
+    CHECK(ABS(result[BSP_SLOT_AREA] - 8.0) < 1e-9);
+    CHECK(BSPMAINGENCIVIL(result, dims, &type, &reserved, &nu, &reserved, &level, &reserved) == 0);
+    CHECK(ABS(result[BSP_SLOT_AREA] - 8.0) < 1e-9);
+  }
+
+  /* First moments of the triangle (0,0), (1,0), (0,1): area 1/2, both
+  ** moments 1/6 about the origin. */
+  {
+    const double y[3] = {0.0, 1.0, 0.0}, z[3] = {0.0, 0.0, 1.0}, origin = 0.0, e = 1.0;
+    const int32_t tri[3] = {1, 2, 3}, three = 3, one = 1, none = 0;
+    double a = -1.0, qz = -1.0, qy = -1.0;
+    BSPFirstMomentOfArea(&a, &qz, &qy, &origin, &origin, &three, &one, y, z, tri, &e, &e, &none, NULL, NULL, NULL,
+                         NULL);
+    CHECK(ABS(a - 0.5) < 1e-15 && ABS(qz - 1.0 / 6.0) < 1e-15 && ABS(qy - 1.0 / 6.0) < 1e-15);
+  }
   return failures == 0 ? 0 : 1;
 }

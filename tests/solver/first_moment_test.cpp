@@ -1,0 +1,102 @@
+#include "solver/first_moment.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "solver/elements.h"
+
+namespace bsp {
+namespace {
+
+struct FirstMomentCase {
+  const char* name;
+  std::int32_t npe, rule;
+  std::vector<double> x, y;
+  std::vector<std::int32_t> connectivity;
+  double E;  // E_ref is 1
+  std::int32_t error_on_entry;
+  double area, qx, qy;
+  std::int32_t error;
+};
+
+// Values worked out by hand: triangle (0,0),(1,0),(0,1) has area 1/2 and
+// first moments 1/6 about the origin; any triangle rule of degree >= 1 gives
+// them exactly.
+const std::vector<FirstMomentCase> cases = {
+    {"rule1", 3, 1, {0, 1, 0}, {0, 0, 1}, {1, 2, 3}, 1.0, 0, 0.5, 1.0 / 6, 1.0 / 6, 0},
+    {"rule3", 3, 3, {0, 1, 0}, {0, 0, 1}, {1, 2, 3}, 1.0, 0, 0.5, 1.0 / 6, 1.0 / 6, 0},
+    // Single-precision weights: 3 (w_a + w_b) = 0.5000000037252903.
+    // Single-precision rule: weights add to 0.5000000037252903, and the
+    // abscissae, not summing to 1 exactly, put Q at 1/6 - 2.1e-9.
+    {"rule6", 3, 6, {0, 1, 0}, {0, 0, 1}, {1, 2, 3}, 1.0, 0, 0.5000000037252903, 1.0 / 6, 1.0 / 6, 0},
+    {"reversed", 3, 3, {0, 1, 0}, {0, 0, 1}, {1, 3, 2}, 1.0, 0, -0.5, -1.0 / 6, -1.0 / 6, 3},
+    {"rule1_larger", 3, 1, {0, 2, 0}, {0, 0, 2}, {1, 2, 3}, 1.0, 0, 2.0, 4.0 / 3, 4.0 / 3, 0},
+    {"double_modulus", 3, 3, {0, 1, 0}, {0, 0, 1}, {1, 2, 3}, 2.0, 0, 1.0, 1.0 / 3, 1.0 / 3, 0},
+    {"quadratic_rule6", 6, 6, {0, 1, 0, 0.5, 0.5, 0}, {0, 0, 1, 0, 0.5, 0.5}, {1, 2, 3, 4, 5, 6}, 1.0, 0,
+     0.5000000037252903, 1.0 / 6, 1.0 / 6, 0},
+    // A curved quadratic edge: mid-side of 2-3 pushed out to (0.6, 0.6) adds
+    // the parabolic segment 2/3 * base sqrt(2) * height 0.1 sqrt(2) = 2/15.
+    {"quadratic_curved", 6, 3, {0, 1, 0, 0.5, 0.6, 0}, {0, 0, 1, 0, 0.6, 0.5}, {1, 2, 3, 4, 5, 6}, 1.0, 0,
+     0.5 + 2.0 / 15, std::nan(""), std::nan(""), 0},
+    {"npe4", 4, 3, {0, 1, 1, 0}, {0, 0, 1, 1}, {1, 2, 3, 4}, 1.0, 0, 0.0, 0.0, 0.0, 3},
+    {"rule5", 3, 5, {0, 1, 0}, {0, 0, 1}, {1, 2, 3}, 1.0, 0, 0.0, 0.0, 0.0, 3},
+    {"error_kept", 3, 3, {0, 1, 0}, {0, 0, 1}, {1, 3, 2}, 1.0, 7, -0.5, -1.0 / 6, -1.0 / 6, 7},
+    {"reference_point", 3, 3, {0, 1, 0}, {0, 0, 1}, {1, 2, 3}, 1.0, 0, 0.5, 1.0 / 6 - 0.5 * 2, 1.0 / 6 - 0.5 * 5,
+     0},
+};
+
+class FirstMomentTable : public ::testing::TestWithParam<FirstMomentCase> {};
+
+TEST_P(FirstMomentTable, WorkedValues) {
+  const FirstMomentCase& c = GetParam();
+  const bool moved = std::string(c.name) == "reference_point";
+  std::int32_t error = c.error_on_entry;
+  const FirstMoments m = FIRST_MOMENT_OF_AREA(c.npe, c.rule, c.connectivity, c.x, c.y, 1, moved ? 5.0 : 0.0,
+                                              moved ? 2.0 : 0.0, 1.0, c.E, error);
+  EXPECT_NEAR(m.area, c.area, 1e-15);  // a few roundings of sums of order 1
+  // The 6-point rule's single-precision abscissae miss 1/6 by 2.1e-9; exact
+  // rules leave rounding only.
+  const double q_tol = c.rule == 6 ? 3e-9 : 1e-15;
+  if (!std::isnan(c.qx)) {
+    EXPECT_NEAR(m.qx, c.qx, q_tol);
+  }
+  if (!std::isnan(c.qy)) {
+    EXPECT_NEAR(m.qy, c.qy, q_tol);
+  }
+  EXPECT_EQ(error, c.error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FirstMomentTable, ::testing::ValuesIn(cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FirstMomentRule, SixPointConstantsAreTheElementRuleInSinglePrecision) {
+  const FirstMomentRule r = first_moment_rule(6);
+  ASSERT_EQ(r.n_points, 6);
+  for (int g = 0; g < 6; ++g) {
+    EXPECT_EQ(r.s[g], static_cast<double>(static_cast<float>(Tria6Rule::point[g].s))) << g;
+    EXPECT_EQ(r.t[g], static_cast<double>(static_cast<float>(Tria6Rule::point[g].t))) << g;
+    EXPECT_EQ(r.w[g], static_cast<double>(static_cast<float>(Tria6Rule::weight[g]))) << g;
+  }
+}
+
+TEST(FirstMomentRule, SquareRulesIntegrateTheSquare) {
+  for (const std::int32_t n : {4, 9}) {
+    const FirstMomentRule r = first_moment_rule(n);
+    ASSERT_EQ(r.n_points, n);
+    double area = 0, second = 0;
+    for (int g = 0; g < n; ++g) {
+      area += r.w[g];
+      second += r.w[g] * r.s[g] * r.s[g] * r.t[g] * r.t[g];
+    }
+    EXPECT_NEAR(area, 4.0, 1e-15) << n;             // area of [-1, 1]^2, rounding only
+    EXPECT_NEAR(second, 4.0 / 9.0, 1e-15) << n;    // both rules integrate s^2 t^2 exactly
+  }
+  for (const std::int32_t n : {0, 2, 5, 7, 10}) EXPECT_EQ(first_moment_rule(n).n_points, 0) << n;
+}
+
+}  // namespace
+}  // namespace bsp
