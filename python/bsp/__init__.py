@@ -7,7 +7,7 @@ Three lines for a section::
     r = bsp.mesh([(steel, nodes, elements)], stress_points=[[0, 0]])
     print(r.area, r.torsion_constant, r.shear_centre_y, r.materials["steel"].area)
 
-``bsp.mesh``, ``bsp.cracked`` and ``bsp.closed_form`` return ``bsp.Result``
+``bsp.standard``, ``bsp.mesh``, ``bsp.cracked`` and ``bsp.closed_form`` return ``bsp.Result``
 objects (named values, ``.to_dict()``, ``.describe()``); a call the library
 rejects raises ``bsp.BSPError`` with ``code`` and ``message``. Sections in the
 section-file format (docs/section-file.md) are computed by ``bsp.compute``,
@@ -20,11 +20,12 @@ from concurrent.futures import ProcessPoolExecutor
 
 from ._library import EXPORTS, BSPError, last_error, library_version, load
 from .results import Result
-from .sections import SHAPES, Material, closed_form, cracked, mesh
+from .sections import SHAPES, STANDARD_TYPES, DimensionError, Material, closed_form, cracked, mesh, plastic_modulus, standard
 
 __version__ = "0.1.0"
-__all__ = ["BSPError", "EXPORTS", "Material", "Result", "SHAPES", "closed_form", "compute", "cracked", "last_error",
-           "library_version", "load", "map", "mesh", "read_file", "version"]
+__all__ = ["BSPError", "DimensionError", "EXPORTS", "Material", "Result", "SHAPES", "STANDARD_TYPES", "closed_form",
+           "compute", "cracked", "last_error", "library_version", "load", "map", "mesh", "plastic_modulus", "read_file",
+           "standard", "version"]
 
 
 def version():
@@ -51,8 +52,15 @@ def _mesh_section(section, material):
                 section.get("stress_reference", "centroid"), section.get("forces"), name=section.get("name", ""))
 
 
+def _standard_section(section, material):
+    return standard(section["type"], section["dimensions"], section["nu"], section.get("closed_form", False),
+                    section.get("stress_point_origin", "shear_centre"), section.get("stress_point_order", 1),
+                    name=section.get("name", ""))
+
+
 # The section kinds of the file format: one function each, as in the command.
-KINDS = {"mesh": _mesh_section, "reinforced": _reinforced_section, "closed_form": _closed_form_section}
+KINDS = {"mesh": _mesh_section, "reinforced": _reinforced_section, "closed_form": _closed_form_section,
+         "standard": _standard_section}
 
 
 def compute(section, materials=None):

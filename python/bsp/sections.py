@@ -4,6 +4,7 @@
 the section-file format and the C header."""
 
 import math
+import numbers
 from ctypes import byref, c_double, c_int32
 from dataclasses import dataclass
 
@@ -408,3 +409,177 @@ def closed_form(shape, dimensions, name=""):
     r.add("shear_area_1", a1.value, "L^2", "shear area, force along the first axis")
     r.add("shear_area_2", a2.value, "L^2", "shear area, force along the second axis")
     return r
+
+
+# The standard sections: type number -> (name, dimension names D1, D2, ...),
+# as in the section-file format and the bsp command.
+STANDARD_TYPES = {
+    1: ("rectangle", ("height", "width")),
+    2: ("trough", ("height", "width", "bottom", "wall")),
+    3: ("i_unequal_y", ("depth", "flange_width_0", "flange_width_1", "web", "flange_0", "flange_1")),
+    4: ("tee_y", ("flange_width", "depth", "flange", "stem")),
+    5: ("box", ("height", "width", "side_wall", "top_bottom")),
+    6: ("cross", ("height_less_bar", "bar", "width", "vertical_bar")),
+    7: ("i", ("web_height", "flanges", "flange_width", "web")),
+    8: ("tee", ("flange_width", "stem_length", "flange", "stem")),
+    9: ("zed", ("flange_length", "web", "clear_width", "width")),
+    10: ("channel_up", ("leg_height", "web", "clear_width", "width")),
+    11: ("h", ("height_less_web", "web", "clear_width", "width")),
+    12: ("channel_y", ("flange", "web", "depth", "height")),
+    13: ("tee_side", ("flange_width", "depth", "flange", "stem")),
+    14: ("box_walls", ("height", "width", "wall_y_max", "wall_y_0", "top", "bottom")),
+    15: ("lipped_channel", ("width", "plate", "depth", "lip")),
+    16: ("plate_box", ("plate_height", "depth", "box_height", "box_wall", "plate")),
+    17: ("hexagon", ("rise", "height", "width")),
+    18: ("tube", ("outer_radius", "inner_radius")),
+    19: ("circle", ("radius",)),
+    20: ("angle", ("height", "width", "vertical_leg", "horizontal_leg")),
+    21: ("tee_side_offset", ("flange_below", "flange_above", "depth", "flange", "stem")),
+    22: ("octagon", ("chamfer", "height", "width", "flat_width")),
+    23: ("angle_y_max", ("height", "width", "horizontal_leg", "vertical_leg")),
+    24: ("i_unequal", ("height", "top_flange_width", "web", "top_flange", "bottom_flange_width", "bottom_flange")),
+    25: ("channel_unequal", ("height", "top_flange_width", "web", "top_flange", "bottom_flange_width",
+                             "bottom_flange")),
+    26: ("angle_top", ("height", "width", "web", "top_leg")),
+    27: ("hat", ("height", "brim", "crown_width", "plate")),
+}
+_STANDARD_BY_NAME = {name: t for t, (name, _) in STANDARD_TYPES.items()}
+_STATUS_MEANING = {1: "a value below 1e-7 was replaced", 2: "a rule between dimensions shrank a value"}
+
+
+class DimensionError(_library.BSPError):
+    """A standard section whose dimensions the library corrected or flagged
+    (no properties): ``given`` and ``corrected`` {name: value}, ``status`` 1
+    replaced, 2 shrunk, 99 above 1e7."""
+
+    def __init__(self, code, message, given=None, corrected=None, status=0):
+        super().__init__(code, message)
+        self.given, self.corrected, self.status = given, corrected, status
+
+    def __reduce__(self):
+        return (DimensionError, (self.code, self.message, self.given, self.corrected, self.status))
+
+
+def _standard_dimensions(type, dims):
+    """(type number, name, dimension names, values D1, D2, ...) of a type
+    given by number or name and dims given as a sequence or {name: value}."""
+    if isinstance(type, str):
+        if type not in _STANDARD_BY_NAME:
+            raise ValueError(f"unknown standard type {type!r}; known: {', '.join(_STANDARD_BY_NAME)} or 1..27")
+        type = _STANDARD_BY_NAME[type]
+    if isinstance(type, bool) or not isinstance(type, int) or type not in STANDARD_TYPES:
+        raise ValueError(f"unknown standard type {type!r}; known: 1..27 or a name")
+    name, names = STANDARD_TYPES[type]
+    if isinstance(dims, dict):
+        unknown = set(dims) - set(names)
+        if unknown or len(dims) != len(names):
+            raise ValueError(f"a {name} (type {type}) takes the dimensions {', '.join(names)}; got {', '.join(dims)}")
+        dims = [dims[n] for n in names]
+    dims = list(dims)
+    if len(dims) != len(names):
+        raise ValueError(f"a {name} (type {type}) takes {len(names)} dimensions ({', '.join(names)}), "
+                         f"found {len(dims)}")
+    values = []
+    for i, d in enumerate(dims):
+        if isinstance(d, bool) or not isinstance(d, numbers.Real):
+            raise ValueError(f"dimension D{i + 1} ({names[i]}): expected a number, found {d!r}")
+        values.append(float(d))
+    return type, name, names, values
+
+
+def _dimension_status(given, used):
+    """What the validation did (the exports return no status): 1 replaced,
+    2 shrunk, 99 flagged above 1e7, 0 nothing."""
+    if any(not math.isfinite(g) or g < 1.0000000116860974e-7 for g in given):  # 1e-7 in single precision
+        return 1
+    if given != used:
+        return 2
+    return 99 if any(g > 1e7 for g in given) else 0
+
+
+def _check_corrections(type, names, given, used, status):
+    if status == 0:
+        return
+    if status == 99:
+        message = "a dimension above 1e7 was flagged (status 99); no properties"
+    else:
+        what = "; ".join(f"D{i + 1} ({n}) corrected from {g!r} to {u!r}"
+                         for i, (n, g, u) in enumerate(zip(names, given, used)) if not g == u)
+        message = f"dimensions corrected (status {status}: {_STATUS_MEANING[status]}): {what}; no properties"
+    raise DimensionError(-1, message, dict(zip(names, given)), dict(zip(names, used)), status)
+
+
+def standard(type, dims, nu, closed_form=False, stress_point_origin="shear_centre", stress_point_order=1, name=""):
+    """Properties of a standard section (BSPMAIN, or BSPMAIN_EXPAND for
+    another stress-point origin or order).
+
+    type: 1..27 or its name (STANDARD_TYPES); dims: D1, D2, ... or
+        {dimension name: value}, L; nu: Poisson's ratio (-1 < nu <= 0.5).
+    closed_form: closed forms for types 1-5 and 20 (a6 = 2).
+    stress_point_origin: "shear_centre" or "centroid"; stress_point_order 1 or 2.
+    Returns a Result with the keys of the bsp command's standard report
+    (type, dimensions.*, dimension_status, the SLOTS keys, shear_centre_y/_z,
+    i_major/_minor, plastic_modulus_y/_z, stress_points.1..4.*) and
+    ``r.dimensions`` {name: value}. Raises DimensionError (a BSPError) when
+    the library corrected or flagged a dimension, naming each change."""
+    type, type_name, names, given = _standard_dimensions(type, dims)
+    nu = float(nu)
+    if not (-1.0 < nu <= 0.5):
+        raise ValueError(f"nu: expected a Poisson ratio above -1 and at most 0.5, found {nu!r}")
+    if stress_point_origin not in ("centroid", "shear_centre") or stress_point_order not in (1, 2):
+        raise ValueError("stress_point_origin 'centroid' or 'shear_centre', stress_point_order 1 or 2")
+    origin = 0 if stress_point_origin == "centroid" else 1
+    order = 0 if stress_point_order == 2 else 1
+    lib = _library.load()
+    d, v = _d(given), (c_double * 38)()
+    a6 = 2 if closed_form else 0
+    if origin == 1 and order == 1:
+        lib.BSPMAIN(v, d, _pi(type), None, _pd(nu), _pi(a6), None)
+    else:
+        lib.BSPMAIN_EXPAND(v, d, _pi(type), None, _pd(nu), _pi(a6), None, _pi(origin), _pi(order))
+    used = list(d)[:len(names)]
+    status = _dimension_status(given, used)
+    _check_corrections(type, names, given, used, status)
+    if v[0] == 0.0:
+        raise _library.BSPError(-1, "the library gave no properties for this standard section")
+    r = Result("standard", name)
+    r.add("type", type, "1", f"standard section type ({type_name})")
+    for i, (n, value) in enumerate(zip(names, used)):
+        r.add("dimensions." + n, value, "L", f"D{i + 1} as used")
+    r.add("dimension_status", status, "1", "0 as given; 1 replaced, 2 shrunk, 99 above 1e7 (no properties)")
+    for key, slot, _, unit, meaning in SLOTS:
+        r.add(key, v[slot], unit, meaning)
+        if key == "centroid_minus_sc_z":
+            r.add("shear_centre_y", v[SLOT["centroid_y"]] - v[SLOT["centroid_minus_sc_y"]], "L", "shear centre y")
+            r.add("shear_centre_z", v[SLOT["centroid_z"]] - v[SLOT["centroid_minus_sc_z"]], "L", "shear centre z")
+    i1, i2, i12 = v[SLOT["i1"]], v[SLOT["i2"]], v[SLOT["i12"]]
+    mean, radius = 0.5 * (i1 + i2), math.hypot(0.5 * (i1 - i2), i12)
+    r.add("i_major", mean + radius, "L^4", "major principal second moment")
+    r.add("i_minor", mean - radius, "L^4", "minor principal second moment")
+    r.add("plastic_modulus_y", v[30], "L^3", "plastic modulus, bending about y (0: none for this type)")
+    r.add("plastic_modulus_z", v[31], "L^3", "plastic modulus, bending about z")
+    about = "centroid" if origin == 0 else "shear centre"
+    oy = v[SLOT["centroid_y"]] - (0.0 if origin == 0 else v[SLOT["centroid_minus_sc_y"]])
+    oz = v[SLOT["centroid_z"]] - (0.0 if origin == 0 else v[SLOT["centroid_minus_sc_z"]])
+    for i in range(4):
+        p, dy, dz = f"stress_points.{i + 1}.", v[5 + 2 * i], v[6 + 2 * i]
+        r.add(p + "offset_y", dy, "L", f"stress point y minus the {about} y")
+        r.add(p + "offset_z", dz, "L", f"stress point z minus the {about} z")
+        r.add(p + "y", oy + dy, "L", "stress point y in the shape's frame")
+        r.add(p + "z", oz + dz, "L", "stress point z in the shape's frame")
+    r.dimensions = dict(zip(names, used))
+    return r
+
+
+def plastic_modulus(type, dims):
+    """The two plastic moduli (BSPPlasticModulus) of a standard section:
+    (about y, about z), L^3. Raises DimensionError when the library corrected
+    a dimension, BSPError for a type without them (15, 16, 17, 27)."""
+    type, _, names, given = _standard_dimensions(type, dims)
+    d, z1, z2 = _d(given), c_double(), c_double()
+    code = _library.load().BSPPlasticModulus(_pi(type), d, byref(z1), byref(z2))
+    used = list(d)[:len(names)]
+    _check_corrections(type, names, given, used, _dimension_status(given, used))
+    if code != 0:
+        raise _library.BSPError(code, f"type {type} has no plastic moduli (types 15, 16, 17 and 27 have none)")
+    return z1.value, z2.value

@@ -65,6 +65,31 @@ class Package(unittest.TestCase):
         self.assertAlmostEqual(r.to_dict()["stress_points.1.steel.normal"], 2.0, places=12)  # N / A
         self.assertEqual(r.units()["i1"], "L^4")
 
+    def test_standard_rectangle_has_the_textbook_values(self):
+        # Type 1: D1 height along z, D2 width along y; closed forms are exact.
+        h, b = 3.0, 2.0
+        r = bsp.standard("rectangle", {"height": h, "width": b}, nu=0.3, closed_form=True)
+        exact = {"area": b * h, "i1": h * b ** 3 / 12, "i2": b * h ** 3 / 12, "plastic_modulus_y": b * h * h / 4,
+                 "plastic_modulus_z": h * b * b / 4, "modulus_z": b * h * h / 6, "modulus_y": h * b * b / 6}
+        for key, value in exact.items():
+            self.assertTrue(math.isclose(r.to_dict()[key], value, rel_tol=1e-12), key)  # round-off only
+        self.assertEqual((r.type, r.dimension_status, r.dimensions), (1, 0, {"height": h, "width": b}))
+        corners = sorted((abs(p.offset_y), abs(p.offset_z)) for p in r.stress_points)
+        self.assertEqual(corners, [(b / 2, h / 2)] * 4)
+        self.assertEqual(bsp.plastic_modulus(1, [h, b]), (r.plastic_modulus_y, r.plastic_modulus_z))
+
+    def test_standard_corrections_and_bad_input_raise(self):
+        with self.assertRaises(bsp.DimensionError) as e:
+            bsp.standard("tee", [100.0, 200.0, 20.0, 150.0], nu=0.3)  # stem wider than the flange
+        self.assertEqual((e.exception.code, e.exception.status, e.exception.given["stem"]), (-1, 2, 150.0))
+        self.assertLess(e.exception.corrected["stem"], 100.0)
+        self.assertIn("D4 (stem) corrected from 150.0", e.exception.message)
+        with self.assertRaises(bsp.BSPError):
+            bsp.plastic_modulus(15, [10.0, 1.0, 10.0, 2.0])  # lipped channels have none
+        for bad in [("teee", [1, 2, 3, 4]), (28, [1]), (8, [1, 2, 3]), (1, [1, "2"])]:
+            with self.assertRaises(ValueError, msg=bad):
+                bsp.standard(*bad, nu=0.3)
+
     def test_rejected_section_raises_bsp_error_with_code(self):
         nodes, _ = UNIT_SQUARE
         with self.assertRaises(bsp.BSPError) as e:

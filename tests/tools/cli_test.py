@@ -88,6 +88,16 @@ class BadFiles(unittest.TestCase):
         ('{"materials": {"c": {"E": 1, "type": "concrete"}}, "sections": [{"kind": "reinforced", "loops": '
          '[{"material": "c", "points": [[0,0],[1,1],[1,0],[0,1]]}]}]}',
          "sections[1].loops[1].points: the loop crosses itself: edge 1-2 crosses edge 3-4"),
+        ('{"sections": [{"kind": "standard", "type": "teee", "dimensions": [1], "nu": 0.3}]}',
+         'sections[1].type: unknown standard type "teee"'),
+        ('{"sections": [{"kind": "standard", "type": 28, "dimensions": [1], "nu": 0.3}]}',
+         "sections[1].type: unknown standard type 28"),
+        ('{"sections": [{"kind": "standard", "type": 8, "dimensions": [1, 2, 3], "nu": 0.3}]}',
+         "sections[1].dimensions: a tee (type 8) takes 4 dimensions (flange_width, stem_length, flange, stem), found 3"),
+        ('{"sections": [{"kind": "standard", "type": 1, "dimensions": [1, "2"], "nu": 0.3}]}',
+         "sections[1].dimensions[2]: expected a number, found a string"),
+        ('{"sections": [{"kind": "standard", "type": 1, "dimensions": {"height": 1, "widht": 2}, "nu": 0.3}]}',
+         "sections[1].dimensions.widht: unknown key"),
         ('{"sections": [', "not valid JSON"),
         ("", "file is empty"),
     ]
@@ -126,6 +136,23 @@ class BadFiles(unittest.TestCase):
 
 
 class Reports(unittest.TestCase):
+    def test_a_corrected_standard_dimension_is_reported_with_both_values(self):
+        # A tee whose flange (D1 100) is narrower than its stem (D4 150): the
+        # rule shrinks the stem to 0.99999 (single precision) of the flange.
+        doc = {"sections": [{"kind": "standard", "type": "tee", "dimensions": [100, 200, 20, 150], "nu": 0.3}]}
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "t.json")
+            with open(path, "w") as f:
+                json.dump(doc, f)
+            r = run("--json", path)
+        self.assertEqual(r.returncode, 1)
+        s = json.loads(r.stdout)[0]
+        self.assertEqual((s["code"], s["values"]["dimension_status"], s["values"]["given_dimensions.stem"]), (-1, 2, 150))
+        self.assertAlmostEqual(s["values"]["dimensions.stem"], 100 * 0.9999899864196777, delta=1e-9)  # single-precision factor
+        self.assertIn("D4 (stem) corrected from 150 to 99.99899", s["message"])
+        self.assertNotIn("area", s["values"])
+
+
     def test_csv_has_a_row_per_section_and_a_column_per_key(self):
         lines = run("--csv", EXAMPLES[0]).stdout.splitlines()
         self.assertEqual(len(lines), 4)
@@ -150,7 +177,7 @@ class Reports(unittest.TestCase):
 @unittest.skipUnless(shutil.which("rsvg-convert"), "rsvg-convert (librsvg2-bin) is not installed")
 class Pictures(unittest.TestCase):
     def test_pictures_render_and_are_not_blank(self):
-        cases = [(EXAMPLES[0], []), (EXAMPLES[0], ["--section", "3"]), (EXAMPLES[1], [])]
+        cases = [(EXAMPLES[0], []), (EXAMPLES[0], ["--section", "3"]), (EXAMPLES[1], []), (EXAMPLES[1], ["--section", "3"])]
         cases += [(EXAMPLES[1], ["--field", f]) for f in ("warping", "torsion-stress", "shear-y", "shear-z", "von-mises")]
         with tempfile.TemporaryDirectory() as d:
             for path, extra in cases:

@@ -47,7 +47,7 @@ Options:
 
 Section file (full description: docs/section-file.md):
   {"materials": {"steel": {"E": 210000, "nu": 0.3}, ...},
-   "sections": [ {"kind": "mesh" | "reinforced" | "closed_form", "name": ...}, ...]}
+   "sections": [ {"kind": "mesh" | "reinforced" | "closed_form" | "standard", "name": ...}, ...]}
   mesh         "parts": [{"material", "nodes": [[y, z], ...],
                           "elements": [[a, b, c] or 6 numbers, ...]}],
                optional "bars" [{"material", "y", "z", "diameter"}],
@@ -60,6 +60,10 @@ Section file (full description: docs/section-file.md):
                "reference_modulus"; materials need "type" concrete|steel
   closed_form  "shape": rectangle, box, i_outstand, i_full, tee, split_tee
                (each also with _90), "dimensions": [D1, D2, ...]
+  standard     "type": 1..27 or a name (e.g. "tee"), "dimensions": [D1, ...]
+               or {"name": value, ...}, "nu"; optional "closed_form" true,
+               "stress_point_origin" "shear_centre" | "centroid",
+               "stress_point_order" 1 | 2
 Numbers in the file and in messages are 1-based: node numbers of an element
 count the nodes of its own part from 1; "parts[2]" is the second part.
 Unknown keys are errors.

@@ -3,8 +3,10 @@
 #include <bsp/bsp.h>
 
 #include <cmath>
+#include <iomanip>
 #include <map>
 #include <numbers>
+#include <sstream>
 
 #include "json_reader.h"
 
@@ -522,6 +524,183 @@ SectionResult closed_form_section(const Value& s, const Context&, SectionResult 
   return r;
 }
 
+// ---------------------------------------------------------------- standard
+
+// The catalogue of standard sections as the file names them: a type number,
+// a friendlier name, and one name per dimension D1, D2, ... in order.
+struct StandardType {
+  std::int32_t type;
+  const char* name;
+  std::initializer_list<const char*> dimensions;
+};
+const StandardType kStandardTypes[] = {
+    {1, "rectangle", {"height", "width"}},
+    {2, "trough", {"height", "width", "bottom", "wall"}},
+    {3, "i_unequal_y", {"depth", "flange_width_0", "flange_width_1", "web", "flange_0", "flange_1"}},
+    {4, "tee_y", {"flange_width", "depth", "flange", "stem"}},
+    {5, "box", {"height", "width", "side_wall", "top_bottom"}},
+    {6, "cross", {"height_less_bar", "bar", "width", "vertical_bar"}},
+    {7, "i", {"web_height", "flanges", "flange_width", "web"}},
+    {8, "tee", {"flange_width", "stem_length", "flange", "stem"}},
+    {9, "zed", {"flange_length", "web", "clear_width", "width"}},
+    {10, "channel_up", {"leg_height", "web", "clear_width", "width"}},
+    {11, "h", {"height_less_web", "web", "clear_width", "width"}},
+    {12, "channel_y", {"flange", "web", "depth", "height"}},
+    {13, "tee_side", {"flange_width", "depth", "flange", "stem"}},
+    {14, "box_walls", {"height", "width", "wall_y_max", "wall_y_0", "top", "bottom"}},
+    {15, "lipped_channel", {"width", "plate", "depth", "lip"}},
+    {16, "plate_box", {"plate_height", "depth", "box_height", "box_wall", "plate"}},
+    {17, "hexagon", {"rise", "height", "width"}},
+    {18, "tube", {"outer_radius", "inner_radius"}},
+    {19, "circle", {"radius"}},
+    {20, "angle", {"height", "width", "vertical_leg", "horizontal_leg"}},
+    {21, "tee_side_offset", {"flange_below", "flange_above", "depth", "flange", "stem"}},
+    {22, "octagon", {"chamfer", "height", "width", "flat_width"}},
+    {23, "angle_y_max", {"height", "width", "horizontal_leg", "vertical_leg"}},
+    {24, "i_unequal", {"height", "top_flange_width", "web", "top_flange", "bottom_flange_width", "bottom_flange"}},
+    {25, "channel_unequal", {"height", "top_flange_width", "web", "top_flange", "bottom_flange_width", "bottom_flange"}},
+    {26, "angle_top", {"height", "width", "web", "top_leg"}},
+    {27, "hat", {"height", "brim", "crown_width", "plate"}},
+};
+
+const StandardType& standard_type(const Value& v) {
+  if (v.raw().is_string()) {
+    const std::string n = v.string();
+    for (const StandardType& t : kStandardTypes)
+      if (n == t.name) return t;
+    std::string names;
+    for (const StandardType& t : kStandardTypes) names += (names.empty() ? "" : ", ") + std::string(t.name);
+    v.fail("unknown standard type \"" + n + "\" (known: " + names + ", or a number 1..27)");
+  }
+  const std::int32_t t = v.integer();
+  if (t < 1 || t > 27) v.fail("unknown standard type " + std::to_string(t) + " (known: 1..27 or a name)");
+  return kStandardTypes[t - 1];
+}
+
+// What the validation did, read from the given and the corrected dimensions
+// (the exports return no status): 1 a value below 1e-7 or not finite was
+// replaced, 2 a relational rule shrank a value, 99 a value above 1e7 was
+// flagged, 0 nothing.
+int dimension_status(const std::vector<double>& given, const std::vector<double>& used) {
+  int status = 0;
+  for (std::size_t i = 0; i < given.size(); ++i) {
+    if (!std::isfinite(given[i]) || given[i] < 1.0000000116860974e-7) return 1;  // 1e-7 in single precision
+    if (given[i] != used[i]) status = 2;
+  }
+  if (status == 0)
+    for (double d : given)
+      if (d > 1e7) return 99;
+  return status;
+}
+
+constexpr const char* kStatusMeaning[] = {"", "a value below 1e-7 was replaced", "a rule between dimensions shrank a value"};
+
+SectionResult standard_section(const Value& s, const Context&, SectionResult r) {
+  const StandardType& t = standard_type(s.at("type"));
+  const std::vector<const char*> names(t.dimensions);
+  const Value dv = s.at("dimensions");
+  std::vector<double> given;
+  if (dv.raw().is_object()) {
+    dv.object(t.dimensions);
+    for (const char* n : names) given.push_back(dv.at(n).number());
+  } else {
+    const auto items = dv.array();
+    if (items.size() != names.size()) {
+      std::string list;
+      for (const char* n : names) list += (list.empty() ? "" : ", ") + std::string(n);
+      dv.fail("a " + std::string(t.name) + " (type " + std::to_string(t.type) + ") takes " +
+              std::to_string(names.size()) + " dimensions (" + list + "), found " + std::to_string(items.size()));
+    }
+    for (const Value& d : items) given.push_back(d.number());
+  }
+  const double nu = s.at("nu").number();
+  if (nu <= -1.0 || nu > 0.5) s.at("nu").fail("expected a Poisson ratio above -1 and at most 0.5");
+  bool closed = false;
+  if (s.has("closed_form")) {
+    const Value c = s.at("closed_form");
+    if (!c.raw().is_boolean()) c.fail("expected true or false");
+    closed = c.raw().get<bool>();
+  }
+  std::int32_t origin = 1, order = 1;  // the exports' defaults: shear centre, type-1 points
+  if (s.has("stress_point_origin")) {
+    const std::string o = s.at("stress_point_origin").string();
+    if (o != "centroid" && o != "shear_centre") s.at("stress_point_origin").fail("expected \"centroid\" or \"shear_centre\"");
+    origin = o == "centroid" ? 0 : 1;
+  }
+  if (s.has("stress_point_order")) {
+    order = s.at("stress_point_order").integer();
+    if (order != 1 && order != 2) s.at("stress_point_order").fail("expected 1 or 2");
+    order = order == 2 ? 0 : 1;
+  }
+
+  std::vector<double> dims = given, v(BSP_STD_RESULT_SIZE, 0.0);
+  const std::int32_t a6 = closed ? 2 : 0;
+  if (origin == 1 && order == 1)
+    BSPMAIN(v.data(), dims.data(), &t.type, nullptr, &nu, &a6, nullptr);
+  else
+    BSPMAIN_EXPAND(v.data(), dims.data(), &t.type, nullptr, &nu, &a6, nullptr, &origin, &order);
+
+  auto& q = r.quantities;
+  add(q, "type", t.type, "1", std::string("standard section type (") + t.name + ")");
+  for (std::size_t i = 0; i < names.size(); ++i)
+    add(q, std::string("dimensions.") + names[i], dims[i], "L", "D" + std::to_string(i + 1) + " as used");
+  const int status = dimension_status(given, dims);
+  add(q, "dimension_status", status, "1", "0 as given; 1 replaced, 2 shrunk, 99 above 1e7 (no properties)");
+  if (status != 0) {
+    // The exports give no properties for corrected dimensions; the report
+    // names every change so nothing is corrected silently.
+    std::string what;
+    for (std::size_t i = 0; i < names.size(); ++i)
+      if (!(given[i] == dims[i])) {
+        add(q, std::string("given_dimensions.") + names[i], given[i], "L", "D" + std::to_string(i + 1) + " as given");
+        std::ostringstream o;
+        o << std::setprecision(17) << "D" << i + 1 << " (" << names[i] << ") corrected from " << given[i] << " to "
+          << dims[i];
+        what += (what.empty() ? "" : "; ") + o.str();
+      }
+    r.code = BSP_E_INPUT;
+    r.message = status == 99 ? "a dimension above 1e7 was flagged (status 99); no properties"
+                             : "dimensions corrected (status " + std::to_string(status) + ": " + kStatusMeaning[status] +
+                                   "): " + what + "; no properties";
+    return r;
+  }
+  if (v[BSP_SLOT_AREA] == 0.0) {
+    r.code = BSP_E_INPUT;
+    r.message = "the library gave no properties for this standard section";
+    return r;
+  }
+  for (const SlotRow& row : kSlotRows) {
+    std::string meaning = row.meaning;
+    if (row.slot == BSP_SLOT_MODULUS_Y) meaning = "elastic modulus I1 / y of the stress point of largest |y| from the centroid";
+    if (row.slot == BSP_SLOT_MODULUS_Z) meaning = "elastic modulus I2 / z of the stress point of largest |z| from the centroid";
+    add(q, row.key, v[row.slot], row.unit, meaning);
+    if (row.slot == BSP_SLOT_CENTROID_MINUS_SC_Z) {
+      add(q, "shear_centre_y", v[BSP_SLOT_CENTROID_Y] - v[BSP_SLOT_CENTROID_MINUS_SC_Y], "L", "shear centre y");
+      add(q, "shear_centre_z", v[BSP_SLOT_CENTROID_Z] - v[BSP_SLOT_CENTROID_MINUS_SC_Z], "L", "shear centre z");
+    }
+  }
+  const double i1 = v[BSP_SLOT_I1], i2 = v[BSP_SLOT_I2], i12 = v[BSP_SLOT_I12];
+  const double mean = 0.5 * (i1 + i2), radius = std::hypot(0.5 * (i1 - i2), i12);
+  add(q, "i_major", mean + radius, "L^4", "major principal second moment");
+  add(q, "i_minor", mean - radius, "L^4", "minor principal second moment");
+  add(q, "plastic_modulus_y", v[BSP_STD_SLOT_PLASTIC_MODULUS_Y], "L^3",
+      "plastic modulus, bending about y: integral |z - z_p| dA, z_p halving the area (0: none for this type)");
+  add(q, "plastic_modulus_z", v[BSP_STD_SLOT_PLASTIC_MODULUS_Z], "L^3", "plastic modulus, bending about z: integral |y - y_p| dA");
+  const char* ref = origin == 0 ? "centroid" : "shear centre";
+  const double oy = origin == 0 ? v[BSP_SLOT_CENTROID_Y] : v[BSP_SLOT_CENTROID_Y] - v[BSP_SLOT_CENTROID_MINUS_SC_Y];
+  const double oz = origin == 0 ? v[BSP_SLOT_CENTROID_Z] : v[BSP_SLOT_CENTROID_Z] - v[BSP_SLOT_CENTROID_MINUS_SC_Z];
+  for (int i = 0; i < 4; ++i) {
+    const std::string p = "stress_points." + std::to_string(i + 1) + ".";
+    const double dy = v[BSP_STD_SLOT_POINTS + 2 * i], dz = v[BSP_STD_SLOT_POINTS + 2 * i + 1];
+    add(q, p + "offset_y", dy, "L", std::string("stress point y minus the ") + ref + " y");
+    add(q, p + "offset_z", dz, "L", std::string("stress point z minus the ") + ref + " z");
+    add(q, p + "y", oy + dy, "L", "stress point y in the shape's frame");
+    add(q, p + "z", oz + dz, "L", "stress point z in the shape's frame");
+    r.standard_points.push_back({oy + dy, oz + dz});
+  }
+  return r;
+}
+
 // ---------------------------------------------------------------- kinds
 
 struct Kind {
@@ -535,6 +714,9 @@ const Kind kKinds[] = {
      mesh_section},
     {"reinforced", {"name", "kind", "loops", "bars", "reference_modulus"}, reinforced_section},
     {"closed_form", {"name", "kind", "shape", "dimensions"}, closed_form_section},
+    {"standard",
+     {"name", "kind", "type", "dimensions", "nu", "closed_form", "stress_point_origin", "stress_point_order"},
+     standard_section},
 };
 
 }  // namespace

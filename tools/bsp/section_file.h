@@ -1,6 +1,6 @@
 // Section files: the JSON format of docs/section-file.md, read and computed
 // section by section with libbsp's exports. Each kind of section ("mesh",
-// "reinforced", "closed_form") is one row of the kind table in
+// "reinforced", "closed_form", "standard") is one row of the kind table in
 // section_file.cpp: its allowed keys and the function that reads and computes
 // it, so a new export family adds one row and one function.
 #pragma once
@@ -46,6 +46,7 @@ struct SectionResult {
   std::optional<Forces> forces;  // the section's "forces", for a von Mises picture
   std::vector<Loop> loops;
   std::vector<std::array<double, 3>> loop_bars;  // y, z, radius
+  std::vector<std::array<double, 2>> standard_points;  // a standard section's four stress points, y, z
 
   double value(const std::string& key, double fallback = 0.0) const;
 };

@@ -217,6 +217,31 @@ void draw_loops(std::ostream& o, const SectionResult& s) {
   }
 }
 
+// A standard section: the library keeps its block mesh to itself, so the
+// picture shows the rectangle spanned by the four stress points (the shape's
+// extreme points), the points themselves, the centroid, the shear centre and
+// the principal axes; not the shape's outline.
+void draw_standard(std::ostream& o, const SectionResult& s) {
+  std::vector<std::array<double, 2>> pts = s.standard_points;
+  pts.push_back({s.value("shear_centre_y"), s.value("shear_centre_z")});
+  const View v = fit(pts, 0);
+  double y0 = 1e300, y1 = -1e300, z0 = 1e300, z1 = -1e300;
+  for (const auto& p : s.standard_points)
+    y0 = std::min(y0, p[0]), y1 = std::max(y1, p[0]), z0 = std::min(z0, p[1]), z1 = std::max(z1, p[1]);
+  o << "<rect x='" << num(v.x(y0)) << "' y='" << num(v.py(z1)) << "' width='" << num((y1 - y0) * v.scale)
+    << "' height='" << num((z1 - z0) * v.scale) << "' fill='" << kMaterialFill[0]
+    << "' stroke='black' stroke-dasharray='6 4'/>\n"
+    << "<text x='" << kMargin << "' y='" << kHeight - 12 << "' font-size='12'>" << "type "
+    << static_cast<int>(s.value("type")) << ": extent of the stress points (not the outline)</text>\n";
+  marks(o, v, s, std::hypot(y1 - y0, z1 - z0));
+  for (std::size_t i = 0; i < s.standard_points.size(); ++i) {
+    const auto& p = s.standard_points[i];
+    o << "<circle cx='" << num(v.x(p[0])) << "' cy='" << num(v.py(p[1])) << "' r='3.5' fill='#e41a1c'/>\n<text x='"
+      << num(v.x(p[0]) + 5) << "' y='" << num(v.py(p[1]) - 5) << "' font-size='11' fill='#e41a1c'>" << i + 1
+      << "</text>\n";
+  }
+}
+
 }  // namespace
 
 bool known_field(const std::string& f) {
@@ -229,14 +254,14 @@ std::string write_svg(std::ostream& out, const std::vector<SectionResult>& secti
   if (section > 0) {
     if (static_cast<std::size_t>(section) > sections.size()) return "--section " + std::to_string(section) + ": the file has " + std::to_string(sections.size()) + " sections";
     s = &sections[section - 1];
-    if (!s->mesh && s->loops.empty()) return "section " + std::to_string(section) + " (" + s->kind + ") has no geometry to draw";
+    if (!s->mesh && s->loops.empty() && s->standard_points.empty()) return "section " + std::to_string(section) + " (" + s->kind + ") has no geometry to draw";
   } else {
     for (const SectionResult& c : sections)
-      if (c.mesh || !c.loops.empty()) {
+      if (c.mesh || !c.loops.empty() || !c.standard_points.empty()) {
         s = &c;
         break;
       }
-    if (s == nullptr) return "no section in the file has geometry to draw (mesh or reinforced)";
+    if (s == nullptr) return "no section in the file has geometry to draw (mesh, reinforced or standard)";
   }
   if (s->code != 0) return "section \"" + s->name + "\" failed and is not drawn";
   if (!field.empty() && !s->mesh) return "--field colours meshes; section \"" + s->name + "\" has none";
@@ -246,8 +271,10 @@ std::string write_svg(std::ostream& out, const std::vector<SectionResult>& secti
     const std::vector<double> values = field.empty() ? std::vector<double>{} : element_field(*s->mesh, s->forces, field, problem);
     if (!problem.empty()) return problem;
     draw_mesh(body, *s, values, field);
-  } else {
+  } else if (!s->loops.empty()) {
     draw_loops(body, *s);
+  } else {
+    draw_standard(body, *s);
   }
   out << "<?xml version='1.0' encoding='UTF-8'?>\n<svg xmlns='http://www.w3.org/2000/svg' width='" << kWidth
       << "' height='" << kHeight << "' viewBox='0 0 " << kWidth << ' ' << kHeight
