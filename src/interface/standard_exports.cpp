@@ -10,6 +10,7 @@
 
 #include "bsp/bsp.h"
 #include "interface/firewall.h"
+#include "interface/standard_points.h"
 #include "interface/thread_count.h"
 #include "solver/plastic_modulus.h"
 #include "solver/section_result_vector.h"
@@ -27,15 +28,6 @@ static_assert(BSP_STD_SLOT_POINTS == 5 && BSP_STD_SLOT_PLASTIC_MODULUS_Y == 30 &
 
 enum class Origin { centroid, shear_centre };
 enum class PointOrder { type1, type2 };
-
-// Of the values in order, the one of largest magnitude (the first on a tie),
-// sign kept.
-double extreme(std::array<double, 4> v) {
-  double best = v[0];
-  for (double x : v)
-    if (std::abs(x) > std::abs(best)) best = x;
-  return best;
-}
 
 void standard_main(double* result, double* dimensions, const std::int32_t* section_type, const double* poisson,
                    const std::int32_t* mode, Origin origin, PointOrder order) {
@@ -60,25 +52,8 @@ void standard_main(double* result, double* dimensions, const std::int32_t* secti
                                 .analysis_flag = 1, .thread_count = threads.threads()};
   SOLVE_STANDARD_SECTION(in, dims, out);
 
-  const double yc = out[s::centroid_first], zc = out[s::centroid_second];
-  double cy = yc, cz = zc;
-  if (origin == Origin::shear_centre) {
-    cy -= out[s::centroid_minus_shear_centre_first];
-    cz -= out[s::centroid_minus_shear_centre_second];
-  }
   points_object.enabled = true;
-  StressPoint::Points p{};
-  StressPoint::evaluate_stress_points(points_object, p, type, dims, cy, cz);
-  std::copy(p.begin(), p.end(), out.begin() + BSP_STD_SLOT_POINTS);
-
-  // The elastic moduli take the points' distances from the centroid, whatever
-  // origin the points were given from: stresses from bending are linear in
-  // the distance from the neutral axis.
-  const double dy = cy - yc, dz = cz - zc;
-  const double y_max = extreme({p[0] + dy, p[2] + dy, p[4] + dy, p[6] + dy});
-  const double z_max = extreme({p[1] + dz, p[3] + dz, p[5] + dz, p[7] + dz});
-  out[s::modulus_second] = z_max != 0.0 ? out[s::i2] / z_max : 0.0;
-  out[s::modulus_first] = y_max != 0.0 ? out[s::i1] / y_max : 0.0;
+  write_standard_points(points_object, type, dims, origin == Origin::shear_centre, out);
 }
 
 void guarded_standard_main(double* result, double* dimensions, const std::int32_t* section_type,

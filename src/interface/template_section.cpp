@@ -9,6 +9,7 @@
 
 #include "interface/meshed_parts_driver.h"
 #include "interface/meshed_parts_input.h"
+#include "interface/standard_points.h"
 #include "interface/thread_count.h"
 #include "solver/classical_shear_stress.h"
 #include "solver/first_moment.h"
@@ -24,18 +25,10 @@ namespace {
 
 namespace s = section_slot;
 
-constexpr std::size_t slot_points = 5;
 constexpr std::size_t slot_plastic_first = 30;
 constexpr std::size_t slot_plastic_second = 31;
 
-double extreme(std::array<double, 4> v) {
-  double best = v[0];
-  for (double x : v)
-    if (std::abs(x) > std::abs(best)) best = x;
-  return best;
-}
-
-// Steps 5.1-5.9 of the meshed path into out (slots 0..37); false when the
+// The meshed path into out (slots 0..37); false when the
 // combined-section path fails.
 bool meshed_path(std::span<double, 38> out, std::span<const double> dims, const TemplateArgs& a,
                  const StressPoint::stress_coord_base& points_object) {
@@ -169,24 +162,8 @@ std::int32_t template_section_general(std::span<double, 38> result, std::span<do
   }
 
   // Final stress points about the chosen origin; the stress-point classes
-  // already return them relative to (cy, cz).
-  const double yc = result[s::centroid_first], zc = result[s::centroid_second];
-  double cy = yc, cz = zc;
-  if (a.offset_mode != 0) {
-    cy -= result[s::centroid_minus_shear_centre_first];
-    cz -= result[s::centroid_minus_shear_centre_second];
-  }
-  StressPoint::Points p{};
-  StressPoint::evaluate_stress_points(points_object, p, type, dims, cy, cz);
-  std::copy(p.begin(), p.end(), result.begin() + slot_points);
-
-  // Elastic moduli from the points' distances to the centroid, as the
-  // standard exports take them.
-  const double dy = cy - yc, dz = cz - zc;
-  const double y_max = extreme({p[0] + dy, p[2] + dy, p[4] + dy, p[6] + dy});
-  const double z_max = extreme({p[1] + dz, p[3] + dz, p[5] + dz, p[7] + dz});
-  result[s::modulus_second] = z_max != 0.0 ? result[s::i2] / z_max : 0.0;
-  result[s::modulus_first] = y_max != 0.0 ? result[s::i1] / y_max : 0.0;
+  // already return them relative to that origin.
+  write_standard_points(points_object, type, dims, a.offset_mode != 0, result);
   return 0;
 }
 
