@@ -244,6 +244,14 @@ inline constexpr std::array<std::array<double, Rule::n_nodes>, Rule::n_points> s
   return table;
 }();
 
+// Natural shape derivatives at the integration points, tabled likewise.
+template <class Rule>
+inline constexpr std::array<NaturalGradient<Rule::n_nodes>, Rule::n_points> gradient_at_points = [] {
+  std::array<NaturalGradient<Rule::n_nodes>, Rule::n_points> table{};
+  for (int g = 0; g < Rule::n_points; ++g) table[g] = Rule::gradient(Rule::point[g].s, Rule::point[g].t);
+  return table;
+}();
+
 // Global position of natural point p of an element.
 template <class Rule>
 NaturalPoint map_to_global(const T_ELEMENT<Rule>& e, NaturalPoint p) {
@@ -287,7 +295,7 @@ void set_up_element(T_ELEMENT<Rule>& e, std::span<const double, Rule::n_nodes> x
   }
   e.K.fill(0.0);
   for (int g = 0; g < Rule::n_points; ++g) {
-    const auto d = Rule::gradient(Rule::point[g].s, Rule::point[g].t);
+    const NaturalGradient<n>& d = gradient_at_points<Rule>[g];
     const Jacobian j = jacobian<Rule>(x, y, d);
     const double det = j.det();
     double xg = 0, yg = 0;
@@ -300,11 +308,16 @@ void set_up_element(T_ELEMENT<Rule>& e, std::span<const double, Rule::n_nodes> x
     e.xg[g] = xg;
     e.yg[g] = yg;
     e.dA[g] = det * Rule::weight[g];
+    // Lower triangle only: the term is symmetric in r and c bit for bit
+    // (products commute exactly), so the upper triangle is copied after the
+    // sum instead of being summed a second time.
     for (int c = 0; c < n; ++c)
-      for (int r = 0; r < n; ++r)
+      for (int r = c; r < n; ++r)
         e.K[static_cast<std::size_t>(c * n + r)] +=
             (e.dNdx[g][r] * e.dNdx[g][c] + e.dNdy[g][r] * e.dNdy[g][c]) * e.dA[g];
   }
+  for (int c = 0; c < n; ++c)
+    for (int r = c + 1; r < n; ++r) e.K[static_cast<std::size_t>(r * n + c)] = e.K[static_cast<std::size_t>(c * n + r)];
 }
 
 // Transformed area, first moments about the origin and weighted area of an

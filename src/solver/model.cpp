@@ -68,12 +68,16 @@ void add_elements(T_MULTI_DOMAIN& m, const SolverInput& in, std::vector<T_ELEMEN
   constexpr int n = Rule::n_nodes;
   const auto k = static_cast<std::size_t>(n);
   const SolverMaterials& mat = in.materials;
-  table.resize(in.part_numbers.size());
+  // Each element is constructed where it is set up, so its record is
+  // cleared and filled while in cache rather than cleared in a pass of its
+  // own over the whole table first.
+  table.clear();
+  table.reserve(in.part_numbers.size());
   std::int64_t e_global = 0, node_offset = 0;
   for (std::size_t d = 0; d < in.domain_elements.size(); ++d) {
     const std::int64_t n_d = in.domain_nodes[d];
     for (std::int32_t e_local = 0; e_local < in.domain_elements[d]; ++e_local, ++e_global) {
-      T_ELEMENT<Rule>& e = table[to_size(e_global)];
+      T_ELEMENT<Rule>& e = table.emplace_back();
       std::array<double, n> x{}, y{};
       for (std::size_t i = 0; i < k; ++i) {
         const std::int64_t node = in.connectivity[to_size(e_global) * k + i];
