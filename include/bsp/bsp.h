@@ -1055,6 +1055,72 @@ BSP_API void BSPFirstMomentOfArea(double *fm_area,                /* out */
                                   const double *bar_z,            /* in */
                                   const double *bar_modulus);     /* in */
 
+/*
+** BSPFirstMomentOfAreaMesh: modulus-weighted area and first moments of a
+** piece of a section given as an outline, which the library meshes in
+** 3-node triangles, plus circular bars.
+**
+**   fm_area          out  double           sum dA, dA weighted by
+**                                          modulus / ref_modulus, L^2
+**   fm_moment_z      out  double           sum (z - z_ref) dA, L^3
+**   fm_moment_y      out  double           sum (y - y_ref) dA, L^3
+**   y_ref, z_ref     in   double           point the moments are taken about,
+**                                          L, finite
+**   n_regions        in   int32            >= 0; the number of closed areas
+**                                          the segments enclose
+**   n_bars           in   int32            >= 0
+**   bar_radius       in   double[n_bars]   >= 0, L
+**   bar_y, bar_z     in   double[n_bars]   bar centres, L, finite
+**   ref_modulus      in   double           > 0, finite
+**   region_modulus   in   double[n_regions] in the order the regions are
+**                                          found (as BSPMeshMain); finite
+**                                          > 0, or 0.0 for a hole
+**   bar_modulus      in   double[n_bars]   finite, >= 0; a bar adds
+**                                          pi r^2 (bar_modulus/ref_modulus - 1)
+**                                          at its centre
+**   n_points         in   int32            >= 0
+**   point_y, point_z in   double[n_points] outline points, L, finite
+**   n_segments       in   int32            >= 1
+**   segments         in   int32[2 n_segments] 1-based point numbers, two per
+**                                          straight segment, in 1..n_points;
+**                                          no segment shorter than 1e-8 or
+**                                          given twice
+**   element_size     in   double           L, finite; 0.0 = automatic (at
+**                                          most the longest segment / 5 and
+**                                          the shortest / 1)
+** Units:   any consistent length L and modulus unit.
+** Returns: BSP_OK (0); BSP_E_SOLVER (-3) when ref_modulus is NULL, not
+**          finite or not > 0; BSP_E_INPUT (-1) when any other argument fails
+**          its check, or when no attempt meshes the outline. An attempt
+**          fails when the segments do not enclose n_regions regions, a size
+**          would give more than 5e5 triangles, or a region defeats both
+**          meshers. A non-zero element_size h is tried as h, 0.8h, 0.6h,
+**          0.4h, 0.2h, then the automatic size; the first attempt that
+**          succeeds gives the result.
+** Failure: all three outputs are 0.0 and BSPLastError names the check and
+**          the first offending item (1-based).
+** Threads: reentrant; no process-wide effect.
+*/
+BSP_API int32_t BSPFirstMomentOfAreaMesh(double *fm_area,               /* out */
+                                         double *fm_moment_z,           /* out */
+                                         double *fm_moment_y,           /* out */
+                                         const double *y_ref,           /* in */
+                                         const double *z_ref,           /* in */
+                                         const int32_t *n_regions,      /* in */
+                                         const int32_t *n_bars,         /* in */
+                                         const double *bar_radius,      /* in */
+                                         const double *bar_y,           /* in */
+                                         const double *bar_z,           /* in */
+                                         const double *ref_modulus,     /* in */
+                                         const double *region_modulus,  /* in */
+                                         const double *bar_modulus,     /* in */
+                                         const int32_t *n_points,       /* in */
+                                         const double *point_y,         /* in */
+                                         const double *point_z,         /* in */
+                                         const int32_t *n_segments,     /* in */
+                                         const int32_t *segments,       /* in */
+                                         const double *element_size);   /* in */
+
 /* ------------------------------------------------------------------------
 ** Cracked reinforced sections
 */

@@ -28,6 +28,7 @@ EXPORTS = {
     "BSPMAINGENERAL": ("int", "d* d* i* i* d* i* i* i* i*"),
     "BSPMAINGENCIVIL": ("int", "d* d* i* i* d* i* i* i*"),
     "BSPFirstMomentOfArea": ("void", "d* d* d* d* d* i* i* d* d* i* d* d* i* d* d* d* d*"),
+    "BSPFirstMomentOfAreaMesh": ("int", "d* d* d* d* d* i* i* d* d* d* d* d* d* i* d* d* i* i* d*"),
     "BSPLastError": ("s", ""),
 }
 

@@ -1,7 +1,9 @@
 // BSPFirstMomentOfArea: weighted area and first moments of a host's mesh of
 // 3-node triangles plus circular bars. A void export: on any rejected input
 // the three outputs are 0.0 and the calling thread's last-error message names
-// the check (BSPLastError).
+// the check (BSPLastError). BSPFirstMomentOfAreaMesh: the same for an outline
+// the library meshes (first_moment_mesh_driver.h); on failure the same
+// zeros and a result code.
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -12,6 +14,8 @@
 #include "bsp/bsp.h"
 #include "interface/caller_arrays.h"
 #include "interface/firewall.h"
+#include "interface/first_moment_mesh_driver.h"
+#include "interface/outline_input.h"
 #include "interface/status.h"
 #include "solver/first_moment.h"
 
@@ -112,6 +116,46 @@ void first_moment_of_area(const FirstMomentArgs& a, const FirstMomentOutputs& ou
 
 }  // namespace
 }  // namespace bsp
+
+extern "C" BSP_API int32_t BSPFirstMomentOfAreaMesh(double* fm_area, double* fm_moment_z, double* fm_moment_y,
+                                                    const double* y_ref, const double* z_ref,
+                                                    const int32_t* n_regions, const int32_t* n_bars,
+                                                    const double* bar_radius, const double* bar_y,
+                                                    const double* bar_z, const double* ref_modulus,
+                                                    const double* region_modulus, const double* bar_modulus,
+                                                    const int32_t* n_points, const double* point_y,
+                                                    const double* point_z, const int32_t* n_segments,
+                                                    const int32_t* segments, const double* element_size) {
+  const auto zero = [&] {
+    for (double* p : {fm_area, fm_moment_z, fm_moment_y})
+      if (p != nullptr) *p = 0.0;
+  };
+  zero();
+  return bsp::guarded_call(
+      [&] {
+        using bsp::CallError, bsp::Status;
+        if (fm_area == nullptr || fm_moment_z == nullptr || fm_moment_y == nullptr)
+          throw CallError(Status::invalid_input, "an output pointer is NULL");
+        const bsp::OutlineArgs a{.n_regions = n_regions, .n_bars = n_bars, .bar_radius = bar_radius, .bar_y = bar_y,
+                                 .bar_z = bar_z, .ref_modulus = ref_modulus, .region_modulus = region_modulus,
+                                 .bar_modulus = bar_modulus, .n_points = n_points, .point_y = point_y,
+                                 .point_z = point_z, .n_segments = n_segments, .segments = segments,
+                                 .element_size = element_size};
+        bsp::OutlineInput in;
+        bsp::read_outline(a, bsp::OutlineExport::first_moment_mesh, in);
+        const double y0 = bsp::finite_scalar(y_ref, "y_ref");
+        const double z0 = bsp::finite_scalar(z_ref, "z_ref");
+        const bsp::FirstMoments m = bsp::run_first_moment_attempts(
+            in.element_size, [&](double size) { return bsp::first_moments_at_size(in, y0, z0, size); });
+        if (!std::isfinite(m.area) || !std::isfinite(m.qx) || !std::isfinite(m.qy))
+          throw CallError(Status::solver_error, "the first moments are not finite");
+        *fm_area = m.area;
+        *fm_moment_z = m.qx;
+        *fm_moment_y = m.qy;
+        return Status::ok;
+      },
+      zero);
+}
 
 extern "C" BSP_API void BSPFirstMomentOfArea(double* fm_area, double* fm_moment_z, double* fm_moment_y,
                                              const double* y_ref, const double* z_ref, const int32_t* n_nodes,

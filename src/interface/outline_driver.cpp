@@ -60,22 +60,14 @@ double region_area(const Domain_Data& s, std::size_t d) {
 // first). Memory exhaustion is not a meshing failure and passes on. The
 // record's nodes (the domain's wire nodes) stay first in the mesh.
 RegionMesh mesh_region(const Domain_Data& section, std::size_t d) {
-  const auto attempt = [&](void (*run)(Mesh_Data&, Flat_Mesh&)) {
-    Mesh_Data record = domain_maker::make_domain_mesh_data(section, d);
-    record.quadratic = 1;
-    RegionMesh region;
-    region.wire_nodes = static_cast<std::int32_t>(record.nodes.size());
-    run(record, region.mesh);
-    return region;
-  };
   try {
-    return attempt(&mesher_2d::run_grid_mesher);
+    return mesh_region_with(section, d, true, RegionMesher::grid);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception&) {
   }
   try {
-    return attempt(&mesher_2d::run_loop_mesher);
+    return mesh_region_with(section, d, true, RegionMesher::loop);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& e) {
@@ -142,10 +134,22 @@ void add_first_moments(const OutlineMesh& m, const OutlineInput& in, std::span<d
 
 }  // namespace
 
-OutlineMesh mesh_outline(const OutlineInput& in) {
-  Outline outline = in.outline;
-  OutlineMesh out;
-  out.size = choose_element_size(outline, in.element_size, section_size_divisors);
+RegionMesh mesh_region_with(const Domain_Data& section, std::size_t d, bool quadratic, RegionMesher mesher) {
+  Mesh_Data record = domain_maker::make_domain_mesh_data(section, d);
+  record.quadratic = quadratic ? 1 : 0;
+  RegionMesh region;
+  region.wire_nodes = static_cast<std::int32_t>(record.nodes.size());
+  if (mesher == RegionMesher::grid)
+    mesher_2d::run_grid_mesher(record, region.mesh);
+  else
+    mesher_2d::run_loop_mesher(record, region.mesh);
+  return region;
+}
+
+OutlineDomain make_outline_domain(Outline outline, double element_size, SizeDivisors divisors,
+                                  std::span<const double> region_modulus) {
+  OutlineDomain out;
+  out.size = choose_element_size(outline, element_size, divisors);
   const double h = out.size.h;
   const double caller_h = h / std::abs(out.size.f);
 
@@ -154,7 +158,8 @@ OutlineMesh mesh_outline(const OutlineInput& in) {
     bad("element size " + num(caller_h) + " cuts the segments into about " + num(pieces) +
         " pieces, above the cap of " + num(max_outline_triangles) + "; choose a larger element_size");
 
-  Domain_Data section = build_outline_domain(outline);
+  Domain_Data& section = out.section;
+  section = build_outline_domain(outline);
   section.element_size = h;
   discretise_wires(section, h);
   try {
@@ -166,22 +171,30 @@ OutlineMesh mesh_outline(const OutlineInput& in) {
   } catch (const std::exception& e) {
     bad(std::string("the segments cannot be turned into regions: ") + e.what());
   }
-  const std::size_t n_regions = in.region_modulus.size();
+  const std::size_t n_regions = region_modulus.size();
   if (section.domains.size() != n_regions)
     bad("the segments enclose " + std::to_string(section.domains.size()) + " regions but n_regions is " +
         std::to_string(n_regions));
 
-  std::vector<std::size_t> solid;
   double triangles = 0.0;
   for (std::size_t r = 0; r < n_regions; ++r) {
-    if (in.region_modulus[r] == 0.0) continue;
-    solid.push_back(r);
+    if (region_modulus[r] == 0.0) continue;
+    out.solid.push_back(r);
     triangles += triangle_estimate(region_area(section, r), h);
   }
-  if (solid.empty()) bad("every region is a hole (region_modulus 0.0): there is nothing to analyse");
   if (triangles > max_outline_triangles)
     bad("element size " + num(caller_h) + " gives about " + num(triangles) + " triangles, above the cap of " +
         num(max_outline_triangles) + "; choose a larger element_size");
+  return out;
+}
+
+OutlineMesh mesh_outline(const OutlineInput& in) {
+  OutlineDomain domain = make_outline_domain(in.outline, in.element_size, section_size_divisors, in.region_modulus);
+  OutlineMesh out;
+  out.size = domain.size;
+  Domain_Data& section = domain.section;
+  const std::vector<std::size_t>& solid = domain.solid;
+  if (solid.empty()) bad("every region is a hole (region_modulus 0.0): there is nothing to analyse");
 
   std::vector<RegionMesh> regions(solid.size());
   for (std::size_t j = 0; j < solid.size(); ++j) {

@@ -21,9 +21,11 @@
 
 #include "geometry/element_sizing.h"
 #include "geometry/merge_section.h"
+#include "geometry/region_mesh_gluing.h"
 #include "interface/meshed_parts_driver.h"
 #include "interface/outline_input.h"
 #include "interface/status.h"
+#include "mesher/domain_maker/domain_maker.h"
 
 namespace bsp {
 
@@ -35,6 +37,30 @@ struct OutlineMesh {
   ElementSize size;                 // size and scale the regions were meshed at
   std::vector<double> E, nu, w;     // per solid region
 };
+
+// An outline scaled, its segments cut at the element size and its regions
+// found (section.domains, in the caller's region order), with the size and
+// scale it was cut at and the regions that are not holes.
+struct OutlineDomain {
+  domain_maker::Domain_Data section;
+  ElementSize size;
+  std::vector<std::size_t> solid;  // 0-based region numbers, region_modulus != 0.0
+};
+
+// Throws CallError (invalid_input) when the wires would get more than
+// max_outline_triangles pieces, when the domain maker rejects the outline or
+// finds a number of regions other than region_modulus.size(), or when the
+// estimated triangle count of the solid regions exceeds max_outline_triangles.
+OutlineDomain make_outline_domain(Outline outline, double element_size, SizeDivisors divisors,
+                                  std::span<const double> region_modulus);
+
+enum class RegionMesher { grid, loop };
+
+// Meshes region d of `section` with one mesher, on a record built afresh
+// from the section; 6-node triangles when `quadratic`, else 3-node. The
+// mesher's exceptions pass on.
+RegionMesh mesh_region_with(const domain_maker::Domain_Data& section, std::size_t d, bool quadratic,
+                            RegionMesher mesher);
 
 // Everything between the checked input and the solver: throws CallError
 // (invalid_input) when the wires would get more than max_outline_triangles

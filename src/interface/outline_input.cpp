@@ -47,17 +47,19 @@ std::int32_t scalar(const std::int32_t* p, const char* name) {
   return *p;
 }
 
-void check_reference(const OutlineArgs& a, bool weights, OutlineInput& r) {
+void check_reference(const OutlineArgs& a, bool weights, bool poisson, OutlineInput& r) {
   constexpr Status s = Status::solver_error;
   if (a.ref_modulus == nullptr) fail(s, "ref_modulus is NULL");
   if (!(std::isfinite(*a.ref_modulus) && *a.ref_modulus > 0.0))
     fail(s, "ref_modulus is " + num(*a.ref_modulus) + "; it must be a finite number > 0");
-  if (a.ref_poisson == nullptr) fail(s, "ref_poisson is NULL");
-  if (!poisson_ok(*a.ref_poisson))
-    fail(s, "ref_poisson is " + num(*a.ref_poisson) + "; it must lie in " + num(min_poisson) + " .. " +
-                num(max_poisson));
   r.ref_modulus = *a.ref_modulus;
-  r.ref_poisson = *a.ref_poisson;
+  if (poisson) {
+    if (a.ref_poisson == nullptr) fail(s, "ref_poisson is NULL");
+    if (!poisson_ok(*a.ref_poisson))
+      fail(s, "ref_poisson is " + num(*a.ref_poisson) + "; it must lie in " + num(min_poisson) + " .. " +
+                  num(max_poisson));
+    r.ref_poisson = *a.ref_poisson;
+  }
   if (weights) {
     if (a.ref_area_weight == nullptr) fail(s, "ref_area_weight is NULL");
     if (!(std::isfinite(*a.ref_area_weight) && *a.ref_area_weight > 0.0))
@@ -110,10 +112,10 @@ void check_outline(const OutlineArgs& a, OutlineInput& r) {
   r.element_size = *a.element_size;
 }
 
-void check_regions(const OutlineArgs& a, bool weights, OutlineInput& r) {
+void check_regions(const OutlineArgs& a, bool weights, bool poisson, OutlineInput& r) {
   const std::int32_t n = count(a.n_regions, "n_regions");
   r.region_modulus = array(a.region_modulus, n, 1, "region_modulus", "n_regions");
-  r.region_poisson = array(a.region_poisson, n, 1, "region_poisson", "n_regions");
+  if (poisson) r.region_poisson = array(a.region_poisson, n, 1, "region_poisson", "n_regions");
   if (weights) r.region_area_weight = array(a.region_area_weight, n, 1, "region_area_weight", "n_regions");
   for (std::size_t i = 0; i < r.region_modulus.size(); ++i) {
     const std::string region = "region " + num(static_cast<std::int64_t>(i) + 1);
@@ -121,7 +123,7 @@ void check_regions(const OutlineArgs& a, bool weights, OutlineInput& r) {
     if (e == 0.0) continue;  // a hole: its other constants are not used
     if (!(std::isfinite(e) && e > 0.0))
       bad(region + " has modulus " + num(e) + "; a solid region needs a finite modulus > 0 (0.0 marks a hole)");
-    if (!poisson_ok(r.region_poisson[i]))
+    if (poisson && !poisson_ok(r.region_poisson[i]))
       bad(region + " has Poisson ratio " + num(r.region_poisson[i]) + "; it must lie in " + num(min_poisson) +
           " .. " + num(max_poisson));
     if (weights && !std::isfinite(r.region_area_weight[i]))
@@ -170,19 +172,20 @@ std::optional<std::size_t> solid_region_count(const std::int32_t* n_regions, con
 }
 
 void read_outline(const OutlineArgs& a, OutlineExport kind, OutlineInput& in) {
-  const bool weights = kind != OutlineExport::detail_mesh;
+  const bool fm = kind == OutlineExport::first_moment_mesh;
+  const bool weights = kind != OutlineExport::detail_mesh && !fm;
   OutlineInput r;
-  check_reference(a, weights, r);
+  check_reference(a, weights, !fm, r);
   check_outline(a, r);
-  check_regions(a, weights, r);
+  check_regions(a, weights, !fm, r);
   check_bars(a, weights, r);
-  if (kind != OutlineExport::part_mesh_main) check_stress_points(a, r);
+  if (kind == OutlineExport::mesh_main || kind == OutlineExport::detail_mesh) check_stress_points(a, r);
   if (kind == OutlineExport::mesh_main) {
     const std::int32_t level = scalar(a.analysis_level, "analysis_level");
     r.analysis_level = level < 0 ? 0 : level;
     r.stress_reference = scalar(a.stress_reference, "stress_reference");
   }
-  scalar(a.linear_elements, "linear_elements");
+  if (!fm) scalar(a.linear_elements, "linear_elements");
   in = std::move(r);
 }
 

@@ -1,5 +1,5 @@
 // The caller's arguments of the outline exports (BSPMeshMain,
-// BSPPartMeshMain, BSPDetailMesh) and their checks. read_outline turns the
+// BSPPartMeshMain, BSPDetailMesh, BSPFirstMomentOfAreaMesh) and their checks. read_outline turns the
 // raw pointers into checked values and an Outline in the mesher's axes; past
 // it nothing reads a caller array by an index it has not proven in range.
 //
@@ -18,7 +18,9 @@
 
 namespace bsp {
 
-enum class OutlineExport { mesh_main, part_mesh_main, detail_mesh };
+// first_moment_mesh reads no Poisson ratios, area weights, stress points or
+// linear_elements flag.
+enum class OutlineExport { mesh_main, part_mesh_main, detail_mesh, first_moment_mesh };
 
 // Pointers exactly as the host passed them. Fields an export does not have
 // stay null (area weights for BSPDetailMesh; stress points, analysis level

@@ -180,5 +180,17 @@ int main(void) {
                          NULL);
     CHECK(ABS(a - 0.5) < 1e-15 && ABS(qz - 1.0 / 6.0) < 1e-15 && ABS(qy - 1.0 / 6.0) < 1e-15);
   }
+
+  /* The same through the library's own mesh of the outline of a 2 x 1
+  ** rectangle: area 2, moments 1 and 2 about the origin (sums over the
+  ** triangles, rounding only). */
+  {
+    const double py[4] = {0.0, 2.0, 2.0, 0.0}, pz[4] = {0.0, 0.0, 1.0, 1.0}, origin = 0.0, e = 1.0, auto_size = 0.0;
+    const int32_t seg[8] = {1, 2, 2, 3, 3, 4, 4, 1}, one = 1, none = 0, four = 4;
+    double a = -1.0, qz = -1.0, qy = -1.0;
+    CHECK(BSPFirstMomentOfAreaMesh(&a, &qz, &qy, &origin, &origin, &one, &none, NULL, NULL, NULL, &e, &e, NULL,
+                                   &four, py, pz, &four, seg, &auto_size) == 0);
+    CHECK(ABS(a - 2.0) < 1e-12 && ABS(qz - 1.0) < 1e-12 && ABS(qy - 2.0) < 1e-12);
+  }
   return failures == 0 ? 0 : 1;
 }
