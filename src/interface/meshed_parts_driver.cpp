@@ -135,28 +135,9 @@ Status prepare(const MeshedPartsInput& in, MeshedPartsExport kind, std::int32_t 
     throw CallError(Status::solver_error, "internal error: the merged mesh's domains are inconsistent");
   if (const auto f = find_mesh_fault(p.mesh, in.nodes_per_element == 3)) reject_mesh(in, p.mesh, *f);
 
+  p.solver = mesh_solver_input(p.mesh, in, in.material_modulus, in.material_poisson, in.material_area_weight,
+                               kind != MeshedPartsExport::detail);
   SolverInput& si = p.solver;
-  si.k = merged_nodes_per_element;
-  si.domain_elements = p.mesh.component_element_count;
-  si.domain_nodes = p.mesh.component_node_count;
-  si.node_x = p.mesh.x;
-  si.node_y = p.mesh.y;
-  si.connectivity = p.mesh.connectivity;
-  si.part_numbers = p.mesh.element_material;
-  si.n_parts = in.n_materials;
-  si.materials.E_ref = in.ref_modulus;
-  si.materials.nu_ref = in.ref_poisson;
-  si.materials.E = in.material_modulus;
-  si.materials.nu = in.material_poisson;
-  if (kind != MeshedPartsExport::detail) {
-    si.materials.w_ref = in.ref_area_weight;
-    si.materials.w = in.material_area_weight;
-    si.bars.w = in.bar_area_weight;
-  }
-  si.bars.radius = in.bar_radius;
-  si.bars.x = in.bar_y;
-  si.bars.y = in.bar_z;
-  si.bars.E = in.bar_modulus;
   si.stress_x = in.stress_y;
   si.stress_y = in.stress_z;
   si.analysis_level = in.analysis_level;

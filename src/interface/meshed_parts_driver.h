@@ -19,6 +19,7 @@
 #include "geometry/merge_section.h"
 #include "interface/meshed_parts_input.h"
 #include "interface/status.h"
+#include "solver/solver_entries.h"
 
 namespace bsp {
 
@@ -52,6 +53,40 @@ Status part_main(const MeshedPartsArgs& args, std::span<double> part_result);
 // result holds comb_result_size doubles; all of them are written on success.
 Status comb_main(const MeshedPartsArgs& args, std::span<double> result, std::span<double> stress_coords);
 Status detail_main(const MeshedPartsArgs& args, const DetailOptionArgs& options, const DetailOutputSpans& out);
+
+// The solver input both mesh drivers build: the glued mesh in 6-node
+// elements, one material per entry of E / nu / w (the mesh's element
+// materials number them from 1), and the reference material and bars of `in`
+// (a MeshedPartsInput or an OutlineInput, which name them alike). Area
+// weights only with `weights`: the detail entries take none. Host (y, z)
+// becomes solver (x, y) here and in merge_section, nowhere else.
+template <class Input>
+SolverInput mesh_solver_input(const MergedSection& mesh, const Input& in, std::span<const double> E,
+                              std::span<const double> nu, std::span<const double> w, bool weights) {
+  SolverInput si;
+  si.k = merged_nodes_per_element;
+  si.domain_elements = mesh.component_element_count;
+  si.domain_nodes = mesh.component_node_count;
+  si.node_x = mesh.x;
+  si.node_y = mesh.y;
+  si.connectivity = mesh.connectivity;
+  si.part_numbers = mesh.element_material;
+  si.n_parts = static_cast<std::int32_t>(E.size());
+  si.materials.E_ref = in.ref_modulus;
+  si.materials.nu_ref = in.ref_poisson;
+  si.materials.E = E;
+  si.materials.nu = nu;
+  if (weights) {
+    si.materials.w_ref = in.ref_area_weight;
+    si.materials.w = w;
+    si.bars.w = in.bar_area_weight;
+  }
+  si.bars.radius = in.bar_radius;
+  si.bars.x = in.bar_y;
+  si.bars.y = in.bar_z;
+  si.bars.E = in.bar_modulus;
+  return si;
+}
 
 // ok when every element of every component uses only node numbers of that
 // component's own block, solver_error otherwise: the solver numbers each

@@ -76,28 +76,7 @@ RegionMesh mesh_region(const Domain_Data& section, std::size_t d) {
 }
 
 SolverInput solver_input(const OutlineMesh& m, const OutlineInput& in, bool weights) {
-  SolverInput si;
-  si.k = merged_nodes_per_element;
-  si.domain_elements = m.mesh.component_element_count;
-  si.domain_nodes = m.mesh.component_node_count;
-  si.node_x = m.mesh.x;
-  si.node_y = m.mesh.y;
-  si.connectivity = m.mesh.connectivity;
-  si.part_numbers = m.mesh.element_material;
-  si.n_parts = static_cast<std::int32_t>(m.E.size());
-  si.materials.E_ref = in.ref_modulus;
-  si.materials.nu_ref = in.ref_poisson;
-  si.materials.E = m.E;
-  si.materials.nu = m.nu;
-  if (weights) {
-    si.materials.w_ref = in.ref_area_weight;
-    si.materials.w = m.w;
-    si.bars.w = in.bar_area_weight;
-  }
-  si.bars.radius = in.bar_radius;
-  si.bars.x = in.bar_y;
-  si.bars.y = in.bar_z;
-  si.bars.E = in.bar_modulus;
+  SolverInput si = mesh_solver_input(m.mesh, in, m.E, m.nu, m.w, weights);
   // The outline exports leave the thread count alone: the band
   // factorisation takes the calling thread's current team size.
   si.thread_count = 0;
