@@ -19,46 +19,15 @@
 #include <vector>
 
 #include "bsp/bsp.h"
+#include "solver/bench_meshes.h"
 #include "geometry/merge_section.h"
 #include "geometry/mesh_validity.h"
 #include "interface/meshed_parts_driver.h"
 
 namespace {
 
-struct HostMesh {
-  std::vector<double> y, z;
-  std::vector<std::int32_t> connectivity, material, part_nodes, part_elements;
-};
-
-// ny cells across the depth, a ny along the length, in two parts; merged
-// node count (2 a ny + 1)(2 ny + 1): a = 10, ny = 16 or 50 gives 10593 or
-// 101101 nodes; a = 2, ny = 35 or 112 gives 10011 or 101025.
-HostMesh rectangle_in_two_parts(int ny, int aspect) {
-  HostMesh m;
-  const int nx = aspect * ny, half = nx / 2;
-  for (int part = 0; part < 2; ++part) {
-    const int i0 = part * half, i1 = part == 0 ? half : nx;
-    const auto base = static_cast<std::int32_t>(m.y.size());
-    const int cols = i1 - i0 + 1;
-    for (int j = 0; j <= ny; ++j)
-      for (int i = i0; i <= i1; ++i) {
-        m.y.push_back(static_cast<double>(aspect) * i / nx);
-        m.z.push_back(1.0 * j / ny);
-      }
-    auto id = [&](int i, int j) { return base + static_cast<std::int32_t>(j * cols + (i - i0)) + 1; };
-    std::int32_t elements = 0;
-    for (int j = 0; j < ny; ++j)
-      for (int i = i0; i < i1; ++i) {
-        for (std::int32_t n : {id(i, j), id(i + 1, j), id(i + 1, j + 1), id(i, j), id(i + 1, j + 1), id(i, j + 1)})
-          m.connectivity.push_back(n);
-        m.material.insert(m.material.end(), {1, 1});
-        elements += 2;
-      }
-    m.part_nodes.push_back(static_cast<std::int32_t>(m.y.size()) - base);
-    m.part_elements.push_back(elements);
-  }
-  return m;
-}
+using bsp::bench::HostMesh;
+using bsp::bench::rectangle_in_two_parts;
 
 std::int32_t comb_main(const HostMesh& m, std::vector<double>& result) {
   const std::int32_t n_nodes = static_cast<std::int32_t>(m.y.size()), n_sp = 0;

@@ -156,4 +156,43 @@ inline BandMatrix random_band(std::int64_t n, std::int64_t kd, std::uint32_t see
   return m;
 }
 
+// A section as a host hands it to BSPCombMain: 1-based 3-node triangles,
+// part by part.
+struct HostMesh {
+  std::vector<double> y, z;
+  std::vector<std::int32_t> connectivity, material, part_nodes, part_elements;
+};
+
+// ny cells across the depth, a ny along the length, split into two parts.
+// Merged node count (2 a ny + 1)(2 ny + 1): a = 10 with ny = 5, 16, 50 gives
+// 1111, 10593 and 101101 nodes; a = 2 with ny = 11, 35, 112 gives 1035, 10011
+// and 101025.
+inline HostMesh rectangle_in_two_parts(int ny, int aspect) {
+  HostMesh m;
+  const int nx = aspect * ny, half = nx / 2;
+  for (int part = 0; part < 2; ++part) {
+    const int i0 = part * half, i1 = part == 0 ? half : nx;
+    const auto base = static_cast<std::int32_t>(m.y.size());
+    const int cols = i1 - i0 + 1;
+    for (int j = 0; j <= ny; ++j)
+      for (int i = i0; i <= i1; ++i) {
+        m.y.push_back(static_cast<double>(aspect) * i / nx);
+        m.z.push_back(1.0 * j / ny);
+      }
+    auto id = [&](int i, int j) { return base + static_cast<std::int32_t>(j * cols + (i - i0)) + 1; };
+    std::int32_t elements = 0;
+    for (int j = 0; j < ny; ++j)
+      for (int i = i0; i < i1; ++i) {
+        for (std::int32_t n : {id(i, j), id(i + 1, j), id(i + 1, j + 1), id(i, j), id(i + 1, j + 1), id(i, j + 1)})
+          m.connectivity.push_back(n);
+        m.material.push_back(1);
+        m.material.push_back(1);
+        elements += 2;
+      }
+    m.part_nodes.push_back(static_cast<std::int32_t>(m.y.size()) - base);
+    m.part_elements.push_back(elements);
+  }
+  return m;
+}
+
 }  // namespace bsp::bench
