@@ -14,58 +14,27 @@
 
 #include "mesher/data_2d/mesh_error.h"
 #include "mesher/data_2d/primitives.h"
+#include "mesher_2d_support.h"
 
 namespace domain_maker {
 namespace {
 
 using data_2d::Point;
 
-// An outline as a host draws it: points and straight segments between them,
-// each segment its own edge, optionally divided into equal pieces as the
-// drivers do before the domain maker runs.
-struct Outline {
-  std::vector<Point> points;
-  std::vector<std::pair<int, int>> segments;  // 0-based point numbers
-  std::vector<Point> seeds;
-};
+using mesher_test::Outline;
 
-Domain_Data make_record(const Outline& outline, int pieces = 1) {
-  Domain_Data record;
-  for (const Point p : outline.points) record.nodes.push_back({1, 0, 0.0, p.x, p.y});
-  for (std::size_t s = 0; s < outline.segments.size(); ++s) {
-    const auto [a, b] = outline.segments[s];
-    Wire_Record wire{static_cast<std::int32_t>(s + 1), 1, {a}};
-    const Point pa = outline.points[static_cast<std::size_t>(a)];
-    const Point pb = outline.points[static_cast<std::size_t>(b)];
-    for (int k = 1; k < pieces; ++k) {
-      const double t = static_cast<double>(k) / pieces;
-      wire.nodes.push_back(static_cast<std::int32_t>(record.nodes.size()));
-      record.nodes.push_back({1, 0, 0.0, pa.x + t * (pb.x - pa.x), pa.y + t * (pb.y - pa.y)});
-    }
-    wire.nodes.push_back(b);
-    record.wires.push_back(std::move(wire));
-  }
-  for (const Point p : outline.seeds) record.nodes.push_back({0, 1, 0.0, p.x, p.y});
-  return record;
-}
+// The record with every segment divided into `pieces` equal parts.
+Domain_Data make_record(const Outline& outline, int pieces = 1) { return mesher_test::section_record(outline, 0.0, pieces); }
 
-// Closed polygon through points first .. first + count - 1, as segments.
+// Closed polygon through points first .. first + count - 1, one edge per side.
 void add_loop(Outline& outline, std::initializer_list<Point> corners) {
   const int first = static_cast<int>(outline.points.size());
   const int count = static_cast<int>(corners.size());
   outline.points.insert(outline.points.end(), corners);
-  for (int k = 0; k < count; ++k) outline.segments.emplace_back(first + k, first + (k + 1) % count);
+  for (int k = 0; k < count; ++k) outline.edges.push_back({first + k, first + (k + 1) % count});
 }
 
-double signed_area(const Domain_Data& record, const Wire_Record& wire) {
-  double twice = 0.0;
-  for (std::size_t k = 1; k < wire.nodes.size(); ++k) {
-    const Node_Record& a = record.nodes[static_cast<std::size_t>(wire.nodes[k - 1])];
-    const Node_Record& b = record.nodes[static_cast<std::size_t>(wire.nodes[k])];
-    twice += a.x * b.y - b.x * a.y;
-  }
-  return 0.5 * twice;
-}
+double signed_area(const Domain_Data& record, const Wire_Record& wire) { return mesher_test::ring_area(record, wire.nodes); }
 
 const Wire_Record& wire_of(const Domain_Data& record, std::size_t domain, std::size_t k) {
   return record.wires[static_cast<std::size_t>(record.domains[domain].wires[k])];
@@ -121,21 +90,21 @@ Outline square_loop(std::initializer_list<Point> corners) {
 TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
   Outline flag = square_loop({{0, 0}, {4, 0}, {4, 3}, {0, 3}});
   flag.points.insert(flag.points.end(), {{7, 6}, {9, 6}});
-  flag.segments.insert(flag.segments.end(), {{2, 4}, {4, 5}});  // a polyline hanging off the corner (4, 3)
+  flag.edges.insert(flag.edges.end(), {{2, 4}, {4, 5}});  // a polyline hanging off the corner (4, 3)
   Outline nested = square_loop({{0, 0}, {10, 0}, {10, 8}, {0, 8}});
   add_loop(nested, {{2, 2}, {2, 5}, {6, 5}, {6, 2}});  // clockwise on input
   Outline lollipop = square_loop({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
   add_loop(lollipop, {{4, 4}, {6, 4}, {6, 6}, {4, 6}});
-  lollipop.segments.emplace_back(0, 4);  // stick from the corner (0,0) to (4,4)
+  lollipop.edges.push_back({0, 4});  // stick from the corner (0,0) to (4,4)
   Outline two_rectangles;
   two_rectangles.points = {{0, 0}, {10, 0}, {20, 0}, {20, 5}, {10, 5}, {0, 5}};
-  two_rectangles.segments = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}, {1, 4}};
+  two_rectangles.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}, {1, 4}};
   Outline slit;  // a line reaching in from the boundary
   slit.points = {{0, 0}, {10, 0}, {10, 6}, {0, 6}, {0, 3}, {4, 3}};
-  slit.segments = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}, {4, 5}};
+  slit.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}, {4, 5}};
   Outline bow_tie = square_loop({{0, 0}, {2, 1}, {0, 2}});  // two triangles meeting at one point
   bow_tie.points.insert(bow_tie.points.end(), {{4, 0}, {4, 2}});
-  bow_tie.segments.insert(bow_tie.segments.end(), {{1, 3}, {3, 4}, {4, 1}});
+  bow_tie.edges.insert(bow_tie.edges.end(), {{1, 3}, {3, 4}, {4, 1}});
   // A 0.2 square divided at 0.05: W^2 + H^2 = 0.08 would start the outside
   // probe at x = 0.18, inside the square, where no ray meets the outline.
   const Outline small = square_loop({{0, 0}, {0.2, 0}, {0.2, 0.2}, {0, 0.2}});
@@ -210,34 +179,34 @@ TEST(DomainMaker, BrokenDrawingsFailWithTheirText) {
   const auto square = [] { return square_loop({{0, 0}, {10, 0}, {10, 10}, {0, 10}}); };
   Outline crossing_line = square();
   crossing_line.points.insert(crossing_line.points.end(), {{5, 5}, {15, 5}});
-  crossing_line.segments.emplace_back(4, 5);  // leaves through the right side
+  crossing_line.edges.push_back({4, 5});  // leaves through the right side
   // With several faults the message is the one an ordered scan over edge
   // pairs (i < j) meets first, whatever order the grid buckets visit them in:
   // edge 4 crosses edge 1, edge 5 repeats edge 0 or edge 2.
   Outline repeats_edge_0 = crossing_line;
-  repeats_edge_0.segments.emplace_back(1, 0);
+  repeats_edge_0.edges.push_back({1, 0});
   Outline repeats_edge_2 = crossing_line;
-  repeats_edge_2.segments.emplace_back(2, 3);
+  repeats_edge_2.edges.push_back({2, 3});
   Outline twice = square();
-  twice.segments.emplace_back(0, 1);
+  twice.edges.push_back({0, 1});
   Outline twice_reversed = square();
-  twice_reversed.segments.emplace_back(1, 0);
+  twice_reversed.edges.push_back({1, 0});
   // Distinct points at the same place are one node, so the repeat is still seen.
   Outline copied = square();
   copied.points.insert(copied.points.end(), {{10, 0}, {10, 10}});
-  copied.segments.emplace_back(5, 4);
+  copied.edges.push_back({5, 4});
   Outline zero = square_loop({{0, 0}, {1, 0}, {1, 1}});
   zero.points.push_back({1, 1});
-  zero.segments.emplace_back(2, 3);  // (1,1) to (1,1)
+  zero.edges.push_back({2, 3});  // (1,1) to (1,1)
   Outline open;  // a polyline encloses nothing
   open.points = {{0, 0}, {1, 0}, {1, 1}};
-  open.segments = {{0, 1}, {1, 2}};
+  open.edges = {{0, 1}, {1, 2}};
   // Collinear overlapping edges pass the crossing and duplicate checks but
   // break the planar structure; every walk then fails to close, and each walk
   // is bounded, so the maker reports it instead of walking forever.
   Outline overlap = square();
   overlap.points.push_back({5, 0});
-  overlap.segments.emplace_back(0, 4);  // along half of the bottom side
+  overlap.edges.push_back({0, 4});  // along half of the bottom side
   const std::vector<std::pair<Domain_Data, std::string>> cases = {
       {make_record(crossing_line), crossing},
       {make_record(crossing_line, 3), crossing},
@@ -262,7 +231,7 @@ TEST(DomainMaker, RegionsComeInTheOrderOfTheEdgeThatHasThemOnItsLeft) {
   // The shared side comes first; its left side is the region it starts.
   Outline two;
   two.points = {{0, 0}, {10, 0}, {20, 0}, {20, 5}, {10, 5}, {0, 5}};
-  two.segments = {{1, 4}, {0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}};
+  two.edges = {{1, 4}, {0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}};
   const auto first_area_centre_x = [](const Result& r) {
     const Wire_Record& outer = wire_of(r.record, 0, 0);
     double sum = 0.0;
@@ -271,13 +240,13 @@ TEST(DomainMaker, RegionsComeInTheOrderOfTheEdgeThatHasThemOnItsLeft) {
   };
   const Result upward = run(two);  // (10,0) -> (10,5): the left region is x < 10
   EXPECT_LT(first_area_centre_x(upward), 10.0);
-  two.segments[0] = {4, 1};  // downward: the left region is x > 10
+  two.edges[0] = {4, 1};  // downward: the left region is x > 10
   const Result downward = run(two);
   EXPECT_GT(first_area_centre_x(downward), 10.0);
   // An outside edge starts its own region whatever its direction.
-  two.segments = {{2, 3}, {0, 1}, {1, 2}, {3, 4}, {4, 5}, {5, 0}, {1, 4}};
+  two.edges = {{2, 3}, {0, 1}, {1, 2}, {3, 4}, {4, 5}, {5, 0}, {1, 4}};
   EXPECT_GT(first_area_centre_x(run(two)), 10.0);
-  two.segments[0] = {3, 2};
+  two.edges[0] = {3, 2};
   EXPECT_GT(first_area_centre_x(run(two)), 10.0);
 }
 
@@ -301,7 +270,7 @@ TEST(DomainMaker, RepeatedPointsAreOneNodeNumberedByTheFirst) {
   Outline square;
   square.points = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {10, 0}, {5e-9, -5e-9}};
   // Corner (10, 0) given twice exactly, corner (0, 0) again 7e-9 away.
-  square.segments = {{0, 1}, {4, 2}, {2, 3}, {3, 5}};
+  square.edges = {{0, 1}, {4, 2}, {2, 3}, {3, 5}};
   const Result r = run(square);
   ASSERT_EQ(r.record.domains.size(), 1u);
   const std::vector<std::int32_t>& nodes = wire_of(r.record, 0, 0).nodes;
@@ -322,7 +291,7 @@ TEST(DomainMaker, RepeatedPointsAreOneNodeNumberedByTheFirst) {
   }
   // Point 4 r + k holds corner (k + r) % 4, so corner c of round r is point 4 r + (c - r) mod 4.
   const auto copy_of = [](int corner, int round) { return 4 * round + (corner - round + 4) % 4; };
-  copies.segments = {{copy_of(0, 2), copy_of(1, 1)}, {copy_of(1, 0), copy_of(2, 2)},
+  copies.edges = {{copy_of(0, 2), copy_of(1, 1)}, {copy_of(1, 0), copy_of(2, 2)},
                      {copy_of(2, 1), copy_of(3, 0)}, {copy_of(3, 2), copy_of(0, 1)}};
   const Result merged = run(copies);
   ASSERT_EQ(merged.record.domains.size(), 1u);
@@ -338,11 +307,11 @@ TEST(DomainMaker, OpenLinesAndSeedsJoinTheRegionHoldingThem) {
   plate.points.push_back({1, 1});
   plate.points.push_back({4, 1});
   plate.points.push_back({4, 4});
-  plate.segments.emplace_back(8, 9);   // a floating polyline of two edges
-  plate.segments.emplace_back(9, 10);
+  plate.edges.push_back({8, 9});   // a floating polyline of two edges
+  plate.edges.push_back({9, 10});
   plate.points.push_back({7, 3});
   plate.points.push_back({8, 4});
-  plate.segments.emplace_back(11, 12);  // a line in the inner region
+  plate.edges.push_back({11, 12});  // a line in the inner region
   plate.seeds = {{2, 5}, {7.5, 2.5}, {50, 50}, {7, 3.5}};
   const Result r = run(plate, 2);
   ASSERT_EQ(r.record.domains.size(), 2u);
@@ -372,7 +341,7 @@ TEST(DomainMaker, AdjacentRegionsInsideADomainMergeIntoOneClockwiseHole) {
   Outline box;
   add_loop(box, {{0, 0}, {30, 0}, {30, 10}, {0, 10}});
   box.points.insert(box.points.end(), {{10, 3}, {15, 3}, {20, 3}, {20, 7}, {15, 7}, {10, 7}});
-  box.segments.insert(box.segments.end(), {{4, 5}, {5, 6}, {6, 7}, {7, 8}, {8, 9}, {9, 4}, {5, 8}});
+  box.edges.insert(box.edges.end(), {{4, 5}, {5, 6}, {6, 7}, {7, 8}, {8, 9}, {9, 4}, {5, 8}});
   for (const bool check : {true, false}) {
     Result r;
     ASSERT_NO_THROW(r = run(box, 1, check));
@@ -403,7 +372,7 @@ TEST(DomainMaker, DomainsAreInvariantUnderTranslationScaleAndRotation) {
   add_loop(l_with_hole, {{1, 1}, {2, 1}, {2, 2}, {1, 2}});
   l_with_hole.points.push_back({5, 1});
   l_with_hole.points.push_back({7, 2});
-  l_with_hole.segments.emplace_back(10, 11);
+  l_with_hole.edges.push_back({10, 11});
   const Result reference = run(l_with_hole, 3);
   for (const auto& [shift, scale, angle] : std::vector<std::tuple<Point, double, double>>{
            {{1e4, -3e4}, 1.0, 0.0}, {{0, 0}, 1e-3, 0.0}, {{0, 0}, 1e3, 0.0}, {{-2, 5}, 1.0, 30.0}, {{0, 0}, 1.0, 137.0}}) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mesher/data_2d/mesh_error.h"
@@ -49,50 +50,32 @@ std::string failure_of(Mesh_Data record) {
 
 Mesh_Data unit_square() { return make_record({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}}, 0.0); }
 
+// Each broken record, made from the unit square by one change, with its text.
 TEST(Mesher2DInputCheck, RejectsEachBrokenInputWithItsText) {
-  Mesh_Data empty;
-  EXPECT_EQ(failure_of(empty), "* no input node - Mesher_2D::check_input_data()");
-
-  Mesh_Data no_wire = unit_square();
-  no_wire.wires.clear();
-  EXPECT_EQ(failure_of(no_wire), "* no input wire - Mesher_2D::check_input_data()");
-
-  Mesh_Data only_inner = unit_square();
-  only_inner.wires[0].kind = 2;
-  EXPECT_EQ(failure_of(only_inner), "* no outer wire - Mesher_2D::check_input_data()");
-
-  Mesh_Data two_outer = make_record({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}, {{2, 0}, {3, 0}, {3, 1}}}, 0.0);
-  two_outer.wires[1].kind = 1;
-  EXPECT_EQ(failure_of(two_outer), "* multiple outer wire - Mesher_2D::check_input_data()");
-
-  // The close pair need not be on a wire.
-  Mesh_Data overlapped = unit_square();
-  overlapped.nodes.push_back({0, 0, 0.0, 0.5, 0.5});
-  overlapped.nodes.push_back({0, 0, 0.0, 0.5 + 1e-9, 0.5});
-  EXPECT_EQ(failure_of(overlapped), "* overlapped nodes exist - Mesher_2D::check_input_data()");
-
-  Mesh_Data open = unit_square();
-  open.wires[0].nodes.pop_back();
-  EXPECT_EQ(failure_of(open), "* outer and inner wires should be closed - Mesher_2D::check_input_data()");
-
-  Mesh_Data repeated = unit_square();
-  repeated.wires[0].nodes.insert(repeated.wires[0].nodes.begin() + 1, repeated.wires[0].nodes[1]);
-  EXPECT_EQ(failure_of(repeated), "* invalid wire node data - Mesher_2D::check_input_data()");
-
-  Mesh_Data empty_wire = unit_square();
-  empty_wire.wires[0].nodes.clear();
-  EXPECT_EQ(failure_of(empty_wire), "* outer and inner wires should be closed - Mesher_2D::check_input_data()");
-}
-
-TEST(Mesher2DInputCheck, RefusesNodeIndexOutsideTheRecordAndUnknownKind) {
-  Mesh_Data bad_index = unit_square();
-  bad_index.wires[0].nodes[2] = 4;
-  EXPECT_EQ(failure_of(bad_index), "* invalid wire node data - Mesher_2D::load_input_data()");
-  bad_index.wires[0].nodes[2] = -1;
-  EXPECT_EQ(failure_of(bad_index), "* invalid wire node data - Mesher_2D::load_input_data()");
-  Mesh_Data bad_kind = unit_square();
-  bad_kind.wires[0].kind = 4;
-  EXPECT_EQ(failure_of(bad_kind), "* invalid wire node data - Mesher_2D::load_input_data()");
+  const std::string check = " - Mesher_2D::check_input_data()";
+  const std::string load = " - Mesher_2D::load_input_data()";
+  const std::vector<std::pair<void (*)(Mesh_Data&), std::string>> cases = {
+      {[](Mesh_Data& m) { m = Mesh_Data{}; }, "* no input node" + check},
+      {[](Mesh_Data& m) { m.wires.clear(); }, "* no input wire" + check},
+      {[](Mesh_Data& m) { m.wires[0].kind = 2; }, "* no outer wire" + check},
+      {[](Mesh_Data& m) { m = make_record({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}, {{2, 0}, {3, 0}, {3, 1}}}, 0.0);
+                          m.wires[1].kind = 1; }, "* multiple outer wire" + check},
+      // The close pair need not be on a wire.
+      {[](Mesh_Data& m) { m.nodes.insert(m.nodes.end(), {{0, 0, 0.0, 0.5, 0.5}, {0, 0, 0.0, 0.5 + 1e-9, 0.5}}); },
+       "* overlapped nodes exist" + check},
+      {[](Mesh_Data& m) { m.wires[0].nodes.pop_back(); }, "* outer and inner wires should be closed" + check},
+      {[](Mesh_Data& m) { m.wires[0].nodes.clear(); }, "* outer and inner wires should be closed" + check},
+      {[](Mesh_Data& m) { m.wires[0].nodes.insert(m.wires[0].nodes.begin() + 1, m.wires[0].nodes[1]); },
+       "* invalid wire node data" + check},
+      {[](Mesh_Data& m) { m.wires[0].nodes[2] = 4; }, "* invalid wire node data" + load},  // outside the record
+      {[](Mesh_Data& m) { m.wires[0].nodes[2] = -1; }, "* invalid wire node data" + load},
+      {[](Mesh_Data& m) { m.wires[0].kind = 4; }, "* invalid wire node data" + load},  // unknown kind
+  };
+  for (std::size_t k = 0; k < cases.size(); ++k) {
+    Mesh_Data record = unit_square();
+    cases[k].first(record);
+    EXPECT_EQ(failure_of(record), cases[k].second) << "case " << k;
+  }
 }
 
 TEST(Mesher2DInputCheck, OrientsOuterCounterClockwiseAndInnerClockwise) {
