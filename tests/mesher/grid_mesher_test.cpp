@@ -73,27 +73,6 @@ TEST(GridMesherRegion, SmallSquareAtFineSizeMeshes) {
   EXPECT_GE(summary.elements, 32u);  // 16 cells' worth of area at h = 0.05
 }
 
-TEST(GridMesherRegion, HoleInsideOneCellIsRefusedNotMeshedOver) {
-  // Square 3.9 with h = 1: the grid step is 1.3 and the middle cell
-  // [1.3, 2.6]^2 keeps its corners (0.92 from the hole, above r = 0.707).
-  // A 0.1 hole at its centre crosses none of its sides, so the cell would
-  // cover the hole; the area check must refuse the mesh.
-  Mesh_Data record = make_record({{{0, 0}, {3.9, 0}, {3.9, 3.9}, {0, 3.9}},
-                                   {{1.9, 1.9}, {1.9, 2.0}, {2.0, 2.0}, {2.0, 1.9}}},
-                                  1.0);
-  Grid_Mesher mesher;
-  try {
-    mesher.generate_mesh(record, nullptr);
-    ADD_FAILURE() << "no exception";
-  } catch (const data_2d::Mesh_Error& e) {
-    EXPECT_STREQ(e.what(), "* failed to fill gaps - Grid_Mesher::generate_mesh()");
-  }
-}
-
-}  // namespace
-
-namespace {
-
 std::vector<Xy> rotated(const std::vector<Xy>& points, double angle_deg) {
   const double a = angle_deg * std::acos(-1.0) / 180.0;
   std::vector<Xy> out;
