@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "crack/section_builder.h"
 
