@@ -20,10 +20,7 @@ namespace mesher_test {
 
 using domain_maker::Mesh_Data;
 
-struct Xy {
-  double x;
-  double y;
-};
+using Xy = data_2d::Point;
 
 // A record with one closed wire per ring (first ring outer, the others
 // inner), each ring given without repeating its first point, plus open lines
