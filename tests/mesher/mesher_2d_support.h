@@ -13,16 +13,14 @@
 #include <utility>
 #include <vector>
 
+#include "mesher/data_2d/point.h"
 #include "mesher/domain_maker/mesh_data.h"
 
 namespace mesher_test {
 
 using domain_maker::Mesh_Data;
 
-struct Xy {
-  double x;
-  double y;
-};
+using Xy = data_2d::Point;
 
 // A record with one closed wire per ring (first ring outer, the others
 // inner), each ring given without repeating its first point, plus open lines
@@ -54,6 +52,44 @@ inline Mesh_Data make_record(const std::vector<std::vector<Xy>>& rings, double e
     record.wires.push_back(wire);
   }
   for (const Xy p : seeds) add_node(p, true);
+  return record;
+}
+
+// An outline as a host draws it: points, edges as polylines through them
+// (0-based point numbers) and seed points. The corpus files add two element
+// sizes and the areas of their regions.
+struct Outline {
+  std::vector<data_2d::Point> points;
+  std::vector<std::vector<int>> edges;
+  std::vector<data_2d::Point> seeds;
+  std::vector<double> sizes, areas;
+};
+
+// The section record the drivers hand the domain maker: one wire per edge,
+// numbered from 1, every segment cut into `pieces` equal parts or, with
+// size > 0, into as few as keep each part no longer than size; seeds flagged.
+inline domain_maker::Domain_Data section_record(const Outline& outline, double size, int pieces = 1) {
+  domain_maker::Domain_Data record;
+  record.element_size = size;
+  for (const data_2d::Point p : outline.points) record.nodes.push_back({1, 0, 0.0, p.x, p.y});
+  std::int32_t number = 0;
+  for (const auto& edge : outline.edges) {
+    domain_maker::Wire_Record wire{++number, 1, {edge[0]}};
+    for (std::size_t k = 1; k < edge.size(); ++k) {
+      const data_2d::Point a = outline.points[static_cast<std::size_t>(edge[k - 1])];
+      const data_2d::Point b = outline.points[static_cast<std::size_t>(edge[k])];
+      const double length = std::hypot(b.x - a.x, b.y - a.y);
+      const int n = size > 0.0 ? std::max(1, static_cast<int>(std::ceil(length / size - 1e-9))) : pieces;
+      for (int j = 1; j < n; ++j) {
+        const double t = static_cast<double>(j) / n;
+        record.nodes.push_back({1, 0, 0.0, a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)});
+        wire.nodes.push_back(static_cast<std::int32_t>(record.nodes.size() - 1));
+      }
+      wire.nodes.push_back(edge[k]);
+    }
+    record.wires.push_back(wire);
+  }
+  for (const data_2d::Point p : outline.seeds) record.nodes.push_back({0, 1, 0.0, p.x, p.y});
   return record;
 }
 

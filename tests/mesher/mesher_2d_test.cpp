@@ -6,10 +6,12 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mesher/data_2d/mesh_error.h"
 #include "mesher/grid_mesher/grid_mesher.h"
+#include "mesher/loop_mesher/loop_mesher.h"
 #include "mesher/mesher_2d/run_mesher.h"
 #include "mesher_2d_support.h"
 
@@ -48,50 +50,32 @@ std::string failure_of(Mesh_Data record) {
 
 Mesh_Data unit_square() { return make_record({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}}, 0.0); }
 
+// Each broken record, made from the unit square by one change, with its text.
 TEST(Mesher2DInputCheck, RejectsEachBrokenInputWithItsText) {
-  Mesh_Data empty;
-  EXPECT_EQ(failure_of(empty), "* no input node - Mesher_2D::check_input_data()");
-
-  Mesh_Data no_wire = unit_square();
-  no_wire.wires.clear();
-  EXPECT_EQ(failure_of(no_wire), "* no input wire - Mesher_2D::check_input_data()");
-
-  Mesh_Data only_inner = unit_square();
-  only_inner.wires[0].kind = 2;
-  EXPECT_EQ(failure_of(only_inner), "* no outer wire - Mesher_2D::check_input_data()");
-
-  Mesh_Data two_outer = make_record({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}, {{2, 0}, {3, 0}, {3, 1}}}, 0.0);
-  two_outer.wires[1].kind = 1;
-  EXPECT_EQ(failure_of(two_outer), "* multiple outer wire - Mesher_2D::check_input_data()");
-
-  // The close pair need not be on a wire.
-  Mesh_Data overlapped = unit_square();
-  overlapped.nodes.push_back({0, 0, 0.0, 0.5, 0.5});
-  overlapped.nodes.push_back({0, 0, 0.0, 0.5 + 1e-9, 0.5});
-  EXPECT_EQ(failure_of(overlapped), "* overlapped nodes exist - Mesher_2D::check_input_data()");
-
-  Mesh_Data open = unit_square();
-  open.wires[0].nodes.pop_back();
-  EXPECT_EQ(failure_of(open), "* outer and inner wires should be closed - Mesher_2D::check_input_data()");
-
-  Mesh_Data repeated = unit_square();
-  repeated.wires[0].nodes.insert(repeated.wires[0].nodes.begin() + 1, repeated.wires[0].nodes[1]);
-  EXPECT_EQ(failure_of(repeated), "* invalid wire node data - Mesher_2D::check_input_data()");
-
-  Mesh_Data empty_wire = unit_square();
-  empty_wire.wires[0].nodes.clear();
-  EXPECT_EQ(failure_of(empty_wire), "* outer and inner wires should be closed - Mesher_2D::check_input_data()");
-}
-
-TEST(Mesher2DInputCheck, RefusesNodeIndexOutsideTheRecordAndUnknownKind) {
-  Mesh_Data bad_index = unit_square();
-  bad_index.wires[0].nodes[2] = 4;
-  EXPECT_EQ(failure_of(bad_index), "* invalid wire node data - Mesher_2D::load_input_data()");
-  bad_index.wires[0].nodes[2] = -1;
-  EXPECT_EQ(failure_of(bad_index), "* invalid wire node data - Mesher_2D::load_input_data()");
-  Mesh_Data bad_kind = unit_square();
-  bad_kind.wires[0].kind = 4;
-  EXPECT_EQ(failure_of(bad_kind), "* invalid wire node data - Mesher_2D::load_input_data()");
+  const std::string check = " - Mesher_2D::check_input_data()";
+  const std::string load = " - Mesher_2D::load_input_data()";
+  const std::vector<std::pair<void (*)(Mesh_Data&), std::string>> cases = {
+      {[](Mesh_Data& m) { m = Mesh_Data{}; }, "* no input node" + check},
+      {[](Mesh_Data& m) { m.wires.clear(); }, "* no input wire" + check},
+      {[](Mesh_Data& m) { m.wires[0].kind = 2; }, "* no outer wire" + check},
+      {[](Mesh_Data& m) { m = make_record({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}, {{2, 0}, {3, 0}, {3, 1}}}, 0.0);
+                          m.wires[1].kind = 1; }, "* multiple outer wire" + check},
+      // The close pair need not be on a wire.
+      {[](Mesh_Data& m) { m.nodes.insert(m.nodes.end(), {{0, 0, 0.0, 0.5, 0.5}, {0, 0, 0.0, 0.5 + 1e-9, 0.5}}); },
+       "* overlapped nodes exist" + check},
+      {[](Mesh_Data& m) { m.wires[0].nodes.pop_back(); }, "* outer and inner wires should be closed" + check},
+      {[](Mesh_Data& m) { m.wires[0].nodes.clear(); }, "* outer and inner wires should be closed" + check},
+      {[](Mesh_Data& m) { m.wires[0].nodes.insert(m.wires[0].nodes.begin() + 1, m.wires[0].nodes[1]); },
+       "* invalid wire node data" + check},
+      {[](Mesh_Data& m) { m.wires[0].nodes[2] = 4; }, "* invalid wire node data" + load},  // outside the record
+      {[](Mesh_Data& m) { m.wires[0].nodes[2] = -1; }, "* invalid wire node data" + load},
+      {[](Mesh_Data& m) { m.wires[0].kind = 4; }, "* invalid wire node data" + load},  // unknown kind
+  };
+  for (std::size_t k = 0; k < cases.size(); ++k) {
+    Mesh_Data record = unit_square();
+    cases[k].first(record);
+    EXPECT_EQ(failure_of(record), cases[k].second) << "case " << k;
+  }
 }
 
 TEST(Mesher2DInputCheck, OrientsOuterCounterClockwiseAndInnerClockwise) {
@@ -185,20 +169,17 @@ TEST(Mesher2DPrepare, ComputesMissingToleranceAndRejectsOverlap) {
   }
 }
 
-TEST(Mesher2DNodeLookup, ReturnsFirstNodeInOrderWithinTolerance) {
+// Which node a lookup returns is checked against a scan below; here what it
+// writes: the boundary mark only when asked, and a created node's contents.
+TEST(Mesher2DNodeLookup, MarksOnlyWhenAskedAndCreatesAnUnnumberedNode) {
   Frame frame;
   frame.tolerance = 0.1;
-  Node* later_nearer = nullptr;
   Node* first = frame.add(0.0, 0.0);
-  later_nearer = frame.add(0.12, 0.0);
-  // (0.06, 0) is 0.06 from both; the first in node order wins.
-  EXPECT_EQ(frame.find_or_create_node({0.06, 0.0}, false), first);
-  // (0.09, 0) is nearer the second, but still within the tolerance of the first.
-  EXPECT_EQ(frame.find_or_create_node({0.09, 0.0}, true), first);
+  Node* second = frame.add(0.12, 0.0);
+  EXPECT_EQ(frame.find_or_create_node({0.09, 0.0}, true), first);  // nearer the second, first in order
   EXPECT_EQ(first->on_boundary, 1);
-  EXPECT_EQ(frame.find_or_create_node({0.2, 0.0}, false), later_nearer);
-  EXPECT_EQ(later_nearer->on_boundary, 0);
-  // No match: a new unmarked node with id 0 at the point.
+  EXPECT_EQ(frame.find_or_create_node({0.2, 0.0}, false), second);
+  EXPECT_EQ(second->on_boundary, 0);
   Node* created = frame.find_or_create_node({0.5, 0.5}, false);
   EXPECT_EQ(frame.get_nodes().size(), 3u);
   EXPECT_EQ(created->id, 0u);
@@ -233,92 +214,48 @@ TEST(Mesher2DNodeLookup, MatchesScanOverAllNodes) {
   }
 }
 
-TEST(Mesher2DSplit, EqualDiagonalsTakeSecondDiagonal) {
-  Frame frame;
-  Node* a = frame.add(0, 0);
-  Node* b = frame.add(1, 0);
-  Node* c = frame.add(1, 1);
-  Node* d = frame.add(0, 1);
-  Node* e = frame.add(2, 0);
-  frame.add_element({a, b, c, d});
-  frame.add_element({b, e, c});
-  frame.split_quadrilaterals();
-  ASSERT_EQ(frame.get_elements().size(), 3u);
-  // The triangle stays first; the quadrilateral's two triangles follow.
-  EXPECT_EQ(frame.get_elements()[0]->nodes, (std::vector<Node*>{b, e, c}));
-  EXPECT_EQ(frame.get_elements()[1]->nodes, (std::vector<Node*>{a, b, d}));
-  EXPECT_EQ(frame.get_elements()[2]->nodes, (std::vector<Node*>{b, c, d}));
-}
+struct Split_Case {
+  const char* name;
+  std::vector<Xy> points;
+  std::vector<std::vector<int>> before, after;  // elements as indices into points
+  bool flat = false;                            // split_flat_quadrilaterals instead
+};
 
-TEST(Mesher2DSplit, ShorterDiagonalIsTakenWhenBothLieInside) {
-  Frame frame;
-  Node* a = frame.add(0, 0);
-  Node* b = frame.add(2, 0);
-  Node* c = frame.add(2.5, 1);
-  Node* d = frame.add(0, 1.2);
-  frame.add_element({a, b, c, d});
-  frame.split_quadrilaterals();
-  ASSERT_EQ(frame.get_elements().size(), 2u);
-  // |BD|^2 = 5.44 is not above |AC|^2 = 7.25: split along BD.
-  EXPECT_EQ(frame.get_elements()[0]->nodes, (std::vector<Node*>{a, b, d}));
-  Frame other;
-  Node* p = other.add(0, 0);
-  Node* q = other.add(3, 0);
-  Node* r = other.add(1, 1);
-  Node* s = other.add(-2, 1);
-  other.add_element({p, q, r, s});  // |QS|^2 = 26 > |PR|^2 = 2
-  other.split_quadrilaterals();
-  EXPECT_EQ(other.get_elements()[0]->nodes, (std::vector<Node*>{p, q, r}));
-  EXPECT_EQ(other.get_elements()[1]->nodes, (std::vector<Node*>{p, r, s}));
-}
-
-TEST(Mesher2DSplit, NonConvexQuadrilateralUsesTheDiagonalInside) {
-  // A(0,0) B(10,-1) C(9,0) D(10,1): BD (length 2) is the shorter diagonal but
-  // runs outside; splitting along it would give the clockwise (B, C, D).
-  Frame frame;
-  Node* a = frame.add(0, 0);
-  Node* b = frame.add(10, -1);
-  Node* c = frame.add(9, 0);
-  Node* d = frame.add(10, 1);
-  frame.add_element({a, b, c, d});
-  frame.split_quadrilaterals();
-  ASSERT_EQ(frame.get_elements().size(), 2u);
-  EXPECT_EQ(frame.get_elements()[0]->nodes, (std::vector<Node*>{a, b, c}));
-  EXPECT_EQ(frame.get_elements()[1]->nodes, (std::vector<Node*>{a, c, d}));
-}
-
-TEST(Mesher2DSplit, FlatQuadrilateralSplitsAtItsFlatCornerAndDropsSlivers) {
-  Frame frame;
-  Node* a = frame.add(0, 0);
-  Node* b = frame.add(1, 0);  // 180 degrees between A and C
-  Node* c = frame.add(2, 0);
-  Node* d = frame.add(1, 1);
-  Node* e = frame.add(3, 0);
-  frame.add_element({a, b, c, d});
-  frame.add_element({b, c, e});  // collinear: quality 0, removed
-  frame.split_flat_quadrilaterals();
-  ASSERT_EQ(frame.get_elements().size(), 2u);
-  EXPECT_EQ(frame.get_elements()[0]->nodes, (std::vector<Node*>{b, c, d}));
-  EXPECT_EQ(frame.get_elements()[1]->nodes, (std::vector<Node*>{b, d, a}));
-}
-
-TEST(Mesher2DQuadratic, SharedSideGetsOneMidSideNode) {
-  Frame frame;
-  frame.tolerance = 1e-3;
-  Node* a = frame.add(0, 0);
-  Node* b = frame.add(1, 0);
-  Node* c = frame.add(1, 1);
-  Node* d = frame.add(0, 1);
-  frame.add_element({a, b, c});
-  frame.add_element({a, c, d});
-  frame.make_quadratic();
-  EXPECT_EQ(frame.get_nodes().size(), 4u + 5u);
-  const auto& first = frame.get_elements()[0]->nodes;
-  const auto& second = frame.get_elements()[1]->nodes;
-  ASSERT_EQ(first.size(), 6u);
-  EXPECT_EQ(first[5], second[3]);  // side 3-1 of the first is side 1-2 of the second
-  EXPECT_EQ(first[3]->x, 0.5);
-  EXPECT_EQ(first[3]->y, 0.0);
+TEST(Mesher2DSplit, QuadrilateralsSplitAlongTheRightDiagonal) {
+  const std::vector<Split_Case> cases = {
+      // Triangles stay first; the quadrilateral's two triangles follow.
+      {"equal diagonals take the second", {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {2, 0}}, {{0, 1, 2, 3}, {1, 4, 2}},
+       {{1, 4, 2}, {0, 1, 3}, {1, 2, 3}}},
+      // |BD|^2 = 5.44 is not above |AC|^2 = 7.25: along BD.
+      {"shorter diagonal BD", {{0, 0}, {2, 0}, {2.5, 1}, {0, 1.2}}, {{0, 1, 2, 3}}, {{0, 1, 3}, {1, 2, 3}}},
+      {"shorter diagonal AC", {{0, 0}, {3, 0}, {1, 1}, {-2, 1}}, {{0, 1, 2, 3}}, {{0, 1, 2}, {0, 2, 3}}},  // |QS|^2 = 26 > |PR|^2 = 2
+      // BD (length 2) is the shorter diagonal but runs outside; splitting
+      // along it would give the clockwise (B, C, D).
+      {"non-convex: the diagonal inside", {{0, 0}, {10, -1}, {9, 0}, {10, 1}}, {{0, 1, 2, 3}}, {{0, 1, 2}, {0, 2, 3}}},
+      // B is a 180 degree corner between A and C; the collinear triangle
+      // (quality 0) is removed.
+      {"flat corner, sliver dropped", {{0, 0}, {1, 0}, {2, 0}, {1, 1}, {3, 0}}, {{0, 1, 2, 3}, {1, 2, 4}},
+       {{1, 2, 3}, {1, 3, 0}}, true},
+  };
+  for (const Split_Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Frame frame;
+    std::vector<Node*> n;
+    for (const Xy p : c.points) n.push_back(frame.add(p.x, p.y));
+    const auto nodes_of = [&](const std::vector<int>& e) {
+      std::vector<Node*> out;
+      for (const int i : e) out.push_back(n[static_cast<std::size_t>(i)]);
+      return out;
+    };
+    for (const auto& e : c.before) frame.add_element(nodes_of(e));
+    if (c.flat) {
+      frame.split_flat_quadrilaterals();
+    } else {
+      frame.split_quadrilaterals();
+    }
+    ASSERT_EQ(frame.get_elements().size(), c.after.size());
+    for (std::size_t k = 0; k < c.after.size(); ++k) EXPECT_EQ(frame.get_elements()[k]->nodes, nodes_of(c.after[k])) << k;
+  }
 }
 
 TEST(Mesher2DWrite, NumbersInputNodesByTheirRecordEvenAfterDroppedSeed) {
@@ -345,26 +282,35 @@ TEST(Mesher2DWrite, NumbersInputNodesByTheirRecordEvenAfterDroppedSeed) {
 
 bool always_stop() { return true; }
 
-TEST(Mesher2DRun, InterruptStopsWithTextlessException) {
-  Mesh_Data record = make_record({mesher_test::subdivide({{0, 0}, {4, 0}, {4, 4}, {0, 4}}, 0.5)}, 0.5);
-  grid_mesher::Grid_Mesher mesher;
-  try {
-    mesher.generate_mesh(record, &always_stop);
-    ADD_FAILURE() << "no exception";
-  } catch (const mesher_2d::interrupt_exception& e) {
-    EXPECT_STREQ(e.what(), "Unknown exception");
+// Both meshers: an interrupt ends the run with a textless exception; an
+// offset-layer request (which no mesher can build) falls back to the plain
+// mesh, the loop mesher saying so on standard error.
+TEST(Mesher2DRun, InterruptAndOffsetLayerRequestInBothMeshers) {
+  const Mesh_Data input = make_record({mesher_test::subdivide({{0, 0}, {4, 0}, {4, 3}, {0, 3}}, 0.5)}, 0.5);
+  for (const bool grid : {true, false}) {
+    SCOPED_TRACE(grid ? "grid" : "loop");
+    const auto mesher = [grid]() -> std::unique_ptr<mesher_2d::Mesher_2D> {
+      if (grid) return std::make_unique<grid_mesher::Grid_Mesher>();
+      return std::make_unique<loop_mesher::Loop_Mesher>();
+    };
+    Mesh_Data stopped = input;
+    try {
+      mesher()->generate_mesh(stopped, &always_stop);
+      ADD_FAILURE() << "no exception";
+    } catch (const mesher_2d::interrupt_exception& e) {
+      EXPECT_STREQ(e.what(), "Unknown exception");
+    }
+    Mesh_Data plain = input;
+    mesher()->generate_mesh(plain, nullptr);
+    Mesh_Data offset = input;
+    offset.offset_layer = 1;
+    testing::internal::CaptureStderr();
+    mesher()->generate_mesh(offset, nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              grid ? "" : "* failed to generate offset elements\n  > re-mesh without offset elements...\n");
+    EXPECT_FALSE(plain.elements.empty());
+    EXPECT_EQ(offset.elements, plain.elements);
   }
-}
-
-TEST(Mesher2DRun, OffsetLayerRequestFallsBackToPlainMesh) {
-  Mesh_Data plain = make_record({mesher_test::subdivide({{0, 0}, {4, 0}, {4, 3}, {0, 3}}, 0.5)}, 0.5);
-  Mesh_Data offset = plain;
-  offset.offset_layer = 1;
-  grid_mesher::Grid_Mesher first;
-  first.generate_mesh(plain, nullptr);
-  grid_mesher::Grid_Mesher second;
-  second.generate_mesh(offset, nullptr);
-  EXPECT_EQ(offset.elements, plain.elements);
   Frame frame;
   try {
     frame.generate_offset_mesh();
@@ -392,39 +338,31 @@ TEST(Mesher2DRun, FinishModeSelectsTheSplit) {
   EXPECT_EQ(static_cast<std::size_t>(count_by_size(mode_two, 3)), mode_two.elements.size());
 }
 
-TEST(Mesher2DRun, GridEntryFillsFlatArraysOneBased) {
-  Mesh_Data record = make_record({mesher_test::subdivide({{0, 0}, {3, 0}, {3, 2}, {0, 2}}, 0.5)}, 0.5);
-  record.finish_mode = 0;  // overridden to 1 by the entry
-  record.quadratic = 1;
-  domain_maker::Flat_Mesh flat;
-  mesher_2d::run_grid_mesher(record, flat);
-  EXPECT_EQ(record.finish_mode, 1);
-  EXPECT_EQ(static_cast<std::size_t>(flat.n_nodes), record.nodes.size());
-  EXPECT_EQ(static_cast<std::size_t>(flat.n_elements), record.elements.size());
-  ASSERT_EQ(flat.connectivity.size(), 6u * record.elements.size());
-  for (std::size_t e = 0; e < record.elements.size(); ++e) {
-    for (std::size_t k = 0; k < 6; ++k) EXPECT_EQ(flat.connectivity[6 * e + k], record.elements[e][k] + 1);
+// The drivers' entries overwrite the fields a caller may not choose; the
+// flat arrays they fill are checked in the corpus and flat-mesh tests.
+TEST(Mesher2DRun, EntriesSetTheCallerFieldsAndPassErrorsOn) {
+  for (const auto entry : {&mesher_2d::run_grid_mesher, &mesher_2d::run_loop_mesher}) {
+    Mesh_Data record = make_record({mesher_test::subdivide({{0, 0}, {3, 0}, {3, 2}, {0, 2}}, 0.5)}, 0.5);
+    record.finish_mode = 0;
+    record.offset_layer = 1;
+    record.size_factor = 2.0;
+    domain_maker::Flat_Mesh flat;
+    entry(record, flat);
+    EXPECT_EQ(record.finish_mode, 1);
+    EXPECT_EQ(record.offset_layer, 0);
+    EXPECT_EQ(record.size_factor, 1.0);
+    EXPECT_EQ(static_cast<std::size_t>(flat.n_elements), record.elements.size());
+    Mesh_Data broken = unit_square();
+    broken.wires[0].kind = 2;
+    domain_maker::Flat_Mesh untouched;
+    try {
+      entry(broken, untouched);
+      ADD_FAILURE() << "no exception";
+    } catch (const data_2d::Mesh_Error& e) {
+      EXPECT_STREQ(e.what(), "* no outer wire - Mesher_2D::check_input_data()");
+    }
+    EXPECT_EQ(untouched.n_nodes, 0);
   }
-  EXPECT_EQ(flat.x[3], record.nodes[3].x);
-}
-
-TEST(Mesher2DRun, LoopEntryReportsInputErrorsAndMeshesValidInput) {
-  Mesh_Data broken = unit_square();
-  broken.wires[0].kind = 2;
-  domain_maker::Flat_Mesh flat;
-  try {
-    mesher_2d::run_loop_mesher(broken, flat);
-    ADD_FAILURE() << "no exception";
-  } catch (const data_2d::Mesh_Error& e) {
-    EXPECT_STREQ(e.what(), "* no outer wire - Mesher_2D::check_input_data()");
-  }
-  EXPECT_EQ(flat.n_nodes, 0);
-  Mesh_Data fine = unit_square();
-  mesher_2d::run_loop_mesher(fine, flat);
-  EXPECT_EQ(fine.finish_mode, 1);
-  EXPECT_EQ(static_cast<std::size_t>(flat.n_nodes), fine.nodes.size());
-  EXPECT_EQ(static_cast<std::size_t>(flat.n_elements), fine.elements.size());
-  EXPECT_GT(flat.n_elements, 0);
 }
 
 }  // namespace
