@@ -70,15 +70,39 @@ class Result:
         return f"<bsp.Result {self.kind} {self.name!r}: {len(self._rows)} values>"
 
     def plot(self, ax=None):
-        """Draws the section (needs matplotlib and the geometry kept by mesh())."""
+        """Draws the section on a matplotlib Axes (default: the current one)
+        and returns it: the mesh (mesh()), the polygons with their holes and
+        bars (outline(), first_moment() with polygons) or the stress points
+        (standard()); the centroid and shear centre where known. Needs
+        matplotlib (an optional dependency)."""
         import matplotlib.pyplot as plt  # optional dependency
+        from matplotlib.patches import Circle, PathPatch
+        from matplotlib.path import Path
         geo = self.__dict__.get("_geometry")
         if geo is None:
             raise ValueError("this result has no geometry to draw")
         ax = ax or plt.gca()
-        for tri in geo["triangles"]:
+        for tri in geo.get("triangles", []):
             ax.fill([p[0] for p in tri], [p[1] for p in tri], edgecolor="0.4", facecolor="#c6dbef", linewidth=0.3)
-        ax.plot([self.centroid_y], [self.centroid_z], "ko", mfc="white")
-        ax.plot([self.shear_centre_y], [self.shear_centre_z], "kD")
+        colours = {}
+        for material, outline, holes in geo.get("polygons", []):
+            colour = colours.setdefault(material, ["#c6dbef", "#fdd0a2", "#c7e9c0", "#dadaeb"][len(colours) % 4])
+            vertices, codes = [], []
+            for k, loop in enumerate([outline] + list(holes)):
+                area = sum(loop[i - 1][0] * loop[i][1] - loop[i][0] * loop[i - 1][1] for i in range(len(loop)))
+                loop = list(loop) if (area > 0) == (k == 0) else list(loop)[::-1]  # holes against the outline
+                vertices += [tuple(p) for p in loop] + [tuple(loop[0])]
+                codes += [Path.MOVETO] + [Path.LINETO] * (len(loop) - 1) + [Path.CLOSEPOLY]
+            ax.add_patch(PathPatch(Path(vertices, codes), facecolor=colour, edgecolor="black"))
+        for y, z, radius in geo.get("bars", []):
+            ax.add_patch(Circle((y, z), radius, color="0.25"))
+        for y, z in geo.get("points", []):
+            ax.plot([y], [z], "o", color="#e41a1c", markersize=4)
+        names = {k for k, _, _, _ in self._rows}
+        if "centroid_y" in names:
+            ax.plot([self.centroid_y], [self.centroid_z], "ko", mfc="white")
+        if "shear_centre_y" in names:
+            ax.plot([self.shear_centre_y], [self.shear_centre_z], "kD")
         ax.set_aspect("equal")
+        ax.autoscale_view()
         return ax

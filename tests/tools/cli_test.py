@@ -15,7 +15,7 @@ import zlib
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 CLI = os.environ["BSP_CLI"]
-EXAMPLES = [os.path.join(ROOT, "examples", f) for f in ("demo.json", "sections.json")]
+EXAMPLES = [os.path.join(ROOT, "examples", f) for f in ("demo.json", "sections.json", "outline.json")]
 sys.path.insert(0, os.path.join(ROOT, "python"))
 
 

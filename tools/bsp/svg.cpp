@@ -188,9 +188,26 @@ void draw_mesh(std::ostream& o, const SectionResult& s, const std::vector<double
   if (!field.empty()) colour_bar(o, lo, hi, name);
 }
 
+void draw_points(std::ostream& o, const View& v, const std::vector<std::array<double, 2>>& points) {
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const auto& p = points[i];
+    o << "<circle cx='" << num(v.x(p[0])) << "' cy='" << num(v.py(p[1])) << "' r='3.5' fill='#e41a1c'/>\n<text x='"
+      << num(v.x(p[0]) + 5) << "' y='" << num(v.py(p[1]) - 5) << "' font-size='11' fill='#e41a1c'>" << i + 1
+      << "</text>\n";
+  }
+}
+
+// Loops filled by material (a hole left white), bars; then the cracked
+// axes (reinforced sections), the centroid (first-moment pieces) or the
+// centroid, shear centre, principal axes and stress points (outlines, whose
+// mesh the library makes and keeps to itself).
 void draw_loops(std::ostream& o, const SectionResult& s) {
   std::vector<std::array<double, 2>> pts;
   for (const Loop& l : s.loops) pts.insert(pts.end(), l.points.begin(), l.points.end());
+  double y0 = 1e300, y1 = -1e300, z0 = 1e300, z1 = -1e300;
+  for (const auto& p : pts) y0 = std::min(y0, p[0]), y1 = std::max(y1, p[0]), z0 = std::min(z0, p[1]), z1 = std::max(z1, p[1]);
+  const bool outline = s.kind == "outline";
+  if (outline) pts.push_back({s.value("shear_centre_y"), s.value("shear_centre_z")});
   const View v = fit(pts, 0);
   std::map<std::string, std::size_t> colour;
   for (const Loop& l : s.loops) colour.emplace(l.material, colour.size());
@@ -207,6 +224,19 @@ void draw_loops(std::ostream& o, const SectionResult& s) {
   for (const auto& b : s.loop_bars)
     o << "<circle cx='" << num(v.x(b[0])) << "' cy='" << num(v.py(b[1])) << "' r='" << num(std::max(1.5, b[2] * v.scale))
       << "' fill='#444'/>\n";
+  if (outline) {
+    marks(o, v, s, std::hypot(y1 - y0, z1 - z0));
+    draw_points(o, v, s.stress_points);
+    o << "<text x='" << kMargin << "' y='" << kHeight - 12 << "' font-size='12'>"
+      << "outline as drawn (the library meshes it internally)</text>\n";
+    return;
+  }
+  if (s.kind == "first_moment") {
+    const double cy = s.value("centroid_y"), cz = s.value("centroid_z");
+    o << "<circle cx='" << num(v.x(cy)) << "' cy='" << num(v.py(cz)) << "' r='4' fill='white' stroke='black'/>\n"
+      << "<text x='" << num(v.x(cy) + 6) << "' y='" << num(v.py(cz) + 14) << "' font-size='12'>C</text>\n";
+    return;
+  }
   // Horizontal lines: the uncracked centroid and the two neutral axes.
   const char* lines[3][3] = {{"centroid_z", "C", ""}, {"axis_upper", "a1", "6 4"}, {"axis_lower", "a0", "2 3"}};
   for (const auto& l : lines) {
@@ -222,11 +252,11 @@ void draw_loops(std::ostream& o, const SectionResult& s) {
 // extreme points), the points themselves, the centroid, the shear centre and
 // the principal axes; not the shape's outline.
 void draw_standard(std::ostream& o, const SectionResult& s) {
-  std::vector<std::array<double, 2>> pts = s.standard_points;
+  std::vector<std::array<double, 2>> pts = s.stress_points;
   pts.push_back({s.value("shear_centre_y"), s.value("shear_centre_z")});
   const View v = fit(pts, 0);
   double y0 = 1e300, y1 = -1e300, z0 = 1e300, z1 = -1e300;
-  for (const auto& p : s.standard_points)
+  for (const auto& p : s.stress_points)
     y0 = std::min(y0, p[0]), y1 = std::max(y1, p[0]), z0 = std::min(z0, p[1]), z1 = std::max(z1, p[1]);
   o << "<rect x='" << num(v.x(y0)) << "' y='" << num(v.py(z1)) << "' width='" << num((y1 - y0) * v.scale)
     << "' height='" << num((z1 - z0) * v.scale) << "' fill='" << kMaterialFill[0]
@@ -234,12 +264,7 @@ void draw_standard(std::ostream& o, const SectionResult& s) {
     << "<text x='" << kMargin << "' y='" << kHeight - 12 << "' font-size='12'>" << "type "
     << static_cast<int>(s.value("type")) << ": extent of the stress points (not the outline)</text>\n";
   marks(o, v, s, std::hypot(y1 - y0, z1 - z0));
-  for (std::size_t i = 0; i < s.standard_points.size(); ++i) {
-    const auto& p = s.standard_points[i];
-    o << "<circle cx='" << num(v.x(p[0])) << "' cy='" << num(v.py(p[1])) << "' r='3.5' fill='#e41a1c'/>\n<text x='"
-      << num(v.x(p[0]) + 5) << "' y='" << num(v.py(p[1]) - 5) << "' font-size='11' fill='#e41a1c'>" << i + 1
-      << "</text>\n";
-  }
+  draw_points(o, v, s.stress_points);
 }
 
 }  // namespace
@@ -254,14 +279,14 @@ std::string write_svg(std::ostream& out, const std::vector<SectionResult>& secti
   if (section > 0) {
     if (static_cast<std::size_t>(section) > sections.size()) return "--section " + std::to_string(section) + ": the file has " + std::to_string(sections.size()) + " sections";
     s = &sections[section - 1];
-    if (!s->mesh && s->loops.empty() && s->standard_points.empty()) return "section " + std::to_string(section) + " (" + s->kind + ") has no geometry to draw";
+    if (!s->mesh && s->loops.empty() && s->stress_points.empty()) return "section " + std::to_string(section) + " (" + s->kind + ") has no geometry to draw";
   } else {
     for (const SectionResult& c : sections)
-      if (c.mesh || !c.loops.empty() || !c.standard_points.empty()) {
+      if (c.mesh || !c.loops.empty() || !c.stress_points.empty()) {
         s = &c;
         break;
       }
-    if (s == nullptr) return "no section in the file has geometry to draw (mesh, reinforced or standard)";
+    if (s == nullptr) return "no section in the file has geometry to draw (mesh, outline, first_moment, reinforced or standard)";
   }
   if (s->code != 0) return "section \"" + s->name + "\" failed and is not drawn";
   if (!field.empty() && !s->mesh) return "--field colours meshes; section \"" + s->name + "\" has none";
