@@ -598,7 +598,7 @@ def standard(type, dims, nu, closed_form=False, stress_point_origin="shear_centr
         r.add(p + "y", oy + dy, "L", "stress point y in the shape's frame")
         r.add(p + "z", oz + dz, "L", "stress point z in the shape's frame")
     r.dimensions = dict(zip(names, used))
-    r._geometry = {"points": [(oy + v[5 + 2 * i], oz + v[6 + 2 * i]) for i in range(4)]}
+    r._geometry = {"points": [(oy + v[5 + 2 * i], oz + v[6 + 2 * i]) for i in range(4)], "type": type, "dimensions": used}
     return r
 
 

@@ -842,7 +842,7 @@ SectionResult standard_section(const Value& s, const Context&, SectionResult r) 
     if (level < 0 || level > 3) s.at("level").fail("expected 0, 1, 2 or 3");
   }
   if (meshed && origin == 1 && order == 0)
-    s.at("stress_point_order").fail("the meshed path gives order-2 stress points about the centroid only");
+    s.at("stress_point_order").fail("the meshed path gives order-2 stress points about the centroid only (add \"stress_point_origin\": \"centroid\")");
 
   std::vector<double> dims = given, v(BSP_STD_RESULT_SIZE, 0.0);
   const std::int32_t a6 = closed ? 2 : 0;
