@@ -102,6 +102,18 @@ class Package(unittest.TestCase):
         self.assertTrue(math.isclose(r.centroid_y, 50e6 / 220000.0, rel_tol=1e-12))
         self.assertTrue(math.isclose(r.polygons["2"].area, 70000.0, rel_tol=1e-12))
 
+    def test_outline_does_not_depend_on_polygon_order_or_direction(self):
+        # A steel core floating in the hole of a concrete square: three
+        # regions (core, the void around it, the concrete), whatever the order.
+        c, s = bsp.Material("c", E=30000.0, nu=0.2), bsp.Material("s", E=210000.0, nu=0.2)
+        sq = lambda a, b: [[a, a], [b, a], [b, b], [a, b]]  # noqa: E731
+        given = [(c, sq(0, 400), [sq(100, 300)]), (s, sq(150, 250))]
+        flipped = [(s, sq(150, 250)[::-1]), (c, sq(0, 400)[::-1], [sq(100, 300)])]
+        a, b = (bsp.outline(p, reference=c, level=0).to_dict() for p in (given, flipped))
+        self.assertTrue(math.isclose(a["area"], 120000.0 + 7 * 10000.0, rel_tol=1e-12))  # round-off only
+        for key in ("area", "i1", "torsion_constant", "alpha_y"):
+            self.assertTrue(math.isclose(a[key], b[key], rel_tol=1e-9), key)  # same regions, same meshes
+
     def test_box_of_four_plates_encloses_a_void(self):
         # The webs stand on the flanges (sides shared in part); the space they
         # enclose is a void, so A is the plates' and J is a closed cell's.

@@ -315,7 +315,7 @@ void report_detail(std::vector<Quantity>& q, const DetailResult& d, std::size_t 
     const int in = static_cast<int>(d.out4[i]);
     add(q, p + within, in == 0 ? 0 : number(in), "1",
         in == 0 ? "no " + within + " contains the point (0)"
-                : "1-based " + within + " containing the point: " + labels[static_cast<std::size_t>(in - 1)]);
+                : "1-based " + within + " containing the point: " + labels[static_cast<std::size_t>(number(in) - 1)]);
     for (std::size_t k = 0; k < n_groups; ++k)
       for (int cpt = 0; cpt < 4; ++cpt)
         add(q, p + groups[k] + "." + kDetailStress[cpt][0], d.out2[4 * (k * n + i) + cpt], kDetailStress[cpt][1],
