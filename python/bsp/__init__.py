@@ -7,7 +7,8 @@ Three lines for a section::
     r = bsp.mesh([(steel, nodes, elements)], stress_points=[[0, 0]])
     print(r.area, r.torsion_constant, r.shear_centre_y, r.materials["steel"].area)
 
-``bsp.standard``, ``bsp.mesh``, ``bsp.cracked`` and ``bsp.closed_form`` return ``bsp.Result``
+``bsp.standard``, ``bsp.mesh``, ``bsp.outline``, ``bsp.first_moment``, ``bsp.cracked`` and
+``bsp.closed_form`` return ``bsp.Result``
 objects (named values, ``.to_dict()``, ``.describe()``); a call the library
 rejects raises ``bsp.BSPError`` with ``code`` and ``message``. Sections in the
 section-file format (docs/section-file.md) are computed by ``bsp.compute``,
@@ -20,12 +21,13 @@ from concurrent.futures import ProcessPoolExecutor
 
 from ._library import EXPORTS, BSPError, last_error, library_version, load
 from .results import Result
+from .outline import OutlineError, first_moment, outline
 from .sections import SHAPES, STANDARD_TYPES, DimensionError, Material, closed_form, cracked, mesh, plastic_modulus, standard
 
 __version__ = "0.1.0"
-__all__ = ["BSPError", "DimensionError", "EXPORTS", "Material", "Result", "SHAPES", "STANDARD_TYPES", "closed_form",
-           "compute", "cracked", "last_error", "library_version", "load", "map", "mesh", "plastic_modulus", "read_file",
-           "standard", "version"]
+__all__ = ["BSPError", "DimensionError", "EXPORTS", "Material", "OutlineError", "Result", "SHAPES", "STANDARD_TYPES",
+           "closed_form", "compute", "cracked", "first_moment", "last_error", "library_version", "load", "map", "mesh",
+           "outline", "plastic_modulus", "read_file", "standard", "version"]
 
 
 def version():
@@ -55,12 +57,36 @@ def _mesh_section(section, material):
 def _standard_section(section, material):
     return standard(section["type"], section["dimensions"], section["nu"], section.get("closed_form", False),
                     section.get("stress_point_origin", "shear_centre"), section.get("stress_point_order", 1),
-                    name=section.get("name", ""))
+                    name=section.get("name", ""), meshed=section.get("meshed", False), level=section.get("level", 1))
+
+
+def _polygons(section, material):
+    return [dict(p, material=material(p["material"])) for p in section["polygons"]]
+
+
+def _bars(section, material):
+    return [(material(b["material"]), b["y"], b["z"], b["diameter"]) for b in section.get("bars", [])]
+
+
+def _outline_section(section, material, level=2):
+    ref = material(section["reference"]) if "reference" in section else None
+    return outline(_polygons(section, material), _bars(section, material), section.get("stress_points", []), ref,
+                   section.get("level", level), section.get("stress_reference", "centroid"), section.get("forces"),
+                   section.get("element_size", 0.0), name=section.get("name", ""))
+
+
+def _first_moment_section(section, material):
+    ref = material(section["reference"]) if "reference" in section else None
+    parts = [(material(p["material"]), p["nodes"], p["elements"]) for p in section["parts"]] \
+        if "parts" in section else None
+    polygons = _polygons(section, material) if "polygons" in section else None
+    return first_moment(polygons, parts, _bars(section, material), section.get("about", (0.0, 0.0)), ref,
+                        section.get("element_size", 0.0), name=section.get("name", ""))
 
 
 # The section kinds of the file format: one function each, as in the command.
-KINDS = {"mesh": _mesh_section, "reinforced": _reinforced_section, "closed_form": _closed_form_section,
-         "standard": _standard_section}
+KINDS = {"mesh": _mesh_section, "outline": _outline_section, "first_moment": _first_moment_section,
+         "reinforced": _reinforced_section, "closed_form": _closed_form_section, "standard": _standard_section}
 
 
 def compute(section, materials=None):

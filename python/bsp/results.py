@@ -7,7 +7,144 @@ attributes (``r.area``), rows are reachable as ``r.materials["steel"].area``
 and ``r.stress_points[0].offset_y``. Units: L length, F force, 1 plain number.
 """
 
+import math
+import re
 import types
+
+# The standard shapes as the library builds them: quadrilateral blocks with
+# corners counter-clockwise, each coordinate a linear expression in the
+# dimensions D1..D6, and the coordinate the type mirrors (y, z, or - for
+# none). tools/bsp/svg.cpp has the same table. Types 18 and 19 are circles.
+STANDARD_BLOCKS = """1 y -D2/2,-D1/2 0,-D1/2 0,D1/2 -D2/2,D1/2
+2 y 0,0 D2/2-D4,0 D2/2-D4,D3 0,D3
+2 y D2/2-D4,D3 D2/2,D3 D2/2,D1 D2/2-D4,D1
+2 y D2/2-D4,0 D2/2,0 D2/2,D3 D2/2-D4,D3
+3 z 0,D4/2 D5,D4/2 D5,D2/2 0,D2/2
+3 z D1-D6,D4/2 D1,D4/2 D1,D3/2 D1-D6,D3/2
+3 z 0,0 D5,0 D5,D4/2 0,D4/2
+3 z D1-D6,0 D1,0 D1,D4/2 D1-D6,D4/2
+3 z D5,0 D1-D6,0 D1-D6,D4/2 D5,D4/2
+4 z 0,0 D2-D3,0 D2-D3,D4/2 0,D4/2
+4 z D2-D3,D4/2 D2,D4/2 D2,D1/2 D2-D3,D1/2
+4 z D2-D3,0 D2,0 D2,D4/2 D2-D3,D4/2
+5 z -D2/2,0 -D2/2+D3,0 -D2/2+D3,D1/2-D4 -D2/2,D1/2-D4
+5 z D2/2-D3,0 D2/2,0 D2/2,D1/2-D4 D2/2-D3,D1/2-D4
+5 z -D2/2+D3,D1/2-D4 D2/2-D3,D1/2-D4 D2/2-D3,D1/2 -D2/2+D3,D1/2
+5 z -D2/2,D1/2-D4 -D2/2+D3,D1/2-D4 -D2/2+D3,D1/2 -D2/2,D1/2
+5 z D2/2-D3,D1/2-D4 D2/2,D1/2-D4 D2/2,D1/2 D2/2-D3,D1/2
+6 z -D4/2,D2/2 D4/2,D2/2 D4/2,D1/2+D2/2 -D4/2,D1/2+D2/2
+6 z -D3/2,0 -D4/2,0 -D4/2,D2/2 -D3/2,D2/2
+6 z D4/2,0 D3/2,0 D3/2,D2/2 D4/2,D2/2
+6 z -D4/2,0 D4/2,0 D4/2,D2/2 -D4/2,D2/2
+7 y D4/2,-D1/2-D2/2 D3/2,-D1/2-D2/2 D3/2,-D1/2 D4/2,-D1/2
+7 y D4/2,D1/2 D3/2,D1/2 D3/2,D1/2+D2/2 D4/2,D1/2+D2/2
+7 y 0,-D1/2-D2/2 D4/2,-D1/2-D2/2 D4/2,-D1/2 0,-D1/2
+7 y 0,D1/2 D4/2,D1/2 D4/2,D1/2+D2/2 0,D1/2+D2/2
+7 y 0,-D1/2 D4/2,-D1/2 D4/2,D1/2 0,D1/2
+8 y 0,0 D4/2,0 D4/2,D2 0,D2
+8 y D4/2,D2 D1/2,D2 D1/2,D2+D3 D4/2,D2+D3
+8 y 0,D2 D4/2,D2 D4/2,D2+D3 0,D2+D3
+9 - D3/2,-D1-D2/2 D4/2,-D1-D2/2 D4/2,-D2/2 D3/2,-D2/2
+9 - -D4/2,D2/2 -D3/2,D2/2 -D3/2,D1+D2/2 -D4/2,D1+D2/2
+9 - -D4/2,-D2/2 -D3/2,-D2/2 -D3/2,D2/2 -D4/2,D2/2
+9 - D3/2,-D2/2 D4/2,-D2/2 D4/2,D2/2 D3/2,D2/2
+9 - -D3/2,-D2/2 D3/2,-D2/2 D3/2,D2/2 -D3/2,D2/2
+10 y D3/2,D2 D4/2,D2 D4/2,D1+D2 D3/2,D1+D2
+10 y D3/2,0 D4/2,0 D4/2,D2 D3/2,D2
+10 y 0,0 D3/2,0 D3/2,D2 0,D2
+11 z -D4/2,-D1/2-D2/2 -D3/2,-D1/2-D2/2 -D3/2,-D2/2 -D4/2,-D2/2
+11 z D3/2,-D1/2-D2/2 D4/2,-D1/2-D2/2 D4/2,-D2/2 D3/2,-D2/2
+11 z -D4/2,-D2/2 -D3/2,-D2/2 -D3/2,0 -D4/2,0
+11 z D3/2,-D2/2 D4/2,-D2/2 D4/2,0 D3/2,0
+11 z -D3/2,-D2/2 D3/2,-D2/2 D3/2,0 -D3/2,0
+12 z D2,-D1+D4/2 D3,-D1+D4/2 D3,D4/2 D2,D4/2
+12 z 0,-D1+D4/2 D2,-D1+D4/2 D2,D4/2 0,D4/2
+12 z 0,0 D2,0 D2,-D1+D4/2 0,-D1+D4/2
+13 z 0,D4/2 D3,D4/2 D3,D1/2 0,D1/2
+13 z 0,0 D3,0 D3,D4/2 0,D4/2
+13 z D3,0 D2,0 D2,D4/2 D3,D4/2
+14 - D4,0 D2-D3,0 D2-D3,D6 D4,D6
+14 - D4,D1-D5 D2-D3,D1-D5 D2-D3,D1 D4,D1
+14 - 0,D6 D4,D6 D4,D1-D5 0,D1-D5
+14 - D2-D3,D6 D2,D6 D2,D1-D5 D2-D3,D1-D5
+14 - 0,0 D4,0 D4,D6 0,D6
+14 - 0,D1-D5 D4,D1-D5 D4,D1 0,D1
+14 - D2-D3,0 D2,0 D2,D6 D2-D3,D6
+14 - D2-D3,D1-D5 D2,D1-D5 D2,D1 D2-D3,D1
+15 z -D1+D2,D3/2 -D1+2*D2,D3/2 -D1+2*D2,D3/2+D4 -D1+D2,D3/2+D4
+15 z -D1+2*D2,-D2+D3/2 0,-D2+D3/2 0,D3/2 -D1+2*D2,D3/2
+15 z -D1+D2,-D2+D3/2 -D1+2*D2,-D2+D3/2 -D1+2*D2,D3/2 -D1+D2,D3/2
+15 z 0,-D2+D3/2 D2,-D2+D3/2 D2,D3/2 0,D3/2
+15 z 0,0 D2,0 D2,-D2+D3/2 0,-D2+D3/2
+16 z 0,D3/2 D5,D3/2 D5,D1/2 0,D1/2
+16 z D5,D3/2 D4+D5,D3/2 D4+D5,D1/2 D5,D1/2
+16 z D4+D5,D3/2-D4 D2-D4,D3/2-D4 D2-D4,D3/2 D4+D5,D3/2
+16 z 0,D3/2-D4 D5,D3/2-D4 D5,D3/2 0,D3/2
+16 z D5,D3/2-D4 D4+D5,D3/2-D4 D4+D5,D3/2 D5,D3/2
+16 z D2-D4,D3/2-D4 D2,D3/2-D4 D2,D3/2 D2-D4,D3/2
+16 z 0,0 D5,0 D5,D3/2-D4 0,D3/2-D4
+16 z D2-D4,0 D2,0 D2,D3/2-D4 D2-D4,D3/2-D4
+17 y 0,-D2/2 D3/2,D1-D2/2 D3/2,-D1+D2/2 0,D2/2
+20 - 0,D4 D3,D4 D3,D1 0,D1
+20 - D3,0 D2,0 D2,D4 D3,D4
+20 - 0,0 D3,0 D3,D4 0,D4
+21 - 0,D5/2 D4,D5/2 D4,D2+D5/2 0,D2+D5/2
+21 - 0,-D5/2 D4,-D5/2 D4,D5/2 0,D5/2
+21 - D4,-D5/2 D3,-D5/2 D3,D5/2 D4,D5/2
+21 - 0,-D1-D5/2 D4,-D1-D5/2 D4,-D5/2 0,-D5/2
+22 y D4/2,-D2/2 D3/2,D1-D2/2 D3/2,-D1+D2/2 D4/2,D2/2
+22 y 0,-D2/2 D4/2,-D2/2 D4/2,D2/2 0,D2/2
+23 - 0,0 D2-D4,0 D2-D4,D3 0,D3
+23 - D2-D4,0 D2,0 D2,D3 D2-D4,D3
+23 - D2-D4,D3 D2,D3 D2,D1 D2-D4,D1
+24 y 0,0 D3/2,0 D3/2,D6 0,D6
+24 y D3/2,0 D5/2,0 D5/2,D6 D3/2,D6
+24 y 0,D6 D3/2,D6 D3/2,D1-D4 0,D1-D4
+24 y 0,D1-D4 D3/2,D1-D4 D3/2,D1 0,D1
+24 y D3/2,D1-D4 D2/2,D1-D4 D2/2,D1 D3/2,D1
+25 - 0,0 D3,0 D3,D6 0,D6
+25 - D3,0 D5,0 D5,D6 D3,D6
+25 - 0,D6 D3,D6 D3,D1-D4 0,D1-D4
+25 - 0,D1-D4 D3,D1-D4 D3,D1 0,D1
+25 - D3,D1-D4 D2,D1-D4 D2,D1 D3,D1
+26 - 0,0 D3,0 D3,D1-D4 0,D1-D4
+26 - 0,D1-D4 D3,D1-D4 D3,D1 0,D1
+26 - D3,D1-D4 D2,D1-D4 D2,D1 D3,D1
+27 y D3/2,0 D2+D3/2,0 D2+D3/2,D4 D3/2,D4
+27 y D3/2-D4,0 D3/2,0 D3/2,D4 D3/2-D4,D4
+27 y D3/2-D4,D4 D3/2,D4 D3/2,D1-D4 D3/2-D4,D1-D4
+27 y D3/2-D4,D1-D4 D3/2,D1-D4 D3/2,D1 D3/2-D4,D1
+27 y 0,D1-D4 D3/2-D4,D1-D4 D3/2-D4,D1 0,D1"""
+
+
+def _linear(expression, d):
+    total = 0.0
+    for sign, coefficient, k, divisor in re.findall(r"([+-]?)(?:(\d+(?:\.\d*)?)\*?)?(?:D(\d))?(?:/(\d+))?",
+                                                    expression):
+        if not (coefficient or k):
+            continue
+        term = float(coefficient or 1) * (d[int(k) - 1] if k else 1.0) / float(divisor or 1)
+        total += -term if sign == "-" else term
+    return total
+
+
+def standard_shape(type, d, centre=(0.0, 0.0)):
+    """Outline of standard section ``type`` with dimensions ``d`` (as used)
+    in its own frame: a list of closed rings (the library's blocks; for the
+    tube and the circle, circles about ``centre``)."""
+    if type in (18, 19):
+        return [[(centre[0] + r * math.cos(2 * math.pi * i / 96), centre[1] + r * math.sin(2 * math.pi * i / 96))
+                 for i in range(96)] for r in d[:2 if type == 18 else 1]]
+    blocks, mirrored = [], []
+    for line in STANDARD_BLOCKS.splitlines():
+        t, mirror, *corners = line.split()
+        if int(t) != type:
+            continue
+        quad = [(_linear(c.split(",")[0], d), _linear(c.split(",")[1], d)) for c in corners]
+        blocks.append(quad)
+        if mirror != "-":
+            mirrored.append([(-y, z) if mirror == "y" else (y, -z) for y, z in reversed(quad)])
+    return blocks + mirrored
 
 
 class Result:
@@ -50,6 +187,11 @@ class Result:
         return self._group("materials")
 
     @property
+    def polygons(self):
+        """Per-polygon rows by 1-based position as a string (outline sections)."""
+        return self._group("polygons")
+
+    @property
     def stress_points(self):
         """Per-point rows in the caller's order (mesh sections)."""
         g = self._group("stress_points")
@@ -70,15 +212,45 @@ class Result:
         return f"<bsp.Result {self.kind} {self.name!r}: {len(self._rows)} values>"
 
     def plot(self, ax=None):
-        """Draws the section (needs matplotlib and the geometry kept by mesh())."""
+        """Draws the section on a matplotlib Axes (default: the current one)
+        and returns it: the mesh (mesh()), the polygons with their holes and
+        bars (outline(), first_moment() with polygons) or the stress points
+        and outline (standard()); the centroid and shear centre where known. Needs
+        matplotlib (an optional dependency)."""
         import matplotlib.pyplot as plt  # optional dependency
+        from matplotlib.patches import Circle, PathPatch
+        from matplotlib.path import Path
         geo = self.__dict__.get("_geometry")
         if geo is None:
             raise ValueError("this result has no geometry to draw")
         ax = ax or plt.gca()
-        for tri in geo["triangles"]:
+        for tri in geo.get("triangles", []):
             ax.fill([p[0] for p in tri], [p[1] for p in tri], edgecolor="0.4", facecolor="#c6dbef", linewidth=0.3)
-        ax.plot([self.centroid_y], [self.centroid_z], "ko", mfc="white")
-        ax.plot([self.shear_centre_y], [self.shear_centre_z], "kD")
+        colours = {}
+        for material, outline, holes in geo.get("polygons", []):
+            colour = colours.setdefault(material, ["#c6dbef", "#fdd0a2", "#c7e9c0", "#dadaeb"][len(colours) % 4])
+            vertices, codes = [], []
+            for k, loop in enumerate([outline] + list(holes)):
+                area = sum(loop[i - 1][0] * loop[i][1] - loop[i][0] * loop[i - 1][1] for i in range(len(loop)))
+                loop = list(loop) if (area > 0) == (k == 0) else list(loop)[::-1]  # holes against the outline
+                vertices += [tuple(p) for p in loop] + [tuple(loop[0])]
+                codes += [Path.MOVETO] + [Path.LINETO] * (len(loop) - 1) + [Path.CLOSEPOLY]
+            ax.add_patch(PathPatch(Path(vertices, codes), facecolor=colour, edgecolor="black"))
+        if "type" in geo:
+            rings = standard_shape(geo["type"], geo["dimensions"], (self.centroid_y, self.centroid_z))
+            for ring in rings if geo["type"] != 18 else rings[:1]:
+                ax.fill([p[0] for p in ring], [p[1] for p in ring], facecolor="#c6dbef", edgecolor="#9ecae1")
+            if geo["type"] == 18:
+                ax.fill([p[0] for p in rings[1]], [p[1] for p in rings[1]], facecolor="white", edgecolor="black")
+        for y, z, radius in geo.get("bars", []):
+            ax.add_patch(Circle((y, z), radius, color="0.25"))
+        for y, z in geo.get("points", []):
+            ax.plot([y], [z], "o", color="#e41a1c", markersize=4)
+        names = {k for k, _, _, _ in self._rows}
+        if "centroid_y" in names:
+            ax.plot([self.centroid_y], [self.centroid_z], "ko", mfc="white")
+        if "shear_centre_y" in names:
+            ax.plot([self.shear_centre_y], [self.shear_centre_z], "kD")
         ax.set_aspect("equal")
+        ax.autoscale_view()
         return ax

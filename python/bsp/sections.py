@@ -249,6 +249,23 @@ def mesh(parts, bars=(), stress_points=(), reference=None, level=2, stress_refer
     n = len(sy)
     v, offsets = m.comb(sy, sz, level, ref)
     r = Result("mesh", name)
+    _report_properties(r, v, offsets, level, sy, sz, ref)
+    k = 6 if m.six else 3
+    r._geometry = {"triangles": [[(m.y[m.conn[k * e + c] - 1], m.z[m.conn[k * e + c] - 1]) for c in range(3)]
+                                 for e in range(len(m.mat))]}
+    part = m.part()
+    for k, material in enumerate(m.materials):
+        for key, offset, unit, meaning in PART_ROWS:
+            r.add(f"materials.{material.name}.{key}", part[PART_SLOTS * k + offset], unit, meaning)
+    if forces is not None and n > 0:
+        stresses, containing = m.detail(sy, sz, forces, ref)
+        _report_detail(r, stresses, containing, n, [x.name for x in m.materials], "material", lambda k: k)
+    return r
+
+
+def _report_properties(r, v, offsets, level, sy, sz, ref, first_moments=False):
+    """The section property vector of BSPCombMain or BSPMeshMain, by name."""
+    n = len(sy)
     r.add("level", level, "1", "analysis level the values below were computed at")
     for key, slot, min_level, unit, meaning in SLOTS:
         if level < min_level:
@@ -263,6 +280,10 @@ def mesh(parts, bars=(), stress_points=(), reference=None, level=2, stress_refer
     r.add("i_minor", mean - radius, "L^4", "minor principal second moment")
     if level >= 1:
         r.add("polar_moment_sc", v[polar_moment_slot(n)], "L^4", "polar moment about the shear centre, bars left out")
+    if level >= 1 and first_moments:
+        r.add("first_moment_y", v[30], "L^3", "first moment about the centroidal axis y' = 0: |Q of the part y' > 0|"
+              " + |Q of the part y' < 0|, bars included")
+        r.add("first_moment_z", v[31], "L^3", "likewise about the centroidal axis z' = 0")
     about = "centroid" if ref == 0 else "shear centre"
     for i in range(n):
         p = f"stress_points.{i + 1}."
@@ -283,33 +304,28 @@ def mesh(parts, bars=(), stress_points=(), reference=None, level=2, stress_refer
             r.add(p + "z", v[x + 2 * f + 1], "L", "where it occurs, z")
             r.add(p + "offset_y", v[x + 18 + 2 * f], "L", f"that point minus the {about}, y")
             r.add(p + "offset_z", v[x + 19 + 2 * f], "L", f"that point minus the {about}, z")
-    k = 6 if m.six else 3
-    r._geometry = {"triangles": [[(m.y[m.conn[k * e + c] - 1], m.z[m.conn[k * e + c] - 1]) for c in range(3)]
-                                 for e in range(len(m.mat))]}
-    part = m.part()
-    for k, material in enumerate(m.materials):
-        for key, offset, unit, meaning in PART_ROWS:
-            r.add(f"materials.{material.name}.{key}", part[PART_SLOTS * k + offset], unit, meaning)
-    if forces is not None and n > 0:
-        stresses, containing = m.detail(sy, sz, forces, ref)
-        nm = len(m.materials)
-        for i in range(n):
-            p = f"stress_points.{i + 1}."
-            r.add(p + "material", containing[i], "1", "1-based material containing the point (0: none)")
-            for k, material in enumerate(m.materials):
-                for c, (key, meaning) in enumerate(DETAIL_STRESSES):
-                    r.add(f"{p}{material.name}.{key}", stresses[4 * (k * n + i) + c], "F/L^2",
-                          f"{meaning} as if of {material.name}")
-        e = stresses[4 * n * nm:]
-        for key, value, unit, meaning in [
-                ("normal_max", e[0], "F/L^2", "largest normal stress at the stress points"),
-                ("normal_min", e[1], "F/L^2", "smallest normal stress at the stress points"),
-                ("shear_max", e[2], "F/L^2", "largest shear stress magnitude"),
-                ("von_mises_max", e[3], "F/L^2", "largest von Mises stress"),
-                ("von_mises_max_point", e[4], "1", "1-based stress point of that von Mises stress"),
-                ("von_mises_max_material", e[5], "1", "1-based material of that von Mises stress")]:
-            r.add("stresses." + key, value, unit, meaning)
-    return r
+
+
+def _report_detail(r, stresses, containing, n, groups, within, number):
+    """Stresses of BSPDetail or BSPDetailMesh: group k (a material, or a
+    polygon's region) keyed groups[k]; ``number`` turns the library's 1-based
+    group containing a point into the number reported."""
+    for i in range(n):
+        p = f"stress_points.{i + 1}."
+        k = int(containing[i])
+        r.add(p + within, number(k) if k else 0, "1", f"1-based {within} containing the point (0: none)")
+        for g, group in enumerate(groups):
+            for c, (key, meaning) in enumerate(DETAIL_STRESSES):
+                r.add(f"{p}{group}.{key}", stresses[4 * (g * n + i) + c], "F/L^2", f"{meaning} as if of {group}")
+    e = stresses[4 * n * len(groups):]
+    for key, value, unit, meaning in [
+            ("normal_max", e[0], "F/L^2", "largest normal stress at the stress points"),
+            ("normal_min", e[1], "F/L^2", "smallest normal stress at the stress points"),
+            ("shear_max", e[2], "F/L^2", "largest shear stress magnitude"),
+            ("von_mises_max", e[3], "F/L^2", "largest von Mises stress"),
+            ("von_mises_max_point", e[4], "1", "1-based stress point of that von Mises stress"),
+            ("von_mises_max_" + within, number(int(e[5])) if e[5] else 0, "1", f"1-based {within} of that von Mises stress")]:
+        r.add("stresses." + key, value, unit, meaning)
 
 
 def _inside(points, y, z):
@@ -509,9 +525,12 @@ def _check_corrections(type, names, given, used, status):
     raise DimensionError(-1, message, dict(zip(names, given)), dict(zip(names, used)), status)
 
 
-def standard(type, dims, nu, closed_form=False, stress_point_origin="shear_centre", stress_point_order=1, name=""):
+def standard(type, dims, nu, closed_form=False, stress_point_origin="shear_centre", stress_point_order=1, name="",
+             meshed=False, level=1):
     """Properties of a standard section (BSPMAIN, or BSPMAIN_EXPAND for
-    another stress-point origin or order).
+    another stress-point origin or order; with meshed=True through the
+    general meshed path, BSPMAINGENERAL or, for order 2 about the centroid,
+    BSPMAINGENCIVIL, at analysis level ``level``).
 
     type: 1..27 or its name (STANDARD_TYPES); dims: D1, D2, ... or
         {dimension name: value}, L; nu: Poisson's ratio (-1 < nu <= 0.5).
@@ -530,20 +549,31 @@ def standard(type, dims, nu, closed_form=False, stress_point_origin="shear_centr
         raise ValueError("stress_point_origin 'centroid' or 'shear_centre', stress_point_order 1 or 2")
     origin = 0 if stress_point_origin == "centroid" else 1
     order = 0 if stress_point_order == 2 else 1
+    if meshed and origin == 1 and order == 0:
+        raise ValueError("the meshed path gives order-2 stress points about the centroid only")
+    if level not in (0, 1, 2, 3):
+        raise ValueError(f"level: expected 0, 1, 2 or 3, found {level!r}")
     lib = _library.load()
     d, v = _d(given), (c_double * 38)()
-    a6 = 2 if closed_form else 0
-    if origin == 1 and order == 1:
+    a6, code = 2 if closed_form else 0, 0
+    if meshed and order == 0:
+        code = lib.BSPMAINGENCIVIL(v, d, _pi(type), None, _pd(nu), _pi(a6), _pi(level), None)
+    elif meshed:
+        code = lib.BSPMAINGENERAL(v, d, _pi(type), None, _pd(nu), _pi(a6), _pi(level), _pi(origin), None)
+    elif origin == 1 and order == 1:
         lib.BSPMAIN(v, d, _pi(type), None, _pd(nu), _pi(a6), None)
     else:
         lib.BSPMAIN_EXPAND(v, d, _pi(type), None, _pd(nu), _pi(a6), None, _pi(origin), _pi(order))
     used = list(d)[:len(names)]
     status = _dimension_status(given, used)
     _check_corrections(type, names, given, used, status)
+    _library.check(code)
     if v[0] == 0.0:
         raise _library.BSPError(-1, "the library gave no properties for this standard section")
     r = Result("standard", name)
     r.add("type", type, "1", f"standard section type ({type_name})")
+    if meshed:
+        r.add("meshed_level", level, "1", "computed through the meshed path at this analysis level")
     for i, (n, value) in enumerate(zip(names, used)):
         r.add("dimensions." + n, value, "L", f"D{i + 1} as used")
     r.add("dimension_status", status, "1", "0 as given; 1 replaced, 2 shrunk, 99 above 1e7 (no properties)")
@@ -568,6 +598,7 @@ def standard(type, dims, nu, closed_form=False, stress_point_origin="shear_centr
         r.add(p + "y", oy + dy, "L", "stress point y in the shape's frame")
         r.add(p + "z", oz + dz, "L", "stress point z in the shape's frame")
     r.dimensions = dict(zip(names, used))
+    r._geometry = {"points": [(oy + v[5 + 2 * i], oz + v[6 + 2 * i]) for i in range(4)], "type": type, "dimensions": used}
     return r
 
 

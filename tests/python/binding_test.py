@@ -1,6 +1,7 @@
 """The Python package: its export table against the header, its results
 against known values and the C exports, its errors and bsp.map."""
 import contextlib
+import importlib.util
 import math
 import os
 import re
@@ -89,6 +90,99 @@ class Package(unittest.TestCase):
         for bad in [("teee", [1, 2, 3, 4]), (28, [1]), (8, [1, 2, 3]), (1, [1, "2"])]:
             with self.assertRaises(ValueError, msg=bad):
                 bsp.standard(*bad, nu=0.3)
+
+    def test_outline_regions_take_their_polygons_materials(self):
+        # A 400 x 400 concrete column whose hole a 100 x 100 steel core fills,
+        # off centre: A = 150000 + 7 * 10000 exactly (straight sides); the
+        # core given to the concrete region would give 1060000.
+        c, s = bsp.Material("c", E=30000.0, nu=0.2), bsp.Material("s", E=210000.0, nu=0.2)
+        core = [[250, 250], [350, 250], [350, 350], [250, 350]]
+        r = bsp.outline([(c, [[0, 0], [400, 0], [400, 400], [0, 400]], [core]), (s, core[::-1])], level=0)
+        self.assertTrue(math.isclose(r.area, 220000.0, rel_tol=1e-12))  # round-off only
+        self.assertTrue(math.isclose(r.centroid_y, 50e6 / 220000.0, rel_tol=1e-12))
+        self.assertTrue(math.isclose(r.polygons["2"].area, 70000.0, rel_tol=1e-12))
+
+    def test_outline_does_not_depend_on_polygon_order_or_direction(self):
+        # A steel core floating in the hole of a concrete square: three
+        # regions (core, the void around it, the concrete), whatever the order.
+        c, s = bsp.Material("c", E=30000.0, nu=0.2), bsp.Material("s", E=210000.0, nu=0.2)
+        sq = lambda a, b: [[a, a], [b, a], [b, b], [a, b]]  # noqa: E731
+        given = [(c, sq(0, 400), [sq(100, 300)]), (s, sq(150, 250))]
+        flipped = [(s, sq(150, 250)[::-1]), (c, sq(0, 400)[::-1], [sq(100, 300)])]
+        a, b = (bsp.outline(p, reference=c, level=0).to_dict() for p in (given, flipped))
+        self.assertTrue(math.isclose(a["area"], 120000.0 + 7 * 10000.0, rel_tol=1e-12))  # round-off only
+        for key in ("area", "i1", "torsion_constant", "alpha_y"):
+            self.assertTrue(math.isclose(a[key], b[key], rel_tol=1e-9), key)  # same regions, same meshes
+
+    def test_box_of_four_plates_encloses_a_void(self):
+        # The webs stand on the flanges (sides shared in part); the space they
+        # enclose is a void, so A is the plates' and J is a closed cell's.
+        st = bsp.Material("steel", E=210000.0, nu=0.3)
+        rect = lambda y0, z0, y1, z1: [[y0, z0], [y1, z0], [y1, z1], [y0, z1]]  # noqa: E731
+        plates = [rect(-500, 980, 500, 1000), rect(-400, 20, -390, 980), rect(390, 20, 400, 980), rect(-500, 0, 500, 20)]
+        r = bsp.outline([(st, p) for p in plates], level=1)
+        self.assertTrue(math.isclose(r.area, 59200.0, rel_tol=1e-12))  # round-off only
+        # Halves about z' = 0: flange 20000 at 490 and two webs 10 x 480 at 240, exact for straight sides.
+        self.assertTrue(math.isclose(r.first_moment_z, 2 * (20000 * 490 + 2 * 4800 * 240), rel_tol=1e-9))
+        bredt = 4 * (790 * 980) ** 2 / (2 * 790 / 20 + 2 * 980 / 10)
+        self.assertTrue(math.isclose(r.torsion_constant, bredt, rel_tol=0.03))  # thin-wall formula, t/b <= 1/40
+
+    def test_first_moments_of_pieces(self):
+        c, s = bsp.Material("c", E=30000.0), bsp.Material("s", E=210000.0)
+        square = lambda z0, z1: ([[0, z0], [100, z0], [100, z1], [0, z1]], [[1, 2, 3], [1, 3, 4]])  # noqa: E731
+        r = bsp.first_moment(parts=[(c, *square(0, 50)), (s, *square(50, 60))], about=(50, 0))
+        # 5000 at z 25 and 7 * 1000 at z 55, exact up to round-off.
+        self.assertTrue(math.isclose(r.area, 12000.0, rel_tol=1e-12))
+        self.assertTrue(math.isclose(r.moment_z, 5000 * 25 + 7000 * 55, rel_tol=1e-12))
+        r = bsp.first_moment(polygons=[(c, square(0, 50)[0])], about=(0, 10))
+        self.assertTrue(math.isclose(r.moment_z, 5000 * 15, rel_tol=1e-9))  # meshed, round-off only
+        with self.assertRaises(bsp.OutlineError):
+            bsp.first_moment(polygons=[(c, [[0, 0], [1, 1], [1, 0], [0, 1]])])
+
+    def test_meshed_standard_has_the_block_area_and_second_moments(self):
+        block = bsp.standard("tee", [200, 300, 20, 12], nu=0.3)
+        meshed = bsp.standard("tee", [200, 300, 20, 12], nu=0.3, meshed=True)
+        for key in ("area", "i1", "i2", "centroid_z", "plastic_modulus_y"):
+            self.assertTrue(math.isclose(meshed.to_dict()[key], block.to_dict()[key], rel_tol=1e-9), key)  # same polygon
+        civil = bsp.standard("tee", [200, 300, 20, 12], nu=0.3, meshed=True, stress_point_origin="centroid",
+                             stress_point_order=2)
+        self.assertEqual(civil.area, meshed.area)
+
+    def test_standard_outlines_enclose_the_library_area(self):
+        # The block table the pictures draw, against the library's own area
+        # (exact for straight-sided blocks; 18 and 19 are drawn as polygons).
+        dims = [[300, 200], [300, 200, 20, 15], [300, 200, 150, 12, 20, 15], [200, 300, 20, 12], [300, 200, 15, 20],
+                [200, 20, 300, 20], [260, 40, 200, 12], [200, 300, 20, 12], [80, 200, 10, 100], [200, 10, 180, 200],
+                [200, 20, 180, 200], [20, 10, 200, 300], [200, 300, 20, 12], [300, 200, 10, 12, 15, 20],
+                [100, 5, 200, 20], [300, 200, 150, 10, 12], [100, 300, 200], None, None, [200, 150, 12, 15],
+                [100, 150, 300, 20, 12], [50, 300, 200, 100], [200, 150, 15, 12], [300, 200, 12, 20, 150, 15],
+                [300, 200, 12, 20, 150, 15], [200, 150, 12, 15], [200, 40, 150, 8]]
+        for t, d in enumerate(dims, 1):
+            if d:
+                r = bsp.standard(t, d, nu=0.3)
+                rings = bsp.results.standard_shape(t, list(r.dimensions.values()))
+                area = sum(0.5 * sum(q[i - 1][0] * q[i][1] - q[i][0] * q[i - 1][1] for i in range(4)) for q in rings)
+                self.assertTrue(math.isclose(area, r.area, rel_tol=1e-9), t)  # round-off only
+        with open(os.path.join(ROOT, "tools", "bsp", "svg.cpp")) as f:
+            cpp = re.search(r'kStandardBlocks = R"\((.*?)\)"', f.read(), re.S).group(1)
+        self.assertEqual(cpp, bsp.results.STANDARD_BLOCKS)
+
+    @unittest.skipUnless(importlib.util.find_spec("matplotlib"), "matplotlib is not installed")
+    def test_plot_draws_each_kind(self):
+        import matplotlib
+        matplotlib.use("Agg")
+        import matplotlib.pyplot as plt
+        m = bsp.Material("m", E=1.0)
+        results = [bsp.mesh([(m, *UNIT_SQUARE)]), bsp.standard("tee", [200, 300, 20, 12], nu=0.3),
+                   bsp.outline([(m, [[0, 0], [4, 0], [4, 4], [0, 4]], [[[1, 1], [3, 1], [3, 3], [1, 3]]])],
+                               bars=[(m, 0.5, 0.5, 0.4)], stress_points=[[4, 4]])]
+        for r in results:
+            fig = plt.figure(figsize=(2, 2), dpi=50)
+            r.plot(fig.gca()).set_axis_off()
+            fig.canvas.draw()
+            pixels = fig.canvas.buffer_rgba().tobytes()[0::4]  # red channel
+            plt.close(fig)
+            self.assertGreater(sum(p < 250 for p in pixels) / len(pixels), 0.01, r.kind)  # some ink
 
     def test_rejected_section_raises_bsp_error_with_code(self):
         nodes, _ = UNIT_SQUARE

@@ -15,7 +15,7 @@ import zlib
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 CLI = os.environ["BSP_CLI"]
-EXAMPLES = [os.path.join(ROOT, "examples", f) for f in ("demo.json", "sections.json")]
+EXAMPLES = [os.path.join(ROOT, "examples", f) for f in ("demo.json", "sections.json", "outline.json")]
 sys.path.insert(0, os.path.join(ROOT, "python"))
 
 
@@ -98,6 +98,22 @@ class BadFiles(unittest.TestCase):
          "sections[1].dimensions[2]: expected a number, found a string"),
         ('{"sections": [{"kind": "standard", "type": 1, "dimensions": {"height": 1, "widht": 2}, "nu": 0.3}]}',
          "sections[1].dimensions.widht: unknown key"),
+        ('{"materials": {"c": {"E": 1}}, "sections": [{"kind": "outline", "polygons": [{"material": "c", '
+         '"outline": [[0,0],[1,1],[1,0],[0,1]]}]}]}',
+         "sections[1].polygons[1].outline: the loop crosses itself: side 1-2 crosses side 3-4"),
+        ('{"materials": {"c": {"E": 1}}, "sections": [{"kind": "outline", "polygons": [{"material": "c", '
+         '"outline": [[0,0],[4,0],[4,4],[0,4]]}, {"material": "c", "outline": [[1,1],[5,1],[5,2],[1,2]]}]}]}',
+         "sections[1].polygons[2].outline: crosses polygons[1].outline"),
+        ('{"materials": {"c": {"E": 1}}, "sections": [{"kind": "outline", "polygons": [{"material": "c", '
+         '"outline": [[0,0],[4,0],[4,4],[0,4]]}, {"material": "c", "outline": [[1,1],[2,1],[2,2],[1,2]]}]}]}',
+         "sections[1].polygons[1].outline: another polygon lies inside it outside its holes"),
+        ('{"materials": {"c": {"E": 1}}, "sections": [{"kind": "outline", "polygons": [{"material": "concrete", '
+         '"outline": [[0,0],[4,0],[4,4],[0,4]]}]}]}', 'sections[1].polygons[1].material: unknown material "concrete"'),
+        ('{"materials": {"c": {"E": 1}}, "sections": [{"kind": "outline", "polygons": [{"material": "c", '
+         '"outline": [[0,0],[4,0],[4,4],[0,4]], "hole": []}]}]}', "sections[1].polygons[1].hole: unknown key"),
+        ('{"sections": [{"kind": "first_moment", "about": [0, 0]}]}', 'give "polygons" (an outline the library meshes)'),
+        ('{"sections": [{"kind": "standard", "type": 8, "dimensions": [9, 9, 1, 1], "nu": 0.3, "level": 2}]}',
+         'sections[1].level: only a "meshed": true standard section takes a level'),
         ('{"sections": [', "not valid JSON"),
         ("", "file is empty"),
     ]
@@ -177,7 +193,8 @@ class Reports(unittest.TestCase):
 @unittest.skipUnless(shutil.which("rsvg-convert"), "rsvg-convert (librsvg2-bin) is not installed")
 class Pictures(unittest.TestCase):
     def test_pictures_render_and_are_not_blank(self):
-        cases = [(EXAMPLES[0], []), (EXAMPLES[0], ["--section", "3"]), (EXAMPLES[1], []), (EXAMPLES[1], ["--section", "3"])]
+        cases = [(EXAMPLES[0], []), (EXAMPLES[0], ["--section", "3"]), (EXAMPLES[1], []), (EXAMPLES[1], ["--section", "3"]),
+                 (EXAMPLES[2], []), (EXAMPLES[2], ["--section", "4"])]
         cases += [(EXAMPLES[1], ["--field", f]) for f in ("warping", "torsion-stress", "shear-y", "shear-z", "von-mises")]
         with tempfile.TemporaryDirectory() as d:
             for path, extra in cases:

@@ -36,10 +36,12 @@ Options:
                   "kind", "code", "message", "values" {key: number} and
                   "units" {key: dimension}; keys are stable
   --csv           CSV: one row per section, one column per key
-  --level N       analysis level 0..3 of mesh sections that give none (2):
+  --level N       analysis level 0..3 of mesh and outline sections that give
+                  none (2):
                   1 adds principal angle, moduli and radii; 2 the warping and
                   torsion stresses at the stress points; 3 the field extremes
-  --svg FILE      draw the first drawable section: mesh, outline, bars,
+  --svg FILE      draw the first drawable section: mesh or outline (a
+                  standard section's from its dimensions), holes, bars,
                   centroid, shear centre, principal axes, stress points
   --field NAME    colour the mesh in the picture by warping, torsion-stress,
                   shear-y, shear-z or von-mises (the section's "forces")
@@ -47,13 +49,22 @@ Options:
 
 Section file (full description: docs/section-file.md):
   {"materials": {"steel": {"E": 210000, "nu": 0.3}, ...},
-   "sections": [ {"kind": "mesh" | "reinforced" | "closed_form" | "standard", "name": ...}, ...]}
+   "sections": [ {"kind": "mesh" | "outline" | "first_moment" | "reinforced" |
+                 "closed_form" | "standard", "name": ...}, ...]}
   mesh         "parts": [{"material", "nodes": [[y, z], ...],
                           "elements": [[a, b, c] or 6 numbers, ...]}],
                optional "bars" [{"material", "y", "z", "diameter"}],
                "stress_points" [[y, z]], "stress_reference" "centroid" |
                "shear_centre", "forces" {"N","T","Vy","Vz","My","Mz"},
                "reference" (material name), "level"
+  outline      "polygons": [{"material", "outline": [[y, z], ...],
+                             "holes": [[[y, z], ...], ...]}] (the library
+               meshes them; polygons may share sides, not overlap), optional
+               "bars", "stress_points", "stress_reference", "forces",
+               "reference", "level" as for mesh, "element_size" (0: auto)
+  first_moment "polygons" (as outline) or "parts" (3-node, as mesh), "about"
+               [y, z], optional "bars", "reference", "element_size": area
+               and first moments of that piece about the point
   reinforced   "loops": [{"material", "points": [[y, z], ...]}]
                (counter-clockwise; a hole clockwise), optional "bars"
                [{"material", "y", "z", "area" | "diameter", "host"}],
@@ -63,7 +74,8 @@ Section file (full description: docs/section-file.md):
   standard     "type": 1..27 or a name (e.g. "tee"), "dimensions": [D1, ...]
                or {"name": value, ...}, "nu"; optional "closed_form" true,
                "stress_point_origin" "shear_centre" | "centroid",
-               "stress_point_order" 1 | 2
+               "stress_point_order" 1 | 2, "meshed" true (the general
+               meshed path) with its "level"
 Numbers in the file and in messages are 1-based: node numbers of an element
 count the nodes of its own part from 1; "parts[2]" is the second part.
 Unknown keys are errors.

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "outline.h"
+
 namespace bsp_cli {
 
 struct MeshInput {
@@ -46,5 +48,21 @@ struct DetailResult {
 };
 DetailResult detail(const MeshInput& m, const std::vector<double>& sy, const std::vector<double>& sz,
                     const Forces& f);
+
+// An outline section in the layout of the outline exports: one set of
+// material constants per region, in the library's region order (a void has
+// modulus 0).
+struct OutlineInput {
+  OutlineGeometry geometry;
+  std::vector<double> region_modulus, region_poisson, region_area_weight;
+  double ref_modulus = 0.0, ref_poisson = 0.0, ref_area_weight = 1.0;
+  std::vector<double> bar_radius, bar_y, bar_z, bar_modulus, bar_area_weight;
+  std::vector<double> stress_y, stress_z;
+  std::int32_t stress_reference = 0;  // 0 centroid, 1 shear centre
+  double element_size = 0.0;          // 0: the library chooses
+};
+CombResult mesh_main(const OutlineInput& o, int level);
+PartResult part_mesh_main(const OutlineInput& o);          // one record per solid region
+DetailResult detail_mesh(const OutlineInput& o, const Forces& f);
 
 }  // namespace bsp_cli

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "json_reader.h"
+#include "outline.h"
 
 namespace bsp_cli {
 namespace {
@@ -25,20 +26,10 @@ struct Context {
   Options options;
 };
 
-// The command sees only the public header, so these two small predicates on
-// the file's own loops and elements live here. Orientation is the plain
-// floating-point cross product: a configuration within round-off of
-// degenerate may be judged either way, and the library's own checks remain
-// the final word. Crossing means a proper crossing; touching ends do not count.
+// The command sees only the public header, so this small predicate on the
+// file's own elements lives here (outline.cpp has the loop predicates).
 double orientation(const std::array<double, 2>& a, const std::array<double, 2>& b, const std::array<double, 2>& c) {
   return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
-}
-
-bool segments_cross(const std::array<double, 2>& a, const std::array<double, 2>& b, const std::array<double, 2>& c,
-                    const std::array<double, 2>& d) {
-  const double o1 = orientation(a, b, c), o2 = orientation(a, b, d), o3 = orientation(c, d, a),
-               o4 = orientation(c, d, b);
-  return ((o1 > 0 && o2 < 0) || (o1 < 0 && o2 > 0)) && ((o3 > 0 && o4 < 0) || (o3 < 0 && o4 > 0));
 }
 
 const Material& find_material(const Context& c, const Value& v, std::string* name = nullptr) {
@@ -238,28 +229,23 @@ void add(std::vector<Quantity>& q, std::string key, double value, std::string un
   q.push_back({std::move(key), value, std::move(unit), std::move(meaning)});
 }
 
-SectionResult mesh_section(const Value& s, const Context& c, SectionResult r) {
-  const auto m = read_mesh(s, c);
-  int level = c.options.level;
-  if (s.has("level")) {
-    level = s.at("level").integer();
-    if (level < 0 || level > 3) s.at("level").fail("expected 0, 1, 2 or 3");
-  }
-  std::optional<Forces> forces;
-  if (s.has("forces")) {
-    const Value f = s.at("forces").object({"N", "T", "Vy", "Vz", "My", "Mz"});
-    forces = Forces{f.number_or("N", 0), f.number_or("T", 0), f.number_or("Vy", 0),
-                    f.number_or("Vz", 0), f.number_or("My", 0), f.number_or("Mz", 0)};
-  }
-  r.mesh = m;
-  r.forces = forces;
-  const CombResult comb = comb_main(*m, m->stress_y, m->stress_z, level);
-  r.code = comb.code;
-  if (r.code != 0) {
-    r.message = library_message(r.code);
-    return r;
-  }
-  auto& q = r.quantities;
+int read_level(const Value& s, const Context& c) {
+  if (!s.has("level")) return c.options.level;
+  const int level = s.at("level").integer();
+  if (level < 0 || level > 3) s.at("level").fail("expected 0, 1, 2 or 3");
+  return level;
+}
+
+std::optional<Forces> read_forces(const Value& s) {
+  if (!s.has("forces")) return std::nullopt;
+  const Value f = s.at("forces").object({"N", "T", "Vy", "Vz", "My", "Mz"});
+  return Forces{f.number_or("N", 0), f.number_or("T", 0), f.number_or("Vy", 0),
+                f.number_or("Vz", 0), f.number_or("My", 0), f.number_or("Mz", 0)};
+}
+
+// The section property vector of BSPCombMain or BSPMeshMain, by name.
+void report_properties(std::vector<Quantity>& q, const CombResult& comb, int level, const std::vector<double>& sy,
+                       const std::vector<double>& sz, int reference, bool first_moments) {
   const auto& v = comb.result;
   add(q, "level", level, "1", "analysis level the values below were computed at");
   for (const SlotRow& row : kSlotRows) {
@@ -275,13 +261,18 @@ SectionResult mesh_section(const Value& s, const Context& c, SectionResult r) {
   const double radius = std::hypot(0.5 * (v[BSP_SLOT_I1] - v[BSP_SLOT_I2]), v[BSP_SLOT_I12]);
   add(q, "i_major", mean + radius, "L^4", "major principal second moment");
   add(q, "i_minor", mean - radius, "L^4", "minor principal second moment");
-  const std::size_t n = m->stress_y.size();
+  const std::size_t n = sy.size();
   if (level >= 1) add(q, "polar_moment_sc", v[BSP_SLOT_POLAR_MOMENT_SC(n)], "L^4", "polar moment about the shear centre, bars left out");
-  const char* ref = m->stress_reference == 0 ? "centroid" : "shear centre";
+  if (level >= 1 && first_moments) {
+    add(q, "first_moment_y", v[BSP_SLOT_FIRST_MOMENT_Y], "L^3",
+        "first moment about the centroidal axis y' = 0: |Q of the part y' > 0| + |Q of the part y' < 0|, bars included");
+    add(q, "first_moment_z", v[BSP_SLOT_FIRST_MOMENT_Z], "L^3", "likewise about the centroidal axis z' = 0");
+  }
+  const char* ref = reference == 0 ? "centroid" : "shear centre";
   for (std::size_t i = 0; i < n; ++i) {
     const std::string p = "stress_points." + std::to_string(i + 1) + ".";
-    add(q, p + "y", m->stress_y[i], "L", "stress point y");
-    add(q, p + "z", m->stress_z[i], "L", "stress point z");
+    add(q, p + "y", sy[i], "L", "stress point y");
+    add(q, p + "z", sz[i], "L", "stress point z");
     add(q, p + "offset_y", comb.offsets[2 * i], "L", std::string("y minus the ") + ref + " y");
     add(q, p + "offset_z", comb.offsets[2 * i + 1], "L", std::string("z minus the ") + ref + " z");
     if (level >= 2) {
@@ -302,42 +293,274 @@ SectionResult mesh_section(const Value& s, const Context& c, SectionResult r) {
       add(q, p + "offset_z", v[x + 18 + 2 * f + 1], "L", std::string("that point minus the ") + ref + ", z");
     }
   }
-  const PartResult parts = part_main(*m);
-  if (parts.code != 0) {
-    r.code = parts.code;
-    r.message = library_message(parts.code);
-    return r;
-  }
-  for (std::size_t k = 0; k < m->material_names.size(); ++k)
+}
+
+// Rows of BSPPartMain or BSPPartMeshMain: group k is keyed groups[k].
+void report_parts(std::vector<Quantity>& q, const PartResult& parts, const std::vector<std::string>& groups) {
+  for (std::size_t k = 0; k < groups.size(); ++k)
     for (const PartRow& row : kPartRows)
-      add(q, "materials." + m->material_names[k] + "." + row.key, parts.part[BSP_PART_SLOTS * k + row.offset],
-          row.unit, row.meaning);
+      add(q, groups[k] + "." + row.key, parts.part[BSP_PART_SLOTS * k + row.offset], row.unit, row.meaning);
+}
+
+// Stresses of BSPDetail or BSPDetailMesh. Group k (a material, or a polygon's
+// region) is keyed groups[k]; `within` names what contains a point
+// ("material", "polygon") and `number` turns the library's 1-based group of
+// a point into the number reported.
+void report_detail(std::vector<Quantity>& q, const DetailResult& d, std::size_t n, const std::vector<std::string>& groups,
+                   const std::string& within, const std::vector<std::string>& labels,
+                   const std::function<int(int)>& number) {
+  const std::size_t n_groups = groups.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string p = "stress_points." + std::to_string(i + 1) + ".";
+    const int in = static_cast<int>(d.out4[i]);
+    add(q, p + within, in == 0 ? 0 : number(in), "1",
+        in == 0 ? "no " + within + " contains the point (0)"
+                : "1-based " + within + " containing the point: " + labels[static_cast<std::size_t>(number(in) - 1)]);
+    for (std::size_t k = 0; k < n_groups; ++k)
+      for (int cpt = 0; cpt < 4; ++cpt)
+        add(q, p + groups[k] + "." + kDetailStress[cpt][0], d.out2[4 * (k * n + i) + cpt], kDetailStress[cpt][1],
+            std::string(kDetailStress[cpt][2]) + " as if of " + labels[k]);
+  }
+  const double* e = d.out2.data() + 4 * n * n_groups;
+  add(q, "stresses.normal_max", e[0], "F/L^2", "largest normal stress at the stress points");
+  add(q, "stresses.normal_min", e[1], "F/L^2", "smallest normal stress at the stress points");
+  add(q, "stresses.shear_max", e[2], "F/L^2", "largest shear stress magnitude");
+  add(q, "stresses.von_mises_max", e[3], "F/L^2", "largest von Mises stress");
+  add(q, "stresses.von_mises_max_point", e[4], "1", "1-based stress point of that von Mises stress");
+  add(q, "stresses.von_mises_max_" + within, e[5] == 0 ? 0 : number(static_cast<int>(e[5])), "1",
+      "1-based " + within + " of that von Mises stress");
+}
+
+bool failed(SectionResult& r, std::int32_t code) {
+  r.code = code;
+  if (code != 0) r.message = library_message(code);
+  return code != 0;
+}
+
+SectionResult mesh_section(const Value& s, const Context& c, SectionResult r) {
+  const auto m = read_mesh(s, c);
+  const int level = read_level(s, c);
+  const std::optional<Forces> forces = read_forces(s);
+  r.mesh = m;
+  r.forces = forces;
+  const CombResult comb = comb_main(*m, m->stress_y, m->stress_z, level);
+  if (failed(r, comb.code)) return r;
+  report_properties(r.quantities, comb, level, m->stress_y, m->stress_z, m->stress_reference, false);
+  const PartResult parts = part_main(*m);
+  if (failed(r, parts.code)) return r;
+  std::vector<std::string> groups;
+  for (const std::string& name : m->material_names) groups.push_back("materials." + name);
+  report_parts(r.quantities, parts, groups);
+  const std::size_t n = m->stress_y.size();
   if (forces && n > 0) {
     const DetailResult d = detail(*m, m->stress_y, m->stress_z, *forces);
-    if (d.code != 0) {
-      r.code = d.code;
-      r.message = library_message(d.code);
-      return r;
-    }
-    const std::size_t n_mat = m->material_names.size();
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::string p = "stress_points." + std::to_string(i + 1) + ".";
-      const auto in = static_cast<std::size_t>(d.out4[i]);
-      add(q, p + "material", d.out4[i], "1",
-          in == 0 ? "no material contains the point (0)" : "1-based material containing the point: " + m->material_names[in - 1]);
-      for (std::size_t k = 0; k < n_mat; ++k)
-        for (int cpt = 0; cpt < 4; ++cpt)
-          add(q, p + m->material_names[k] + "." + kDetailStress[cpt][0], d.out2[4 * (k * n + i) + cpt],
-              kDetailStress[cpt][1], std::string(kDetailStress[cpt][2]) + " as if of " + m->material_names[k]);
-    }
-    const double* e = d.out2.data() + 4 * n * n_mat;
-    add(q, "stresses.normal_max", e[0], "F/L^2", "largest normal stress at the stress points");
-    add(q, "stresses.normal_min", e[1], "F/L^2", "smallest normal stress at the stress points");
-    add(q, "stresses.shear_max", e[2], "F/L^2", "largest shear stress magnitude");
-    add(q, "stresses.von_mises_max", e[3], "F/L^2", "largest von Mises stress");
-    add(q, "stresses.von_mises_max_point", e[4], "1", "1-based stress point of that von Mises stress");
-    add(q, "stresses.von_mises_max_material", e[5], "1", "1-based material of that von Mises stress");
+    if (failed(r, d.code)) return r;
+    report_detail(r.quantities, d, n, m->material_names, "material", m->material_names, [](int k) { return k; });
   }
+  return r;
+}
+
+// ---------------------------------------------------------------- outline
+
+// Polygons with holes, one material each, turned into the outline exports'
+// points, segments and regions. Also keeps the loops for pictures.
+struct Drawing {
+  std::vector<std::string> material;  // per polygon
+  OutlineGeometry geometry;
+};
+
+Drawing read_polygons(const Value& s, const Context& c, SectionResult& r) {
+  Drawing d;
+  std::vector<Polygon> polygons;
+  const auto values = s.at("polygons").array(1);
+  for (const Value& p : values) {
+    p.object({"material", "outline", "holes"});
+    std::string name;
+    find_material(c, p.at("material"), &name);
+    Polygon poly;
+    for (const Value& q : p.at("outline").array(3)) poly.outline.push_back(q.point());
+    if (p.has("holes"))
+      for (const Value& h : p.at("holes").array()) {
+        poly.holes.emplace_back();
+        for (const Value& q : h.array(3)) poly.holes.back().push_back(q.point());
+      }
+    r.loops.push_back({name, poly.outline});
+    for (const auto& h : poly.holes) r.loops.push_back({name, h});
+    d.material.push_back(name);
+    polygons.push_back(std::move(poly));
+  }
+  OutlineBuild b = build_outline(polygons);
+  if (b.problem) {
+    const Value& p = values[static_cast<std::size_t>(b.problem->polygon)];
+    (b.problem->loop < 0 ? p.at("outline") : p.at("holes").array()[static_cast<std::size_t>(b.problem->loop)])
+        .fail(b.problem->what);
+  }
+  d.geometry = std::move(b.geometry);
+  return d;
+}
+
+// Circular bars {"material", "y", "z", "diameter"}: radius, y, z, E, area weight.
+void read_bars(const Value& s, const Context& c, std::vector<double>& radius, std::vector<double>& y,
+               std::vector<double>& z, std::vector<double>& modulus, std::vector<double>* area_weight) {
+  if (!s.has("bars")) return;
+  for (const Value& b : s.at("bars").array()) {
+    b.object({"material", "y", "z", "diameter"});
+    const Material& m = find_material(c, b.at("material"));
+    y.push_back(b.at("y").number());
+    z.push_back(b.at("z").number());
+    radius.push_back(b.at("diameter").positive() / 2.0);
+    modulus.push_back(m.modulus);
+    if (area_weight != nullptr) area_weight->push_back(m.area_weight);
+  }
+}
+
+double read_element_size(const Value& s) {
+  if (!s.has("element_size")) return 0.0;
+  const double h = s.at("element_size").number();
+  if (h < 0.0) s.at("element_size").fail("expected 0 (the library chooses) or a size > 0");
+  return h;
+}
+
+SectionResult outline_section(const Value& s, const Context& c, SectionResult r) {
+  const Drawing d = read_polygons(s, c, r);
+  OutlineInput o;
+  o.geometry = d.geometry;
+  std::vector<int> solid_polygon;  // polygon of each solid region, in region order
+  for (int p : o.geometry.region_polygon) {
+    const Material* m = p < 0 ? nullptr : &c.materials.at(d.material[static_cast<std::size_t>(p)]);
+    o.region_modulus.push_back(m ? m->modulus : 0.0);  // 0: a void, not meshed
+    o.region_poisson.push_back(m ? m->poisson : 0.0);
+    o.region_area_weight.push_back(m ? m->area_weight : 1.0);
+    if (m) solid_polygon.push_back(p);
+  }
+  read_bars(s, c, o.bar_radius, o.bar_y, o.bar_z, o.bar_modulus, &o.bar_area_weight);
+  if (s.has("stress_points"))
+    for (const Value& p : s.at("stress_points").array()) {
+      const auto yz = p.point();
+      o.stress_y.push_back(yz[0]);
+      o.stress_z.push_back(yz[1]);
+      r.stress_points.push_back(yz);
+    }
+  if (s.has("stress_reference")) {
+    const std::string ref = s.at("stress_reference").string();
+    if (ref != "centroid" && ref != "shear_centre") s.at("stress_reference").fail("expected \"centroid\" or \"shear_centre\"");
+    o.stress_reference = ref == "shear_centre" ? 1 : 0;
+  }
+  const Material& ref = s.has("reference") ? find_material(c, s.at("reference")) : c.materials.at(d.material[0]);
+  o.ref_modulus = ref.modulus;
+  o.ref_poisson = ref.poisson;
+  o.ref_area_weight = ref.area_weight;
+  o.element_size = read_element_size(s);
+  const int level = read_level(s, c);
+  const std::optional<Forces> forces = read_forces(s);
+  r.forces = forces;
+  for (std::size_t b = 0; b < o.bar_y.size(); ++b)
+    r.loop_bars.push_back({o.bar_y[b], o.bar_z[b], o.bar_radius[b]});
+
+  const CombResult comb = mesh_main(o, level);
+  if (failed(r, comb.code)) return r;
+  report_properties(r.quantities, comb, level, o.stress_y, o.stress_z, o.stress_reference, true);
+  // Rows by polygon (1-based, the file's order), not by region.
+  const std::size_t n_poly = d.material.size(), n = o.stress_y.size();
+  std::vector<std::size_t> region_of(n_poly);
+  for (std::size_t k = 0; k < solid_polygon.size(); ++k) region_of[static_cast<std::size_t>(solid_polygon[k])] = k;
+  std::vector<std::string> groups, labels;
+  for (std::size_t p = 0; p < n_poly; ++p) {
+    groups.push_back("polygons." + std::to_string(p + 1));
+    labels.push_back("polygon " + std::to_string(p + 1) + " (" + d.material[p] + ")");
+  }
+  PartResult parts = part_mesh_main(o);
+  if (failed(r, parts.code)) return r;
+  PartResult by_polygon{0, std::vector<double>(BSP_PART_SLOTS * n_poly)};
+  for (std::size_t p = 0; p < n_poly; ++p)
+    std::copy_n(parts.part.begin() + static_cast<std::ptrdiff_t>(BSP_PART_SLOTS * region_of[p]), BSP_PART_SLOTS,
+                by_polygon.part.begin() + static_cast<std::ptrdiff_t>(BSP_PART_SLOTS * p));
+  report_parts(r.quantities, by_polygon, groups);
+  if (forces && n > 0) {
+    DetailResult dm = detail_mesh(o, *forces);
+    if (failed(r, dm.code)) return r;
+    std::vector<double> stresses(dm.out2);
+    for (std::size_t p = 0; p < n_poly; ++p)
+      std::copy_n(dm.out2.begin() + static_cast<std::ptrdiff_t>(4 * n * region_of[p]), 4 * n,
+                  stresses.begin() + static_cast<std::ptrdiff_t>(4 * n * p));
+    dm.out2 = std::move(stresses);
+    report_detail(r.quantities, dm, n, groups, "polygon", labels,
+                  [&](int k) { return solid_polygon[static_cast<std::size_t>(k - 1)] + 1; });
+  }
+  return r;
+}
+
+// ---------------------------------------------------------------- first moments
+
+SectionResult first_moment_section(const Value& s, const Context& c, SectionResult r) {
+  if (s.has("polygons") == s.has("parts"))
+    s.fail("give \"polygons\" (an outline the library meshes) or \"parts\" (3-node triangles), one of them");
+  const Point about = s.has("about") ? s.at("about").point() : Point{0.0, 0.0};
+  std::vector<double> bar_r, bar_y, bar_z, bar_e;
+  read_bars(s, c, bar_r, bar_y, bar_z, bar_e, nullptr);
+  const auto n_bars = static_cast<std::int32_t>(bar_r.size());
+  double area = 0, moment_z = 0, moment_y = 0;
+  if (s.has("polygons")) {
+    const Drawing d = read_polygons(s, c, r);
+    const Material& ref = s.has("reference") ? find_material(c, s.at("reference")) : c.materials.at(d.material[0]);
+    std::vector<double> region_e;
+    for (int p : d.geometry.region_polygon)
+      region_e.push_back(p < 0 ? 0.0 : c.materials.at(d.material[static_cast<std::size_t>(p)]).modulus);
+    const OutlineGeometry& g = d.geometry;
+    const auto n_regions = static_cast<std::int32_t>(region_e.size()), n_points = static_cast<std::int32_t>(g.point_y.size()),
+               n_segments = static_cast<std::int32_t>(g.segments.size() / 2);
+    const double h = read_element_size(s);
+    if (failed(r, BSPFirstMomentOfAreaMesh(&area, &moment_z, &moment_y, &about[0], &about[1], &n_regions, &n_bars,
+                                           bar_r.data(), bar_y.data(), bar_z.data(), &ref.modulus, region_e.data(),
+                                           bar_e.data(), &n_points, g.point_y.data(), g.point_z.data(), &n_segments,
+                                           g.segments.data(), &h)))
+      return r;
+  } else {
+    const auto parts = s.at("parts").array(1);
+    const Material& ref = find_material(c, s.has("reference") ? s.at("reference") : parts[0].at("material"));
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+      const Value& part = parts[k];
+      part.object({"material", "nodes", "elements"});
+      const Material& m = find_material(c, part.at("material"));
+      std::vector<double> y, z;
+      for (const Value& p : part.at("nodes").array(3)) {
+        const auto yz = p.point();
+        y.push_back(yz[0]);
+        z.push_back(yz[1]);
+      }
+      std::vector<std::int32_t> conn;
+      for (const Value& e : part.at("elements").array(1)) {
+        const auto numbers = e.array();
+        if (numbers.size() != 3) e.fail("expected 3 corner node numbers (first moments take 3-node triangles)");
+        for (const Value& v : numbers) {
+          const std::int32_t i = v.integer();
+          if (i < 1 || static_cast<std::size_t>(i) > y.size())
+            v.fail("node " + std::to_string(i) + " is out of range 1.." + std::to_string(y.size()) + " of this part");
+          conn.push_back(i);
+        }
+      }
+      // The bars go with the first part; each part is one call (one modulus).
+      const auto n_nodes = static_cast<std::int32_t>(y.size()), n_el = static_cast<std::int32_t>(conn.size() / 3),
+                 nb = k == 0 ? n_bars : 0;
+      double a = 0, mz = 0, my = 0;
+      BSPFirstMomentOfArea(&a, &mz, &my, &about[0], &about[1], &n_nodes, &n_el, y.data(), z.data(), conn.data(),
+                           &ref.modulus, &m.modulus, &nb, bar_r.data(), bar_y.data(), bar_z.data(), bar_e.data());
+      if (const char* why = BSPLastError(); why != nullptr && *why != '\0') {
+        r.code = BSP_E_INPUT;
+        r.message = std::string("parts[") + std::to_string(k + 1) + "]: " + why;
+        return r;
+      }
+      area += a, moment_z += mz, moment_y += my;
+    }
+  }
+  auto& q = r.quantities;
+  add(q, "about_y", about[0], "L", "y of the point the moments are taken about");
+  add(q, "about_z", about[1], "L", "z of the point the moments are taken about");
+  add(q, "area", area, "L^2", "area, each part weighted by E / E_ref (bars: their excess over the material they replace)");
+  add(q, "moment_y", moment_y, "L^3", "first moment integral (y - about_y) dA");
+  add(q, "moment_z", moment_z, "L^3", "first moment integral (z - about_z) dA");
+  add(q, "centroid_y", about[0] + moment_y / area, "L", "centroid y of the piece, about_y + moment_y / area");
+  add(q, "centroid_z", about[1] + moment_z / area, "L", "centroid z of the piece, about_z + moment_z / area");
   return r;
 }
 
@@ -359,35 +582,6 @@ constexpr const char* kCrackKeys[BSP_CRACK_N_RESULTS][3] = {
     {"creep_lower", "1/(F L^2)", "creep flexibility, cracked, lower face compressed"},
     {"shrinkage_lower", "1/L", "shrinkage curvature, cracked, lower face compressed"},
 };
-
-double signed_area(const std::vector<std::array<double, 2>>& p) {
-  double a = 0;
-  for (std::size_t i = 0; i < p.size(); ++i) {
-    const auto& u = p[i];
-    const auto& w = p[(i + 1) % p.size()];
-    a += u[0] * w[1] - w[0] * u[1];
-  }
-  return 0.5 * a;
-}
-
-// First pair of edges of a closed loop that cross, 0-based edge numbers.
-std::optional<std::pair<std::size_t, std::size_t>> self_crossing(const std::vector<std::array<double, 2>>& p) {
-  const std::size_t n = p.size();
-  for (std::size_t i = 0; i < n; ++i)
-    for (std::size_t j = i + 2; j < n; ++j) {
-      if (i == 0 && j == n - 1) continue;  // neighbours through the closing edge
-      if (segments_cross(p[i], p[(i + 1) % n], p[j], p[(j + 1) % n])) return std::make_pair(i, j);
-    }
-  return std::nullopt;
-}
-
-bool inside(const std::vector<std::array<double, 2>>& p, double y, double z) {
-  bool in = false;
-  for (std::size_t i = 0, j = p.size() - 1; i < p.size(); j = i++)
-    if ((p[i][1] > z) != (p[j][1] > z) && y < (p[j][0] - p[i][0]) * (z - p[i][1]) / (p[j][1] - p[i][1]) + p[i][0])
-      in = !in;
-  return in;
-}
 
 SectionResult reinforced_section(const Value& s, const Context& c, SectionResult r) {
   // Material key k (0-based, order of first use) uses parameter record k + 1:
@@ -633,15 +827,39 @@ SectionResult standard_section(const Value& s, const Context&, SectionResult r) 
     order = order == 2 ? 0 : 1;
   }
 
+  bool meshed = false;
+  if (s.has("meshed")) {
+    const Value m = s.at("meshed");
+    if (!m.raw().is_boolean()) m.fail("expected true or false");
+    meshed = m.raw().get<bool>();
+  }
+  // The meshed path's analysis level; 1 (as BSPMAIN) adds the classical
+  // shear maxima V Q / (I b).
+  std::int32_t level = 1;
+  if (s.has("level")) {
+    if (!meshed) s.at("level").fail("only a \"meshed\": true standard section takes a level");
+    level = s.at("level").integer();
+    if (level < 0 || level > 3) s.at("level").fail("expected 0, 1, 2 or 3");
+  }
+  if (meshed && origin == 1 && order == 0)
+    s.at("stress_point_order").fail("the meshed path gives order-2 stress points about the centroid only (add \"stress_point_origin\": \"centroid\")");
+
   std::vector<double> dims = given, v(BSP_STD_RESULT_SIZE, 0.0);
   const std::int32_t a6 = closed ? 2 : 0;
-  if (origin == 1 && order == 1)
+  std::int32_t code = 0;
+  if (meshed && order == 0)
+    code = BSPMAINGENCIVIL(v.data(), dims.data(), &t.type, nullptr, &nu, &a6, &level, nullptr);
+  else if (meshed)
+    code = BSPMAINGENERAL(v.data(), dims.data(), &t.type, nullptr, &nu, &a6, &level, &origin, nullptr);
+  else if (origin == 1 && order == 1)
     BSPMAIN(v.data(), dims.data(), &t.type, nullptr, &nu, &a6, nullptr);
   else
     BSPMAIN_EXPAND(v.data(), dims.data(), &t.type, nullptr, &nu, &a6, nullptr, &origin, &order);
+  const std::string why = code != 0 ? library_message(code) : "";
 
   auto& q = r.quantities;
   add(q, "type", t.type, "1", std::string("standard section type (") + t.name + ")");
+  if (meshed) add(q, "meshed_level", level, "1", "computed through the meshed path at this analysis level");
   for (std::size_t i = 0; i < names.size(); ++i)
     add(q, std::string("dimensions.") + names[i], dims[i], "L", "D" + std::to_string(i + 1) + " as used");
   const int status = dimension_status(given, dims);
@@ -664,9 +882,9 @@ SectionResult standard_section(const Value& s, const Context&, SectionResult r) 
                                    "): " + what + "; no properties";
     return r;
   }
-  if (v[BSP_SLOT_AREA] == 0.0) {
-    r.code = BSP_E_INPUT;
-    r.message = "the library gave no properties for this standard section";
+  if (code != 0 || v[BSP_SLOT_AREA] == 0.0) {
+    r.code = code != 0 ? code : BSP_E_INPUT;
+    r.message = code != 0 ? why : "the library gave no properties for this standard section";
     return r;
   }
   for (const SlotRow& row : kSlotRows) {
@@ -696,7 +914,7 @@ SectionResult standard_section(const Value& s, const Context&, SectionResult r) 
     add(q, p + "offset_z", dz, "L", std::string("stress point z minus the ") + ref + " z");
     add(q, p + "y", oy + dy, "L", "stress point y in the shape's frame");
     add(q, p + "z", oz + dz, "L", "stress point z in the shape's frame");
-    r.standard_points.push_back({oy + dy, oz + dz});
+    r.stress_points.push_back({oy + dy, oz + dz});
   }
   return r;
 }
@@ -712,10 +930,18 @@ const Kind kKinds[] = {
     {"mesh",
      {"name", "kind", "parts", "bars", "stress_points", "stress_reference", "forces", "reference", "level"},
      mesh_section},
+    {"outline",
+     {"name", "kind", "polygons", "bars", "stress_points", "stress_reference", "forces", "reference", "level",
+      "element_size"},
+     outline_section},
+    {"first_moment",
+     {"name", "kind", "polygons", "parts", "bars", "about", "reference", "element_size"},
+     first_moment_section},
     {"reinforced", {"name", "kind", "loops", "bars", "reference_modulus"}, reinforced_section},
     {"closed_form", {"name", "kind", "shape", "dimensions"}, closed_form_section},
     {"standard",
-     {"name", "kind", "type", "dimensions", "nu", "closed_form", "stress_point_origin", "stress_point_order"},
+     {"name", "kind", "type", "dimensions", "nu", "closed_form", "stress_point_origin", "stress_point_order", "meshed",
+      "level"},
      standard_section},
 };
 

@@ -41,12 +41,12 @@ struct SectionResult {
   std::string message;     // empty on success
   std::vector<Quantity> quantities;
   // What a picture needs: the mesh as handed to the exports (mesh sections)
-  // or the loops and bars (reinforced sections).
+  // or the loops and bars (reinforced, outline and first-moment sections).
   std::shared_ptr<const MeshInput> mesh;
   std::optional<Forces> forces;  // the section's "forces", for a von Mises picture
   std::vector<Loop> loops;
   std::vector<std::array<double, 3>> loop_bars;  // y, z, radius
-  std::vector<std::array<double, 2>> standard_points;  // a standard section's four stress points, y, z
+  std::vector<std::array<double, 2>> stress_points;  // stress points to mark (standard and outline sections), y, z
 
   double value(const std::string& key, double fallback = 0.0) const;
 };

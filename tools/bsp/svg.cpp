@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <iomanip>
 #include <limits>
@@ -188,9 +189,26 @@ void draw_mesh(std::ostream& o, const SectionResult& s, const std::vector<double
   if (!field.empty()) colour_bar(o, lo, hi, name);
 }
 
+void draw_points(std::ostream& o, const View& v, const std::vector<std::array<double, 2>>& points) {
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const auto& p = points[i];
+    o << "<circle cx='" << num(v.x(p[0])) << "' cy='" << num(v.py(p[1])) << "' r='3.5' fill='#e41a1c'/>\n<text x='"
+      << num(v.x(p[0]) + 5) << "' y='" << num(v.py(p[1]) - 5) << "' font-size='11' fill='#e41a1c'>" << i + 1
+      << "</text>\n";
+  }
+}
+
+// Loops filled by material (a hole left white), bars; then the cracked
+// axes (reinforced sections), the centroid (first-moment pieces) or the
+// centroid, shear centre, principal axes and stress points (outlines, whose
+// mesh the library makes and keeps to itself).
 void draw_loops(std::ostream& o, const SectionResult& s) {
   std::vector<std::array<double, 2>> pts;
   for (const Loop& l : s.loops) pts.insert(pts.end(), l.points.begin(), l.points.end());
+  double y0 = 1e300, y1 = -1e300, z0 = 1e300, z1 = -1e300;
+  for (const auto& p : pts) y0 = std::min(y0, p[0]), y1 = std::max(y1, p[0]), z0 = std::min(z0, p[1]), z1 = std::max(z1, p[1]);
+  const bool outline = s.kind == "outline";
+  if (outline) pts.push_back({s.value("shear_centre_y"), s.value("shear_centre_z")});
   const View v = fit(pts, 0);
   std::map<std::string, std::size_t> colour;
   for (const Loop& l : s.loops) colour.emplace(l.material, colour.size());
@@ -207,6 +225,19 @@ void draw_loops(std::ostream& o, const SectionResult& s) {
   for (const auto& b : s.loop_bars)
     o << "<circle cx='" << num(v.x(b[0])) << "' cy='" << num(v.py(b[1])) << "' r='" << num(std::max(1.5, b[2] * v.scale))
       << "' fill='#444'/>\n";
+  if (outline) {
+    marks(o, v, s, std::hypot(y1 - y0, z1 - z0));
+    draw_points(o, v, s.stress_points);
+    o << "<text x='" << kMargin << "' y='" << kHeight - 12 << "' font-size='12'>"
+      << "outline as drawn (the library meshes it internally)</text>\n";
+    return;
+  }
+  if (s.kind == "first_moment") {
+    const double cy = s.value("centroid_y"), cz = s.value("centroid_z");
+    o << "<circle cx='" << num(v.x(cy)) << "' cy='" << num(v.py(cz)) << "' r='4' fill='white' stroke='black'/>\n"
+      << "<text x='" << num(v.x(cy) + 6) << "' y='" << num(v.py(cz) + 14) << "' font-size='12'>C</text>\n";
+    return;
+  }
   // Horizontal lines: the uncracked centroid and the two neutral axes.
   const char* lines[3][3] = {{"centroid_z", "C", ""}, {"axis_upper", "a1", "6 4"}, {"axis_lower", "a0", "2 3"}};
   for (const auto& l : lines) {
@@ -217,29 +248,225 @@ void draw_loops(std::ostream& o, const SectionResult& s) {
   }
 }
 
-// A standard section: the library keeps its block mesh to itself, so the
-// picture shows the rectangle spanned by the four stress points (the shape's
-// extreme points), the points themselves, the centroid, the shear centre and
-// the principal axes; not the shape's outline.
+// The standard shapes as the library builds them: quadrilateral blocks with
+// corners counter-clockwise, each coordinate a linear expression in the
+// dimensions D1..D6, and the coordinate the type mirrors (y, z, or - for
+// none) to make the other half. python/bsp/results.py has the same table; a
+// test checks that they agree. Types 18 and 19 are circles.
+constexpr const char* kStandardBlocks = R"(1 y -D2/2,-D1/2 0,-D1/2 0,D1/2 -D2/2,D1/2
+2 y 0,0 D2/2-D4,0 D2/2-D4,D3 0,D3
+2 y D2/2-D4,D3 D2/2,D3 D2/2,D1 D2/2-D4,D1
+2 y D2/2-D4,0 D2/2,0 D2/2,D3 D2/2-D4,D3
+3 z 0,D4/2 D5,D4/2 D5,D2/2 0,D2/2
+3 z D1-D6,D4/2 D1,D4/2 D1,D3/2 D1-D6,D3/2
+3 z 0,0 D5,0 D5,D4/2 0,D4/2
+3 z D1-D6,0 D1,0 D1,D4/2 D1-D6,D4/2
+3 z D5,0 D1-D6,0 D1-D6,D4/2 D5,D4/2
+4 z 0,0 D2-D3,0 D2-D3,D4/2 0,D4/2
+4 z D2-D3,D4/2 D2,D4/2 D2,D1/2 D2-D3,D1/2
+4 z D2-D3,0 D2,0 D2,D4/2 D2-D3,D4/2
+5 z -D2/2,0 -D2/2+D3,0 -D2/2+D3,D1/2-D4 -D2/2,D1/2-D4
+5 z D2/2-D3,0 D2/2,0 D2/2,D1/2-D4 D2/2-D3,D1/2-D4
+5 z -D2/2+D3,D1/2-D4 D2/2-D3,D1/2-D4 D2/2-D3,D1/2 -D2/2+D3,D1/2
+5 z -D2/2,D1/2-D4 -D2/2+D3,D1/2-D4 -D2/2+D3,D1/2 -D2/2,D1/2
+5 z D2/2-D3,D1/2-D4 D2/2,D1/2-D4 D2/2,D1/2 D2/2-D3,D1/2
+6 z -D4/2,D2/2 D4/2,D2/2 D4/2,D1/2+D2/2 -D4/2,D1/2+D2/2
+6 z -D3/2,0 -D4/2,0 -D4/2,D2/2 -D3/2,D2/2
+6 z D4/2,0 D3/2,0 D3/2,D2/2 D4/2,D2/2
+6 z -D4/2,0 D4/2,0 D4/2,D2/2 -D4/2,D2/2
+7 y D4/2,-D1/2-D2/2 D3/2,-D1/2-D2/2 D3/2,-D1/2 D4/2,-D1/2
+7 y D4/2,D1/2 D3/2,D1/2 D3/2,D1/2+D2/2 D4/2,D1/2+D2/2
+7 y 0,-D1/2-D2/2 D4/2,-D1/2-D2/2 D4/2,-D1/2 0,-D1/2
+7 y 0,D1/2 D4/2,D1/2 D4/2,D1/2+D2/2 0,D1/2+D2/2
+7 y 0,-D1/2 D4/2,-D1/2 D4/2,D1/2 0,D1/2
+8 y 0,0 D4/2,0 D4/2,D2 0,D2
+8 y D4/2,D2 D1/2,D2 D1/2,D2+D3 D4/2,D2+D3
+8 y 0,D2 D4/2,D2 D4/2,D2+D3 0,D2+D3
+9 - D3/2,-D1-D2/2 D4/2,-D1-D2/2 D4/2,-D2/2 D3/2,-D2/2
+9 - -D4/2,D2/2 -D3/2,D2/2 -D3/2,D1+D2/2 -D4/2,D1+D2/2
+9 - -D4/2,-D2/2 -D3/2,-D2/2 -D3/2,D2/2 -D4/2,D2/2
+9 - D3/2,-D2/2 D4/2,-D2/2 D4/2,D2/2 D3/2,D2/2
+9 - -D3/2,-D2/2 D3/2,-D2/2 D3/2,D2/2 -D3/2,D2/2
+10 y D3/2,D2 D4/2,D2 D4/2,D1+D2 D3/2,D1+D2
+10 y D3/2,0 D4/2,0 D4/2,D2 D3/2,D2
+10 y 0,0 D3/2,0 D3/2,D2 0,D2
+11 z -D4/2,-D1/2-D2/2 -D3/2,-D1/2-D2/2 -D3/2,-D2/2 -D4/2,-D2/2
+11 z D3/2,-D1/2-D2/2 D4/2,-D1/2-D2/2 D4/2,-D2/2 D3/2,-D2/2
+11 z -D4/2,-D2/2 -D3/2,-D2/2 -D3/2,0 -D4/2,0
+11 z D3/2,-D2/2 D4/2,-D2/2 D4/2,0 D3/2,0
+11 z -D3/2,-D2/2 D3/2,-D2/2 D3/2,0 -D3/2,0
+12 z D2,-D1+D4/2 D3,-D1+D4/2 D3,D4/2 D2,D4/2
+12 z 0,-D1+D4/2 D2,-D1+D4/2 D2,D4/2 0,D4/2
+12 z 0,0 D2,0 D2,-D1+D4/2 0,-D1+D4/2
+13 z 0,D4/2 D3,D4/2 D3,D1/2 0,D1/2
+13 z 0,0 D3,0 D3,D4/2 0,D4/2
+13 z D3,0 D2,0 D2,D4/2 D3,D4/2
+14 - D4,0 D2-D3,0 D2-D3,D6 D4,D6
+14 - D4,D1-D5 D2-D3,D1-D5 D2-D3,D1 D4,D1
+14 - 0,D6 D4,D6 D4,D1-D5 0,D1-D5
+14 - D2-D3,D6 D2,D6 D2,D1-D5 D2-D3,D1-D5
+14 - 0,0 D4,0 D4,D6 0,D6
+14 - 0,D1-D5 D4,D1-D5 D4,D1 0,D1
+14 - D2-D3,0 D2,0 D2,D6 D2-D3,D6
+14 - D2-D3,D1-D5 D2,D1-D5 D2,D1 D2-D3,D1
+15 z -D1+D2,D3/2 -D1+2*D2,D3/2 -D1+2*D2,D3/2+D4 -D1+D2,D3/2+D4
+15 z -D1+2*D2,-D2+D3/2 0,-D2+D3/2 0,D3/2 -D1+2*D2,D3/2
+15 z -D1+D2,-D2+D3/2 -D1+2*D2,-D2+D3/2 -D1+2*D2,D3/2 -D1+D2,D3/2
+15 z 0,-D2+D3/2 D2,-D2+D3/2 D2,D3/2 0,D3/2
+15 z 0,0 D2,0 D2,-D2+D3/2 0,-D2+D3/2
+16 z 0,D3/2 D5,D3/2 D5,D1/2 0,D1/2
+16 z D5,D3/2 D4+D5,D3/2 D4+D5,D1/2 D5,D1/2
+16 z D4+D5,D3/2-D4 D2-D4,D3/2-D4 D2-D4,D3/2 D4+D5,D3/2
+16 z 0,D3/2-D4 D5,D3/2-D4 D5,D3/2 0,D3/2
+16 z D5,D3/2-D4 D4+D5,D3/2-D4 D4+D5,D3/2 D5,D3/2
+16 z D2-D4,D3/2-D4 D2,D3/2-D4 D2,D3/2 D2-D4,D3/2
+16 z 0,0 D5,0 D5,D3/2-D4 0,D3/2-D4
+16 z D2-D4,0 D2,0 D2,D3/2-D4 D2-D4,D3/2-D4
+17 y 0,-D2/2 D3/2,D1-D2/2 D3/2,-D1+D2/2 0,D2/2
+20 - 0,D4 D3,D4 D3,D1 0,D1
+20 - D3,0 D2,0 D2,D4 D3,D4
+20 - 0,0 D3,0 D3,D4 0,D4
+21 - 0,D5/2 D4,D5/2 D4,D2+D5/2 0,D2+D5/2
+21 - 0,-D5/2 D4,-D5/2 D4,D5/2 0,D5/2
+21 - D4,-D5/2 D3,-D5/2 D3,D5/2 D4,D5/2
+21 - 0,-D1-D5/2 D4,-D1-D5/2 D4,-D5/2 0,-D5/2
+22 y D4/2,-D2/2 D3/2,D1-D2/2 D3/2,-D1+D2/2 D4/2,D2/2
+22 y 0,-D2/2 D4/2,-D2/2 D4/2,D2/2 0,D2/2
+23 - 0,0 D2-D4,0 D2-D4,D3 0,D3
+23 - D2-D4,0 D2,0 D2,D3 D2-D4,D3
+23 - D2-D4,D3 D2,D3 D2,D1 D2-D4,D1
+24 y 0,0 D3/2,0 D3/2,D6 0,D6
+24 y D3/2,0 D5/2,0 D5/2,D6 D3/2,D6
+24 y 0,D6 D3/2,D6 D3/2,D1-D4 0,D1-D4
+24 y 0,D1-D4 D3/2,D1-D4 D3/2,D1 0,D1
+24 y D3/2,D1-D4 D2/2,D1-D4 D2/2,D1 D3/2,D1
+25 - 0,0 D3,0 D3,D6 0,D6
+25 - D3,0 D5,0 D5,D6 D3,D6
+25 - 0,D6 D3,D6 D3,D1-D4 0,D1-D4
+25 - 0,D1-D4 D3,D1-D4 D3,D1 0,D1
+25 - D3,D1-D4 D2,D1-D4 D2,D1 D3,D1
+26 - 0,0 D3,0 D3,D1-D4 0,D1-D4
+26 - 0,D1-D4 D3,D1-D4 D3,D1 0,D1
+26 - D3,D1-D4 D2,D1-D4 D2,D1 D3,D1
+27 y D3/2,0 D2+D3/2,0 D2+D3/2,D4 D3/2,D4
+27 y D3/2-D4,0 D3/2,0 D3/2,D4 D3/2-D4,D4
+27 y D3/2-D4,D4 D3/2,D4 D3/2,D1-D4 D3/2-D4,D1-D4
+27 y D3/2-D4,D1-D4 D3/2,D1-D4 D3/2,D1 D3/2-D4,D1
+27 y 0,D1-D4 D3/2-D4,D1-D4 D3/2-D4,D1 0,D1)";
+
+// Value of a linear expression such as "-D1+2*D2" or "D3/2-D4".
+double linear(const std::string& e, const std::vector<double>& d) {
+  double sum = 0;
+  std::size_t i = 0;
+  auto digits = [&](std::size_t j) {
+    while (j < e.size() && (std::isdigit(static_cast<unsigned char>(e[j])) || e[j] == '.')) ++j;
+    return j;
+  };
+  while (i < e.size()) {
+    double term = 1;
+    if (e[i] == '+' || e[i] == '-') term = e[i++] == '-' ? -1 : 1;
+    if (std::size_t j = digits(i); j > i) {
+      term *= std::stod(e.substr(i, j - i));
+      i = j + (j < e.size() && e[j] == '*');
+    }
+    if (i + 1 < e.size() && e[i] == 'D') {
+      const auto k = static_cast<std::size_t>(e[i + 1] - '1');
+      term *= k < d.size() ? d[k] : 0.0;
+      i += 2;
+    }
+    if (i < e.size() && e[i] == '/') {
+      const std::size_t j = digits(i + 1);
+      term /= std::stod(e.substr(i + 1, j - i - 1));
+      i = j;
+    }
+    sum += term;
+  }
+  return sum;
+}
+
+using Ring = std::vector<std::array<double, 2>>;
+
+// The outline of a standard section in its own frame: the blocks, or for
+// the tube and the circle their circles about the centroid.
+std::vector<Ring> standard_shape(const SectionResult& s) {
+  const int type = static_cast<int>(s.value("type"));
+  std::vector<double> d;
+  for (const Quantity& q : s.quantities)
+    if (q.key.rfind("dimensions.", 0) == 0) d.push_back(q.value);
+  std::vector<Ring> blocks, mirrored;
+  if (type == 18 || type == 19) {
+    for (std::size_t k = 0; k < (type == 18 ? 2u : 1u) && k < d.size(); ++k) {
+      Ring c;
+      for (int i = 0; i < 96; ++i) {
+        const double t = 2 * std::numbers::pi * i / 96;
+        c.push_back({s.value("centroid_y") + d[k] * std::cos(t), s.value("centroid_z") + d[k] * std::sin(t)});
+      }
+      blocks.push_back(c);
+    }
+    return blocks;
+  }
+  std::istringstream table(kStandardBlocks);
+  for (std::string line; std::getline(table, line);) {
+    std::istringstream fields(line);
+    int t = 0;
+    std::string mirror, corner;
+    fields >> t >> mirror;
+    if (t != type) continue;
+    Ring quad;
+    while (fields >> corner) {
+      const auto comma = corner.find(',');
+      quad.push_back({linear(corner.substr(0, comma), d), linear(corner.substr(comma + 1), d)});
+    }
+    blocks.push_back(quad);
+    if (mirror == "-") continue;
+    for (auto& p : quad) p[mirror == "y" ? 0 : 1] *= -1;
+    std::reverse(quad.begin(), quad.end());
+    mirrored.push_back(quad);
+  }
+  blocks.insert(blocks.end(), mirrored.begin(), mirrored.end());
+  return blocks;
+}
+
+// A standard section: its outline from the dimensions (the blocks the
+// library meshes, thin lines between them), the four stress points, the
+// centroid, the shear centre and the principal axes.
 void draw_standard(std::ostream& o, const SectionResult& s) {
-  std::vector<std::array<double, 2>> pts = s.standard_points;
+  const std::vector<Ring> shape = standard_shape(s);
+  std::vector<std::array<double, 2>> pts = s.stress_points;
+  for (const Ring& r : shape) pts.insert(pts.end(), r.begin(), r.end());
+  double y0 = 1e300, y1 = -1e300, z0 = 1e300, z1 = -1e300;
+  for (const auto& p : pts) y0 = std::min(y0, p[0]), y1 = std::max(y1, p[0]), z0 = std::min(z0, p[1]), z1 = std::max(z1, p[1]);
   pts.push_back({s.value("shear_centre_y"), s.value("shear_centre_z")});
   const View v = fit(pts, 0);
-  double y0 = 1e300, y1 = -1e300, z0 = 1e300, z1 = -1e300;
-  for (const auto& p : s.standard_points)
-    y0 = std::min(y0, p[0]), y1 = std::max(y1, p[0]), z0 = std::min(z0, p[1]), z1 = std::max(z1, p[1]);
-  o << "<rect x='" << num(v.x(y0)) << "' y='" << num(v.py(z1)) << "' width='" << num((y1 - y0) * v.scale)
-    << "' height='" << num((z1 - z0) * v.scale) << "' fill='" << kMaterialFill[0]
-    << "' stroke='black' stroke-dasharray='6 4'/>\n"
-    << "<text x='" << kMargin << "' y='" << kHeight - 12 << "' font-size='12'>" << "type "
-    << static_cast<int>(s.value("type")) << ": extent of the stress points (not the outline)</text>\n";
-  marks(o, v, s, std::hypot(y1 - y0, z1 - z0));
-  for (std::size_t i = 0; i < s.standard_points.size(); ++i) {
-    const auto& p = s.standard_points[i];
-    o << "<circle cx='" << num(v.x(p[0])) << "' cy='" << num(v.py(p[1])) << "' r='3.5' fill='#e41a1c'/>\n<text x='"
-      << num(v.x(p[0]) + 5) << "' y='" << num(v.py(p[1]) - 5) << "' font-size='11' fill='#e41a1c'>" << i + 1
-      << "</text>\n";
+  const int type = static_cast<int>(s.value("type"));
+  if (type == 18 || type == 19) {
+    o << "<path fill-rule='evenodd' fill='" << kMaterialFill[0] << "' stroke='black' stroke-width='1.5' d='";
+    for (const Ring& r : shape) {
+      for (std::size_t i = 0; i < r.size(); ++i) o << (i ? 'L' : 'M') << num(v.x(r[i][0])) << ',' << num(v.py(r[i][1])) << ' ';
+      o << "Z ";
+    }
+    o << "'/>\n";
+  } else {
+    std::map<std::array<double, 4>, int> edges;  // sides met once are the outline
+    for (const Ring& r : shape) {
+      o << "<polygon points='";
+      for (std::size_t i = 0; i < r.size(); ++i) {
+        o << num(v.x(r[i][0])) << ',' << num(v.py(r[i][1])) << ' ';
+        auto a = r[i], b = r[(i + 1) % r.size()];
+        if (b < a) std::swap(a, b);
+        ++edges[{a[0] + 0.0, a[1] + 0.0, b[0] + 0.0, b[1] + 0.0}];
+      }
+      o << "' fill='" << kMaterialFill[0] << "' stroke='#9ecae1' stroke-width='0.6'/>\n";
+    }
+    for (const auto& [e, count] : edges)
+      if (count == 1)
+        o << "<line x1='" << num(v.x(e[0])) << "' y1='" << num(v.py(e[1])) << "' x2='" << num(v.x(e[2])) << "' y2='"
+          << num(v.py(e[3])) << "' stroke='black' stroke-width='1.5'/>\n";
   }
+  o << "<text x='" << kMargin << "' y='" << kHeight - 12 << "' font-size='12'>type " << type
+    << ": outline from the dimensions as used (thin lines: the library's blocks)</text>\n";
+  marks(o, v, s, std::hypot(y1 - y0, z1 - z0));
+  draw_points(o, v, s.stress_points);
 }
 
 }  // namespace
@@ -254,14 +481,14 @@ std::string write_svg(std::ostream& out, const std::vector<SectionResult>& secti
   if (section > 0) {
     if (static_cast<std::size_t>(section) > sections.size()) return "--section " + std::to_string(section) + ": the file has " + std::to_string(sections.size()) + " sections";
     s = &sections[section - 1];
-    if (!s->mesh && s->loops.empty() && s->standard_points.empty()) return "section " + std::to_string(section) + " (" + s->kind + ") has no geometry to draw";
+    if (!s->mesh && s->loops.empty() && s->stress_points.empty()) return "section " + std::to_string(section) + " (" + s->kind + ") has no geometry to draw";
   } else {
     for (const SectionResult& c : sections)
-      if (c.mesh || !c.loops.empty() || !c.standard_points.empty()) {
+      if (c.mesh || !c.loops.empty() || !c.stress_points.empty()) {
         s = &c;
         break;
       }
-    if (s == nullptr) return "no section in the file has geometry to draw (mesh, reinforced or standard)";
+    if (s == nullptr) return "no section in the file has geometry to draw (mesh, outline, first_moment, reinforced or standard)";
   }
   if (s->code != 0) return "section \"" + s->name + "\" failed and is not drawn";
   if (!field.empty() && !s->mesh) return "--field colours meshes; section \"" + s->name + "\" has none";
