@@ -8,113 +8,16 @@ and ``r.stress_points[0].offset_y``. Units: L length, F force, 1 plain number.
 """
 
 import math
+import os
 import re
 import types
 
 # The standard shapes as the library builds them: quadrilateral blocks with
 # corners counter-clockwise, each coordinate a linear expression in the
 # dimensions D1..D6, and the coordinate the type mirrors (y, z, or - for
-# none). tools/bsp/svg.cpp has the same table. Types 18 and 19 are circles.
-STANDARD_BLOCKS = """1 y -D2/2,-D1/2 0,-D1/2 0,D1/2 -D2/2,D1/2
-2 y 0,0 D2/2-D4,0 D2/2-D4,D3 0,D3
-2 y D2/2-D4,D3 D2/2,D3 D2/2,D1 D2/2-D4,D1
-2 y D2/2-D4,0 D2/2,0 D2/2,D3 D2/2-D4,D3
-3 z 0,D4/2 D5,D4/2 D5,D2/2 0,D2/2
-3 z D1-D6,D4/2 D1,D4/2 D1,D3/2 D1-D6,D3/2
-3 z 0,0 D5,0 D5,D4/2 0,D4/2
-3 z D1-D6,0 D1,0 D1,D4/2 D1-D6,D4/2
-3 z D5,0 D1-D6,0 D1-D6,D4/2 D5,D4/2
-4 z 0,0 D2-D3,0 D2-D3,D4/2 0,D4/2
-4 z D2-D3,D4/2 D2,D4/2 D2,D1/2 D2-D3,D1/2
-4 z D2-D3,0 D2,0 D2,D4/2 D2-D3,D4/2
-5 z -D2/2,0 -D2/2+D3,0 -D2/2+D3,D1/2-D4 -D2/2,D1/2-D4
-5 z D2/2-D3,0 D2/2,0 D2/2,D1/2-D4 D2/2-D3,D1/2-D4
-5 z -D2/2+D3,D1/2-D4 D2/2-D3,D1/2-D4 D2/2-D3,D1/2 -D2/2+D3,D1/2
-5 z -D2/2,D1/2-D4 -D2/2+D3,D1/2-D4 -D2/2+D3,D1/2 -D2/2,D1/2
-5 z D2/2-D3,D1/2-D4 D2/2,D1/2-D4 D2/2,D1/2 D2/2-D3,D1/2
-6 z -D4/2,D2/2 D4/2,D2/2 D4/2,D1/2+D2/2 -D4/2,D1/2+D2/2
-6 z -D3/2,0 -D4/2,0 -D4/2,D2/2 -D3/2,D2/2
-6 z D4/2,0 D3/2,0 D3/2,D2/2 D4/2,D2/2
-6 z -D4/2,0 D4/2,0 D4/2,D2/2 -D4/2,D2/2
-7 y D4/2,-D1/2-D2/2 D3/2,-D1/2-D2/2 D3/2,-D1/2 D4/2,-D1/2
-7 y D4/2,D1/2 D3/2,D1/2 D3/2,D1/2+D2/2 D4/2,D1/2+D2/2
-7 y 0,-D1/2-D2/2 D4/2,-D1/2-D2/2 D4/2,-D1/2 0,-D1/2
-7 y 0,D1/2 D4/2,D1/2 D4/2,D1/2+D2/2 0,D1/2+D2/2
-7 y 0,-D1/2 D4/2,-D1/2 D4/2,D1/2 0,D1/2
-8 y 0,0 D4/2,0 D4/2,D2 0,D2
-8 y D4/2,D2 D1/2,D2 D1/2,D2+D3 D4/2,D2+D3
-8 y 0,D2 D4/2,D2 D4/2,D2+D3 0,D2+D3
-9 - D3/2,-D1-D2/2 D4/2,-D1-D2/2 D4/2,-D2/2 D3/2,-D2/2
-9 - -D4/2,D2/2 -D3/2,D2/2 -D3/2,D1+D2/2 -D4/2,D1+D2/2
-9 - -D4/2,-D2/2 -D3/2,-D2/2 -D3/2,D2/2 -D4/2,D2/2
-9 - D3/2,-D2/2 D4/2,-D2/2 D4/2,D2/2 D3/2,D2/2
-9 - -D3/2,-D2/2 D3/2,-D2/2 D3/2,D2/2 -D3/2,D2/2
-10 y D3/2,D2 D4/2,D2 D4/2,D1+D2 D3/2,D1+D2
-10 y D3/2,0 D4/2,0 D4/2,D2 D3/2,D2
-10 y 0,0 D3/2,0 D3/2,D2 0,D2
-11 z -D4/2,-D1/2-D2/2 -D3/2,-D1/2-D2/2 -D3/2,-D2/2 -D4/2,-D2/2
-11 z D3/2,-D1/2-D2/2 D4/2,-D1/2-D2/2 D4/2,-D2/2 D3/2,-D2/2
-11 z -D4/2,-D2/2 -D3/2,-D2/2 -D3/2,0 -D4/2,0
-11 z D3/2,-D2/2 D4/2,-D2/2 D4/2,0 D3/2,0
-11 z -D3/2,-D2/2 D3/2,-D2/2 D3/2,0 -D3/2,0
-12 z D2,-D1+D4/2 D3,-D1+D4/2 D3,D4/2 D2,D4/2
-12 z 0,-D1+D4/2 D2,-D1+D4/2 D2,D4/2 0,D4/2
-12 z 0,0 D2,0 D2,-D1+D4/2 0,-D1+D4/2
-13 z 0,D4/2 D3,D4/2 D3,D1/2 0,D1/2
-13 z 0,0 D3,0 D3,D4/2 0,D4/2
-13 z D3,0 D2,0 D2,D4/2 D3,D4/2
-14 - D4,0 D2-D3,0 D2-D3,D6 D4,D6
-14 - D4,D1-D5 D2-D3,D1-D5 D2-D3,D1 D4,D1
-14 - 0,D6 D4,D6 D4,D1-D5 0,D1-D5
-14 - D2-D3,D6 D2,D6 D2,D1-D5 D2-D3,D1-D5
-14 - 0,0 D4,0 D4,D6 0,D6
-14 - 0,D1-D5 D4,D1-D5 D4,D1 0,D1
-14 - D2-D3,0 D2,0 D2,D6 D2-D3,D6
-14 - D2-D3,D1-D5 D2,D1-D5 D2,D1 D2-D3,D1
-15 z -D1+D2,D3/2 -D1+2*D2,D3/2 -D1+2*D2,D3/2+D4 -D1+D2,D3/2+D4
-15 z -D1+2*D2,-D2+D3/2 0,-D2+D3/2 0,D3/2 -D1+2*D2,D3/2
-15 z -D1+D2,-D2+D3/2 -D1+2*D2,-D2+D3/2 -D1+2*D2,D3/2 -D1+D2,D3/2
-15 z 0,-D2+D3/2 D2,-D2+D3/2 D2,D3/2 0,D3/2
-15 z 0,0 D2,0 D2,-D2+D3/2 0,-D2+D3/2
-16 z 0,D3/2 D5,D3/2 D5,D1/2 0,D1/2
-16 z D5,D3/2 D4+D5,D3/2 D4+D5,D1/2 D5,D1/2
-16 z D4+D5,D3/2-D4 D2-D4,D3/2-D4 D2-D4,D3/2 D4+D5,D3/2
-16 z 0,D3/2-D4 D5,D3/2-D4 D5,D3/2 0,D3/2
-16 z D5,D3/2-D4 D4+D5,D3/2-D4 D4+D5,D3/2 D5,D3/2
-16 z D2-D4,D3/2-D4 D2,D3/2-D4 D2,D3/2 D2-D4,D3/2
-16 z 0,0 D5,0 D5,D3/2-D4 0,D3/2-D4
-16 z D2-D4,0 D2,0 D2,D3/2-D4 D2-D4,D3/2-D4
-17 y 0,-D2/2 D3/2,D1-D2/2 D3/2,-D1+D2/2 0,D2/2
-20 - 0,D4 D3,D4 D3,D1 0,D1
-20 - D3,0 D2,0 D2,D4 D3,D4
-20 - 0,0 D3,0 D3,D4 0,D4
-21 - 0,D5/2 D4,D5/2 D4,D2+D5/2 0,D2+D5/2
-21 - 0,-D5/2 D4,-D5/2 D4,D5/2 0,D5/2
-21 - D4,-D5/2 D3,-D5/2 D3,D5/2 D4,D5/2
-21 - 0,-D1-D5/2 D4,-D1-D5/2 D4,-D5/2 0,-D5/2
-22 y D4/2,-D2/2 D3/2,D1-D2/2 D3/2,-D1+D2/2 D4/2,D2/2
-22 y 0,-D2/2 D4/2,-D2/2 D4/2,D2/2 0,D2/2
-23 - 0,0 D2-D4,0 D2-D4,D3 0,D3
-23 - D2-D4,0 D2,0 D2,D3 D2-D4,D3
-23 - D2-D4,D3 D2,D3 D2,D1 D2-D4,D1
-24 y 0,0 D3/2,0 D3/2,D6 0,D6
-24 y D3/2,0 D5/2,0 D5/2,D6 D3/2,D6
-24 y 0,D6 D3/2,D6 D3/2,D1-D4 0,D1-D4
-24 y 0,D1-D4 D3/2,D1-D4 D3/2,D1 0,D1
-24 y D3/2,D1-D4 D2/2,D1-D4 D2/2,D1 D3/2,D1
-25 - 0,0 D3,0 D3,D6 0,D6
-25 - D3,0 D5,0 D5,D6 D3,D6
-25 - 0,D6 D3,D6 D3,D1-D4 0,D1-D4
-25 - 0,D1-D4 D3,D1-D4 D3,D1 0,D1
-25 - D3,D1-D4 D2,D1-D4 D2,D1 D3,D1
-26 - 0,0 D3,0 D3,D1-D4 0,D1-D4
-26 - 0,D1-D4 D3,D1-D4 D3,D1 0,D1
-26 - D3,D1-D4 D2,D1-D4 D2,D1 D3,D1
-27 y D3/2,0 D2+D3/2,0 D2+D3/2,D4 D3/2,D4
-27 y D3/2-D4,0 D3/2,0 D3/2,D4 D3/2-D4,D4
-27 y D3/2-D4,D4 D3/2,D4 D3/2,D1-D4 D3/2-D4,D1-D4
-27 y D3/2-D4,D1-D4 D3/2,D1-D4 D3/2,D1 D3/2-D4,D1
-27 y 0,D1-D4 D3/2-D4,D1-D4 D3/2-D4,D1 0,D1"""
+# none). The command draws from the same file. Types 18 and 19 are circles.
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "standard_blocks.txt")) as _table:
+    STANDARD_BLOCKS = _table.read()
 
 
 def _linear(expression, d):

@@ -1,5 +1,7 @@
 #include "svg.h"
 
+#include "standard_blocks.h"
+
 #include <bsp/bsp.h>
 
 #include <algorithm>
@@ -251,108 +253,8 @@ void draw_loops(std::ostream& o, const SectionResult& s) {
 // The standard shapes as the library builds them: quadrilateral blocks with
 // corners counter-clockwise, each coordinate a linear expression in the
 // dimensions D1..D6, and the coordinate the type mirrors (y, z, or - for
-// none) to make the other half. python/bsp/results.py has the same table; a
-// test checks that they agree. Types 18 and 19 are circles.
-constexpr const char* kStandardBlocks = R"(1 y -D2/2,-D1/2 0,-D1/2 0,D1/2 -D2/2,D1/2
-2 y 0,0 D2/2-D4,0 D2/2-D4,D3 0,D3
-2 y D2/2-D4,D3 D2/2,D3 D2/2,D1 D2/2-D4,D1
-2 y D2/2-D4,0 D2/2,0 D2/2,D3 D2/2-D4,D3
-3 z 0,D4/2 D5,D4/2 D5,D2/2 0,D2/2
-3 z D1-D6,D4/2 D1,D4/2 D1,D3/2 D1-D6,D3/2
-3 z 0,0 D5,0 D5,D4/2 0,D4/2
-3 z D1-D6,0 D1,0 D1,D4/2 D1-D6,D4/2
-3 z D5,0 D1-D6,0 D1-D6,D4/2 D5,D4/2
-4 z 0,0 D2-D3,0 D2-D3,D4/2 0,D4/2
-4 z D2-D3,D4/2 D2,D4/2 D2,D1/2 D2-D3,D1/2
-4 z D2-D3,0 D2,0 D2,D4/2 D2-D3,D4/2
-5 z -D2/2,0 -D2/2+D3,0 -D2/2+D3,D1/2-D4 -D2/2,D1/2-D4
-5 z D2/2-D3,0 D2/2,0 D2/2,D1/2-D4 D2/2-D3,D1/2-D4
-5 z -D2/2+D3,D1/2-D4 D2/2-D3,D1/2-D4 D2/2-D3,D1/2 -D2/2+D3,D1/2
-5 z -D2/2,D1/2-D4 -D2/2+D3,D1/2-D4 -D2/2+D3,D1/2 -D2/2,D1/2
-5 z D2/2-D3,D1/2-D4 D2/2,D1/2-D4 D2/2,D1/2 D2/2-D3,D1/2
-6 z -D4/2,D2/2 D4/2,D2/2 D4/2,D1/2+D2/2 -D4/2,D1/2+D2/2
-6 z -D3/2,0 -D4/2,0 -D4/2,D2/2 -D3/2,D2/2
-6 z D4/2,0 D3/2,0 D3/2,D2/2 D4/2,D2/2
-6 z -D4/2,0 D4/2,0 D4/2,D2/2 -D4/2,D2/2
-7 y D4/2,-D1/2-D2/2 D3/2,-D1/2-D2/2 D3/2,-D1/2 D4/2,-D1/2
-7 y D4/2,D1/2 D3/2,D1/2 D3/2,D1/2+D2/2 D4/2,D1/2+D2/2
-7 y 0,-D1/2-D2/2 D4/2,-D1/2-D2/2 D4/2,-D1/2 0,-D1/2
-7 y 0,D1/2 D4/2,D1/2 D4/2,D1/2+D2/2 0,D1/2+D2/2
-7 y 0,-D1/2 D4/2,-D1/2 D4/2,D1/2 0,D1/2
-8 y 0,0 D4/2,0 D4/2,D2 0,D2
-8 y D4/2,D2 D1/2,D2 D1/2,D2+D3 D4/2,D2+D3
-8 y 0,D2 D4/2,D2 D4/2,D2+D3 0,D2+D3
-9 - D3/2,-D1-D2/2 D4/2,-D1-D2/2 D4/2,-D2/2 D3/2,-D2/2
-9 - -D4/2,D2/2 -D3/2,D2/2 -D3/2,D1+D2/2 -D4/2,D1+D2/2
-9 - -D4/2,-D2/2 -D3/2,-D2/2 -D3/2,D2/2 -D4/2,D2/2
-9 - D3/2,-D2/2 D4/2,-D2/2 D4/2,D2/2 D3/2,D2/2
-9 - -D3/2,-D2/2 D3/2,-D2/2 D3/2,D2/2 -D3/2,D2/2
-10 y D3/2,D2 D4/2,D2 D4/2,D1+D2 D3/2,D1+D2
-10 y D3/2,0 D4/2,0 D4/2,D2 D3/2,D2
-10 y 0,0 D3/2,0 D3/2,D2 0,D2
-11 z -D4/2,-D1/2-D2/2 -D3/2,-D1/2-D2/2 -D3/2,-D2/2 -D4/2,-D2/2
-11 z D3/2,-D1/2-D2/2 D4/2,-D1/2-D2/2 D4/2,-D2/2 D3/2,-D2/2
-11 z -D4/2,-D2/2 -D3/2,-D2/2 -D3/2,0 -D4/2,0
-11 z D3/2,-D2/2 D4/2,-D2/2 D4/2,0 D3/2,0
-11 z -D3/2,-D2/2 D3/2,-D2/2 D3/2,0 -D3/2,0
-12 z D2,-D1+D4/2 D3,-D1+D4/2 D3,D4/2 D2,D4/2
-12 z 0,-D1+D4/2 D2,-D1+D4/2 D2,D4/2 0,D4/2
-12 z 0,0 D2,0 D2,-D1+D4/2 0,-D1+D4/2
-13 z 0,D4/2 D3,D4/2 D3,D1/2 0,D1/2
-13 z 0,0 D3,0 D3,D4/2 0,D4/2
-13 z D3,0 D2,0 D2,D4/2 D3,D4/2
-14 - D4,0 D2-D3,0 D2-D3,D6 D4,D6
-14 - D4,D1-D5 D2-D3,D1-D5 D2-D3,D1 D4,D1
-14 - 0,D6 D4,D6 D4,D1-D5 0,D1-D5
-14 - D2-D3,D6 D2,D6 D2,D1-D5 D2-D3,D1-D5
-14 - 0,0 D4,0 D4,D6 0,D6
-14 - 0,D1-D5 D4,D1-D5 D4,D1 0,D1
-14 - D2-D3,0 D2,0 D2,D6 D2-D3,D6
-14 - D2-D3,D1-D5 D2,D1-D5 D2,D1 D2-D3,D1
-15 z -D1+D2,D3/2 -D1+2*D2,D3/2 -D1+2*D2,D3/2+D4 -D1+D2,D3/2+D4
-15 z -D1+2*D2,-D2+D3/2 0,-D2+D3/2 0,D3/2 -D1+2*D2,D3/2
-15 z -D1+D2,-D2+D3/2 -D1+2*D2,-D2+D3/2 -D1+2*D2,D3/2 -D1+D2,D3/2
-15 z 0,-D2+D3/2 D2,-D2+D3/2 D2,D3/2 0,D3/2
-15 z 0,0 D2,0 D2,-D2+D3/2 0,-D2+D3/2
-16 z 0,D3/2 D5,D3/2 D5,D1/2 0,D1/2
-16 z D5,D3/2 D4+D5,D3/2 D4+D5,D1/2 D5,D1/2
-16 z D4+D5,D3/2-D4 D2-D4,D3/2-D4 D2-D4,D3/2 D4+D5,D3/2
-16 z 0,D3/2-D4 D5,D3/2-D4 D5,D3/2 0,D3/2
-16 z D5,D3/2-D4 D4+D5,D3/2-D4 D4+D5,D3/2 D5,D3/2
-16 z D2-D4,D3/2-D4 D2,D3/2-D4 D2,D3/2 D2-D4,D3/2
-16 z 0,0 D5,0 D5,D3/2-D4 0,D3/2-D4
-16 z D2-D4,0 D2,0 D2,D3/2-D4 D2-D4,D3/2-D4
-17 y 0,-D2/2 D3/2,D1-D2/2 D3/2,-D1+D2/2 0,D2/2
-20 - 0,D4 D3,D4 D3,D1 0,D1
-20 - D3,0 D2,0 D2,D4 D3,D4
-20 - 0,0 D3,0 D3,D4 0,D4
-21 - 0,D5/2 D4,D5/2 D4,D2+D5/2 0,D2+D5/2
-21 - 0,-D5/2 D4,-D5/2 D4,D5/2 0,D5/2
-21 - D4,-D5/2 D3,-D5/2 D3,D5/2 D4,D5/2
-21 - 0,-D1-D5/2 D4,-D1-D5/2 D4,-D5/2 0,-D5/2
-22 y D4/2,-D2/2 D3/2,D1-D2/2 D3/2,-D1+D2/2 D4/2,D2/2
-22 y 0,-D2/2 D4/2,-D2/2 D4/2,D2/2 0,D2/2
-23 - 0,0 D2-D4,0 D2-D4,D3 0,D3
-23 - D2-D4,0 D2,0 D2,D3 D2-D4,D3
-23 - D2-D4,D3 D2,D3 D2,D1 D2-D4,D1
-24 y 0,0 D3/2,0 D3/2,D6 0,D6
-24 y D3/2,0 D5/2,0 D5/2,D6 D3/2,D6
-24 y 0,D6 D3/2,D6 D3/2,D1-D4 0,D1-D4
-24 y 0,D1-D4 D3/2,D1-D4 D3/2,D1 0,D1
-24 y D3/2,D1-D4 D2/2,D1-D4 D2/2,D1 D3/2,D1
-25 - 0,0 D3,0 D3,D6 0,D6
-25 - D3,0 D5,0 D5,D6 D3,D6
-25 - 0,D6 D3,D6 D3,D1-D4 0,D1-D4
-25 - 0,D1-D4 D3,D1-D4 D3,D1 0,D1
-25 - D3,D1-D4 D2,D1-D4 D2,D1 D3,D1
-26 - 0,0 D3,0 D3,D1-D4 0,D1-D4
-26 - 0,D1-D4 D3,D1-D4 D3,D1 0,D1
-26 - D3,D1-D4 D2,D1-D4 D2,D1 D3,D1
-27 y D3/2,0 D2+D3/2,0 D2+D3/2,D4 D3/2,D4
-27 y D3/2-D4,0 D3/2,0 D3/2,D4 D3/2-D4,D4
-27 y D3/2-D4,D4 D3/2,D4 D3/2,D1-D4 D3/2-D4,D1-D4
-27 y D3/2-D4,D1-D4 D3/2,D1-D4 D3/2,D1 D3/2-D4,D1
-27 y 0,D1-D4 D3/2-D4,D1-D4 D3/2-D4,D1 0,D1)";
+// none) to make the other half. The table is python/bsp/standard_blocks.txt,
+// which the Python package reads too. Types 18 and 19 are circles.
 
 // Value of a linear expression such as "-D1+2*D2" or "D3/2-D4".
 double linear(const std::string& e, const std::vector<double>& d) {
