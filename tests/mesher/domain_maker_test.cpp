@@ -140,7 +140,9 @@ TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
         if (expected.kind == 3) continue;
         EXPECT_EQ(wire.nodes.front(), wire.nodes.back());
         EXPECT_NEAR(signed_area(r.record, wire), expected.area, area_round_off) << "domain " << d << " wire " << k;
-        if (expected.nodes != 0) EXPECT_EQ(wire.nodes.size(), expected.nodes);
+        if (expected.nodes != 0) {
+          EXPECT_EQ(wire.nodes.size(), expected.nodes);
+        }
       }
     }
     EXPECT_EQ(used.size(), r.record.wires.size());

@@ -282,10 +282,8 @@ TEST(Mesher2DWrite, NumbersInputNodesByTheirRecordEvenAfterDroppedSeed) {
 
 bool always_stop() { return true; }
 
-// Both meshers: an interrupt ends the run with a textless exception; an
-// offset-layer request (which no mesher can build) falls back to the plain
-// mesh, the loop mesher saying so on standard error.
-TEST(Mesher2DRun, InterruptAndOffsetLayerRequestInBothMeshers) {
+// Both meshers: an interrupt ends the run with a textless exception.
+TEST(Mesher2DRun, InterruptInBothMeshers) {
   const Mesh_Data input = make_record({mesher_test::subdivide({{0, 0}, {4, 0}, {4, 3}, {0, 3}}, 0.5)}, 0.5);
   for (const bool grid : {true, false}) {
     SCOPED_TRACE(grid ? "grid" : "loop");
@@ -300,23 +298,6 @@ TEST(Mesher2DRun, InterruptAndOffsetLayerRequestInBothMeshers) {
     } catch (const mesher_2d::interrupt_exception& e) {
       EXPECT_STREQ(e.what(), "Unknown exception");
     }
-    Mesh_Data plain = input;
-    mesher()->generate_mesh(plain, nullptr);
-    Mesh_Data offset = input;
-    offset.offset_layer = 1;
-    testing::internal::CaptureStderr();
-    mesher()->generate_mesh(offset, nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              grid ? "" : "* failed to generate offset elements\n  > re-mesh without offset elements...\n");
-    EXPECT_FALSE(plain.elements.empty());
-    EXPECT_EQ(offset.elements, plain.elements);
-  }
-  Frame frame;
-  try {
-    frame.generate_offset_mesh();
-    ADD_FAILURE() << "no exception";
-  } catch (const data_2d::Mesh_Error& e) {
-    EXPECT_STREQ(e.what(), "* failed to generate offset elements - Mesher_2D::generate_offset_mesh()");
   }
 }
 
@@ -344,12 +325,10 @@ TEST(Mesher2DRun, EntriesSetTheCallerFieldsAndPassErrorsOn) {
   for (const auto entry : {&mesher_2d::run_grid_mesher, &mesher_2d::run_loop_mesher}) {
     Mesh_Data record = make_record({mesher_test::subdivide({{0, 0}, {3, 0}, {3, 2}, {0, 2}}, 0.5)}, 0.5);
     record.finish_mode = 0;
-    record.offset_layer = 1;
     record.size_factor = 2.0;
     domain_maker::Flat_Mesh flat;
     entry(record, flat);
     EXPECT_EQ(record.finish_mode, 1);
-    EXPECT_EQ(record.offset_layer, 0);
     EXPECT_EQ(record.size_factor, 1.0);
     EXPECT_EQ(static_cast<std::size_t>(flat.n_elements), record.elements.size());
     Mesh_Data broken = unit_square();

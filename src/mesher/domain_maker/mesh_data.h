@@ -49,11 +49,6 @@ struct Mesh_Data {
   // length.
   double element_size = 0.0;
   std::int32_t finish_mode = finish_mode::split_quadrilaterals;
-  // Build a layer of offset elements along the wires first (no caller does).
-  std::uint8_t offset_layer = 0;
-  // Set to 1 by every caller and read by no mesher; kept so the record has
-  // the same fields in every producer.
-  std::uint8_t reserved_flag = 1;
   // Add a mid-side node on every element side (3-node -> 6-node triangles).
   std::uint8_t quadratic = 0;
   // Multiplier on the element size; not above 1e-8 means 1.0.

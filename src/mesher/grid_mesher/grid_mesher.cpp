@@ -432,19 +432,9 @@ void Grid_Mesher::fill_gaps() {
 
 void Grid_Mesher::generate_mesh(domain_maker::Mesh_Data& record, mesher_2d::Interrupt interrupt_function) {
   interrupt = interrupt_function;
-  bool offset_layer = record.offset_layer != 0;
-  for (;;) {
-    clear();
-    load_input_data(record);
-    prepare_mesh();
-    if (!offset_layer) break;
-    try {
-      generate_offset_mesh();
-      break;
-    } catch (const Mesh_Error&) {
-      offset_layer = false;
-    }
-  }
+  clear();
+  load_input_data(record);
+  prepare_mesh();
   generate_grid();
   fill_gaps();
   // The front may leave holes (or, on unusual outlines, overlaps); a mesh

@@ -25,8 +25,7 @@ class Grid_Mesher : public mesher_2d::Mesher_2D {
  public:
   // Load, check, prepare, grid, gap filling, finishing by finish_mode (1 and
   // 2 split the quadrilaterals, anything else leaves them), make_quadratic
-  // when the record asks, write_mesh. An offset layer request meets the base
-  // generate_offset_mesh, which fails, and the run restarts without it.
+  // when the record asks, write_mesh.
   void generate_mesh(domain_maker::Mesh_Data& record, mesher_2d::Interrupt interrupt) override;
   // Base preparation, then axis alignment: rotates every node so that the
   // dominant direction of the outer wire lies along x.

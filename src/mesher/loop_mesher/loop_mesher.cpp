@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <limits>
 #include <utility>
 
@@ -649,31 +648,11 @@ void Loop_Mesher::split_flat_quadrilaterals() {
 
 void Loop_Mesher::generate_mesh(domain_maker::Mesh_Data& record, mesher_2d::Interrupt interrupt_function) {
   interrupt = interrupt_function;
-  bool offset_layer = record.offset_layer != 0;
-  for (;;) {
-    clear();
-    load_input_data(record);
-    prepare_mesh();
-    if (offset_layer) {
-      try {
-        generate_offset_mesh();
-      } catch (const Mesh_Error&) {
-        std::cerr << "* failed to generate offset elements\n  > re-mesh without offset elements..." << std::endl;
-        offset_layer = false;
-        continue;
-      }
-    }
-    make_single_wire_domain();
-    try {
-      split_loops();
-    } catch (const Mesh_Error&) {
-      if (!offset_layer) throw;
-      std::cerr << "* failed to split loops\n  > re-mesh without offset elements..." << std::endl;
-      offset_layer = false;
-      continue;
-    }
-    break;
-  }
+  clear();
+  load_input_data(record);
+  prepare_mesh();
+  make_single_wire_domain();
+  split_loops();
   generate_loop_closure_mesh();
   smooth_passes(closure_laplacian_sweeps, closure_angle_sweeps, 0);
   // Clean-up: quadrilaterals that kept a corner near 180 degrees (or above)

@@ -194,10 +194,6 @@ void Mesher_2D::prepare_mesh() {
   }
 }
 
-void Mesher_2D::generate_offset_mesh() {
-  throw Mesh_Error("* failed to generate offset elements - Mesher_2D::generate_offset_mesh()");
-}
-
 Node* Mesher_2D::find_or_create_node(Point p, bool mark) {
   if (!node_index_) {
     const double cell = std::max(element_size * size_factor * index_cell_fraction, tolerance);

@@ -45,10 +45,6 @@ class Mesher_2D {
   // Records the initial wires, makes sure a tolerance exists, fixes the
   // automatic element size.
   virtual void prepare_mesh();
-  // Offset layers are not built by this library: always throws
-  // "* failed to generate offset elements - Mesher_2D::generate_offset_mesh()",
-  // which makes generate_mesh start again without the layer.
-  virtual void generate_offset_mesh();
   // Appends the created nodes and every element to `record`.
   virtual void write_mesh(domain_maker::Mesh_Data& record);
   // Splits each quadrilateral with a corner above 165 degrees at that corner,

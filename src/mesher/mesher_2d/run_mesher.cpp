@@ -11,8 +11,6 @@ namespace {
 
 void set_caller_fields(domain_maker::Mesh_Data& record) {
   record.finish_mode = domain_maker::finish_mode::split_quadrilaterals;
-  record.offset_layer = 0;
-  record.reserved_flag = 1;
   record.size_factor = 1.0;
 }
 
