@@ -112,11 +112,6 @@ TEST_P(FirstMomentMeshReject, ZerosCodeAndMessage) {
 INSTANTIATE_TEST_SUITE_P(Cases, FirstMomentMeshReject, ::testing::ValuesIn(rejects),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FirstMomentAttempts, SizesByRepeatedSubtraction) {
-  EXPECT_EQ(bsp::first_moment_attempt_sizes(10), (std::vector<double>{10, 8, 6, 4, 2, 0}));
-  EXPECT_EQ(bsp::first_moment_attempt_sizes(0), (std::vector<double>{0}));
-}
-
 // Attempts failing until the size `works` (NAN: never): the sizes tried in
 // order, and whether the frame gave up.
 TEST(FirstMomentAttempts, FirstSuccessEndsTheSequence) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bsp/bsp.h"
+#include "support/standard_outlines.h"
 
 namespace {
 
@@ -52,17 +53,6 @@ struct TypeCase {
   std::vector<double> dims;
 };
 
-// One valid dimension set per meshed type.
-const std::vector<TypeCase> meshed_types = {
-    {1, {2, 4}},           {2, {10, 20, 2, 1.5}},    {3, {20, 12, 8, 1, 2, 1.5}}, {4, {12, 20, 2, 1}},
-    {5, {10, 8, 1, 1.5}},  {6, {10, 2, 12, 1.5}},    {7, {20, 2, 10, 1}},         {8, {12, 15, 2, 1}},
-    {9, {5, 1, 8, 10}},    {10, {8, 1, 6, 8}},       {11, {10, 1, 8, 10}},        {12, {1.5, 1, 10, 12}},
-    {13, {12, 20, 2, 1}},  {14, {10, 8, 1, 1.5, 2, 1}}, {15, {10, 1, 12, 2}},     {16, {20, 10, 8, 1, 2}},
-    {17, {2, 10, 6}},      {20, {10, 8, 1, 1}},      {21, {4, 6, 10, 1, 1.5}},    {22, {2, 10, 8, 4}},
-    {23, {10, 8, 1, 1.5}}, {24, {20, 12, 1, 1.5, 8, 2}}, {25, {20, 12, 1, 1.5, 8, 2}}, {26, {10, 8, 1, 2}},
-    {27, {10, 4, 12, 1}},
-};
-
 double rel(double a, double b, double scale) { return std::abs(a - b) / scale; }
 
 // The general path integrates the same straight-sided geometry exactly, so
@@ -72,10 +62,10 @@ double rel(double a, double b, double scale) { return std::abs(a - b) / scale; }
 // quadrilaterals on the same nodes approximate differently; the largest
 // differences measured over this table are stated at each tolerance.
 TEST(TemplateExports, GeneralPathAgreesWithTheStandardSolver) {
-  for (const TypeCase& c : meshed_types) {
-    SCOPED_TRACE(testing::Message() << "type " << c.type);
-    const Outcome g = call(Path::general, c.type, c.dims, 0.3);
-    const Outcome m = call(Path::bspmain, c.type, c.dims, 0.3);
+  for (const auto& [type, dims] : bsp::test::typical_dimensions) {
+    SCOPED_TRACE(testing::Message() << "type " << type);
+    const Outcome g = call(Path::general, type, dims, 0.3);
+    const Outcome m = call(Path::bspmain, type, dims, 0.3);
     ASSERT_EQ(g.code, 0);
     const double* a = g.slots();
     const double* b = m.slots();

@@ -42,18 +42,5 @@ TEST(DetailStresses, EachMaterialSeesItsOwnModuli) {
   EXPECT_EQ(out.materials[1], 2.0);
 }
 
-TEST(DetailStresses, SectionWithoutAreaIsASolverErrorWithZeroedOutputs) {
-  Section sec(6);
-  sec.add_domain().add_box(0, 0, 1, 1, 2, 2, -1);
-  sec.sp_x = {0.5};
-  sec.sp_y = {0.5};
-  const auto out = sec.solve_detail({1.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0});
-  EXPECT_EQ(out.status, Status::solver_error);
-  for (double v : out.stresses) ASSERT_EQ(v, 0.0);
-  for (double v : out.section) ASSERT_EQ(v, 0.0);
-  for (double v : out.offsets) ASSERT_EQ(v, 0.0);
-  for (double v : out.materials) ASSERT_EQ(v, 0.0);
-}
-
 }  // namespace
 }  // namespace bsp

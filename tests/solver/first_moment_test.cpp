@@ -73,16 +73,6 @@ TEST_P(FirstMomentTable, WorkedValues) {
 INSTANTIATE_TEST_SUITE_P(Cases, FirstMomentTable, ::testing::ValuesIn(cases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FirstMomentRule, SixPointConstantsAreTheElementRuleInSinglePrecision) {
-  const FirstMomentRule r = first_moment_rule(6);
-  ASSERT_EQ(r.n_points, 6);
-  for (int g = 0; g < 6; ++g) {
-    EXPECT_EQ(r.s[g], static_cast<double>(static_cast<float>(Tria6Rule::point[g].s))) << g;
-    EXPECT_EQ(r.t[g], static_cast<double>(static_cast<float>(Tria6Rule::point[g].t))) << g;
-    EXPECT_EQ(r.w[g], static_cast<double>(static_cast<float>(Tria6Rule::weight[g]))) << g;
-  }
-}
-
 TEST(FirstMomentRule, SquareRulesIntegrateTheSquare) {
   for (const std::int32_t n : {4, 9}) {
     const FirstMomentRule r = first_moment_rule(n);
