@@ -150,7 +150,7 @@ TEST(MeshedSectionAccuracy, TwoMaterialsGiveExactTransformedProperties) {
   EXPECT_NEAR(iw_parts, r[BSP_SLOT_WARPING_CONSTANT], 1e-12 * std::abs(r[BSP_SLOT_WARPING_CONSTANT]) + 1e-15);
   EXPECT_NEAR(p.at(1, BSP_PART_AREA) + p.at(2, BSP_PART_AREA), r[BSP_SLOT_AREA], 1e-13);
   // Energy shares: the parts' ratios weighted by their areas give the section's.
-  for (const auto [part_slot, slot] : {std::pair{BSP_PART_ALPHA_Y, BSP_SLOT_ALPHA_Y}, {BSP_PART_ALPHA_Z, BSP_SLOT_ALPHA_Z}})
+  for (const auto& [part_slot, slot] : {std::pair{BSP_PART_ALPHA_Y, BSP_SLOT_ALPHA_Y}, {BSP_PART_ALPHA_Z, BSP_SLOT_ALPHA_Z}})
     EXPECT_NEAR(p.at(1, part_slot) * p.at(1, BSP_PART_AREA) + p.at(2, part_slot) * p.at(2, BSP_PART_AREA),
                 r[slot] * r[BSP_SLOT_AREA], 1e-12);  // rounding
 }
@@ -320,6 +320,30 @@ TEST(BSPDetail, TorsionStressAtTheRimOfACircleIsTorqueTimesRadiusOverJ) {
   EXPECT_NEAR(r.stress(0, 1, 2, 2) / (2.0 * 1.0 / j), 1.0, 1e-2);
   EXPECT_NEAR(r.stress(0, 1, 1, 2), 0.0, 1e-2 * 2.0 / j);
   EXPECT_NEAR(r.stress(0, 0, 2, 2), 0.0, 1e-2 * 2.0 / j);  // none at the centre
+}
+
+TEST(BSPDetail, EachMaterialSeesItsOwnModuli) {
+  // Lower half material 1 (E = 1, nu = 0), upper half material 2 (E = 3,
+  // nu = 0.5), one part each: one point in each half.
+  MeshedSection s;
+  s.mesh = rectangle_part(0, 0, 2, 0.5, 16, 4, 1);
+  s.mesh.append(rectangle_part(0, 0.5, 2, 0.5, 16, 4, 2));
+  s.modulus = {1.0, 3.0};
+  s.poisson = {0.0, 0.5};
+  s.weight = {1.0, 1.0};
+  s.stress_y = {1.0, 1.3};
+  s.stress_z = {0.25, 0.8};
+  const DetailResult r = detail(s, Forces{.n = 8.0, .v_z = 2.0});
+  ASSERT_EQ(r.code, BSP_OK);
+  // Axial force alone strains the section uniformly: sigma_m = E_m N / A_t
+  // with A_t = 1 + 3 = 4; round-off of exact integrals.
+  EXPECT_NEAR(r.stress(0, 0, 0, 2), 8.0 / 4, 1e-12);
+  EXPECT_NEAR(r.stress(1, 0, 0, 2), 3 * 8.0 / 4, 1e-12);
+  // Shear in material 2 at a point of material 1: the strain of material 1
+  // times G_2 = 1; G_1 = 0.5.
+  EXPECT_NEAR(r.stress(1, 0, 2, 2), r.stress(0, 0, 2, 2) * 1.0 / 0.5, 1e-12);
+  EXPECT_EQ(r.materials[0], 1.0);
+  EXPECT_EQ(r.materials[1], 2.0);
 }
 
 }  // namespace

@@ -70,12 +70,6 @@ class DomainMesh {
     return *this;
   }
 
-  // One straight-sided 6-node triangle from its corners (k = 6 only).
-  void add_triangle(Point a, Point b, Point c, std::int32_t part) {
-    auto mid = [](Point p, Point q) { return Point{(p.x + q.x) / 2, (p.y + q.y) / 2}; };
-    add_element({node(a), node(b), node(c), node(mid(a, b)), node(mid(b, c)), node(mid(c, a))}, part);
-  }
-
   std::vector<double> x, y;
   std::vector<std::int32_t> connectivity;  // local, 1-based, k per element
   std::vector<std::int32_t> parts;
@@ -204,11 +198,6 @@ struct SectionOutput {
   double operator[](std::size_t slot) const { return result[slot]; }
 };
 
-struct DetailOutput {
-  Status status = Status::solver_error;
-  std::vector<double> stresses, section, offsets, materials;
-};
-
 struct Bar {
   double r = 0, x = 0, y = 0, E = 0, w = 0;
 };
@@ -252,25 +241,6 @@ struct Section {
     out.result.assign(section_slot::size_for_level(level, sp_x.size()), 0.0);
     out.offsets.assign(2 * sp_x.size(), 0.0);
     out.status = SOLVE_SECTION(f.input(), out.result, out.offsets);
-    return out;
-  }
-  // Stresses for section forces given as the host pairs (N, T), (V_y, V_z),
-  // (M_y, M_z), (stress reference, unused).
-  DetailOutput solve_detail(const std::array<double, 8>& options) const {
-    const TestSection f = flatten();
-    DetailOutput out;
-    const std::size_t n_sp = sp_x.size();
-    out.stresses.assign(4 * n_sp * E.size() + 6, -1.0);
-    out.section.assign(section_slot::basic_count, -1.0);
-    out.offsets.assign(2 * n_sp, -1.0);
-    out.materials.assign(n_sp, -1.0);
-    DetailInput detail;
-    detail.options = options;
-    detail.n_detail = static_cast<std::int32_t>(E.size());
-    SolverInput in = f.input();
-    in.materials.w = {};
-    in.bars.w = {};
-    out.status = SOLVE_DETAIL_SECTION(in, detail, DetailOutputs{out.stresses, out.section, out.offsets, out.materials});
     return out;
   }
 };
