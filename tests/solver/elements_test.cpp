@@ -32,6 +32,26 @@ double rule_integral(int p, int q) {
   return sum;
 }
 
+// The decimals the element rules were given as (issue 2), against the
+// closed forms the code computes them from.
+TEST(ElementRules, ClosedFormConstantsReproduceTheirDecimals) {
+  // The decimals are given to 15 significant digits; 1e-15 absolute is the
+  // last one of them.
+  EXPECT_NEAR(Quad4Rule::g, 0.577350269189626, 1e-15);
+  EXPECT_NEAR(Tria6Rule::a, 0.091576213509771, 1e-15);
+  EXPECT_NEAR(1 - 2 * Tria6Rule::a, 0.816847572980459, 1e-15);
+  EXPECT_NEAR(Tria6Rule::b, 0.445948490915965, 1e-15);
+  EXPECT_NEAR(1 - 2 * Tria6Rule::b, 0.10810301816807, 1e-14);  // 14 digits given
+  EXPECT_NEAR(Tria6Rule::w_a, 0.054975871827661, 1e-15);
+  // Half of the 15-digit unit-triangle weight 0.223381589678011: 5e-16.
+  EXPECT_NEAR(Tria6Rule::w_b, 0.1116907948390055, 5e-16);
+  EXPECT_NEAR(3 * Tria6Rule::w_a + 3 * Tria6Rule::w_b, 0.5, 1e-16);
+  // The compile-time root agrees with the library's to the last bit or one
+  // unit beyond it.
+  for (double v : {2.0, 10.0, 0.4, 38.0 - 44.0 * std::sqrt(0.4), 213125.0})
+    EXPECT_NEAR(constexpr_sqrt(v), std::sqrt(v), 2 * std::numeric_limits<double>::epsilon() * std::sqrt(v));
+}
+
 TEST(ElementRules, IntegrateEveryMonomialOfTheirDegreeExactly) {
   // Gauss 2x2 is exact for s^p t^q with p, q <= 3; the triangle rule for
   // p + q <= 4. Round-off of a dozen terms of order 1: 1e-15.
