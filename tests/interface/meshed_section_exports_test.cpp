@@ -119,6 +119,7 @@ const std::vector<Hostile>& hostile_inputs() {
       {[](S& s, Counts&) { s.nu_ref = 0.5000001; }, "the reference material has Poisson ratio 0.5000001, outside [0, 0.5]"},
       {[](S& s, Counts&) { s.nu_ref = -0.1; }, "the reference material has Poisson ratio -0.1, outside [0, 0.5]"},
       {[](S& s, Counts&) { s.modulus[0] = -2e5; }, "material 1 has modulus -2e+05, not a finite value > 0"},
+      {[](S& s, Counts&) { s.modulus[1] = 0.0; }, "material 2 has modulus 0, not a finite value > 0"},
       {[](S& s, Counts&) { s.modulus[1] = HUGE_VAL; }, "material 2 has modulus inf, not a finite value > 0"},
       {[](S& s, Counts&) { s.poisson[0] = 0.7; }, "material 1 has Poisson ratio 0.7, outside [0, 0.5]"},
       {[](S& s, Counts&) { s.poisson[0] = nan_value; }, "material 1 has Poisson ratio nan, not finite"},
