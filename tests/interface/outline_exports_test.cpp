@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 #include <numbers>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -18,14 +19,6 @@ namespace {
 using namespace bsp::test;
 constexpr double pi = std::numbers::pi;
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-
-// Saint-Venant torsion constant of a b x t rectangle (b >= t), series of
-// Timoshenko & Goodier, Theory of Elasticity, sec. 109.
-double rectangle_torsion_constant(double b, double t) {
-  double sum = 0.0;
-  for (int n = 1; n < 201; n += 2) sum += std::tanh(n * pi * b / (2 * t)) / std::pow(n, 5);
-  return b * t * t * t / 3.0 - 64.0 / std::pow(pi, 5) * std::pow(t, 4) * sum;
-}
 
 OutlineSection square(double y0, double z0, double side = 1.0) {
   OutlineSection s;
@@ -180,28 +173,6 @@ TEST(BSPMeshMain, RegionsTouchingAnEarlierComponentJoinIt) {
   EXPECT_NEAR(p.at(3, BSP_PART_CENTROID_Y), 1.5, 1e-12);
 }
 
-// Two squares sharing an edge are one domain (J of the 2 x 1 rectangle), two
-// apart are two (twice J of the square).
-TEST(BSPMeshMain, SharedEdgeMakesOneDomainDisjointMakesTwo) {
-  OutlineSection joined = square(0, 0);
-  joined.point_y.insert(joined.point_y.end(), {2, 2});
-  joined.point_z.insert(joined.point_z.end(), {0, 1});
-  joined.segments.insert(joined.segments.end(), {2, 5, 5, 6, 6, 3});
-  joined.add_region(1.0);
-  OutlineSection apart = square(0, 0);
-  apart.point_y.insert(apart.point_y.end(), {3, 4, 4, 3});
-  apart.point_z.insert(apart.point_z.end(), {0, 0, 1, 1});
-  apart.segments.insert(apart.segments.end(), {5, 6, 6, 7, 7, 8, 8, 5});
-  apart.add_region(1.0);
-  const CombResult rj = mesh_main(joined);
-  const CombResult ra = mesh_main(apart);
-  ASSERT_EQ(rj.code, BSP_OK);
-  ASSERT_EQ(ra.code, BSP_OK);
-  const double j1 = rectangle_torsion_constant(2, 1), j2 = 2 * rectangle_torsion_constant(1, 1);
-  EXPECT_NEAR(rj[BSP_SLOT_TORSION_CONSTANT], j1, 1e-3 * j1);  // discretisation error of the automatic mesh
-  EXPECT_NEAR(ra[BSP_SLOT_TORSION_CONSTANT], j2, 1e-3 * j2);
-}
-
 // BSPPartMeshMain reports one record per solid region, in region order; a
 // hole has none and a second material is its own record.
 TEST(BSPPartMeshMain, OneRecordPerSolidRegionInRegionOrder) {
@@ -268,25 +239,11 @@ TEST(BSPMeshMain, ConcurrentCallsMatchASerialCallBitwise) {
   s.bars.add(0.5, 8, 3, 5, 2);
   const std::vector<double> serial = mesh_main(s).result.body();
   std::vector<std::vector<double>> results(8);
-  std::vector<std::int32_t> codes(8, 1);
   std::vector<std::thread> threads;
   for (std::size_t t = 0; t < results.size(); ++t)
-    threads.emplace_back([&, t] {
-      std::vector<double> result(mesh_main_size(s.level, s.n_sp())), coords(2 * static_cast<std::size_t>(s.n_sp()));
-      const std::int32_t n_regions = s.n_regions(), n_bars = s.bars.n(), n_sp = s.n_sp();
-      const std::int32_t n_points = s.n_points(), n_segments = s.n_segments();
-      codes[t] = BSPMeshMain(result.data(), coords.data(), &n_regions, &n_bars, s.bars.radius.data(), s.bars.y.data(),
-                             s.bars.z.data(), &n_sp, s.stress_y.data(), s.stress_z.data(), &s.e_ref, &s.nu_ref,
-                             s.modulus.data(), s.poisson.data(), s.bars.modulus.data(), &s.w_ref, s.weight.data(),
-                             s.bars.weight.data(), &n_points, s.point_y.data(), s.point_z.data(), &n_segments,
-                             s.segments.data(), &s.element_size, &s.level, &s.reference, &s.linear);
-      results[t] = result;
-    });
+    threads.emplace_back([&, t] { results[t] = mesh_main(s).result.body(); });
   for (std::thread& t : threads) t.join();
-  for (std::size_t t = 0; t < results.size(); ++t) {
-    EXPECT_EQ(codes[t], BSP_OK) << "thread " << t;
-    EXPECT_EQ(results[t], serial) << "thread " << t;
-  }
+  for (std::size_t t = 0; t < results.size(); ++t) EXPECT_EQ(results[t], serial) << "thread " << t;
 }
 
 // Nothing to analyse: every region a hole.
@@ -322,66 +279,76 @@ TEST(BSPMeshMain, RunawaySizesAreRefusedBeforeMeshing) {
   EXPECT_EQ(mesh_main(fine).code, BSP_OK);
 }
 
-// Input checks: each mutation of a valid call and the code it must give;
-// the outputs are zeroed and the guards intact (mesh_main checks those).
-TEST(BSPMeshMain, ChecksGiveTheirCodesAndZeroTheOutputs) {
-  struct Case {
-    const char* what;
-    std::function<void(OutlineSection&, OutlineCounts&)> mutate;
+// Input checks: each mutation of a valid call, the code it must give and
+// the text BSPLastError returns (the check and the first offending item in
+// the caller's 1-based numbering); the outputs are zeroed and the guards
+// intact (mesh_main checks those).
+TEST(BSPMeshMain, ChecksGiveTheirCodesZeroTheOutputsAndNameTheItem) {
+  using Counts = OutlineCounts;
+  const struct {
+    std::function<void(OutlineSection&, Counts&)> mutate;
     std::int32_t code;
-  };
-  const Case cases[] = {
-      {"ref_poisson 0.5", [](OutlineSection& s, OutlineCounts&) { s.nu_ref = 0.5; }, BSP_OK},
-      {"ref_poisson 0.5000001", [](OutlineSection& s, OutlineCounts&) { s.nu_ref = 0.5000001; }, BSP_E_SOLVER},
-      {"ref_modulus 0", [](OutlineSection& s, OutlineCounts&) { s.e_ref = 0; }, BSP_E_SOLVER},
-      {"ref_area_weight -1", [](OutlineSection& s, OutlineCounts&) { s.w_ref = -1; }, BSP_E_SOLVER},
-      {"ref_modulus NaN", [](OutlineSection& s, OutlineCounts&) { s.e_ref = nan; }, BSP_E_SOLVER},
-      {"reference before geometry",
-       [](OutlineSection& s, OutlineCounts&) {
+    const char* message;
+  } cases[] = {
+      {[](OutlineSection& s, Counts&) { s.nu_ref = 0.5; }, BSP_OK, ""},
+      {[](OutlineSection& s, Counts&) { s.poisson[1] = nan; }, BSP_OK, ""},  // a hole's Poisson ratio is not read
+      {[](OutlineSection& s, Counts&) { s.nu_ref = 0.5000001; }, BSP_E_SOLVER,
+       "ref_poisson is 0.5000001; it must lie in 0 .. 0.5"},
+      {[](OutlineSection& s, Counts&) { s.e_ref = 0; }, BSP_E_SOLVER, "ref_modulus is 0; it must be a finite number > 0"},
+      {[](OutlineSection& s, Counts&) { s.w_ref = -1; }, BSP_E_SOLVER,
+       "ref_area_weight is -1; it must be a finite number > 0"},
+      {[](OutlineSection& s, Counts&) { s.e_ref = nan; }, BSP_E_SOLVER, "ref_modulus is nan; it must be a finite number > 0"},
+      {[](OutlineSection& s, Counts&) {  // the reference is checked before the geometry
          s.e_ref = 0;
          s.segments[0] = 99;
        },
-       BSP_E_SOLVER},
-      {"point number out of range", [](OutlineSection& s, OutlineCounts&) { s.segments[3] = 9; }, BSP_E_INPUT},
-      {"point number 0", [](OutlineSection& s, OutlineCounts&) { s.segments[0] = 0; }, BSP_E_INPUT},
-      {"NaN coordinate", [](OutlineSection& s, OutlineCounts&) { s.point_z[2] = nan; }, BSP_E_INPUT},
-      {"no segments", [](OutlineSection&, OutlineCounts& c) { c.n_segments = 0; }, BSP_E_INPUT},
-      {"negative point count", [](OutlineSection&, OutlineCounts& c) { c.n_points = -1; }, BSP_E_INPUT},
-      {"zero-length segment",
-       [](OutlineSection& s, OutlineCounts&) {
-         s.point_y.push_back(0);
-         s.point_z.push_back(0);
-         s.segments.insert(s.segments.end(), {1, 9});
+       BSP_E_SOLVER, "ref_modulus is 0; it must be a finite number > 0"},
+      {[](OutlineSection& s, Counts&) { s.segments[5] = 9; }, BSP_E_INPUT, "point 9 of segment 3 is out of range 1..8"},
+      {[](OutlineSection& s, Counts&) { s.segments[0] = 0; }, BSP_E_INPUT, "point 0 of segment 1 is out of range 1..8"},
+      {[](OutlineSection& s, Counts&) { s.point_y[6] = nan; }, BSP_E_INPUT, "point 7 has a coordinate that is not finite"},
+      {[](OutlineSection&, Counts& c) { c.n_segments = 0; }, BSP_E_INPUT, "n_segments is 0; an outline needs at least one segment"},
+      {[](OutlineSection&, Counts& c) { c.n_points = -1; }, BSP_E_INPUT, "n_points is -1; it must be >= 0"},
+      {[](OutlineSection& s, Counts&) {
+         s.point_y.push_back(10);
+         s.point_z.push_back(6 + 1e-9);
+         s.segments.insert(s.segments.end(), {3, 9});
        },
-       BSP_E_INPUT},
-      {"NaN element size", [](OutlineSection& s, OutlineCounts&) { s.element_size = nan; }, BSP_E_INPUT},
-      {"negative region modulus", [](OutlineSection& s, OutlineCounts&) { s.modulus[0] = -1; }, BSP_E_INPUT},
-      {"region Poisson 0.6", [](OutlineSection& s, OutlineCounts&) { s.poisson[0] = 0.6; }, BSP_E_INPUT},
-      {"hole Poisson not read", [](OutlineSection& s, OutlineCounts&) { s.poisson[1] = nan; }, BSP_OK},
-      {"NaN region weight", [](OutlineSection& s, OutlineCounts&) { s.weight[0] = nan; }, BSP_E_INPUT},
-      {"region count differs", [](OutlineSection& s, OutlineCounts&) { s.add_region(1.0); }, BSP_E_INPUT},
-      {"crossing segments",
-       [](OutlineSection& s, OutlineCounts&) { s.segments.insert(s.segments.end(), {1, 3}); },
-       BSP_E_INPUT},
-      {"duplicate segment",
-       [](OutlineSection& s, OutlineCounts&) { s.segments.insert(s.segments.end(), {2, 1}); },
-       BSP_E_INPUT},
-      {"negative bar radius", [](OutlineSection& s, OutlineCounts&) { s.bars.add(-1, 1, 1, 1, 1); }, BSP_E_INPUT},
-      {"NaN stress point", [](OutlineSection& s, OutlineCounts&) { s.stress_y[0] = nan; }, BSP_E_INPUT},
-      {"bar count beyond the arrays", [](OutlineSection&, OutlineCounts& c) { c.n_bars = 1; }, BSP_E_INPUT},
+       BSP_E_INPUT, "segment 9 (points 3 and 9) is shorter than 1e-08"},
+      {[](OutlineSection& s, Counts&) { s.element_size = nan; }, BSP_E_INPUT, "element_size is nan; it must be finite"},
+      {[](OutlineSection& s, Counts&) { s.modulus[1] = -2; }, BSP_E_INPUT,
+       "region 2 has modulus -2; a solid region needs a finite modulus > 0 (0.0 marks a hole)"},
+      {[](OutlineSection& s, Counts&) { s.poisson[0] = 0.6; }, BSP_E_INPUT,
+       "region 1 has Poisson ratio 0.6; it must lie in 0 .. 0.5"},
+      {[](OutlineSection& s, Counts&) { s.weight[0] = nan; }, BSP_E_INPUT, "region 1 has an area weight that is not finite"},
+      {[](OutlineSection& s, Counts&) { s.add_region(1.0); }, BSP_E_INPUT, "the segments enclose 2 regions but n_regions is 3"},
+      {[](OutlineSection& s, Counts&) { s.segments.insert(s.segments.end(), {1, 3}); }, BSP_E_INPUT, "the segments enclose 3 regions but n_regions is 2"},  // crossing
+      {[](OutlineSection& s, Counts&) { s.segments.insert(s.segments.end(), {3, 2}); }, BSP_E_INPUT,
+       "segment 9 repeats segment 2 (points 3 and 2)"},
+      {[](OutlineSection& s, Counts&) { s.bars.add(-1, 1, 1, 1, 1); }, BSP_E_INPUT, "bar 2 has radius -1; it must be finite and >= 0"},
+      {[](OutlineSection& s, Counts&) { s.bars.add(1, nan, 0, 1, 1); }, BSP_E_INPUT, "bar 2 has a centre that is not finite"},
+      {[](OutlineSection& s, Counts& c) {  // bars counted but absent
+         s.bars = Bars{};
+         c.n_bars = 1;
+       },
+       BSP_E_INPUT, "bar_radius"},
+      {[](OutlineSection& s, Counts&) { s.stress_z[1] = nan; }, BSP_E_INPUT,
+       "stress point 2 has a coordinate that is not finite"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     OutlineSection s = rectangle_with_hole();
     s.level = 2;
-    s.stress_y = {10};
-    s.stress_z = {6};
-    OutlineCounts counts;
+    s.bars.add(0.5, 5, 1, 2, 1);
+    s.stress_y = {10, 0};
+    s.stress_z = {6, 0};
+    Counts counts;
     c.mutate(s, counts);
     const CombResult r = mesh_main(s, counts);
-    EXPECT_EQ(r.code, c.code) << c.what;
+    SCOPED_TRACE(c.message);
+    EXPECT_EQ(r.code, c.code);
+    EXPECT_NE(std::string(BSPLastError()).find(c.message), std::string::npos) << "message: " << BSPLastError();
     if (c.code != BSP_OK) {
-      EXPECT_TRUE(r.result.body_zero()) << c.what;
-      EXPECT_TRUE(r.coords.body_zero()) << c.what;
+      EXPECT_TRUE(r.result.body_zero());
+      EXPECT_TRUE(r.coords.body_zero());
     }
   }
 }

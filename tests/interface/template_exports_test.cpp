@@ -4,10 +4,13 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "bsp/bsp.h"
+#include "support/standard_outlines.h"
 
 namespace {
 
@@ -52,17 +55,6 @@ struct TypeCase {
   std::vector<double> dims;
 };
 
-// One valid dimension set per meshed type.
-const std::vector<TypeCase> meshed_types = {
-    {1, {2, 4}},           {2, {10, 20, 2, 1.5}},    {3, {20, 12, 8, 1, 2, 1.5}}, {4, {12, 20, 2, 1}},
-    {5, {10, 8, 1, 1.5}},  {6, {10, 2, 12, 1.5}},    {7, {20, 2, 10, 1}},         {8, {12, 15, 2, 1}},
-    {9, {5, 1, 8, 10}},    {10, {8, 1, 6, 8}},       {11, {10, 1, 8, 10}},        {12, {1.5, 1, 10, 12}},
-    {13, {12, 20, 2, 1}},  {14, {10, 8, 1, 1.5, 2, 1}}, {15, {10, 1, 12, 2}},     {16, {20, 10, 8, 1, 2}},
-    {17, {2, 10, 6}},      {20, {10, 8, 1, 1}},      {21, {4, 6, 10, 1, 1.5}},    {22, {2, 10, 8, 4}},
-    {23, {10, 8, 1, 1.5}}, {24, {20, 12, 1, 1.5, 8, 2}}, {25, {20, 12, 1, 1.5, 8, 2}}, {26, {10, 8, 1, 2}},
-    {27, {10, 4, 12, 1}},
-};
-
 double rel(double a, double b, double scale) { return std::abs(a - b) / scale; }
 
 // The general path integrates the same straight-sided geometry exactly, so
@@ -72,10 +64,10 @@ double rel(double a, double b, double scale) { return std::abs(a - b) / scale; }
 // quadrilaterals on the same nodes approximate differently; the largest
 // differences measured over this table are stated at each tolerance.
 TEST(TemplateExports, GeneralPathAgreesWithTheStandardSolver) {
-  for (const TypeCase& c : meshed_types) {
-    SCOPED_TRACE(testing::Message() << "type " << c.type);
-    const Outcome g = call(Path::general, c.type, c.dims, 0.3);
-    const Outcome m = call(Path::bspmain, c.type, c.dims, 0.3);
+  for (const auto& [type, dims] : bsp::test::typical_dimensions) {
+    SCOPED_TRACE(testing::Message() << "type " << type);
+    const Outcome g = call(Path::general, type, dims, 0.3);
+    const Outcome m = call(Path::bspmain, type, dims, 0.3);
     ASSERT_EQ(g.code, 0);
     const double* a = g.slots();
     const double* b = m.slots();
@@ -148,40 +140,73 @@ TEST(TemplateExports, ShearCentreOriginShiftsThePoints) {
   EXPECT_NEAR(b[24], a[24], 1e-12 * std::abs(a[24]));
 }
 
-TEST(TemplateExports, RejectedArgumentsLeaveTheResultsUntouched) {
-  for (const double nu : {0.5000001, std::nan("")}) {
-    const Outcome r = call(Path::general, 1, {2, 4}, nu);
-    EXPECT_EQ(r.code, -1);
-    EXPECT_TRUE(std::all_of(r.r.begin(), r.r.end(), [](double v) { return v == guard; }));
-  }
-  for (const std::int32_t type : {0, 28, -3}) {
-    const Outcome r = call(Path::civil, type, {2, 4});
-    EXPECT_EQ(r.code, -1);
-    EXPECT_TRUE(std::all_of(r.r.begin(), r.r.end(), [](double v) { return v == guard; }));
-  }
-  EXPECT_EQ(call(Path::general, 1, {2, 4}, 0.5).code, 0);  // the incompressible limit is accepted
+// Failures of the standard-section family: the call, its code (BSPMAIN has
+// none: 0), whether the documented doubles are zero or were never written
+// (a rejected argument), and the text BSPLastError returns (BSPMAIN leaves
+// none, and BSPPlasticModulus only the general one). Corrected
+// dimensions are written back: calling again with them succeeds.
+Outcome plastic_modulus(std::int32_t type, std::vector<double> dims) {
+  Outcome run;
+  run.r.fill(guard);
+  run.dims = dims;
+  run.code = BSPPlasticModulus(&type, run.dims.data(), &run.r[1], &run.r[2]);
+  return run;
 }
 
-// A channel whose flanges are thicker than half its depth would mesh into
-// clockwise blocks: the dimensions are validated first, the corrected ones
-// are written back and the vector is zero.
-TEST(TemplateExports, CorrectedDimensionsAreAFailure) {
-  const Outcome r = call(Path::general, 2, {100, 50, 10, 30});
-  EXPECT_EQ(r.code, -1);
-  EXPECT_NE(r.dims, (std::vector<double>{100, 50, 10, 30}));
-  for (int k = 0; k < 38; ++k) EXPECT_EQ(r.slots()[k], 0.0) << k;
-  EXPECT_NE(std::string(BSPLastError()).find("dimensions of type 2 failed validation"), std::string::npos)
-      << BSPLastError();
-  // Corrected values are valid: calling again with them succeeds.
-  EXPECT_EQ(call(Path::general, 2, r.dims).code, 0);
-}
-
-// A failure inside the meshed path is a failure of the call: a negative
-// Poisson's ratio, which the combined-section path rejects.
-TEST(TemplateExports, FailureInsideTheMeshedPath) {
-  const Outcome r = call(Path::general, 1, {2, 4}, -0.2);
-  EXPECT_EQ(r.code, -1);
-  for (int k = 0; k < 38; ++k) EXPECT_EQ(r.slots()[k], 0.0) << k;
+TEST(StandardFamily, EveryFailureGivesItsCodeZeroingAndMessage) {
+  const std::vector<double> rectangle{2, 4}, trough{100, 50, 10, 30};
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    std::function<Outcome()> run;
+    std::int32_t code;
+    int documented;  // doubles that must be zero, or -1: nothing written
+    const char* message;
+  } cases[] = {
+      {[&] { return call(Path::bspmain, 0, {2, 4, 1, 1}); }, 0, 38, ""},
+      {[&] { return call(Path::bspmain, 28, {2, 4, 1, 1}); }, 0, 38, ""},
+      {[&] { return call(Path::bspmain, 2, trough); }, 0, 5, ""},  // slots 5..12: points of the corrected shape
+      {[&] { return call(Path::general, 2, trough); }, -1, 38, "dimensions of type 2 failed validation"},
+      {[&] { return plastic_modulus(2, trough); }, BSP_E_INPUT, 2, "an input check failed"},
+      {[&] { return call(Path::general, 1, rectangle, -0.2); }, -1, 38, "the reference material has Poisson ratio -0.2, outside [0, 0.5]"},  // the meshed path refuses nu < 0
+      {[&] { return call(Path::general, 1, rectangle, 0.5000001); }, -1, -1, "Poisson's ratio is above 0.5 or not finite"},
+      {[&] { return call(Path::general, 1, rectangle, std::nan("")); }, -1, -1, "Poisson's ratio is above 0.5 or not finite"},
+      {[&] { return call(Path::civil, 0, rectangle); }, -1, -1, "section type 0 is outside 1..27"},
+      {[&] { return call(Path::civil, 28, rectangle); }, -1, -1, "section type 28 is outside 1..27"},
+      {[&] { return call(Path::civil, -3, rectangle); }, -1, -1, "section type -3 is outside 1..27"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    const Outcome o = c.run();
+    EXPECT_EQ(o.code, c.code);
+    for (int k = 0; k < 38; ++k) {
+      if (c.documented < 0 || k >= c.documented) continue;
+      EXPECT_EQ(o.slots()[k], 0.0) << k;
+    }
+    if (c.documented < 0) {
+      EXPECT_TRUE(std::all_of(o.r.begin(), o.r.end(), [](double v) { return v == guard; }));
+    }
+    EXPECT_NE(std::string(BSPLastError()).find(c.message), std::string::npos) << "message: " << BSPLastError();
+  }
+  for (const Outcome& o : {call(Path::general, 2, trough), call(Path::bspmain, 2, trough), plastic_modulus(2, trough)})
+    EXPECT_EQ(o.dims[3], 24.999749660491943);
+  EXPECT_EQ(call(Path::general, 2, call(Path::general, 2, trough).dims).code, 0);
+  const Outcome std_corrected = call(Path::bspmain, 2, trough);
+  for (int k = 13; k < 38; ++k) EXPECT_EQ(std_corrected.slots()[k], 0.0) << k;
+  EXPECT_EQ(std_corrected.slots()[5], 25.0);   // D2 / 2
+  EXPECT_EQ(std_corrected.slots()[6], 100.0);  // D1 - 0
+  EXPECT_EQ(call(Path::bspmain, 28, {2, 4, 1, 1}).dims, (std::vector<double>{2, 4, 1, 1}));
+  // BSPMAIN rejects nu not finite or not above -1, and every type without a
+  // plastic modulus is refused by BSPPlasticModulus.
+  for (double nu : {-1.0, -1.5, std::nan(""), inf}) {
+    const Outcome o = call(Path::bspmain, 1, rectangle, nu);
+    EXPECT_TRUE(std::all_of(o.slots(), o.slots() + 38, [](double v) { return v == 0.0; })) << nu;
+  }
+  for (std::int32_t type : {15, 16, 17, 27, 0, 28}) {
+    const Outcome o = plastic_modulus(type, {10, 4, 12, 1, 1, 1});
+    EXPECT_EQ(o.code, BSP_E_INPUT) << type;
+    EXPECT_TRUE(o.slots()[0] == 0.0 && o.slots()[1] == 0.0) << type;
+  }
+  EXPECT_EQ(call(Path::general, 1, rectangle, 0.5).code, 0);  // the incompressible limit is accepted
 }
 
 // Tube and circle take the standard solver directly.

@@ -3,12 +3,8 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 
-#include <climits>
-#include <map>
-#include <thread>
 
 #include "support/section_meshes.h"
-#include "solver/rcm.h"
 #include "solver/stress_point_location.h"
 
 namespace bsp {
@@ -16,55 +12,12 @@ namespace {
 
 using test::TestSection;
 
-Status rejection(const SolverInput& in, ModelOptions options = {}) {
-  try {
-    build_model(in, options);
-  } catch (const CallError& e) {
-    return e.status();
-  }
-  return Status::ok;
-}
-
 TestSection two_domains(std::int32_t k) {
   TestSection s;
   s.mesh.k = k;
   s.mesh.add_rectangle(0, 0, 3, 1, 3, 2, 1);
   s.mesh.add_rectangle(5, 0, 1, 2, 2, 3, 1);
   return s;
-}
-
-TEST(Model, RenumbersItsOwnCopyOfEachDomainLocally) {
-  for (std::int32_t k : {4, 6}) {
-    const TestSection s = two_domains(k);
-    const std::vector<std::int32_t> before = s.mesh.connectivity;
-    const T_MULTI_DOMAIN m = build_model(s.input(), {});
-    EXPECT_EQ(s.mesh.connectivity, before) << "the caller's connectivity is never written";
-    ASSERT_EQ(m.domains.size(), 2u);
-
-    std::size_t global_pos = 0;
-    for (const T_SINGLE_DOMAIN& d : m.domains) {
-      EXPECT_TRUE(d.renumbered);
-      // The new numbers are a permutation of 1..n_d applied consistently:
-      // one global node, one equation number.
-      std::map<std::int32_t, std::int32_t> new_of_old;
-      for (std::int32_t eq : d.connectivity) {
-        const std::int32_t old = before[global_pos++];
-        ASSERT_GE(eq, 1);
-        ASSERT_LE(eq, d.n_nodes);
-        const auto [it, fresh] = new_of_old.emplace(old, eq);
-        EXPECT_EQ(it->second, eq);
-      }
-      EXPECT_EQ(static_cast<std::int64_t>(new_of_old.size()), d.n_nodes);
-      // The band is sized by the renumbered bandwidth, zeroed, unfactorised.
-      const std::int64_t kd = BANDWIDTH(k, d.n_elements, d.connectivity.data());
-      EXPECT_EQ(d.band.n, d.n_nodes);
-      EXPECT_EQ(d.band.kd, kd);
-      EXPECT_EQ(static_cast<std::int64_t>(d.band.band.size()), (kd + 1) * d.n_nodes);
-      EXPECT_FALSE(d.band.factorised);
-    }
-    EXPECT_EQ(m.domains[1].first_element, m.domains[0].n_elements);
-    EXPECT_EQ(m.domains[1].node_offset, m.domains[0].n_nodes);
-  }
 }
 
 TEST(Model, ElementsKeepTheirGeometryAndMaterialThroughTheRenumbering) {
@@ -87,53 +40,6 @@ TEST(Model, ElementsKeepTheirGeometryAndMaterialThroughTheRenumbering) {
   EXPECT_DOUBLE_EQ(last.material.G, 4.0 / 2.5);  // E / (2 (1 + nu))
   EXPECT_DOUBLE_EQ(last.material.G_ref, 0.5);
   EXPECT_EQ(last.part_record, -1) << "no part records were asked for";
-}
-
-TEST(Model, RejectsInputThatWouldReadOutsideItsArrays) {
-  const TestSection good = two_domains(4);
-  EXPECT_EQ(rejection(good.input()), Status::ok);
-
-  TestSection s = good;
-  s.mesh.connectivity[0] = s.mesh.domain_nodes[0] + 1;  // a node of the second domain
-  EXPECT_EQ(rejection(s.input()), Status::invalid_input);
-  s = good;
-  s.mesh.connectivity.back() = 0;
-  EXPECT_EQ(rejection(s.input()), Status::invalid_input);
-  s = good;
-  s.mesh.connectivity.pop_back();
-  EXPECT_EQ(rejection(s.input()), Status::invalid_input);
-  s = good;
-  s.mesh.parts[2] = 0;  // no material 0
-  EXPECT_EQ(rejection(s.input()), Status::invalid_input);
-  s.mesh.parts[2] = 2;  // one material only
-  EXPECT_EQ(rejection(s.input()), Status::invalid_input);
-  s.mesh.parts[2] = INT_MIN;
-  EXPECT_EQ(rejection(s.input()), Status::invalid_input);
-  s = good;
-  s.mesh.domain_elements[0] += 1;
-  EXPECT_EQ(rejection(s.input()), Status::invalid_input);
-  s = good;
-  s.mesh.domain_nodes[1] -= 1;
-  EXPECT_EQ(rejection(s.input()), Status::invalid_input);
-  s = good;
-  s.mesh.domain_nodes[0] = -1;
-  EXPECT_EQ(rejection(s.input()), Status::invalid_input);
-  s = good;
-  s.bar_r = {0.1};
-  s.bar_x = {0.0};
-  EXPECT_EQ(rejection(s.input()), Status::invalid_input);
-  s = good;
-  s.sp_x = {0.0};
-  EXPECT_EQ(rejection(s.input()), Status::invalid_input);
-  // Part records: a part number above the part count has no slots.
-  s = good;
-  s.E = {1.0, 1.0};
-  s.nu = {0.0, 0.0};
-  s.w = {1.0, 1.0};
-  s.mesh.parts[0] = 2;
-  s.n_parts = 1;
-  EXPECT_EQ(rejection(s.input(), {.parts = true}), Status::invalid_input);
-  EXPECT_EQ(rejection(s.input(), {.parts = false}), Status::ok);
 }
 
 TEST(Model, StressPointGoesToTheFirstElementThatHoldsIt) {
@@ -170,30 +76,6 @@ TEST(Model, RecordsTheCallsThreadCount) {
   EXPECT_EQ(build_model(in, {}).threads, 3);
   in.thread_count = 0;
   EXPECT_EQ(build_model(in, {}).threads, omp_get_max_threads());
-}
-
-TEST(Model, ConcurrentBuildsMatchASerialBuildBitForBit) {
-  // No state is shared between calls: eight threads building the same and
-  // different sections get exactly the serial results.
-  const TestSection a = two_domains(6), b = two_domains(4);
-  const T_MULTI_DOMAIN ref_a = build_model(a.input(), {.parts = true, .stress_points = true});
-  const T_MULTI_DOMAIN ref_b = build_model(b.input(), {.parts = true, .stress_points = true});
-  std::vector<T_MULTI_DOMAIN> got(8);
-  std::vector<std::thread> threads;
-  for (std::size_t i = 0; i < got.size(); ++i)
-    threads.emplace_back([&, i] {
-      got[i] = build_model((i % 2 ? b : a).input(), {.parts = true, .stress_points = true});
-    });
-  for (auto& t : threads) t.join();
-  for (std::size_t i = 0; i < got.size(); ++i) {
-    const T_MULTI_DOMAIN& ref = i % 2 ? ref_b : ref_a;
-    EXPECT_EQ(got[i].A, ref.A);
-    EXPECT_EQ(got[i].Ixx, ref.Ixx);
-    EXPECT_EQ(got[i].Ixy, ref.Ixy);
-    EXPECT_EQ(got[i].parts[0].slot, ref.parts[0].slot);
-    for (std::size_t d = 0; d < ref.domains.size(); ++d)
-      EXPECT_EQ(got[i].domains[d].connectivity, ref.domains[d].connectivity);
-  }
 }
 
 }  // namespace

@@ -51,25 +51,6 @@ Call fill(const SectionValues& v, std::vector<double> px, std::vector<double> py
   return c;
 }
 
-TEST(SectionResultVector, RightTriangleDerivedSlots) {
-  // Right triangle with unit legs: A = 1/2, I1 = I2 = 1/36, I12 = -1/72.
-  // Principal moments 1/36 +- 1/72, so radii sqrt((3/72)/(1/2)) = sqrt(1/12)
-  // and sqrt((1/72)/(1/2)) = 1/6; equal moments with I12 != 0 give 45 degrees.
-  SectionValues v;
-  v.area = 0.5;
-  v.xc = v.yc = v.x_s = v.y_s = 1.0 / 3.0;
-  v.iyy = v.ixx = 1.0 / 36.0;
-  v.ixy = -1.0 / 72.0;
-  const Call c = fill(v, {}, {}, 1, 0);
-  ASSERT_EQ(c.status, Status::ok);
-  EXPECT_EQ(c.result[s::principal_angle_deg], 45.0);
-  EXPECT_NEAR(c.result[s::radius_major], 0.28867513459481287, 1e-16);  // one rounding of sqrt
-  EXPECT_NEAR(c.result[s::radius_minor], 1.0 / 6.0, 1e-16);            // one rounding of sqrt
-  EXPECT_NEAR(c.result[s::radius_first], 1.0 / std::sqrt(18.0), 1e-16);  // sqrt(I1/A), one rounding
-  // Polar radius about the shear centre, which is the centroid here.
-  EXPECT_NEAR(c.result[s::radius_polar_shear_centre], std::sqrt(1.0 / 9.0), 1e-16);  // one rounding
-}
-
 TEST(SectionResultVector, EqualMomentsGive45WhicheverWayRoundingFalls) {
   // I1 - I2 of pure rounding noise must not flip the angle to -45.
   const double i = 1.0 / 36.0;
@@ -174,15 +155,6 @@ TEST(SectionResultVector, ZeroAreaOrNonFiniteValueFailsAndZeroesWhatItWouldWrite
   c = fill(v, {}, {}, 0, 0);
   EXPECT_EQ(c.status, Status::solver_error);
   for (std::size_t k = 0; k < s::basic_count; ++k) ASSERT_EQ(c.result[k], 0.0) << k;
-}
-
-TEST(SectionResultVector, ShortOutputIsRejectedUntouched) {
-  const Call c = fill(sample(), {1.0}, {1.0}, 3, 0, s::size_for_level(3, 1) - 1);
-  EXPECT_EQ(c.status, Status::invalid_input);
-  for (double x : c.result) ASSERT_EQ(x, sentinel);
-  EXPECT_EQ(s::size_for_level(-2, 5), s::basic_count);
-  EXPECT_EQ(s::size_for_level(2, 5), 58u);
-  EXPECT_EQ(s::size_for_level(3, 5), 88u);
 }
 
 }  // namespace

@@ -3,17 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 
 #include "support/section_meshes.h"
 
 namespace bsp {
 namespace {
 
-using test::relative;
 using test::Section;
 namespace s = section_slot;
-namespace p = part_slot;
 
 Section rectangle(int k, double b, double h, int nx, int ny, double nu = 0.0) {
   Section sec(k);
@@ -26,32 +23,21 @@ Section rectangle(int k, double b, double h, int nx, int ny, double nu = 0.0) {
 TEST(ShearAnalysis, RectangleWithoutPoissonHasFiveSixths) {
   // With nu = 0 the elementary parabolic stress is the exact solution, so
   // the energy shear coefficient is 5/6 for every aspect ratio, and the
-  // largest stress is 1.5 V / A on the neutral axis.
-  struct Case {
-    int k;
-    double alpha_tolerance, stress_tolerance;
-  };
-  // Bilinear quadrilaterals only: the 6-node triangles are checked through
-  // the meshed-section export. A quadrilateral carries a constant-per-
-  // direction gradient, so 20 x 10 cells give 5/6 to 1e-2 and the
-  // extrapolated peak stress to 2 %.
-  for (const Case c : {Case{4, 1e-2, 2e-2}}) {
-    const auto out = rectangle(c.k, 2.0, 1.0, 20, 10).solve();
-    ASSERT_EQ(out.status, Status::ok);
-    EXPECT_NEAR(out[s::area], 2.0, 1e-13);     // exact quadrature, rounding
-    EXPECT_NEAR(out[s::i1], 8.0 / 12, 1e-13);  // b^3 h / 12, exact quadrature
-    EXPECT_NEAR(out[s::i2], 2.0 / 12, 1e-13);  // b h^3 / 12
-    EXPECT_NEAR(out[s::alpha_first], 5.0 / 6, c.alpha_tolerance) << c.k;
-    EXPECT_NEAR(out[s::alpha_second], 5.0 / 6, c.alpha_tolerance) << c.k;
-    EXPECT_EQ(out[s::i12], 0.0);
-    EXPECT_EQ(out[s::centroid_minus_shear_centre_first], 0.0);
-    EXPECT_EQ(out[s::centroid_minus_shear_centre_second], 0.0);
-    // The largest pairs: the force's own component, nothing across it.
-    EXPECT_NEAR(out[s::pair_first_psi], 1.5 / 2.0, c.stress_tolerance * 0.75) << c.k;
-    EXPECT_NEAR(out[s::pair_first_phi], 0.0, c.stress_tolerance * 0.75) << c.k;
-    EXPECT_NEAR(out[s::pair_second_phi], 1.5 / 2.0, c.stress_tolerance * 0.75) << c.k;
-    EXPECT_NEAR(out[s::pair_second_psi], 0.0, c.stress_tolerance * 0.75) << c.k;
-  }
+  // largest stress is 1.5 V / A on the neutral axis. Bilinear
+  // quadrilaterals (the 6-node triangles are checked through the
+  // meshed-section export) carry a constant-per-direction gradient, so
+  // 20 x 10 cells give 5/6 to 1e-2 and the extrapolated peak to 2 %.
+  const auto out = rectangle(4, 2.0, 1.0, 20, 10).solve();
+  ASSERT_EQ(out.status, Status::ok);
+  EXPECT_NEAR(out[s::alpha_first], 5.0 / 6, 1e-2);
+  EXPECT_NEAR(out[s::alpha_second], 5.0 / 6, 1e-2);
+  EXPECT_EQ(out[s::centroid_minus_shear_centre_first], 0.0);
+  EXPECT_EQ(out[s::centroid_minus_shear_centre_second], 0.0);
+  // The largest pairs: the force's own component, nothing across it.
+  EXPECT_NEAR(out[s::pair_first_psi], 1.5 / 2.0, 2e-2 * 0.75);
+  EXPECT_NEAR(out[s::pair_first_phi], 0.0, 2e-2 * 0.75);
+  EXPECT_NEAR(out[s::pair_second_phi], 1.5 / 2.0, 2e-2 * 0.75);
+  EXPECT_NEAR(out[s::pair_second_psi], 0.0, 2e-2 * 0.75);
 }
 
 TEST(ShearAnalysis, PoissonCouplingMatchesTheElasticBeamSolution) {
@@ -96,69 +82,6 @@ TEST(ShearAnalysis, ForceIsSharedBetweenDomainsByBendingStiffness) {
   // Each rectangle has 5/6 with nu = 0, so the section has it too.
   EXPECT_NEAR(out[s::alpha_first], 5.0 / 6, 1e-3);   // 8 cells per unit
   EXPECT_NEAR(out[s::alpha_second], 5.0 / 6, 1e-3);
-}
-
-// Two materials stacked in one rectangle 2 wide: the lower half E = 1, the
-// upper half E = 3 (E_ref = 1), with a bar of E = 10 in the lower half.
-Section two_materials() {
-  Section sec(6);
-  sec.E = {1.0, 3.0};
-  sec.nu = {0.0, 0.0};
-  sec.w = {1.0, 2.0};
-  test::DomainMesh& d = sec.add_domain();
-  d.add_box(0, 0, 2, 0.5, 16, 4, 1);
-  d.add_box(0, 0.5, 2, 1, 16, 4, 2);
-  return sec;
-}
-
-TEST(ShearAnalysis, TwoMaterialsTransformExactlyAndPartsAddUp) {
-  Section sec = two_materials();
-  const auto out = sec.solve();
-  ASSERT_EQ(out.status, Status::ok);
-  // Transformed section: areas 1 and 3, centroids at y = 0.25 and 0.75.
-  const double A = 4.0, yc = (0.25 + 3 * 0.75) / A;
-  const double ixx = (2 * 0.125 / 12 + 1 * (yc - 0.25) * (yc - 0.25)) + 3 * (2 * 0.125 / 12 + (0.75 - yc) * (0.75 - yc));
-  EXPECT_NEAR(out[s::area], A, 1e-13);                 // exact quadrature
-  EXPECT_NEAR(out[s::centroid_second], yc, 1e-13);
-  EXPECT_NEAR(out[s::i2], ixx, 1e-13);
-  EXPECT_NEAR(out[s::i1], 4 * 8 * 0.5 / 12, 1e-13);    // (1 + 3) b^3 (h/2) / 12
-  EXPECT_NEAR(out[s::weighted_area], 1 + 2, 1e-13);    // weights 1 and 2
-
-  Status status;
-  const auto parts = sec.solve_parts(status);
-  ASSERT_EQ(status, Status::ok);
-  EXPECT_NEAR(parts[p::area] + parts[10 + p::area], A, 1e-13);
-  EXPECT_NEAR(parts[10 + p::yc], 0.75, 1e-13);
-  EXPECT_NEAR(parts[10 + p::Ixx], 3 * 2 * 0.125 / 12, 1e-13);
-  EXPECT_NEAR(parts[p::J] + parts[10 + p::J], out[s::torsion_constant], 1e-12 * out[s::torsion_constant]);
-  EXPECT_NEAR(parts[p::warping] + parts[10 + p::warping], out[s::warping_constant],
-              1e-9 * out[s::warping_constant]);  // the mean correction is rounding noise here
-  // Energy shares: sum of part ratio times part area is the section's.
-  EXPECT_NEAR(parts[p::alpha_x] * parts[p::area] + parts[10 + p::alpha_x] * parts[10 + p::area],
-              out[s::alpha_first] * A, 1e-12);  // rounding
-  EXPECT_NEAR(parts[p::alpha_y] * parts[p::area] + parts[10 + p::alpha_y] * parts[10 + p::area],
-              out[s::alpha_second] * A, 1e-12);
-
-  // A bar of E = 10 at (0.5, 0.25) belongs to the lower part: k = 9.
-  sec.bars.push_back({0.05, 0.5, 0.25, 10.0, 1.0});
-  const auto with_bar = sec.solve_parts(status);
-  ASSERT_EQ(status, Status::ok);
-  const double bar_area = 9 * std::numbers::pi * 0.05 * 0.05;
-  EXPECT_NEAR(with_bar[p::area], 1.0 + bar_area, 1e-13);
-  EXPECT_NEAR(with_bar[10 + p::area], 3.0, 1e-13);
-  EXPECT_NEAR(sec.solve()[s::area], A + bar_area, 1e-13);
-}
-
-TEST(ShearAnalysis, EmptyPartKeepsZeros) {
-  Section sec = rectangle(6, 1, 1, 4, 4);
-  sec.E = {1.0, 1.0};
-  sec.nu = {0.0, 0.0};
-  sec.w = {1.0, 1.0};
-  Status status;
-  const auto parts = sec.solve_parts(status);
-  ASSERT_EQ(status, Status::ok);
-  for (std::size_t i = 10; i < 20; ++i) EXPECT_EQ(parts[i], 0.0);
-  EXPECT_NEAR(parts[p::alpha_x], 5.0 / 6, 2e-3);  // the only part has the section's ratio, 4 x 4 cells
 }
 
 }  // namespace

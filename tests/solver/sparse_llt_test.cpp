@@ -123,20 +123,6 @@ TEST(SparseLlt, FloorsTheZeroPivotOfEveryFreeComponentAsTheBandDoes) {
   for (const double v : x) EXPECT_TRUE(std::isfinite(v));
 }
 
-TEST(SparseLlt, DecoupledEquationHasOnlyItsDiagonal) {
-  const Pattern p = quad_grid(5);
-  SparseSystem sp;
-  sp.sym = sparse_analyse(p.n, p.npe, p.elements(), p.conn.data(), p.n - 1);
-  const std::int64_t k = sp.sym.iperm[static_cast<std::size_t>(p.n - 1)];
-  const std::int64_t s = sp.sym.super_of[static_cast<std::size_t>(k)];
-  // Its column holds no row below the diagonal, and no other column reaches it.
-  EXPECT_EQ(sp.sym.super_first[static_cast<std::size_t>(s) + 1] - sp.sym.super_first[static_cast<std::size_t>(s)], 1);
-  for (std::size_t r = 0; r < sp.sym.rows.size(); ++r)
-    if (sp.sym.rows[r] == k) {
-      EXPECT_EQ(sp.sym.row_ptr[static_cast<std::size_t>(s)], static_cast<std::int64_t>(r));
-    }
-}
-
 TEST(SparseLlt, EmptySystemTouchesNothing) {
   SparseSystem sp;
   sp.sym = sparse_analyse(0, 4, 0, nullptr, -1);

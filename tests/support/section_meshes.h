@@ -70,12 +70,6 @@ class DomainMesh {
     return *this;
   }
 
-  // One straight-sided 6-node triangle from its corners (k = 6 only).
-  void add_triangle(Point a, Point b, Point c, std::int32_t part) {
-    auto mid = [](Point p, Point q) { return Point{(p.x + q.x) / 2, (p.y + q.y) / 2}; };
-    add_element({node(a), node(b), node(c), node(mid(a, b)), node(mid(b, c)), node(mid(c, a))}, part);
-  }
-
   std::vector<double> x, y;
   std::vector<std::int32_t> connectivity;  // local, 1-based, k per element
   std::vector<std::int32_t> parts;
@@ -204,17 +198,11 @@ struct SectionOutput {
   double operator[](std::size_t slot) const { return result[slot]; }
 };
 
-struct DetailOutput {
-  Status status = Status::solver_error;
-  std::vector<double> stresses, section, offsets, materials;
-};
-
 struct Bar {
   double r = 0, x = 0, y = 0, E = 0, w = 0;
 };
 
-// A section as domains, so rigid motions and renumbering act on the whole
-// of it and invariance tests change one thing at a time.
+// A section as domains, each meshed by its own DomainMesh.
 struct Section {
   explicit Section(int k) : k(k) {}
 
@@ -227,25 +215,6 @@ struct Section {
   std::int32_t level = 2, stress_reference = 0;
 
   DomainMesh& add_domain() { return domains.emplace_back(k); }
-
-  void transform(const std::function<Point(Point)>& f) {
-    for (DomainMesh& d : domains)
-      for (std::size_t i = 0; i < d.x.size(); ++i) {
-        const Point p = f({d.x[i], d.y[i]});
-        d.x[i] = p.x;
-        d.y[i] = p.y;
-      }
-    for (Bar& b : bars) {
-      const Point p = f({b.x, b.y});
-      b.x = p.x;
-      b.y = p.y;
-    }
-    for (std::size_t i = 0; i < sp_x.size(); ++i) {
-      const Point p = f({sp_x[i], sp_y[i]});
-      sp_x[i] = p.x;
-      sp_y[i] = p.y;
-    }
-  }
 
   TestSection flatten() const {
     TestSection f;
@@ -274,36 +243,21 @@ struct Section {
     out.status = SOLVE_SECTION(f.input(), out.result, out.offsets);
     return out;
   }
-  // Stresses for section forces given as the host pairs (N, T), (V_y, V_z),
-  // (M_y, M_z), (stress reference, unused).
-  DetailOutput solve_detail(const std::array<double, 8>& options) const {
-    const TestSection f = flatten();
-    DetailOutput out;
-    const std::size_t n_sp = sp_x.size();
-    out.stresses.assign(4 * n_sp * E.size() + 6, -1.0);
-    out.section.assign(section_slot::basic_count, -1.0);
-    out.offsets.assign(2 * n_sp, -1.0);
-    out.materials.assign(n_sp, -1.0);
-    DetailInput detail;
-    detail.options = options;
-    detail.n_detail = static_cast<std::int32_t>(E.size());
-    SolverInput in = f.input();
-    in.materials.w = {};
-    in.bars.w = {};
-    out.status = SOLVE_DETAIL_SECTION(in, detail, DetailOutputs{out.stresses, out.section, out.offsets, out.materials});
-    return out;
-  }
-
-  std::vector<double> solve_parts(Status& status) const {
-    const TestSection f = flatten();
-    std::vector<double> parts(10 * E.size(), 0.0);
-    status = SOLVE_PART_SECTION(f.input(), parts);
-    return parts;
-  }
 };
 
 // Relative difference, for values whose scale the test does not know.
 inline double relative(double value, double reference) { return std::abs(value - reference) / std::abs(reference); }
+
+// Saint-Venant torsion constant of a b x t rectangle (Timoshenko & Goodier,
+// Theory of Elasticity, sec. 109): J = b t^3 / 3 - (64 / pi^5) t^4 sum over
+// odd n of tanh(n pi b / (2 t)) / n^5, b >= t. The terms fall as n^-5: 100
+// of them leave an error far below 1e-12.
+inline double rectangle_torsion_constant(double b, double t) {
+  if (b < t) std::swap(b, t);
+  double sum = 0.0;
+  for (int n = 1; n < 201; n += 2) sum += std::tanh(n * std::numbers::pi * b / (2 * t)) / std::pow(n, 5);
+  return b * t * t * t / 3.0 - 64.0 / std::pow(std::numbers::pi, 5) * std::pow(t, 4) * sum;
+}
 
 // ---------------------------------------------------------------------------
 // The host's form.
@@ -438,6 +392,23 @@ inline PartsMesh grid_part(const std::vector<double>& ys, const std::vector<doub
   d.add_patch([&](double u, double v) { return Point{line(ys, i0, i1, u), line(zs, j0, j1, v)}; }, i1 - i0, j1 - j0,
               material);
   return as_part(d);
+}
+
+// Doubly symmetric I: flanges b wide, web of centre-line height h, all plates
+// t thick, on common grid lines in seven parts (flanges in three pieces).
+inline constexpr double plate_t = 0.2, plate_h = 10.0, plate_b = 5.0;
+inline PartsMesh plate_i_section() {
+  const double t = plate_t, h = plate_h, b = plate_b;
+  const auto ys = grid_lines({{-t / 2, 24}, {t / 2, 2}, {b / 2, 24}}, -b / 2);
+  const auto zs = grid_lines({{-h / 2 + t / 2, 2}, {h / 2 - t / 2, 98}, {h / 2 + t / 2, 2}}, -h / 2 - t / 2);
+  PartsMesh m;
+  for (const auto& [j0, j1] : {std::pair{0, 2}, std::pair{100, 102}}) {
+    m.append(grid_part(ys, zs, 0, 24, j0, j1, 1));
+    m.append(grid_part(ys, zs, 24, 26, j0, j1, 1));
+    m.append(grid_part(ys, zs, 26, 50, j0, j1, 1));
+  }
+  m.append(grid_part(ys, zs, 24, 26, 2, 100, 1));
+  return m;
 }
 
 }  // namespace bsp::test

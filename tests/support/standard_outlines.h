@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <span>
 #include <vector>
 
@@ -217,5 +218,16 @@ inline Outline standard_outline(std::int32_t type, std::span<const double> d) {
       return {};
   }
 }
+
+// A typical valid dimension set per meshed standard type.
+inline const std::map<int, std::vector<double>> typical_dimensions = {
+    {1, {2, 4}},           {2, {10, 20, 2, 1.5}},   {3, {20, 12, 8, 1, 2, 1.5}}, {4, {12, 20, 2, 1}},
+    {5, {10, 8, 1, 1.5}},  {6, {10, 2, 12, 1.5}},   {7, {20, 2, 10, 1}},         {8, {12, 15, 2, 1}},
+    {9, {5, 1, 8, 10}},    {10, {8, 1, 6, 8}},      {11, {10, 1, 8, 10}},        {12, {1.5, 1, 10, 12}},
+    {13, {12, 20, 2, 1}},  {14, {10, 8, 1, 1.5, 2, 1}}, {15, {10, 1, 12, 2}},    {16, {20, 10, 8, 1, 2}},
+    {17, {2, 10, 6}},      {20, {10, 8, 1, 1}},     {21, {4, 6, 10, 1, 1.5}},    {22, {2, 10, 8, 4}},
+    {23, {10, 8, 1, 1.5}}, {24, {20, 12, 1, 1.5, 8, 2}}, {25, {20, 12, 1, 1.5, 8, 2}}, {26, {10, 8, 1, 2}},
+    {27, {10, 4, 12, 1}},
+};
 
 }  // namespace bsp::test
