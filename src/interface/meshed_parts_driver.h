@@ -16,9 +16,9 @@
 #include <optional>
 #include <span>
 
+#include "common/status.h"
 #include "geometry/merge_section.h"
 #include "interface/meshed_parts_input.h"
-#include "interface/status.h"
 #include "solver/solver_entries.h"
 
 namespace bsp {

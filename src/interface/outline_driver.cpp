@@ -7,6 +7,7 @@
 #include <numbers>
 #include <string>
 
+#include "bsp/bsp.h"
 #include "geometry/outline_domain.h"
 #include "geometry/region_mesh_gluing.h"
 #include "geometry/split_first_moments.h"

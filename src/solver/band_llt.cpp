@@ -32,8 +32,8 @@
 #include <thread>
 #include <vector>
 
-#include "interface/caller_arrays.h"
-#include "interface/status.h"
+#include "common/checked_size.h"
+#include "common/status.h"
 
 namespace bsp {
 namespace {

@@ -20,7 +20,7 @@
 #include <span>
 #include <vector>
 
-#include "solver/large_allocator.h"
+#include "common/large_allocator.h"
 
 namespace bsp {
 

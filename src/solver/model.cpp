@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "interface/status.h"
+#include "common/status.h"
 #include "solver/rcm.h"
 #include "solver/section_properties.h"
 #include "solver/solver_entries.h"

@@ -15,9 +15,9 @@
 #include <span>
 #include <vector>
 
+#include "common/large_allocator.h"
 #include "solver/band_llt.h"
 #include "solver/elements.h"
-#include "solver/large_allocator.h"
 #include "solver/linear_solver_choice.h"
 #include "solver/sparse_llt.h"
 

@@ -16,7 +16,7 @@
 #include <span>
 #include <vector>
 
-#include "interface/status.h"
+#include "common/status.h"
 
 namespace bsp {
 

@@ -32,7 +32,7 @@
 #include <limits>
 #include <new>
 
-#include "interface/status.h"
+#include "common/status.h"
 
 extern "C" {
 void dgemm_(const char* ta, const char* tb, const int* m, const int* n, const int* k, const double* alpha,

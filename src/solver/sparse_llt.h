@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/large_allocator.h"
 #include "solver/band_llt.h"
-#include "solver/large_allocator.h"
 
 namespace bsp {
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "bsp/bsp.h"
 #include "crack/section_builder.h"
 
 namespace bsp {

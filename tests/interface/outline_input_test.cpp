@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "interface/status.h"
+#include "common/status.h"
 #include "support/outline_calls.h"
 
 namespace bsp {

@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "interface/status.h"
+#include "common/status.h"
 
 namespace bsp {
 namespace {
