@@ -135,14 +135,6 @@ struct T_DETAIL {
   ShearStress shear;
 };
 
-// Section forces of one load case of the detail entry.
-struct T_LOAD {
-  double N = 0;          // normal force
-  double Vx = 0, Vy = 0; // shear forces
-  double Mx = 0, My = 0; // bending moments
-  double Mt = 0;         // torque
-};
-
 struct T_MULTI_DOMAIN {
   ElementKind kind = ElementKind::tria6;
   std::int32_t threads = 1;  // recorded by INIT_OMP, read by the band solver
@@ -157,7 +149,6 @@ struct T_MULTI_DOMAIN {
   std::vector<T_TRIA6, LargeAllocator<T_TRIA6>> trias;
 
   std::vector<T_DETAIL> details;  // stress points, in the caller's order
-  std::vector<T_LOAD> loads;
   std::vector<T_PART> parts;      // empty when the entry builds no part records
   std::vector<T_NODE> bars;       // every bar the caller gave
 

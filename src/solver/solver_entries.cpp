@@ -20,7 +20,6 @@ namespace {
 // detail entry's first output: 4 n_sp n_detail + detail_header_count doubles.
 constexpr std::size_t detail_header_count = 6;
 constexpr std::size_t detail_values_per_point = 4;
-constexpr std::size_t load_values = 6;  // N, Vx, Vy, Mx, My, Mt
 
 SectionValues section_values(const T_MULTI_DOMAIN& m) {
   SectionValues v;
@@ -200,7 +199,7 @@ Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, co
   const std::size_t n_sp = in.stress_x.size();
   const std::size_t n_detail = static_cast<std::size_t>(std::max(detail.n_detail, 0));
   const std::size_t n_first = detail_values_per_point * n_sp * n_detail + detail_header_count;
-  if (out.first.size() < n_first || detail.loads.size() % load_values != 0) return Status::invalid_input;
+  if (out.first.size() < n_first) return Status::invalid_input;
   std::fill_n(out.first.begin(), n_first, 0.0);
 
   // Area weights are the moduli here: SolverInput carries no w for this entry.
@@ -209,11 +208,6 @@ Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, co
   weighted_by_modulus.materials.w = {};
   weighted_by_modulus.bars.w = {};
   T_MULTI_DOMAIN m = build_model(weighted_by_modulus, ModelOptions{.parts = false, .stress_points = true});
-  m.loads.resize(detail.loads.size() / load_values);
-  for (std::size_t i = 0; i < m.loads.size(); ++i) {
-    const auto f = detail.loads.subspan(i * load_values, load_values);
-    m.loads[i] = T_LOAD{f[0], f[1], f[2], f[3], f[4], f[5]};
-  }
 
   shear_analysis(m);
   torsion_analysis(m);

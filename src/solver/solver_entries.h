@@ -61,7 +61,6 @@ struct SolverInput {
 struct DetailInput {
   std::array<double, 8> options{};  // four pairs of reals
   std::int32_t n_detail = 0;        // number of detail records
-  std::span<const double> loads;    // six section forces per load record
 };
 struct DetailOutputs {
   std::span<double> first;   // at least 4 n_sp n_detail + 6 doubles, zeroed first

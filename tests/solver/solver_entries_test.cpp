@@ -85,8 +85,6 @@ TEST(SolveDetailSection, ZeroesExactlyItsFirstOutputBlock) {
   s.sp_y = {2.5, 3.0};
   DetailInput detail;
   detail.n_detail = 3;
-  const std::vector<double> loads = {1, 2, 3, 4, 5, 6};
-  detail.loads = loads;
   std::vector<double> first(4 * 2 * 3 + 6 + 2, guard);
   DetailOutputs out{first, {}, {}, {}};
   ASSERT_EQ(SOLVE_DETAIL_SECTION(s.input(), detail, out), Status::ok);
