@@ -298,7 +298,7 @@ Status detail_main(const MeshedPartsArgs& args, const DetailOptionArgs& options,
   if (Status s = prepare(in, MeshedPartsExport::detail, threads.threads(), p); s != Status::ok) return s;
   // The solver's first output is the stress table, whose length it knows from
   // the detail records; the section slots, offsets and materials follow.
-  const DetailOutputs solver_out{out.stresses, out.section, out.offsets, out.materials};
+  const DetailOutputs solver_out{out.section, out.stresses, out.offsets, out.materials};
   if (Status s = SOLVE_DETAIL_SECTION(p.solver, detail, solver_out); s != Status::ok) return s;
 
   if (out.section.empty() || !(out.section[section_slot::area] > 0.0))

@@ -275,7 +275,7 @@ Status detail_mesh(const OutlineArgs& args, const DetailOptionArgs& options, con
   si.stress_y = in.stress_z;
   detail.n_detail = static_cast<std::int32_t>(m.E.size());
 
-  const DetailOutputs solver_out{out.stresses, out.section, out.offsets, out.materials};
+  const DetailOutputs solver_out{out.section, out.stresses, out.offsets, out.materials};
   if (SOLVE_DETAIL_SECTION(si, detail, solver_out) != Status::ok) return Status::solver_error;
   if (out.section.empty() || !(out.section[section_slot::area] > 0.0)) return Status::solver_error;
   for (std::span<const double> v : {out.section, out.stresses, out.offsets, out.materials})

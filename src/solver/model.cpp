@@ -48,7 +48,7 @@ void add_bars(T_MULTI_DOMAIN& m, const SolverInput& in, bool part_list) {
   const SolverBars& b = in.bars;
   m.bars.resize(b.radius.size());
   for (std::size_t i = 0; i < m.bars.size(); ++i) {
-    T_NODE& bar = m.bars[i];
+    T_BAR& bar = m.bars[i];
     bar.r = b.radius[i];
     bar.x = b.x[i];
     bar.y = b.y[i];

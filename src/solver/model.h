@@ -112,7 +112,7 @@ struct T_PART {
 
 // A circular bar. k = E_b/E_ref - 1: the mesh still holds the material the
 // bar displaces.
-struct T_NODE {
+struct T_BAR {
   double r = 0, x = 0, y = 0, E = 0, w = 0;
   double k = 0;
   // Only bars with E > 0 are in the part list and can attach to an element.
@@ -150,7 +150,7 @@ struct T_MULTI_DOMAIN {
 
   std::vector<T_DETAIL> details;  // stress points, in the caller's order
   std::vector<T_PART> parts;      // empty when the entry builds no part records
-  std::vector<T_NODE> bars;       // every bar the caller gave
+  std::vector<T_BAR> bars;       // every bar the caller gave
 
   // Section results.
   double A_w = 0;                      // sum (w/w_ref) dA over elements not inverted

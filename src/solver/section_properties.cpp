@@ -10,9 +10,9 @@ namespace {
 
 constexpr double pi = std::numbers::pi;
 
-double bar_area(const T_NODE& b) { return b.k * pi * b.r * b.r; }
+double bar_area(const T_BAR& b) { return b.k * pi * b.r * b.r; }
 // Own second moment of the bar's disc about its centre, transformed.
-double bar_own_inertia(const T_NODE& b) { return b.k * pi * b.r * b.r * b.r * b.r / 4.0; }
+double bar_own_inertia(const T_BAR& b) { return b.k * pi * b.r * b.r * b.r * b.r / 4.0; }
 
 void refresh_part_centroid(T_PART& p) {
   if (p.slot[part_slot::area] == 0.0) return;
@@ -36,13 +36,13 @@ struct BarsByElement {
 BarsByElement group_bars(const T_MULTI_DOMAIN& m, std::int64_t n_elements) {
   BarsByElement g;
   g.start.assign(static_cast<std::size_t>(n_elements) + 1, 0);
-  for (const T_NODE& b : m.bars)
+  for (const T_BAR& b : m.bars)
     if (b.listed && b.element > 0) ++g.start[static_cast<std::size_t>(b.element)];
   for (std::size_t e = 1; e < g.start.size(); ++e) g.start[e] += g.start[e - 1];
   g.order.resize(static_cast<std::size_t>(g.start.back()));
   std::vector<std::int64_t> fill(g.start.begin(), g.start.end() - 1);
   for (std::size_t i = 0; i < m.bars.size(); ++i) {
-    const T_NODE& b = m.bars[i];
+    const T_BAR& b = m.bars[i];
     if (b.listed && b.element > 0) g.order[static_cast<std::size_t>(fill[static_cast<std::size_t>(b.element - 1)]++)] = i;
   }
   return g;
@@ -53,7 +53,7 @@ BarsByElement group_bars(const T_MULTI_DOMAIN& m, std::int64_t n_elements) {
 template <class Rule>
 void attach_bars(T_MULTI_DOMAIN& m, std::int64_t element, const T_ELEMENT<Rule>& e) {
   if (e.inverted) return;
-  for (T_NODE& b : m.bars) {
+  for (T_BAR& b : m.bars) {
     if (!b.listed) continue;
     double nearest = std::numeric_limits<double>::infinity();
     for (int i = 0; i < Rule::n_nodes; ++i) {
@@ -113,7 +113,7 @@ void integrate_part_properties(T_MULTI_DOMAIN& m) {
       refresh_part_centroid(p);
       const auto attached = bars.of(static_cast<std::int64_t>(i));
       for (std::size_t bi : attached) {
-        const T_NODE& b = m.bars[bi];
+        const T_BAR& b = m.bars[bi];
         const double a = bar_area(b);
         p.slot[part_slot::area] += a;
         p.Sx += a * b.x;
@@ -131,7 +131,7 @@ void integrate_part_properties(T_MULTI_DOMAIN& m) {
       p.slot[part_slot::Iyy] += s.Iyy;
       p.slot[part_slot::Ixx] += s.Ixx;
       for (std::size_t bi : bars.of(static_cast<std::int64_t>(i))) {
-        const T_NODE& b = m.bars[bi];
+        const T_BAR& b = m.bars[bi];
         p.slot[part_slot::Iyy] += bar_own_inertia(b) + bar_area(b) * (b.x - xc) * (b.x - xc);
         p.slot[part_slot::Ixx] += bar_own_inertia(b) + bar_area(b) * (b.y - yc) * (b.y - yc);
       }
@@ -147,7 +147,7 @@ void integrate_section_properties(T_MULTI_DOMAIN& m) {
     Sx += d.A * d.xc;
     Sy += d.A * d.yc;
   }
-  for (const T_NODE& b : m.bars) {
+  for (const T_BAR& b : m.bars) {
     const double a = bar_area(b);
     A += a;
     Sx += a * b.x;
@@ -164,7 +164,7 @@ void integrate_section_properties(T_MULTI_DOMAIN& m) {
     Iyy += d.Iyy + d.A * dx * dx;
     Ixy += d.Ixy + d.A * dx * dy;
   }
-  for (const T_NODE& b : m.bars) {
+  for (const T_BAR& b : m.bars) {
     const double a = bar_area(b);
     const double dx = b.x - m.xc, dy = b.y - m.yc;
     Ixx += bar_own_inertia(b) + a * dy * dy;

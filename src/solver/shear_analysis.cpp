@@ -199,7 +199,7 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
   // weights enter the denominators too, so the result stays a weighted mean
   // of the domains' and bars' positions.
   double den_x = sum_ixx, den_y = sum_iyy;
-  for (const T_NODE& b : m.bars) {
+  for (const T_BAR& b : m.bars) {
     const double own = b.k * std::numbers::pi * b.r * b.r * b.r * b.r / 4.0;
     num_x += (b.x - first->shear.xs) * own;
     num_y += (b.y - first->shear.ys) * own;

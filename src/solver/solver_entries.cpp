@@ -17,7 +17,7 @@ namespace bsp {
 namespace {
 
 // Number of section values ahead of the per-point detail block in the
-// detail entry's first output: 4 n_sp n_detail + detail_header_count doubles.
+// detail entry's stress output: 4 n_sp n_detail + detail_header_count doubles.
 constexpr std::size_t detail_header_count = 6;
 constexpr std::size_t detail_values_per_point = 4;
 
@@ -198,9 +198,9 @@ Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> part_result) 
 Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, const DetailOutputs& out) {
   const std::size_t n_sp = in.stress_x.size();
   const std::size_t n_detail = static_cast<std::size_t>(std::max(detail.n_detail, 0));
-  const std::size_t n_first = detail_values_per_point * n_sp * n_detail + detail_header_count;
-  if (out.first.size() < n_first) return Status::invalid_input;
-  std::fill_n(out.first.begin(), n_first, 0.0);
+  const std::size_t n_stresses = detail_values_per_point * n_sp * n_detail + detail_header_count;
+  if (out.stresses.size() < n_stresses) return Status::invalid_input;
+  std::fill_n(out.stresses.begin(), n_stresses, 0.0);
 
   // Area weights are the moduli here: SolverInput carries no w for this entry.
   const LocalFrame local = local_frame(in);
@@ -227,10 +227,10 @@ Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, co
 
   const std::size_t n_mat = std::min({n_detail, in.materials.E.size(), in.materials.nu.size()});
   auto fail = [&] {
-    std::fill_n(out.first.begin(), n_first, 0.0);
-    std::fill_n(out.second.begin(), std::min(out.second.size(), section_slot::basic_count), 0.0);
-    std::fill_n(out.third.begin(), std::min(out.third.size(), 2 * n_sp), 0.0);
-    std::fill_n(out.fourth.begin(), std::min(out.fourth.size(), n_sp), 0.0);
+    std::fill_n(out.stresses.begin(), n_stresses, 0.0);
+    std::fill_n(out.section.begin(), std::min(out.section.size(), section_slot::basic_count), 0.0);
+    std::fill_n(out.offsets.begin(), std::min(out.offsets.size(), 2 * n_sp), 0.0);
+    std::fill_n(out.materials.begin(), std::min(out.materials.size(), n_sp), 0.0);
     return Status::solver_error;
   };
   // Slots 0..37 as the section entry writes them at level 1 (derived slots
@@ -241,13 +241,13 @@ Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, co
     return fail();
   move_back(section, 1, n_sp, local);
   detail_stresses(m, forces, in.materials.E.first(n_mat), in.materials.nu.first(n_mat),
-                  out.first.first(detail_stress_size(n_sp, n_mat)));
-  if (!std::all_of(out.first.begin(), out.first.begin() + static_cast<std::ptrdiff_t>(n_first),
+                  out.stresses.first(detail_stress_size(n_sp, n_mat)));
+  if (!std::all_of(out.stresses.begin(), out.stresses.begin() + static_cast<std::ptrdiff_t>(n_stresses),
                    [](double x) { return std::isfinite(x); }))
     return fail();
-  std::copy_n(section.begin(), std::min(out.second.size(), section_slot::basic_count), out.second.begin());
-  std::copy_n(offsets.begin(), std::min(out.third.size(), offsets.size()), out.third.begin());
-  detail_point_materials(m, out.fourth.first(std::min(out.fourth.size(), n_sp)));
+  std::copy_n(section.begin(), std::min(out.section.size(), section_slot::basic_count), out.section.begin());
+  std::copy_n(offsets.begin(), std::min(out.offsets.size(), offsets.size()), out.offsets.begin());
+  detail_point_materials(m, out.materials.first(std::min(out.materials.size(), n_sp)));
   return Status::ok;
 }
 

@@ -62,9 +62,12 @@ struct DetailInput {
   std::array<double, 8> options{};  // four pairs of reals
   std::int32_t n_detail = 0;        // number of detail records
 };
+// In the order of the exports' detail_out_1 .. detail_out_4.
 struct DetailOutputs {
-  std::span<double> first;   // at least 4 n_sp n_detail + 6 doubles, zeroed first
-  std::span<double> second, third, fourth;
+  std::span<double> section;    // the basic slots of the section result vector
+  std::span<double> stresses;   // at least 4 n_sp n_detail + 6 doubles, zeroed first
+  std::span<double> offsets;    // 2 n_sp stress-point offsets
+  std::span<double> materials;  // n_sp material numbers of the stress points
 };
 
 // Records the call's thread count for the band factorisation: the team size

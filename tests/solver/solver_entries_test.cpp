@@ -86,7 +86,7 @@ TEST(SolveDetailSection, ZeroesExactlyItsFirstOutputBlock) {
   DetailInput detail;
   detail.n_detail = 3;
   std::vector<double> first(4 * 2 * 3 + 6 + 2, guard);
-  DetailOutputs out{first, {}, {}, {}};
+  DetailOutputs out{{}, first, {}, {}};
   ASSERT_EQ(SOLVE_DETAIL_SECTION(s.input(), detail, out), Status::ok);
   // No section forces: every stress and the summary's extremes are 0; the
   // largest von Mises value (0) is reported at point 1, material 1.
@@ -97,7 +97,7 @@ TEST(SolveDetailSection, ZeroesExactlyItsFirstOutputBlock) {
   EXPECT_EQ(first[31], guard);
 
   std::vector<double> short_first(29, guard);
-  EXPECT_EQ(SOLVE_DETAIL_SECTION(s.input(), detail, DetailOutputs{short_first, {}, {}, {}}), Status::invalid_input);
+  EXPECT_EQ(SOLVE_DETAIL_SECTION(s.input(), detail, DetailOutputs{{}, short_first, {}, {}}), Status::invalid_input);
   for (double v : short_first) EXPECT_EQ(v, guard);
 }
 

@@ -290,7 +290,7 @@ struct Section {
     SolverInput in = f.input();
     in.materials.w = {};
     in.bars.w = {};
-    out.status = SOLVE_DETAIL_SECTION(in, detail, DetailOutputs{out.stresses, out.section, out.offsets, out.materials});
+    out.status = SOLVE_DETAIL_SECTION(in, detail, DetailOutputs{out.section, out.stresses, out.offsets, out.materials});
     return out;
   }
 
