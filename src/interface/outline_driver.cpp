@@ -194,9 +194,10 @@ OutlineMesh mesh_outline(const OutlineInput& in) {
   }
   // The meshers make counter-clockwise triangles and the gluing keeps every
   // component's numbers in its own block; a failure here is a mesher fault,
-  // reported as a section that could not be meshed.
-  if (find_misshapen_element(out.mesh)) bad("the mesh has a folded or clockwise element");
+  // reported as a section that could not be meshed. Node ranges come first:
+  // the shape test indexes the nodes.
   if (check_domain_node_ranges(out.mesh) != Status::ok) bad("the glued mesh has a component that is not contiguous");
+  if (find_misshapen_element(out.mesh)) bad("the mesh has a folded or clockwise element");
   return out;
 }
 

@@ -136,6 +136,11 @@ const std::vector<Fault>& faults() {
       {"BSPCombMain", "node out of range", [] { return comb_with([](MeshedSection& s) {
          s.mesh.connectivity[3 * 4 + 1] = 99; }); },
        BSP_E_INPUT, "node 99 of element 5 is out of range 1..18"},
+      {"BSPCombMain", "node out of range in a clockwise element", [] { return comb_with([](MeshedSection& s) {
+         // The range check comes first: the orientation test would index node 99.
+         std::swap(s.mesh.connectivity[3 * 11 + 1], s.mesh.connectivity[3 * 11 + 2]);
+         s.mesh.connectivity[3 * 11 + 1] = 99; }); },
+       BSP_E_INPUT, "node 99 of element 12 is out of range 1..18"},
       {"BSPCombMain", "0-based numbering", [] { return comb_with([](MeshedSection& s) {
          for (std::int32_t& n : s.mesh.connectivity) --n; }); },
        BSP_E_INPUT, "node 0 of element 1 is out of range 1..18 (node numbers are 1-based)"},
