@@ -27,7 +27,7 @@ void check_input(const SolverInput& in, ElementKind kind) {
     n_elements += in.domain_elements[d];
     n_nodes += in.domain_nodes[d];
   }
-  if (to_size(n_elements) != in.part_numbers.size()) reject("domain element counts miss the element count");
+  if (to_size(n_elements) != in.material_numbers.size()) reject("domain element counts miss the element count");
   if (to_size(n_nodes) != in.node_x.size() || in.node_x.size() != in.node_y.size())
     reject("domain node counts miss the node count");
   if (in.connectivity.size() < to_size(n_elements) * to_size(nodes_per_element(kind)))
@@ -41,10 +41,10 @@ void check_input(const SolverInput& in, ElementKind kind) {
       (!bars.w.empty() && bars.w.size() != n_bars))
     reject("bar tables differ in length");
   if (in.stress_x.size() != in.stress_y.size()) reject("stress point tables differ in length");
-  if (in.n_parts < 0) reject("negative part count");
+  if (in.n_materials < 0) reject("negative material count");
 }
 
-void add_bars(T_MULTI_DOMAIN& m, const SolverInput& in, bool part_list) {
+void add_bars(T_MULTI_DOMAIN& m, const SolverInput& in, bool material_list) {
   const SolverBars& b = in.bars;
   m.bars.resize(b.radius.size());
   for (std::size_t i = 0; i < m.bars.size(); ++i) {
@@ -58,7 +58,7 @@ void add_bars(T_MULTI_DOMAIN& m, const SolverInput& in, bool part_list) {
     // displaces and adds nothing, k = -1 (a negative modulus is not taken
     // as a negative stiffness).
     bar.k = bar.E > 0.0 ? bar.E / m.E_ref - 1.0 : -1.0;
-    bar.listed = part_list && bar.E > 0.0;
+    bar.listed = material_list && bar.E > 0.0;
   }
 }
 
@@ -72,7 +72,7 @@ void add_elements(T_MULTI_DOMAIN& m, const SolverInput& in, std::vector<T_ELEMEN
   // cleared and filled while in cache rather than cleared in a pass of its
   // own over the whole table first.
   table.clear();
-  table.reserve(in.part_numbers.size());
+  table.reserve(in.material_numbers.size());
   std::int64_t e_global = 0, node_offset = 0;
   for (std::size_t d = 0; d < in.domain_elements.size(); ++d) {
     const std::int64_t n_d = in.domain_nodes[d];
@@ -87,18 +87,18 @@ void add_elements(T_MULTI_DOMAIN& m, const SolverInput& in, std::vector<T_ELEMEN
       }
       set_up_element<Rule>(e, x, y);
 
-      const std::int64_t number = in.part_numbers[to_size(e_global)];
-      const std::int64_t part = std::llabs(number);
-      if (part < 1 || to_size(part) > mat.E.size()) reject("part number without a material");
-      e.part = static_cast<std::int32_t>(part);
+      const std::int64_t number = in.material_numbers[to_size(e_global)];
+      const std::int64_t material = std::llabs(number);
+      if (material < 1 || to_size(material) > mat.E.size()) reject("material number without a material");
+      e.material_number = static_cast<std::int32_t>(material);
       e.inverted = number < 0;
-      const auto im = to_size(part - 1);
+      const auto im = to_size(material - 1);
       e.material = ElementMaterial{m.E_ref, m.nu_ref, m.w_ref, m.G_ref,
                                    mat.E[im], mat.nu[im], mat.w.empty() ? mat.E[im] : mat.w[im],
                                    shear_modulus(mat.E[im], mat.nu[im])};
-      if (options.parts && !e.inverted) {
-        if (part > in.n_parts) reject("part number above the part count");
-        e.part_record = static_cast<std::int32_t>(part - 1);
+      if (options.materials && !e.inverted) {
+        if (material > in.n_materials) reject("material number above the material count");
+        e.material_record = static_cast<std::int32_t>(material - 1);
       }
 
       for (std::size_t p = 0; p < m.details.size(); ++p) {
@@ -153,8 +153,8 @@ T_MULTI_DOMAIN build_model(const SolverInput& in, const ModelOptions& options) {
   m.w_ref = in.materials.w.empty() ? in.materials.E_ref : in.materials.w_ref;
   m.G_ref = shear_modulus(m.E_ref, m.nu_ref);
 
-  add_bars(m, in, options.parts);
-  if (options.parts) m.parts.resize(to_size(in.n_parts));
+  add_bars(m, in, options.materials);
+  if (options.materials) m.materials.resize(to_size(in.n_materials));
   if (options.stress_points) {
     m.details.resize(in.stress_x.size());
     for (std::size_t i = 0; i < m.details.size(); ++i) {
@@ -169,7 +169,7 @@ T_MULTI_DOMAIN build_model(const SolverInput& in, const ModelOptions& options) {
   add_domains(m, in);
 
   integrate_domain_properties(m);
-  integrate_part_properties(m);
+  integrate_material_properties(m);
   integrate_section_properties(m);
   return m;
 }

@@ -148,7 +148,7 @@ Status SOLVE_SECTION(const SolverInput& in, std::span<double> result, std::span<
   std::fill_n(stress_offsets.begin(), 2 * n_sp, 0.0);
 
   const LocalFrame local = local_frame(in);
-  T_MULTI_DOMAIN m = build_model(local.input, ModelOptions{.parts = false, .stress_points = level >= 2});
+  T_MULTI_DOMAIN m = build_model(local.input, ModelOptions{.materials = false, .stress_points = level >= 2});
 
   // The torsion analysis takes the warping function about the shear centre
   // that the shear analysis finds.
@@ -162,34 +162,34 @@ Status SOLVE_SECTION(const SolverInput& in, std::span<double> result, std::span<
   return s;
 }
 
-Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> part_result) {
-  const std::size_t n_write = static_cast<std::size_t>(std::max(in.n_parts, 0)) * part_slot::count;
-  if (part_result.size() < n_write) return Status::invalid_input;
-  std::fill_n(part_result.begin(), n_write, 0.0);
+Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> material_result) {
+  const std::size_t n_write = static_cast<std::size_t>(std::max(in.n_materials, 0)) * material_slot::count;
+  if (material_result.size() < n_write) return Status::invalid_input;
+  std::fill_n(material_result.begin(), n_write, 0.0);
 
   const LocalFrame local = local_frame(in);
-  T_MULTI_DOMAIN m = build_model(local.input, ModelOptions{.parts = true, .stress_points = false});
+  T_MULTI_DOMAIN m = build_model(local.input, ModelOptions{.materials = true, .stress_points = false});
 
   shear_analysis(m);
   torsion_analysis(m);
-  shear_part_results(m);
+  shear_material_results(m);
   // A section without area has no properties to share out.
   if (!(m.A > 0.0)) {
-    std::fill_n(part_result.begin(), n_write, 0.0);
+    std::fill_n(material_result.begin(), n_write, 0.0);
     return Status::solver_error;
   }
 
-  for (std::size_t p = 0; p < m.parts.size(); ++p) {
-    if (m.parts[p].empty) continue;  // an empty part keeps ten zeros
-    for (std::size_t s = 0; s < part_slot::count; ++s) {
-      double v = m.parts[p].slot[s];
-      if (s == part_slot::xc) v += local.x0;
-      if (s == part_slot::yc) v += local.y0;
+  for (std::size_t p = 0; p < m.materials.size(); ++p) {
+    if (m.materials[p].empty) continue;  // an empty material keeps ten zeros
+    for (std::size_t s = 0; s < material_slot::count; ++s) {
+      double v = m.materials[p].slot[s];
+      if (s == material_slot::xc) v += local.x0;
+      if (s == material_slot::yc) v += local.y0;
       if (!std::isfinite(v)) {
-        std::fill_n(part_result.begin(), n_write, 0.0);
+        std::fill_n(material_result.begin(), n_write, 0.0);
         return Status::solver_error;
       }
-      part_result[p * part_slot::count + s] = v;
+      material_result[p * material_slot::count + s] = v;
     }
   }
   return Status::ok;
@@ -207,7 +207,7 @@ Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, co
   SolverInput weighted_by_modulus = local.input;
   weighted_by_modulus.materials.w = {};
   weighted_by_modulus.bars.w = {};
-  T_MULTI_DOMAIN m = build_model(weighted_by_modulus, ModelOptions{.parts = false, .stress_points = true});
+  T_MULTI_DOMAIN m = build_model(weighted_by_modulus, ModelOptions{.materials = false, .stress_points = true});
 
   shear_analysis(m);
   torsion_analysis(m);

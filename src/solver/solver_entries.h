@@ -5,7 +5,7 @@
 // and convert them into a SolverInput; an entry writes only into its output
 // spans and never keeps anything after it returns.
 //
-// Coordinates are x/y here (the boundary's y/z). Node, element and part
+// Coordinates are x/y here (the boundary's y/z). Node, element and material
 // numbers are 1-based as the caller gave them.
 #pragma once
 
@@ -18,7 +18,7 @@
 
 namespace bsp {
 
-// Reference material and per-part materials. Part number m (1-based) uses
+// Reference material and per-material constants. Material number m (1-based) uses
 // E[m-1], nu[m-1], w[m-1]. The detail entry takes E as the area weights:
 // leave w empty there.
 struct SolverMaterials {
@@ -41,10 +41,10 @@ struct SolverInput {
   // k global 1-based node numbers per element; never modified (the model
   // renumbers its own copy).
   std::span<const std::int32_t> connectivity;
-  // Per element: |value| selects the part and the material, a negative value
+  // Per element: |value| is the material number, a negative value
   // marks the element inverted.
-  std::span<const std::int32_t> part_numbers;
-  std::int32_t n_parts = 0;
+  std::span<const std::int32_t> material_numbers;
+  std::int32_t n_materials = 0;
   SolverMaterials materials;
   SolverBars bars;
   std::span<const double> stress_x, stress_y;
@@ -80,12 +80,12 @@ std::int32_t INIT_OMP(std::int32_t requested);
 // when stress_reference is not 0.
 Status SOLVE_SECTION(const SolverInput& in, std::span<double> result, std::span<double> stress_offsets);
 
-// Ten doubles per part (10 n_parts), in part order; an empty part keeps
-// zeros.
-Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> part_result);
+// Ten doubles per material (10 n_materials), in material order; an
+// empty material keeps zeros. (The export calls the materials "parts".)
+Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> material_result);
 
 // Stresses at the stress points for given section forces. The area weights
-// are the moduli; no part records are built.
+// are the moduli; no material records are built.
 Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, const DetailOutputs& out);
 
 }  // namespace bsp

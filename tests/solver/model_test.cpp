@@ -82,11 +82,11 @@ TEST(Model, ElementsKeepTheirGeometryAndMaterialThroughTheRenumbering) {
     EXPECT_EQ(last.y[i], s.mesh.y[node]);
   }
   EXPECT_TRUE(last.inverted);
-  EXPECT_EQ(last.part, 2);
+  EXPECT_EQ(last.material_number, 2);
   EXPECT_EQ(last.material.E, 4.0);
   EXPECT_DOUBLE_EQ(last.material.G, 4.0 / 2.5);  // E / (2 (1 + nu))
   EXPECT_DOUBLE_EQ(last.material.G_ref, 0.5);
-  EXPECT_EQ(last.part_record, -1) << "no part records were asked for";
+  EXPECT_EQ(last.material_record, -1) << "no part records were asked for";
 }
 
 TEST(Model, RejectsInputThatWouldReadOutsideItsArrays) {
@@ -132,8 +132,8 @@ TEST(Model, RejectsInputThatWouldReadOutsideItsArrays) {
   s.w = {1.0, 1.0};
   s.mesh.parts[0] = 2;
   s.n_parts = 1;
-  EXPECT_EQ(rejection(s.input(), {.parts = true}), Status::invalid_input);
-  EXPECT_EQ(rejection(s.input(), {.parts = false}), Status::ok);
+  EXPECT_EQ(rejection(s.input(), {.materials = true}), Status::invalid_input);
+  EXPECT_EQ(rejection(s.input(), {.materials = false}), Status::ok);
 }
 
 TEST(Model, StressPointGoesToTheFirstElementThatHoldsIt) {
@@ -176,13 +176,13 @@ TEST(Model, ConcurrentBuildsMatchASerialBuildBitForBit) {
   // No state is shared between calls: eight threads building the same and
   // different sections get exactly the serial results.
   const TestSection a = two_domains(6), b = two_domains(4);
-  const T_MULTI_DOMAIN ref_a = build_model(a.input(), {.parts = true, .stress_points = true});
-  const T_MULTI_DOMAIN ref_b = build_model(b.input(), {.parts = true, .stress_points = true});
+  const T_MULTI_DOMAIN ref_a = build_model(a.input(), {.materials = true, .stress_points = true});
+  const T_MULTI_DOMAIN ref_b = build_model(b.input(), {.materials = true, .stress_points = true});
   std::vector<T_MULTI_DOMAIN> got(8);
   std::vector<std::thread> threads;
   for (std::size_t i = 0; i < got.size(); ++i)
     threads.emplace_back([&, i] {
-      got[i] = build_model((i % 2 ? b : a).input(), {.parts = true, .stress_points = true});
+      got[i] = build_model((i % 2 ? b : a).input(), {.materials = true, .stress_points = true});
     });
   for (auto& t : threads) t.join();
   for (std::size_t i = 0; i < got.size(); ++i) {
@@ -190,7 +190,7 @@ TEST(Model, ConcurrentBuildsMatchASerialBuildBitForBit) {
     EXPECT_EQ(got[i].A, ref.A);
     EXPECT_EQ(got[i].Ixx, ref.Ixx);
     EXPECT_EQ(got[i].Ixy, ref.Ixy);
-    EXPECT_EQ(got[i].parts[0].slot, ref.parts[0].slot);
+    EXPECT_EQ(got[i].materials[0].slot, ref.materials[0].slot);
     for (std::size_t d = 0; d < ref.domains.size(); ++d)
       EXPECT_EQ(got[i].domains[d].connectivity, ref.domains[d].connectivity);
   }

@@ -15,7 +15,7 @@ using test::TestSection;
 constexpr double pi = std::numbers::pi;
 
 T_MULTI_DOMAIN build(const TestSection& s, bool parts = false) {
-  return build_model(s.input(), ModelOptions{.parts = parts, .stress_points = false});
+  return build_model(s.input(), ModelOptions{.materials = parts, .stress_points = false});
 }
 
 TestSection single_element(std::int32_t k, const std::vector<double>& x, const std::vector<double>& y) {
@@ -167,18 +167,18 @@ TEST(SectionProperties, BarsEnterSectionAndOnlyStiffBarsEnterParts) {
   const auto same = build(s, true);
   EXPECT_NEAR(same.A, 1.0, 1e-15);
   EXPECT_NEAR(same.Ixx, 1.0 / 12, 1e-15);
-  EXPECT_NEAR(same.parts[0].slot[part_slot::area], 1.0, 1e-15);
+  EXPECT_NEAR(same.materials[0].slot[material_slot::area], 1.0, 1e-15);
 
   TestSection stiff = single_element(4, {0, 1, 1, 0}, {0, 0, 1, 1});
   stiff.add_bar(0.1, 0.5, 0.5, 3.0, 4.0);  // k = 2: 2 pi r^2 = 0.02 pi
   const auto m = build(stiff, true);
   EXPECT_NEAR(m.A, 1.0 + 0.02 * pi, 1e-15);
-  EXPECT_NEAR(m.parts[0].slot[part_slot::area], 1.0 + 0.02 * pi, 1e-15);
+  EXPECT_NEAR(m.materials[0].slot[material_slot::area], 1.0 + 0.02 * pi, 1e-15);
   // Weighted area of the part: (w_b/w_ref - 1) pi r^2 = 3 * 0.01 pi.
-  EXPECT_NEAR(m.parts[0].slot[part_slot::weighted_area], 1.0 + 0.03 * pi, 1e-15);
+  EXPECT_NEAR(m.materials[0].slot[material_slot::weighted_area], 1.0 + 0.03 * pi, 1e-15);
   // At the centroid the bar adds only its own inertia k pi r^4 / 4.
   EXPECT_NEAR(m.Ixx, 1.0 / 12 + 2 * pi * 1e-4 / 4, 1e-15);
-  EXPECT_NEAR(m.parts[0].slot[part_slot::Ixx], 1.0 / 12 + 2 * pi * 1e-4 / 4, 1e-15);
+  EXPECT_NEAR(m.materials[0].slot[material_slot::Ixx], 1.0 / 12 + 2 * pi * 1e-4 / 4, 1e-15);
 
   // A bar without stiffness is a void in the section (k = -1) but never in
   // the part list.
@@ -188,7 +188,7 @@ TEST(SectionProperties, BarsEnterSectionAndOnlyStiffBarsEnterParts) {
   const auto v = build(soft, true);
   EXPECT_NEAR(v.A, 1.0 - 0.02 * pi, 1e-15);
   EXPECT_NEAR(v.xc, 0.5, 1e-15);  // the two voids balance about x = 0.5
-  EXPECT_NEAR(v.parts[0].slot[part_slot::area], 1.0, 1e-15);
+  EXPECT_NEAR(v.materials[0].slot[material_slot::area], 1.0, 1e-15);
   EXPECT_EQ(v.bars[0].element, 0);
 }
 
@@ -209,12 +209,12 @@ TEST(SectionProperties, BarJoinsTheElementOwningItsNearestNode) {
   EXPECT_EQ(m.bars[0].element, 1);
   EXPECT_NEAR(m.bars[0].distance2, 0.02, 1e-15);
   const double bar = pi * 0.05 * 0.05;  // k = 1
-  EXPECT_NEAR(m.parts[0].slot[part_slot::area], 1.0 + bar, 1e-15);
-  EXPECT_NEAR(m.parts[1].slot[part_slot::area], 1.0, 1e-15);
+  EXPECT_NEAR(m.materials[0].slot[material_slot::area], 1.0 + bar, 1e-15);
+  EXPECT_NEAR(m.materials[1].slot[material_slot::area], 1.0, 1e-15);
   // Part 1's centroid moves toward the bar: (0.5 + 0.9 bar) / (1 + bar).
-  EXPECT_NEAR(m.parts[0].slot[part_slot::xc], (0.5 + 0.9 * bar) / (1 + bar), 1e-15);
-  EXPECT_TRUE(m.parts[2].empty);
-  for (double v : m.parts[2].slot) EXPECT_EQ(v, 0.0);
+  EXPECT_NEAR(m.materials[0].slot[material_slot::xc], (0.5 + 0.9 * bar) / (1 + bar), 1e-15);
+  EXPECT_TRUE(m.materials[2].empty);
+  for (double v : m.materials[2].slot) EXPECT_EQ(v, 0.0);
 
   // On a tie (the bar equidistant from a node shared by both elements of
   // one domain) the first element in model order keeps it.
@@ -242,20 +242,20 @@ TEST(SectionProperties, PartSlotsHoldCentroidalValuesOfEachPart) {
   s.w = {1.0, 0.5};
   s.n_parts = 2;
   const auto m = build(s, true);
-  const auto& p1 = m.parts[0].slot;
-  const auto& p2 = m.parts[1].slot;
-  EXPECT_NEAR(p1[part_slot::area], 2.0, 1e-13);
-  EXPECT_NEAR(p1[part_slot::xc], 1.0, 1e-13);
-  EXPECT_NEAR(p1[part_slot::yc], 0.5, 1e-13);
-  EXPECT_NEAR(p1[part_slot::Iyy], 8.0 / 12, 1e-13);
-  EXPECT_NEAR(p1[part_slot::Ixx], 2.0 / 12, 1e-13);
-  EXPECT_NEAR(p1[part_slot::weighted_area], 2.0, 1e-13);
-  EXPECT_NEAR(p2[part_slot::area], 6.0, 1e-13);
-  EXPECT_NEAR(p2[part_slot::xc], 2.5, 1e-13);
-  EXPECT_NEAR(p2[part_slot::yc], 1.5, 1e-13);
-  EXPECT_NEAR(p2[part_slot::Iyy], 2 * 3.0 / 12, 1e-13);
-  EXPECT_NEAR(p2[part_slot::Ixx], 2 * 27.0 / 12, 1e-13);
-  EXPECT_NEAR(p2[part_slot::weighted_area], 1.5, 1e-13);
+  const auto& p1 = m.materials[0].slot;
+  const auto& p2 = m.materials[1].slot;
+  EXPECT_NEAR(p1[material_slot::area], 2.0, 1e-13);
+  EXPECT_NEAR(p1[material_slot::xc], 1.0, 1e-13);
+  EXPECT_NEAR(p1[material_slot::yc], 0.5, 1e-13);
+  EXPECT_NEAR(p1[material_slot::Iyy], 8.0 / 12, 1e-13);
+  EXPECT_NEAR(p1[material_slot::Ixx], 2.0 / 12, 1e-13);
+  EXPECT_NEAR(p1[material_slot::weighted_area], 2.0, 1e-13);
+  EXPECT_NEAR(p2[material_slot::area], 6.0, 1e-13);
+  EXPECT_NEAR(p2[material_slot::xc], 2.5, 1e-13);
+  EXPECT_NEAR(p2[material_slot::yc], 1.5, 1e-13);
+  EXPECT_NEAR(p2[material_slot::Iyy], 2 * 3.0 / 12, 1e-13);
+  EXPECT_NEAR(p2[material_slot::Ixx], 2 * 27.0 / 12, 1e-13);
+  EXPECT_NEAR(p2[material_slot::weighted_area], 1.5, 1e-13);
   // The section sums both parts.
   EXPECT_NEAR(m.A, 8.0, 1e-13);
   EXPECT_NEAR(m.A_w, 3.5, 1e-13);

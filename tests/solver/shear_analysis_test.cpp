@@ -13,7 +13,7 @@ namespace {
 using test::relative;
 using test::Section;
 namespace s = section_slot;
-namespace p = part_slot;
+namespace p = material_slot;
 
 Section rectangle(int k, double b, double h, int nx, int ny, double nu = 0.0) {
   Section sec(k);

@@ -53,28 +53,28 @@ TEST(SolvePartSection, WritesTenSlotsPerPartAndZerosForAnEmptyPart) {
   TestSection s = two_part_rectangle();
   s.add_bar(0.1, 3.5, 2.75, 3.0, 1.0);  // in the right half: k = 2
   const double bar = 0.02 * std::numbers::pi;
-  std::vector<double> out(3 * part_slot::count + 1, guard);
+  std::vector<double> out(3 * material_slot::count + 1, guard);
   ASSERT_EQ(SOLVE_PART_SECTION(s.input(), out), Status::ok);
   const double* p1 = out.data();
-  const double* p2 = out.data() + part_slot::count;
-  const double* p3 = out.data() + 2 * part_slot::count;
+  const double* p2 = out.data() + material_slot::count;
+  const double* p3 = out.data() + 2 * material_slot::count;
   // Halves of 1.5 x 1.5 at x in [1, 2.5] and [2.5, 4]; round-off 1e-13.
-  EXPECT_NEAR(p1[part_slot::area], 2.25, 1e-13);
-  EXPECT_NEAR(p1[part_slot::xc], 1.75, 1e-13);
-  EXPECT_NEAR(p1[part_slot::yc], 2.75, 1e-13);
-  EXPECT_NEAR(p1[part_slot::Iyy], 1.5 * 3.375 / 12, 1e-13);
-  EXPECT_NEAR(p1[part_slot::Ixx], 1.5 * 3.375 / 12, 1e-13);
-  EXPECT_NEAR(p1[part_slot::weighted_area], 2.25, 1e-13);
-  EXPECT_NEAR(p2[part_slot::area], 2.25 + bar, 1e-13);
+  EXPECT_NEAR(p1[material_slot::area], 2.25, 1e-13);
+  EXPECT_NEAR(p1[material_slot::xc], 1.75, 1e-13);
+  EXPECT_NEAR(p1[material_slot::yc], 2.75, 1e-13);
+  EXPECT_NEAR(p1[material_slot::Iyy], 1.5 * 3.375 / 12, 1e-13);
+  EXPECT_NEAR(p1[material_slot::Ixx], 1.5 * 3.375 / 12, 1e-13);
+  EXPECT_NEAR(p1[material_slot::weighted_area], 2.25, 1e-13);
+  EXPECT_NEAR(p2[material_slot::area], 2.25 + bar, 1e-13);
   const double xc2 = (2.25 * 3.25 + bar * 3.5) / (2.25 + bar);
-  EXPECT_NEAR(p2[part_slot::xc], xc2, 1e-13);
-  EXPECT_NEAR(p2[part_slot::Iyy],
+  EXPECT_NEAR(p2[material_slot::xc], xc2, 1e-13);
+  EXPECT_NEAR(p2[material_slot::Iyy],
               1.5 * 3.375 / 12 + 2.25 * (3.25 - xc2) * (3.25 - xc2) + bar * 0.01 / 4 + bar * (3.5 - xc2) * (3.5 - xc2),
               1e-13);
-  for (std::size_t i = 0; i < part_slot::count; ++i) EXPECT_EQ(p3[i], 0.0) << i;
+  for (std::size_t i = 0; i < material_slot::count; ++i) EXPECT_EQ(p3[i], 0.0) << i;
   EXPECT_EQ(out.back(), guard);
 
-  std::vector<double> short_out(3 * part_slot::count - 1, guard);
+  std::vector<double> short_out(3 * material_slot::count - 1, guard);
   EXPECT_EQ(SOLVE_PART_SECTION(s.input(), short_out), Status::invalid_input);
   for (double v : short_out) EXPECT_EQ(v, guard);
 }
