@@ -191,10 +191,11 @@ struct ModelOptions {
 // Builds the whole model of a call: elements with materials, stress points
 // located, bars attached, domains renumbered with their band allocated, and
 // the geometric properties of domains, materials and section integrated.
-// Throws CallError(invalid_input) when an index of the input would reach
-// outside the arrays given (counts that do not add up, a node number outside
-// its domain, a material number outside the materials), CallError(solver_error)
-// when a band cannot be sized, std::bad_alloc when memory is short.
+// Preconditions (the drivers' checks; asserted in debug builds): the counts
+// add up, every node number lies in its domain's block, every material number
+// in 1..materials, and in 1..n_materials when material records are built.
+// Throws CallError(solver_error) when a band cannot be sized, std::bad_alloc
+// when memory is short.
 T_MULTI_DOMAIN build_model(const SolverInput& in, const ModelOptions& options);
 
 }  // namespace bsp

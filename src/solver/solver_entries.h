@@ -70,6 +70,11 @@ struct DetailOutputs {
   std::span<double> materials;  // n_sp material numbers of the stress points
 };
 
+// The entries trust their input: the drivers size every output span (at
+// least what the entry writes, asserted in debug builds) and build the
+// SolverInput consistent (model.h). They return ok, or solver_error for a
+// degenerate section (no positive area, a value not finite).
+
 // Records the call's thread count for the band factorisation: the team size
 // the call was given, or the runtime's default team when it gives none.
 std::int32_t INIT_OMP(std::int32_t requested);
