@@ -67,8 +67,8 @@ bsp::SolverInput solver_input(const bsp::MergedSection& s, const double& e, cons
   in.node_x = s.x;
   in.node_y = s.y;
   in.connectivity = s.connectivity;
-  in.part_numbers = s.element_material;
-  in.n_parts = 1;
+  in.material_numbers = s.element_material;
+  in.n_materials = 1;
   in.materials.E_ref = e;
   in.materials.nu_ref = nu;
   in.materials.w_ref = 1.0;

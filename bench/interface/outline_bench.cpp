@@ -179,8 +179,8 @@ void BM_MeshMainBreakdown(benchmark::State& state) {
     in.node_x = mesh.x;
     in.node_y = mesh.y;
     in.connectivity = mesh.connectivity;
-    in.part_numbers = mesh.element_material;
-    in.n_parts = static_cast<std::int32_t>(modulus.size());
+    in.material_numbers = mesh.element_material;
+    in.n_materials = static_cast<std::int32_t>(modulus.size());
     in.materials = {1.0, 0.3, 1.0, modulus, nu, modulus};
     in.analysis_level = 1;
     std::vector<double> result(43);

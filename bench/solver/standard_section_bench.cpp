@@ -64,8 +64,8 @@ void standard_section(benchmark::State& state) {
     si.node_x = mesh.x;
     si.node_y = mesh.y;
     si.connectivity = mesh.connectivity;
-    si.part_numbers = part;
-    si.n_parts = 1;
+    si.material_numbers = part;
+    si.n_materials = 1;
     si.materials = bsp::SolverMaterials{.E_ref = 1.0, .nu_ref = 0.3, .w_ref = 1.0, .E = E, .nu = nu, .w = w};
     si.analysis_level = 1;
     si.thread_count = 1;

@@ -51,11 +51,21 @@ extern "C" {
 ** Result codes
 */
 #define BSP_OK         0   /* success */
-#define BSP_E_INPUT   (-1) /* an input check failed, or the geometry cannot be
-                           ** turned into regions */
-#define BSP_E_SOLVER  (-3) /* invalid reference material, or the solver found
+#define BSP_E_INPUT   (-1) /* an input check failed (for the meshed-parts
+                           ** exports BSPPartMain, BSPCombMain and BSPDetail
+                           ** this includes the reference material), or the
+                           ** geometry cannot be turned into regions */
+#define BSP_E_SOLVER  (-3) /* invalid reference material of an outline export
+                           ** (BSPMeshMain, BSPPartMeshMain, BSPDetailMesh,
+                           ** BSPFirstMomentOfAreaMesh), or the solver found
                            ** the section degenerate (zero area, non-finite
-                           ** result) after the mesh was built */
+                           ** result) after the mesh was built, or the call
+                           ** ran out of memory */
+/* Out of memory: an export that returns a result code returns BSP_E_SOLVER
+** and BSPLastError reads "out of memory"; BSPMAINGENERAL and BSPMAINGENCIVIL,
+** which return only 0 or -1, return -1; an export without a result sets its
+** documented failure values. In every case the export's failure zeroing is
+** done and nothing escapes to the caller. */
 
 /*
 ** BSPLastError: why the calling thread's last call of this library failed.

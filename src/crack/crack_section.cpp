@@ -29,9 +29,9 @@ std::shared_ptr<CrackDomain> build(const CrackSectionInput& in) {
         domain = std::make_shared<SteelDomain>();
       else
         domain = std::make_shared<ConcDomain>();
-      domain->set_parameters(rec.p[BSP_CRACK_P_MODULUS], rec.p[BSP_CRACK_P_TENSILE_STRENGTH]);
-      domain->set_long_term_parameters(rec.p[BSP_CRACK_P_SHRINKAGE], rec.p[BSP_CRACK_P_AGEING],
-                                       rec.p[BSP_CRACK_P_CREEP]);
+      domain->set_parameters(rec.p[crack_param::modulus], rec.p[crack_param::tensile_strength]);
+      domain->set_long_term_parameters(rec.p[crack_param::shrinkage], rec.p[crack_param::ageing],
+                                       rec.p[crack_param::creep]);
       section->add_domain(domain);
     }
     domain->add_edge(e.edge);
@@ -97,29 +97,29 @@ LongTermSums long_term_sums(const CrackDomain& section, Whole&& whole, double re
 CrackSectionResult crack_section_property(const CrackSectionInput& in) {
   CrackSectionResult result;
   auto& v = result.values;
-  v[BSP_CRACK_MOMENT_POS] = no_cracking_positive;
-  v[BSP_CRACK_MOMENT_NEG] = no_cracking_negative;
+  v[crack_slot::moment_pos] = no_cracking_positive;
+  v[crack_slot::moment_neg] = no_cracking_negative;
   if (in.edges.empty()) return result;
 
   const std::shared_ptr<CrackDomain> section = build(in);
   const double e_ref = section->modulus();
   const double z_bar = section->centroid();
   const double i_g = section->gross_second_moment();
-  v[BSP_CRACK_CENTROID] = z_bar;
-  v[BSP_CRACK_GROSS_INERTIA] = i_g;
+  v[crack_slot::centroid] = z_bar;
+  v[crack_slot::gross_inertia] = i_g;
 
   // Neutral axes and cracked second moments, compression on the upper face
   // (no sign change: the whole section is compressed, axis at z_max) and on
   // the lower face (axis at z_min).
   struct SideSlots {
     Side side;
-    int axis_slot;
-    int inertia_slot;
+    std::size_t axis_slot;
+    std::size_t inertia_slot;
     double no_bracket_end;
   };
   const SideSlots sides[] = {
-      {Side::upper, BSP_CRACK_AXIS_UPPER, BSP_CRACK_INERTIA_UPPER, section->z_max()},
-      {Side::lower, BSP_CRACK_AXIS_LOWER, BSP_CRACK_INERTIA_LOWER, section->z_min()},
+      {Side::upper, crack_slot::axis_upper, crack_slot::inertia_upper, section->z_max()},
+      {Side::lower, crack_slot::axis_lower, crack_slot::inertia_lower, section->z_min()},
   };
   for (const SideSlots& s : sides) {
     const auto f = [&](double a) {
@@ -135,8 +135,8 @@ CrackSectionResult crack_section_property(const CrackSectionInput& in) {
 
   CrackingPair pair;
   section->apply_cracking(pair, z_bar, 1.0 / (e_ref * i_g));
-  if (std::abs(pair.positive) >= negligible) v[BSP_CRACK_MOMENT_POS] = pair.positive;
-  if (std::abs(pair.negative) >= negligible) v[BSP_CRACK_MOMENT_NEG] = pair.negative;
+  if (std::abs(pair.positive) >= negligible) v[crack_slot::moment_pos] = pair.positive;
+  if (std::abs(pair.negative) >= negligible) v[crack_slot::moment_neg] = pair.negative;
 
   // Uncracked long-term values.
   {
@@ -151,8 +151,8 @@ CrackSectionResult crack_section_property(const CrackSectionInput& in) {
     };
     const LongTermSums s = long_term_sums(*section, whole, z_bar, net);
     if (i_g != 0.0) {
-      v[BSP_CRACK_CREEP_GROSS] = s.creep / (e_ref * i_g);
-      v[BSP_CRACK_SHRINKAGE_GROSS] = s.shrinkage;
+      v[crack_slot::creep_gross] = s.creep / (e_ref * i_g);
+      v[crack_slot::shrinkage_gross] = s.shrinkage;
     }
   }
 
@@ -160,14 +160,16 @@ CrackSectionResult crack_section_property(const CrackSectionInput& in) {
   // centroid as the uncracked ones are about theirs.
   struct LongTermSlots {
     Side side;
-    int axis_slot;
-    int inertia_slot;
-    int creep_slot;
-    int shrinkage_slot;
+    std::size_t axis_slot;
+    std::size_t inertia_slot;
+    std::size_t creep_slot;
+    std::size_t shrinkage_slot;
   };
   const LongTermSlots long_term[] = {
-      {Side::upper, BSP_CRACK_AXIS_UPPER, BSP_CRACK_INERTIA_UPPER, BSP_CRACK_CREEP_UPPER, BSP_CRACK_SHRINKAGE_UPPER},
-      {Side::lower, BSP_CRACK_AXIS_LOWER, BSP_CRACK_INERTIA_LOWER, BSP_CRACK_CREEP_LOWER, BSP_CRACK_SHRINKAGE_LOWER},
+      {Side::upper, crack_slot::axis_upper, crack_slot::inertia_upper, crack_slot::creep_upper,
+       crack_slot::shrinkage_upper},
+      {Side::lower, crack_slot::axis_lower, crack_slot::inertia_lower, crack_slot::creep_lower,
+       crack_slot::shrinkage_lower},
   };
   for (const LongTermSlots& s : long_term) {
     const double i_cr = v[s.inertia_slot];

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "solver/large_allocator.h"
+#include "common/large_allocator.h"
 
 namespace bsp {
 

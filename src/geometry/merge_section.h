@@ -12,8 +12,8 @@
 #include <span>
 #include <vector>
 
+#include "common/large_allocator.h"
 #include "geometry/coincidence_grid.h"
-#include "solver/large_allocator.h"
 
 namespace bsp {
 

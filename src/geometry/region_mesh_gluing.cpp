@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "common/large_allocator.h"
 #include "geometry/coincidence_grid.h"
 #include "geometry/smallest_root_sets.h"
-#include "solver/large_allocator.h"
 
 namespace bsp {
 namespace {

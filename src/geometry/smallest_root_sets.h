@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "solver/large_allocator.h"
+#include "common/large_allocator.h"
 
 namespace bsp {
 

@@ -1,27 +1,18 @@
 // Conversions of a caller's pointer-and-count pairs into typed views, written
-// once for every export. Sizes are formed in 64 bits with overflow checks, so
-// a hostile count is a clean error and never a short allocation or an
-// out-of-range read.
+// once for every export. Sizes are formed in 64 bits with overflow checks
+// (common/checked_size.h), so a hostile count is a clean error and never a
+// short allocation or an out-of-range read.
 #pragma once
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <span>
 
-namespace bsp {
+#include "common/checked_size.h"
 
-// count * per_item as a size, or nothing when count is negative or the
-// product does not fit the address space.
-inline std::optional<std::size_t> checked_size(std::int64_t count, std::int64_t per_item = 1) noexcept {
-  if (count < 0 || per_item < 0) return std::nullopt;
-  if (per_item != 0 && count > std::numeric_limits<std::int64_t>::max() / per_item) return std::nullopt;
-  const std::int64_t n = count * per_item;
-  if (static_cast<std::uint64_t>(n) > std::numeric_limits<std::size_t>::max() / sizeof(double)) return std::nullopt;
-  return static_cast<std::size_t>(n);
-}
+namespace bsp {
 
 // A caller array of n items; nothing when n > 0 and the pointer is null.
 template <class T>

@@ -11,13 +11,30 @@
 #include <utility>
 
 #include "bsp/bsp.h"
+#include "common/status.h"
 #include "crack/crack_section.h"
 #include "interface/caller_arrays.h"
 #include "interface/firewall.h"
 #include "interface/message.h"
-#include "interface/status.h"
 
 namespace bsp {
+
+// The header's offsets and the cracked-section driver's are one layout.
+static_assert(BSP_CRACK_CENTROID == crack_slot::centroid && BSP_CRACK_GROSS_INERTIA == crack_slot::gross_inertia &&
+              BSP_CRACK_AXIS_UPPER == crack_slot::axis_upper && BSP_CRACK_AXIS_LOWER == crack_slot::axis_lower &&
+              BSP_CRACK_INERTIA_UPPER == crack_slot::inertia_upper &&
+              BSP_CRACK_INERTIA_LOWER == crack_slot::inertia_lower && BSP_CRACK_MOMENT_POS == crack_slot::moment_pos &&
+              BSP_CRACK_MOMENT_NEG == crack_slot::moment_neg && BSP_CRACK_CREEP_GROSS == crack_slot::creep_gross &&
+              BSP_CRACK_SHRINKAGE_GROSS == crack_slot::shrinkage_gross &&
+              BSP_CRACK_CREEP_UPPER == crack_slot::creep_upper &&
+              BSP_CRACK_SHRINKAGE_UPPER == crack_slot::shrinkage_upper &&
+              BSP_CRACK_CREEP_LOWER == crack_slot::creep_lower &&
+              BSP_CRACK_SHRINKAGE_LOWER == crack_slot::shrinkage_lower && BSP_CRACK_N_RESULTS == crack_slot::count);
+static_assert(BSP_CRACK_P_MODULUS == crack_param::modulus &&
+              BSP_CRACK_P_TENSILE_STRENGTH == crack_param::tensile_strength &&
+              BSP_CRACK_P_SHRINKAGE == crack_param::shrinkage && BSP_CRACK_P_AGEING == crack_param::ageing &&
+              BSP_CRACK_P_CREEP == crack_param::creep && BSP_CRACK_RECORD_SIZE == crack_param::count);
+
 namespace {
 
 constexpr std::int64_t values_per_edge = 3;

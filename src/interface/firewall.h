@@ -12,11 +12,16 @@
 #include <string>
 #include <utility>
 
+#include "bsp/bsp.h"
+#include "common/status.h"
 #include "interface/last_error.h"
-#include "interface/status.h"
 #include "mesher/data_2d/mesh_error.h"
 
 namespace bsp {
+
+// The library's status values are the header's result codes.
+static_assert(to_code(Status::ok) == BSP_OK && to_code(Status::invalid_input) == BSP_E_INPUT &&
+              to_code(Status::solver_error) == BSP_E_SOLVER);
 
 // Messages for failures that carry no text of their own: a status returned
 // without a CallError, an allocation failure, an exception of unknown type.

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "bsp/bsp.h"
+#include "common/status.h"
 #include "interface/caller_arrays.h"
 #include "interface/firewall.h"
 #include "interface/first_moment_mesh_driver.h"
 #include "interface/outline_input.h"
-#include "interface/status.h"
 #include "solver/first_moment.h"
 
 namespace bsp {

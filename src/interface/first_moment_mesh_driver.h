@@ -7,8 +7,8 @@
 
 #include <vector>
 
+#include "common/status.h"
 #include "interface/outline_input.h"
-#include "interface/status.h"
 #include "solver/first_moment.h"
 
 namespace bsp {

@@ -130,9 +130,10 @@ Status prepare(const MeshedPartsInput& in, MeshedPartsExport kind, std::int32_t 
   // Host (y, z) -> solver (x, y), here and nowhere else.
   p.mesh = merge_section(
       {in.node_y, in.node_z, in.connectivity, in.element_material, in.part_element_count, in.nodes_per_element});
-  if (const auto f = find_misshapen_element(p.mesh)) reject_shape(in, p.mesh, *f);
+  // Node ranges before the shape test, which indexes the nodes.
   if (check_domain_node_ranges(p.mesh) != Status::ok)
     throw CallError(Status::solver_error, "internal error: the merged mesh's domains are inconsistent");
+  if (const auto f = find_misshapen_element(p.mesh)) reject_shape(in, p.mesh, *f);
   if (const auto f = find_mesh_fault(p.mesh, in.nodes_per_element == 3)) reject_mesh(in, p.mesh, *f);
 
   p.solver = mesh_solver_input(p.mesh, in, in.material_modulus, in.material_poisson, in.material_area_weight,
@@ -298,7 +299,7 @@ Status detail_main(const MeshedPartsArgs& args, const DetailOptionArgs& options,
   if (Status s = prepare(in, MeshedPartsExport::detail, threads.threads(), p); s != Status::ok) return s;
   // The solver's first output is the stress table, whose length it knows from
   // the detail records; the section slots, offsets and materials follow.
-  const DetailOutputs solver_out{out.stresses, out.section, out.offsets, out.materials};
+  const DetailOutputs solver_out{out.section, out.stresses, out.offsets, out.materials};
   if (Status s = SOLVE_DETAIL_SECTION(p.solver, detail, solver_out); s != Status::ok) return s;
 
   if (out.section.empty() || !(out.section[section_slot::area] > 0.0))

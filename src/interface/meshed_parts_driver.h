@@ -16,9 +16,9 @@
 #include <optional>
 #include <span>
 
+#include "common/status.h"
 #include "geometry/merge_section.h"
 #include "interface/meshed_parts_input.h"
-#include "interface/status.h"
 #include "solver/solver_entries.h"
 
 namespace bsp {
@@ -70,8 +70,8 @@ SolverInput mesh_solver_input(const MergedSection& mesh, const Input& in, std::s
   si.node_x = mesh.x;
   si.node_y = mesh.y;
   si.connectivity = mesh.connectivity;
-  si.part_numbers = mesh.element_material;
-  si.n_parts = static_cast<std::int32_t>(E.size());
+  si.material_numbers = mesh.element_material;
+  si.n_materials = static_cast<std::int32_t>(E.size());
   si.materials.E_ref = in.ref_modulus;
   si.materials.nu_ref = in.ref_poisson;
   si.materials.E = E;

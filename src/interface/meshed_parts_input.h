@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <span>
 
-#include "interface/status.h"
+#include "common/status.h"
 
 namespace bsp {
 

@@ -7,6 +7,7 @@
 #include <numbers>
 #include <string>
 
+#include "bsp/bsp.h"
 #include "geometry/outline_domain.h"
 #include "geometry/region_mesh_gluing.h"
 #include "geometry/split_first_moments.h"
@@ -193,9 +194,10 @@ OutlineMesh mesh_outline(const OutlineInput& in) {
   }
   // The meshers make counter-clockwise triangles and the gluing keeps every
   // component's numbers in its own block; a failure here is a mesher fault,
-  // reported as a section that could not be meshed.
-  if (find_misshapen_element(out.mesh)) bad("the mesh has a folded or clockwise element");
+  // reported as a section that could not be meshed. Node ranges come first:
+  // the shape test indexes the nodes.
   if (check_domain_node_ranges(out.mesh) != Status::ok) bad("the glued mesh has a component that is not contiguous");
+  if (find_misshapen_element(out.mesh)) bad("the mesh has a folded or clockwise element");
   return out;
 }
 
@@ -274,7 +276,7 @@ Status detail_mesh(const OutlineArgs& args, const DetailOptionArgs& options, con
   si.stress_y = in.stress_z;
   detail.n_detail = static_cast<std::int32_t>(m.E.size());
 
-  const DetailOutputs solver_out{out.stresses, out.section, out.offsets, out.materials};
+  const DetailOutputs solver_out{out.section, out.stresses, out.offsets, out.materials};
   if (SOLVE_DETAIL_SECTION(si, detail, solver_out) != Status::ok) return Status::solver_error;
   if (out.section.empty() || !(out.section[section_slot::area] > 0.0)) return Status::solver_error;
   for (std::span<const double> v : {out.section, out.stresses, out.offsets, out.materials})

@@ -19,12 +19,12 @@
 #include <span>
 #include <vector>
 
+#include "common/status.h"
 #include "geometry/element_sizing.h"
 #include "geometry/merge_section.h"
 #include "geometry/region_mesh_gluing.h"
 #include "interface/meshed_parts_driver.h"
 #include "interface/outline_input.h"
-#include "interface/status.h"
 #include "mesher/domain_maker/domain_maker.h"
 
 namespace bsp {

@@ -6,9 +6,9 @@
 #include <string>
 #include <unordered_map>
 
+#include "common/status.h"
 #include "interface/caller_arrays.h"
 #include "interface/meshed_parts_input.h"
-#include "interface/status.h"
 
 namespace bsp {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "bsp/bsp.h"
+#include "common/status.h"
 #include "interface/firewall.h"
-#include "interface/status.h"
 #include "interface/template_section.h"
 #include "standard/section_catalogue.h"
 

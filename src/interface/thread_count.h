@@ -1,7 +1,10 @@
 // The worker thread count of a call. The meshed-parts, detail, combined and
 // standard-section exports run their parallel loops on a team sized from the
-// processor count, and put the process's OpenMP setting back afterwards; this
-// guard is the library's only process-wide effect.
+// processor count, and put the calling thread's OpenMP setting back
+// afterwards. omp_set_num_threads changes the nthreads-var of the calling
+// thread's data environment only: other host threads keep theirs, so two
+// calls on two threads do not see each other's setting (as bsp.h says:
+// "Sets the calling thread's OpenMP thread count for the call").
 #pragma once
 
 #include <cstdint>

@@ -32,8 +32,8 @@
 #include <thread>
 #include <vector>
 
-#include "interface/caller_arrays.h"
-#include "interface/status.h"
+#include "common/checked_size.h"
+#include "common/status.h"
 
 namespace bsp {
 namespace {
@@ -238,18 +238,15 @@ void store_panel(std::int64_t kd, double* a, Panel& pn) {
   }
 }
 
-void take_pivot(double& d, std::int64_t column, BandFactorReport& report) {
-  if (!(d > 0.0)) {
-    if (report.replaced_pivots++ == 0) report.first_replaced_column = column;
-    d = band_pivot_floor;
-  }
+void take_pivot(double& d) {
+  if (!(d > 0.0)) d = band_pivot_floor;
   d = std::sqrt(d);
 }
 
 // Factorises the panel in place: left-looking over groups of tile_cols
 // columns (the group's update from all earlier panel columns is a kernel
 // call), right-looking inside a group.
-[[gnu::always_inline]] inline void factor_panel(Panel& pn, BandFactorReport& report) {
+[[gnu::always_inline]] inline void factor_panel(Panel& pn) {
   const std::int64_t ld = pn.ld, rows = pn.rows;
   double* p = pn.p.data();
   const std::int64_t* kfirst = pn.kfirst.data();
@@ -268,7 +265,7 @@ void take_pivot(double& d, std::int64_t column, BandFactorReport& report) {
     }
     for (std::int64_t j = g0; j < g0 + g; ++j) {
       double* cj = p + j * ld;
-      take_pivot(cj[j], pn.j0 + j, report);
+      take_pivot(cj[j]);
       const double r = 1.0 / cj[j];
       for (std::int64_t i = j + 1; i < rows; ++i) cj[i] *= r;
       for (std::int64_t jj = j + 1; jj < g0 + g; ++jj) {
@@ -292,16 +289,13 @@ void take_pivot(double& d, std::int64_t column, BandFactorReport& report) {
                c_end);
 }
 
-BandFactorReport factor_diagonal(std::int64_t n, double* a) {
-  BandFactorReport report;
-  for (std::int64_t j = 0; j < n; ++j) take_pivot(a[j], j, report);
-  return report;
+void factor_diagonal(std::int64_t n, double* a) {
+  for (std::int64_t j = 0; j < n; ++j) take_pivot(a[j]);
 }
 
-[[gnu::always_inline]] inline void next_panel(std::int64_t n, std::int64_t kd, double* a, std::int64_t j0, Panel& pn,
-                                              BandFactorReport& report) {
+[[gnu::always_inline]] inline void next_panel(std::int64_t n, std::int64_t kd, double* a, std::int64_t j0, Panel& pn) {
   load_panel(n, kd, a, j0, std::min(panel_width(kd), n - j0), pn);
-  factor_panel(pn, report);
+  factor_panel(pn);
   store_panel(kd, a, pn);
 }
 
@@ -337,17 +331,16 @@ struct Step {
 }
 
 // The whole factorisation, compiled once per instruction set.
-[[gnu::target_clones("arch=x86-64-v3", "default")]] BandFactorReport factor_blocked(std::int64_t n, std::int64_t kd,
-                                                                                       double* a, int threads) {
+[[gnu::target_clones("arch=x86-64-v3", "default")]] void factor_blocked(std::int64_t n, std::int64_t kd, double* a,
+                                                                           int threads) {
   if (kd == 0) return factor_diagonal(n, a);
-  BandFactorReport report;
   if (threads < 2 || mean_column_height(n, kd, a) < parallel_min_height) {
     Panel pn;
     for (std::int64_t j0 = 0; j0 < n; j0 += panel_width(kd)) {
-      next_panel(n, kd, a, j0, pn, report);
+      next_panel(n, kd, a, j0, pn);
       update_trailing(kd, a, pn, 0, pn.rows - pn.cols);
     }
-    return report;
+    return;
   }
   // Right-looking with a lookahead of one panel. At step s the lead thread
   // first applies panel s's update to the columns of panel s+1 and factorises
@@ -364,7 +357,7 @@ struct Step {
   std::vector<Step> step(static_cast<std::size_t>(steps));
   std::atomic<std::int64_t> published{0};  // steps whose chunks may be claimed
   Panel panels[2];
-  next_panel(n, kd, a, 0, panels[0], report);
+  next_panel(n, kd, a, 0, panels[0]);
   // Waits spin briefly first: the other side is usually a chunk (~10 us)
   // away, and waking a thread blocked in the kernel takes longer than that on
   // a virtual machine. Then they yield, which hands the core over at once
@@ -401,7 +394,7 @@ struct Step {
         published.store(s + 1, std::memory_order_release);
         if (st.chunks > 0) published.notify_all();
         update_trailing(kd, a, pn, 0, ahead);
-        if (j_next < n) next_panel(n, kd, a, j_next, panels[(s + 1) % 2], report);
+        if (j_next < n) next_panel(n, kd, a, j_next, panels[(s + 1) % 2]);
         work_chunks(st, kd, a, pn);
         await([&] { return st.done.load(std::memory_order_acquire) == st.chunks; },
               [&] {
@@ -424,19 +417,18 @@ struct Step {
       }
     }
   }
-  return report;
 }
 
 }  // namespace
 
-BandFactorReport BAND_LLT_DECOMP(std::int64_t n, std::int64_t kd, double* a) {
-  if (n < 1 || kd < 0) return {};
-  return factor_blocked(n, kd, a, 1);
+void BAND_LLT_DECOMP(std::int64_t n, std::int64_t kd, double* a) {
+  if (n < 1 || kd < 0) return;
+  factor_blocked(n, kd, a, 1);
 }
 
-BandFactorReport BAND_LLT_DECOMP_PARALLEL(std::int64_t n, std::int64_t ld, double* a, int threads) {
-  if (n < 1 || ld < 1) return {};
-  return factor_blocked(n, ld - 1, a, std::max(threads, 1));
+void BAND_LLT_DECOMP_PARALLEL(std::int64_t n, std::int64_t ld, double* a, int threads) {
+  if (n < 1 || ld < 1) return;
+  factor_blocked(n, ld - 1, a, std::max(threads, 1));
 }
 
 namespace {
@@ -551,14 +543,15 @@ void BandSystem::allocate(std::int64_t n_, std::int64_t kd_) {
   kd = kd_;
   zeroed = true;
   factorised = false;
-  report = {};
   reach.clear();
 }
 
 void solve_band_system(BandSystem& sys, double* rhs, std::int64_t nrhs, int threads) {
   if (!sys.factorised) {
-    sys.report = threads < 2 ? BAND_LLT_DECOMP(sys.n, sys.kd, sys.band.data())
-                             : BAND_LLT_DECOMP_PARALLEL(sys.n, sys.kd + 1, sys.band.data(), threads);
+    if (threads < 2)
+      BAND_LLT_DECOMP(sys.n, sys.kd, sys.band.data());
+    else
+      BAND_LLT_DECOMP_PARALLEL(sys.n, sys.kd + 1, sys.band.data(), threads);
     sys.zeroed = false;
     sys.factorised = true;
   }

@@ -11,8 +11,9 @@
 //
 // Not rank-revealing and no pivoting: a pivot that is not positive is replaced
 // (see band_pivot_floor) and the factorisation always completes, so a singular
-// system gives a finite but possibly meaningless solution. The report says when
-// that happened. Sizes and indices are 64-bit throughout; (kd+1)*n overflows
+// system gives a finite but possibly meaningless solution, and nothing is
+// reported (rule of this library: the callers pin one equation of every
+// domain, which makes each field problem definite). Sizes and indices are 64-bit throughout; (kd+1)*n overflows
 // 32 bits long before it overflows memory.
 #pragma once
 
@@ -20,32 +21,26 @@
 #include <span>
 #include <vector>
 
-#include "solver/large_allocator.h"
+#include "common/large_allocator.h"
 
 namespace bsp {
 
 // A pivot d <= 0 is factorised as d = 1e-12, so L(j,j) = 1e-6. Rule of this
 // library: it keeps a semi-definite Laplace system (free warping function,
-// defined up to a constant) solvable without a separate constraint, and a
-// caller that sees replaced_pivots > 0 knows the result is suspect.
+// defined up to a constant) solvable without a separate constraint.
 // Pinned by tests/solver/band_llt_test.cpp.
 inline constexpr double band_pivot_floor = 1e-12;
 
-struct BandFactorReport {
-  std::int64_t replaced_pivots = 0;        // pivots d <= 0 replaced by band_pivot_floor
-  std::int64_t first_replaced_column = -1;  // 0-based column of the first one, -1 if none
-};
-
 // Serial factorisation in place. a holds (kd+1)*n doubles. n < 1 or kd < 0
 // touches nothing.
-BandFactorReport BAND_LLT_DECOMP(std::int64_t n, std::int64_t kd, double* a);
+void BAND_LLT_DECOMP(std::int64_t n, std::int64_t kd, double* a);
 
 // Same factor on up to `threads` OpenMP threads; ld = kd + 1. The threads
 // share each panel's trailing update while the next panel is factorised, and
 // every entry gets the serial routine's arithmetic, so the factor is the
 // serial one bit for bit. threads < 2, or a matrix whose profile leaves too
 // little to share, runs the serial loop. Reentrant: no state outside the call.
-BandFactorReport BAND_LLT_DECOMP_PARALLEL(std::int64_t n, std::int64_t ld, double* a, int threads);
+void BAND_LLT_DECOMP_PARALLEL(std::int64_t n, std::int64_t ld, double* a, int threads);
 
 // Overwrites b (n rows by nrhs columns, column-major) with A^-1 * b, given the
 // factor l from one of the routines above. n < 1, nrhs < 1 or kd < 0 touches
@@ -83,7 +78,6 @@ struct BandSystem {
   // allocation does not clear the band a second time.
   bool zeroed = false;
   bool factorised = false;
-  BandFactorReport report;
   // Profile of the factor (band_factor_reach), used by the solve; empty
   // means the whole band.
   std::vector<std::int64_t> reach;

@@ -82,7 +82,7 @@ void detail_point_materials(const T_MULTI_DOMAIN& m, std::span<double> out) {
     const T_DETAIL& p = m.details[i];
     const bool in_section = point_material(m, p) != nullptr;
     out[i] = in_section ? with_elements(m, [&p](auto elements) {
-      return static_cast<double>(elements[static_cast<std::size_t>(p.element)].part);
+      return static_cast<double>(elements[static_cast<std::size_t>(p.element)].material_number);
     })
                         : 0.0;
   }

@@ -64,11 +64,6 @@ constexpr std::int64_t pinned_equation(std::int64_t n) { return n >= 2 ? n - 1 :
 // the pinned row (sparse_analyse), so only the diagonal needs the rule.
 void pin_last_equation(SparseSystem& sys);
 
-// The pivot report of the domain's last factorisation, on either path.
-inline const BandFactorReport& factor_report(const T_SINGLE_DOMAIN& d) {
-  return d.path == LinearSolverPath::sparse ? d.sparse.report : d.band.report;
-}
-
 // Forgets the factor so that the next solve assembles and factorises again.
 inline void drop_factor(T_SINGLE_DOMAIN& d) {
   d.band.factorised = false;

@@ -197,11 +197,11 @@ struct T_ELEMENT {
   static constexpr int n_nodes = Rule::n_nodes;
   static constexpr int n_points = Rule::n_points;
 
-  std::int32_t part = 0;  // |part number| given by the caller, 1-based
-  bool inverted = false;  // the caller gave a negative part number
-  // 0-based index into T_MULTI_DOMAIN::parts, -1 when the model has no part
+  std::int32_t material_number = 0;  // |material number| given by the caller, 1-based
+  bool inverted = false;             // the caller gave a negative material number
+  // 0-based index into T_MULTI_DOMAIN::materials, -1 when the model has no material
   // records or the element is inverted.
-  std::int32_t part_record = -1;
+  std::int32_t material_record = -1;
   ElementMaterial material;
 
   // Own copy of the node coordinates: the renumbering of the domain's

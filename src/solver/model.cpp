@@ -1,9 +1,8 @@
 #include "solver/model.h"
 
+#include <cassert>
 #include <cstdlib>
-#include <string>
 
-#include "interface/status.h"
 #include "solver/rcm.h"
 #include "solver/section_properties.h"
 #include "solver/solver_entries.h"
@@ -12,39 +11,32 @@
 namespace bsp {
 namespace {
 
-[[noreturn]] void reject(const std::string& what) { throw CallError(Status::invalid_input, what); }
-
 std::size_t to_size(std::int64_t v) { return static_cast<std::size_t>(v); }
 
-// The model reads every caller array through an index computed from other
-// caller values; these checks make each of those reads land inside its
-// array, whatever the driver in front let through.
-void check_input(const SolverInput& in, ElementKind kind) {
-  if (in.domain_elements.size() != in.domain_nodes.size()) reject("domain count tables differ in length");
+// The model reads every array of its input through an index computed from
+// other values of it. The drivers check what the caller gave and build the
+// input consistent; these are their promises, checked in debug builds only.
+[[maybe_unused]] bool input_is_consistent(const SolverInput& in, ElementKind kind) {
+  if (in.domain_elements.size() != in.domain_nodes.size()) return false;
   std::int64_t n_elements = 0, n_nodes = 0;
   for (std::size_t d = 0; d < in.domain_elements.size(); ++d) {
-    if (in.domain_elements[d] < 0 || in.domain_nodes[d] < 0) reject("negative domain count");
+    if (in.domain_elements[d] < 0 || in.domain_nodes[d] < 0) return false;
     n_elements += in.domain_elements[d];
     n_nodes += in.domain_nodes[d];
   }
-  if (to_size(n_elements) != in.part_numbers.size()) reject("domain element counts miss the element count");
-  if (to_size(n_nodes) != in.node_x.size() || in.node_x.size() != in.node_y.size())
-    reject("domain node counts miss the node count");
-  if (in.connectivity.size() < to_size(n_elements) * to_size(nodes_per_element(kind)))
-    reject("connectivity shorter than its elements");
   const SolverMaterials& mat = in.materials;
-  if (mat.nu.size() != mat.E.size() || (!mat.w.empty() && mat.w.size() != mat.E.size()))
-    reject("material tables differ in length");
   const SolverBars& bars = in.bars;
   const std::size_t n_bars = bars.radius.size();
-  if (bars.x.size() != n_bars || bars.y.size() != n_bars || bars.E.size() != n_bars ||
-      (!bars.w.empty() && bars.w.size() != n_bars))
-    reject("bar tables differ in length");
-  if (in.stress_x.size() != in.stress_y.size()) reject("stress point tables differ in length");
-  if (in.n_parts < 0) reject("negative part count");
+  return to_size(n_elements) == in.material_numbers.size() && to_size(n_nodes) == in.node_x.size() &&
+         in.node_x.size() == in.node_y.size() &&
+         in.connectivity.size() >= to_size(n_elements) * to_size(nodes_per_element(kind)) &&
+         mat.nu.size() == mat.E.size() && (mat.w.empty() || mat.w.size() == mat.E.size()) &&
+         bars.x.size() == n_bars && bars.y.size() == n_bars && bars.E.size() == n_bars &&
+         (bars.w.empty() || bars.w.size() == n_bars) && in.stress_x.size() == in.stress_y.size() &&
+         in.n_materials >= 0;
 }
 
-void add_bars(T_MULTI_DOMAIN& m, const SolverInput& in, bool part_list) {
+void add_bars(T_MULTI_DOMAIN& m, const SolverInput& in, bool material_list) {
   const SolverBars& b = in.bars;
   m.bars.resize(b.radius.size());
   for (std::size_t i = 0; i < m.bars.size(); ++i) {
@@ -58,7 +50,7 @@ void add_bars(T_MULTI_DOMAIN& m, const SolverInput& in, bool part_list) {
     // displaces and adds nothing, k = -1 (a negative modulus is not taken
     // as a negative stiffness).
     bar.k = bar.E > 0.0 ? bar.E / m.E_ref - 1.0 : -1.0;
-    bar.listed = part_list && bar.E > 0.0;
+    bar.listed = material_list && bar.E > 0.0;
   }
 }
 
@@ -72,7 +64,7 @@ void add_elements(T_MULTI_DOMAIN& m, const SolverInput& in, std::vector<T_ELEMEN
   // cleared and filled while in cache rather than cleared in a pass of its
   // own over the whole table first.
   table.clear();
-  table.reserve(in.part_numbers.size());
+  table.reserve(in.material_numbers.size());
   std::int64_t e_global = 0, node_offset = 0;
   for (std::size_t d = 0; d < in.domain_elements.size(); ++d) {
     const std::int64_t n_d = in.domain_nodes[d];
@@ -81,24 +73,24 @@ void add_elements(T_MULTI_DOMAIN& m, const SolverInput& in, std::vector<T_ELEMEN
       std::array<double, n> x{}, y{};
       for (std::size_t i = 0; i < k; ++i) {
         const std::int64_t node = in.connectivity[to_size(e_global) * k + i];
-        if (node <= node_offset || node > node_offset + n_d) reject("node number outside its domain");
+        assert(node > node_offset && node <= node_offset + n_d);  // in its domain's block
         x[i] = in.node_x[to_size(node - 1)];
         y[i] = in.node_y[to_size(node - 1)];
       }
       set_up_element<Rule>(e, x, y);
 
-      const std::int64_t number = in.part_numbers[to_size(e_global)];
-      const std::int64_t part = std::llabs(number);
-      if (part < 1 || to_size(part) > mat.E.size()) reject("part number without a material");
-      e.part = static_cast<std::int32_t>(part);
+      const std::int64_t number = in.material_numbers[to_size(e_global)];
+      const std::int64_t material = std::llabs(number);
+      assert(material >= 1 && to_size(material) <= mat.E.size());
+      e.material_number = static_cast<std::int32_t>(material);
       e.inverted = number < 0;
-      const auto im = to_size(part - 1);
+      const auto im = to_size(material - 1);
       e.material = ElementMaterial{m.E_ref, m.nu_ref, m.w_ref, m.G_ref,
                                    mat.E[im], mat.nu[im], mat.w.empty() ? mat.E[im] : mat.w[im],
                                    shear_modulus(mat.E[im], mat.nu[im])};
-      if (options.parts && !e.inverted) {
-        if (part > in.n_parts) reject("part number above the part count");
-        e.part_record = static_cast<std::int32_t>(part - 1);
+      if (options.materials && !e.inverted) {
+        assert(material <= in.n_materials);
+        e.material_record = static_cast<std::int32_t>(material - 1);
       }
 
       for (std::size_t p = 0; p < m.details.size(); ++p) {
@@ -146,15 +138,15 @@ void add_domains(T_MULTI_DOMAIN& m, const SolverInput& in) {
 T_MULTI_DOMAIN build_model(const SolverInput& in, const ModelOptions& options) {
   T_MULTI_DOMAIN m;
   m.kind = element_kind(in.k);
-  check_input(in, m.kind);
+  assert(input_is_consistent(in, m.kind));
   m.threads = INIT_OMP(in.thread_count);
   m.E_ref = in.materials.E_ref;
   m.nu_ref = in.materials.nu_ref;
   m.w_ref = in.materials.w.empty() ? in.materials.E_ref : in.materials.w_ref;
   m.G_ref = shear_modulus(m.E_ref, m.nu_ref);
 
-  add_bars(m, in, options.parts);
-  if (options.parts) m.parts.resize(to_size(in.n_parts));
+  add_bars(m, in, options.materials);
+  if (options.materials) m.materials.resize(to_size(in.n_materials));
   if (options.stress_points) {
     m.details.resize(in.stress_x.size());
     for (std::size_t i = 0; i < m.details.size(); ++i) {
@@ -169,7 +161,7 @@ T_MULTI_DOMAIN build_model(const SolverInput& in, const ModelOptions& options) {
   add_domains(m, in);
 
   integrate_domain_properties(m);
-  integrate_part_properties(m);
+  integrate_material_properties(m);
   integrate_section_properties(m);
   return m;
 }

@@ -1,4 +1,4 @@
-// The solver's model of one call: domains, elements, parts, bars, stress
+// The solver's model of one call: domains, elements, materials, bars, stress
 // points, load records and every section result the analyses produce. A model
 // is built by build_model from one SolverInput, owned by the entry routine
 // that built it and released when that routine returns; nothing of it is
@@ -15,9 +15,9 @@
 #include <span>
 #include <vector>
 
+#include "common/large_allocator.h"
 #include "solver/band_llt.h"
 #include "solver/elements.h"
-#include "solver/large_allocator.h"
 #include "solver/linear_solver_choice.h"
 #include "solver/sparse_llt.h"
 
@@ -86,36 +86,38 @@ struct T_SINGLE_DOMAIN {
   }
 };
 
-// Offsets of the ten per-part results (0-based here; the caller's layout
+// Offsets of the ten per-material results (0-based here; the caller's layout
 // numbers them 1..10).
-namespace part_slot {
+namespace material_slot {
 inline constexpr std::size_t area = 0;           // transformed area, elements and attached bars
-inline constexpr std::size_t xc = 1;             // part centroid x
-inline constexpr std::size_t yc = 2;             // part centroid y
+inline constexpr std::size_t xc = 1;             // material centroid x
+inline constexpr std::size_t yc = 2;             // material centroid y
 inline constexpr std::size_t Iyy = 3;            // int (x - xc_p)^2 dA
 inline constexpr std::size_t Ixx = 4;            // int (y - yc_p)^2 dA
-inline constexpr std::size_t J = 5;              // the part's share of J
-inline constexpr std::size_t alpha_x = 6;        // part shear-area ratio, force along x
-inline constexpr std::size_t alpha_y = 7;        // part shear-area ratio, force along y
-inline constexpr std::size_t warping = 8;        // the part's warping integral
+inline constexpr std::size_t J = 5;              // the material's share of J
+inline constexpr std::size_t alpha_x = 6;        // material shear-area ratio, force along x
+inline constexpr std::size_t alpha_y = 7;        // material shear-area ratio, force along y
+inline constexpr std::size_t warping = 8;        // the material's warping integral
 inline constexpr std::size_t weighted_area = 9;  // sum (w/w_ref) dA
 inline constexpr std::size_t count = 10;
-}  // namespace part_slot
+}  // namespace material_slot
 
+// The results of one material number: the solver's "part" is every element
+// (and attached bar) of one material, whatever mesh part it came from.
 struct T_PART {
-  std::array<double, part_slot::count> slot{};  // copied to the caller at the end
+  std::array<double, material_slot::count> slot{};  // copied to the caller at the end
   bool empty = true;                            // no element has contributed yet
   double Sx = 0, Sy = 0;                        // first moments about the origin
   double Ux = 0, Uy = 0;                        // shear energies (shear analysis)
   double omega2 = 0;                            // sum of omega^2 (E/E_ref) dA (torsion)
 };
 
-// A circular bar. k = E_b/E_ref - 1: the mesh still holds the material the
-// bar displaces.
+// A circular bar (a node of the bar list, hence the record's name).
+// k = E_b/E_ref - 1: the mesh still holds the material the bar displaces.
 struct T_NODE {
   double r = 0, x = 0, y = 0, E = 0, w = 0;
   double k = 0;
-  // Only bars with E > 0 are in the part list and can attach to an element.
+  // Only bars with E > 0 are in the material list and can attach to an element.
   bool listed = false;
   // 1-based model element number of the attachment, 0 = none, and its
   // squared distance (to the nearest node of that element).
@@ -135,14 +137,6 @@ struct T_DETAIL {
   ShearStress shear;
 };
 
-// Section forces of one load case of the detail entry.
-struct T_LOAD {
-  double N = 0;          // normal force
-  double Vx = 0, Vy = 0; // shear forces
-  double Mx = 0, My = 0; // bending moments
-  double Mt = 0;         // torque
-};
-
 struct T_MULTI_DOMAIN {
   ElementKind kind = ElementKind::tria6;
   std::int32_t threads = 1;  // recorded by INIT_OMP, read by the band solver
@@ -157,8 +151,7 @@ struct T_MULTI_DOMAIN {
   std::vector<T_TRIA6, LargeAllocator<T_TRIA6>> trias;
 
   std::vector<T_DETAIL> details;  // stress points, in the caller's order
-  std::vector<T_LOAD> loads;
-  std::vector<T_PART> parts;      // empty when the entry builds no part records
+  std::vector<T_PART> materials;  // empty when the entry builds no material records
   std::vector<T_NODE> bars;       // every bar the caller gave
 
   // Section results.
@@ -193,17 +186,18 @@ decltype(auto) with_elements(const T_MULTI_DOMAIN& m, F&& f) {
 
 // What build_model does beyond the elements and domains.
 struct ModelOptions {
-  bool parts = false;         // build part records and the bar part list
+  bool materials = false;     // build material records and the bar material list
   bool stress_points = false; // locate the stress points
 };
 
 // Builds the whole model of a call: elements with materials, stress points
 // located, bars attached, domains renumbered with their band allocated, and
-// the geometric properties of domains, parts and section integrated.
-// Throws CallError(invalid_input) when an index of the input would reach
-// outside the arrays given (counts that do not add up, a node number outside
-// its domain, a part number outside the materials), CallError(solver_error)
-// when a band cannot be sized, std::bad_alloc when memory is short.
+// the geometric properties of domains, materials and section integrated.
+// Preconditions (the drivers' checks; asserted in debug builds): the counts
+// add up, every node number lies in its domain's block, every material number
+// in 1..materials, and in 1..n_materials when material records are built.
+// Throws CallError(solver_error) when a band cannot be sized, std::bad_alloc
+// when memory is short.
 T_MULTI_DOMAIN build_model(const SolverInput& in, const ModelOptions& options);
 
 }  // namespace bsp

@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "interface/caller_arrays.h"
-#include "solver/large_allocator.h"
+#include "common/checked_size.h"
+#include "common/large_allocator.h"
 
 namespace bsp {
 namespace {

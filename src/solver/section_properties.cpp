@@ -14,10 +14,10 @@ double bar_area(const T_NODE& b) { return b.k * pi * b.r * b.r; }
 // Own second moment of the bar's disc about its centre, transformed.
 double bar_own_inertia(const T_NODE& b) { return b.k * pi * b.r * b.r * b.r * b.r / 4.0; }
 
-void refresh_part_centroid(T_PART& p) {
-  if (p.slot[part_slot::area] == 0.0) return;
-  p.slot[part_slot::xc] = p.Sx / p.slot[part_slot::area];
-  p.slot[part_slot::yc] = p.Sy / p.slot[part_slot::area];
+void refresh_material_centroid(T_PART& p) {
+  if (p.slot[material_slot::area] == 0.0) return;
+  p.slot[material_slot::xc] = p.Sx / p.slot[material_slot::area];
+  p.slot[material_slot::yc] = p.Sy / p.slot[material_slot::area];
 }
 
 // Listed bars grouped by the element they are attached to, in bar order
@@ -96,44 +96,44 @@ void integrate_domain_properties(T_MULTI_DOMAIN& m) {
   });
 }
 
-void integrate_part_properties(T_MULTI_DOMAIN& m) {
-  if (m.parts.empty()) return;
+void integrate_material_properties(T_MULTI_DOMAIN& m) {
+  if (m.materials.empty()) return;
   const BarsByElement bars = group_bars(m, m.n_elements());
   with_elements(m, [&](auto elements) {
     for (std::size_t i = 0; i < elements.size(); ++i) {
       const auto& e = elements[i];
-      if (e.part_record < 0) continue;
-      T_PART& p = m.parts[static_cast<std::size_t>(e.part_record)];
+      if (e.material_record < 0) continue;
+      T_PART& p = m.materials[static_cast<std::size_t>(e.material_record)];
       const ElementFirstMoments f = first_moments(e);
-      p.slot[part_slot::area] += f.A;
+      p.slot[material_slot::area] += f.A;
       p.Sx += f.Sx;
       p.Sy += f.Sy;
-      p.slot[part_slot::weighted_area] += f.Aw;
+      p.slot[material_slot::weighted_area] += f.Aw;
       p.empty = false;
-      refresh_part_centroid(p);
+      refresh_material_centroid(p);
       const auto attached = bars.of(static_cast<std::int64_t>(i));
       for (std::size_t bi : attached) {
         const T_NODE& b = m.bars[bi];
         const double a = bar_area(b);
-        p.slot[part_slot::area] += a;
+        p.slot[material_slot::area] += a;
         p.Sx += a * b.x;
         p.Sy += a * b.y;
-        p.slot[part_slot::weighted_area] += (b.w / m.w_ref - 1.0) * pi * b.r * b.r;
+        p.slot[material_slot::weighted_area] += (b.w / m.w_ref - 1.0) * pi * b.r * b.r;
       }
-      if (!attached.empty()) refresh_part_centroid(p);
+      if (!attached.empty()) refresh_material_centroid(p);
     }
     for (std::size_t i = 0; i < elements.size(); ++i) {
       const auto& e = elements[i];
-      if (e.part_record < 0) continue;
-      T_PART& p = m.parts[static_cast<std::size_t>(e.part_record)];
-      const double xc = p.slot[part_slot::xc], yc = p.slot[part_slot::yc];
+      if (e.material_record < 0) continue;
+      T_PART& p = m.materials[static_cast<std::size_t>(e.material_record)];
+      const double xc = p.slot[material_slot::xc], yc = p.slot[material_slot::yc];
       const SecondMoments s = second_moments(e, xc, yc);
-      p.slot[part_slot::Iyy] += s.Iyy;
-      p.slot[part_slot::Ixx] += s.Ixx;
+      p.slot[material_slot::Iyy] += s.Iyy;
+      p.slot[material_slot::Ixx] += s.Ixx;
       for (std::size_t bi : bars.of(static_cast<std::int64_t>(i))) {
         const T_NODE& b = m.bars[bi];
-        p.slot[part_slot::Iyy] += bar_own_inertia(b) + bar_area(b) * (b.x - xc) * (b.x - xc);
-        p.slot[part_slot::Ixx] += bar_own_inertia(b) + bar_area(b) * (b.y - yc) * (b.y - yc);
+        p.slot[material_slot::Iyy] += bar_own_inertia(b) + bar_area(b) * (b.x - xc) * (b.x - xc);
+        p.slot[material_slot::Ixx] += bar_own_inertia(b) + bar_area(b) * (b.y - yc) * (b.y - yc);
       }
     }
   });

@@ -1,4 +1,4 @@
-// Geometric properties of the model: per domain, per part and for the whole
+// Geometric properties of the model: per domain, per material and for the whole
 // section, bars included. Everything is integrated from the integration-point
 // data of the elements (elements.h); inverted elements contribute nothing.
 // A bar adds k = E_b/E_ref - 1 times its area (the mesh still holds the
@@ -23,9 +23,9 @@ void attach_bars(T_MULTI_DOMAIN& m, std::int64_t element, const T_ELEMENT<Rule>&
 // without contributing elements has A_d = 0 and a NaN centroid.
 void integrate_domain_properties(T_MULTI_DOMAIN& m);
 
-// Part slots 1-5 and 10 (area, centroid, centroidal moments, weighted area)
-// from the elements and the bars attached to them. No-op without parts.
-void integrate_part_properties(T_MULTI_DOMAIN& m);
+// Material slots 1-5 and 10 (area, centroid, centroidal moments, weighted area)
+// from the elements and the bars attached to them. No-op without material records.
+void integrate_material_properties(T_MULTI_DOMAIN& m);
 
 // Section area, centroid and centroidal moments from the domains and every
 // bar of the model. Domains with A_d = 0 add nothing (their NaN centroid

@@ -16,7 +16,7 @@
 #include <span>
 #include <vector>
 
-#include "interface/status.h"
+#include "common/status.h"
 
 namespace bsp {
 
@@ -99,9 +99,9 @@ struct StressPointsIn {
 // Writes the section vector for `level` (negative counts as 0) and the
 // stress-point offsets: exactly the slots below section_slot::size_for_level(level, n_sp)
 // and 2*n_sp offsets. Returns solver_error, with the same slots and offsets
-// zeroed, when A <= 0 or any written value is not finite; invalid_input,
-// writing nothing, when an output is shorter than that or the point arrays
-// differ in length.
+// zeroed, when A <= 0 or any written value is not finite. Precondition
+// (asserted in debug builds): the outputs hold at least that much and the
+// point arrays have one length.
 // stress_reference 0: offsets from the centroid, otherwise the shear centre.
 Status fill_section_result(const SectionValues& v, StressPointsIn points, int level, int stress_reference,
                            std::span<double> result, std::span<double> stress_offsets);

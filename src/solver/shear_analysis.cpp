@@ -108,7 +108,7 @@ void keep_larger_pair(std::array<double, 2>& stored, double first, double second
 
 // Scales the domain's stresses to a unit force on the section (the domain's
 // stiffness share over its resultant), then collects the largest pairs at
-// integration points and nodes, the parts' energies and the stress points.
+// integration points and nodes, the materials' energies and the stress points.
 template <class Elem>
 void scale_and_collect(T_MULTI_DOMAIN& m, T_SINGLE_DOMAIN& d, std::span<Elem> elements, double scale_psi,
                        double scale_phi) {
@@ -138,10 +138,10 @@ void scale_and_collect(T_MULTI_DOMAIN& m, T_SINGLE_DOMAIN& d, std::span<Elem> el
       keep_larger_pair(s.tau_x_pair, Rule::extrapolate(txp, p.s, p.t), Rule::extrapolate(txf, p.s, p.t));
       keep_larger_pair(s.tau_y_pair, Rule::extrapolate(typ, p.s, p.t), Rule::extrapolate(tyf, p.s, p.t));
     }
-    if (el.part_record >= 0 && static_cast<std::size_t>(el.part_record) < m.parts.size()) {
-      T_PART& part = m.parts[static_cast<std::size_t>(el.part_record)];
-      part.Ux += ux;
-      part.Uy += uy;
+    if (el.material_record >= 0 && static_cast<std::size_t>(el.material_record) < m.materials.size()) {
+      T_PART& record = m.materials[static_cast<std::size_t>(el.material_record)];
+      record.Ux += ux;
+      record.Uy += uy;
     }
     for (std::int32_t sp : el.stress_points) {
       T_DETAIL& pt = m.details[static_cast<std::size_t>(sp)];
@@ -218,17 +218,17 @@ void shear_analysis(T_MULTI_DOMAIN& m) {
   with_elements(m, [&m](auto elements) { run(m, elements); });
 }
 
-void shear_part_results(T_MULTI_DOMAIN& m) {
+void shear_material_results(T_MULTI_DOMAIN& m) {
   double sum_ux = 0, sum_uy = 0;
-  for (const T_PART& p : m.parts) {
+  for (const T_PART& p : m.materials) {
     sum_ux += p.Ux;
     sum_uy += p.Uy;
   }
-  for (T_PART& p : m.parts) {
-    const double a_part = p.slot[part_slot::area];
-    if (p.empty || !(a_part != 0.0)) continue;
-    p.slot[part_slot::alpha_x] = sum_ux > 0.0 ? p.Ux * (m.alpha_x * m.A) / sum_ux / a_part : 0.0;
-    p.slot[part_slot::alpha_y] = sum_uy > 0.0 ? p.Uy * (m.alpha_y * m.A) / sum_uy / a_part : 0.0;
+  for (T_PART& p : m.materials) {
+    const double a_material = p.slot[material_slot::area];
+    if (p.empty || !(a_material != 0.0)) continue;
+    p.slot[material_slot::alpha_x] = sum_ux > 0.0 ? p.Ux * (m.alpha_x * m.A) / sum_ux / a_material : 0.0;
+    p.slot[material_slot::alpha_y] = sum_uy > 0.0 ? p.Uy * (m.alpha_y * m.A) / sum_uy / a_material : 0.0;
   }
 }
 

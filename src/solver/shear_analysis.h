@@ -24,13 +24,13 @@ namespace bsp {
 
 // Runs the analysis over all domains in model order and fills the model's
 // alpha_x, alpha_y, x_s, y_s, tau_x_pair, tau_y_pair, each domain's shear
-// record, the elements' and stress points' shear stresses and the parts'
+// record, the elements' and stress points' shear stresses and the materials'
 // energy sums. With more than one domain each domain's factor is dropped
 // after its solve, so the torsion analysis assembles again.
 void shear_analysis(T_MULTI_DOMAIN& m);
 
-// Part slots 7 and 8: each part's share of the section's shear energy,
-// scaled to a shear-area ratio of the part. Parts without area keep 0.
-void shear_part_results(T_MULTI_DOMAIN& m);
+// Material slots 7 and 8: each material's share of the section's shear energy,
+// scaled to a shear-area ratio of the material. Materials without area keep 0.
+void shear_material_results(T_MULTI_DOMAIN& m);
 
 }  // namespace bsp

@@ -3,6 +3,7 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <vector>
 
@@ -17,10 +18,9 @@ namespace bsp {
 namespace {
 
 // Number of section values ahead of the per-point detail block in the
-// detail entry's first output: 4 n_sp n_detail + detail_header_count doubles.
+// detail entry's stress output: 4 n_sp n_detail + detail_header_count doubles.
 constexpr std::size_t detail_header_count = 6;
 constexpr std::size_t detail_values_per_point = 4;
-constexpr std::size_t load_values = 6;  // N, Vx, Vy, Mx, My, Mt
 
 SectionValues section_values(const T_MULTI_DOMAIN& m) {
   SectionValues v;
@@ -144,12 +144,12 @@ Status SOLVE_SECTION(const SolverInput& in, std::span<double> result, std::span<
   const int level = std::max(in.analysis_level, 0);
   const std::size_t n_sp = in.stress_x.size();
   const std::size_t n_write = section_slot::size_for_level(level, n_sp);
-  if (result.size() < n_write || stress_offsets.size() < 2 * n_sp) return Status::invalid_input;
+  assert(result.size() >= n_write && stress_offsets.size() >= 2 * n_sp);  // sized by the driver
   std::fill_n(result.begin(), n_write, 0.0);
   std::fill_n(stress_offsets.begin(), 2 * n_sp, 0.0);
 
   const LocalFrame local = local_frame(in);
-  T_MULTI_DOMAIN m = build_model(local.input, ModelOptions{.parts = false, .stress_points = level >= 2});
+  T_MULTI_DOMAIN m = build_model(local.input, ModelOptions{.materials = false, .stress_points = level >= 2});
 
   // The torsion analysis takes the warping function about the shear centre
   // that the shear analysis finds.
@@ -163,34 +163,34 @@ Status SOLVE_SECTION(const SolverInput& in, std::span<double> result, std::span<
   return s;
 }
 
-Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> part_result) {
-  const std::size_t n_write = static_cast<std::size_t>(std::max(in.n_parts, 0)) * part_slot::count;
-  if (part_result.size() < n_write) return Status::invalid_input;
-  std::fill_n(part_result.begin(), n_write, 0.0);
+Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> material_result) {
+  const std::size_t n_write = static_cast<std::size_t>(std::max(in.n_materials, 0)) * material_slot::count;
+  assert(material_result.size() >= n_write);  // sized by the driver
+  std::fill_n(material_result.begin(), n_write, 0.0);
 
   const LocalFrame local = local_frame(in);
-  T_MULTI_DOMAIN m = build_model(local.input, ModelOptions{.parts = true, .stress_points = false});
+  T_MULTI_DOMAIN m = build_model(local.input, ModelOptions{.materials = true, .stress_points = false});
 
   shear_analysis(m);
   torsion_analysis(m);
-  shear_part_results(m);
+  shear_material_results(m);
   // A section without area has no properties to share out.
   if (!(m.A > 0.0)) {
-    std::fill_n(part_result.begin(), n_write, 0.0);
+    std::fill_n(material_result.begin(), n_write, 0.0);
     return Status::solver_error;
   }
 
-  for (std::size_t p = 0; p < m.parts.size(); ++p) {
-    if (m.parts[p].empty) continue;  // an empty part keeps ten zeros
-    for (std::size_t s = 0; s < part_slot::count; ++s) {
-      double v = m.parts[p].slot[s];
-      if (s == part_slot::xc) v += local.x0;
-      if (s == part_slot::yc) v += local.y0;
+  for (std::size_t p = 0; p < m.materials.size(); ++p) {
+    if (m.materials[p].empty) continue;  // an empty material keeps ten zeros
+    for (std::size_t s = 0; s < material_slot::count; ++s) {
+      double v = m.materials[p].slot[s];
+      if (s == material_slot::xc) v += local.x0;
+      if (s == material_slot::yc) v += local.y0;
       if (!std::isfinite(v)) {
-        std::fill_n(part_result.begin(), n_write, 0.0);
+        std::fill_n(material_result.begin(), n_write, 0.0);
         return Status::solver_error;
       }
-      part_result[p * part_slot::count + s] = v;
+      material_result[p * material_slot::count + s] = v;
     }
   }
   return Status::ok;
@@ -199,21 +199,16 @@ Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> part_result) 
 Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, const DetailOutputs& out) {
   const std::size_t n_sp = in.stress_x.size();
   const std::size_t n_detail = static_cast<std::size_t>(std::max(detail.n_detail, 0));
-  const std::size_t n_first = detail_values_per_point * n_sp * n_detail + detail_header_count;
-  if (out.first.size() < n_first || detail.loads.size() % load_values != 0) return Status::invalid_input;
-  std::fill_n(out.first.begin(), n_first, 0.0);
+  const std::size_t n_stresses = detail_values_per_point * n_sp * n_detail + detail_header_count;
+  assert(out.stresses.size() >= n_stresses);  // sized by the driver
+  std::fill_n(out.stresses.begin(), n_stresses, 0.0);
 
   // Area weights are the moduli here: SolverInput carries no w for this entry.
   const LocalFrame local = local_frame(in);
   SolverInput weighted_by_modulus = local.input;
   weighted_by_modulus.materials.w = {};
   weighted_by_modulus.bars.w = {};
-  T_MULTI_DOMAIN m = build_model(weighted_by_modulus, ModelOptions{.parts = false, .stress_points = true});
-  m.loads.resize(detail.loads.size() / load_values);
-  for (std::size_t i = 0; i < m.loads.size(); ++i) {
-    const auto f = detail.loads.subspan(i * load_values, load_values);
-    m.loads[i] = T_LOAD{f[0], f[1], f[2], f[3], f[4], f[5]};
-  }
+  T_MULTI_DOMAIN m = build_model(weighted_by_modulus, ModelOptions{.materials = false, .stress_points = true});
 
   shear_analysis(m);
   torsion_analysis(m);
@@ -233,10 +228,10 @@ Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, co
 
   const std::size_t n_mat = std::min({n_detail, in.materials.E.size(), in.materials.nu.size()});
   auto fail = [&] {
-    std::fill_n(out.first.begin(), n_first, 0.0);
-    std::fill_n(out.second.begin(), std::min(out.second.size(), section_slot::basic_count), 0.0);
-    std::fill_n(out.third.begin(), std::min(out.third.size(), 2 * n_sp), 0.0);
-    std::fill_n(out.fourth.begin(), std::min(out.fourth.size(), n_sp), 0.0);
+    std::fill_n(out.stresses.begin(), n_stresses, 0.0);
+    std::fill_n(out.section.begin(), std::min(out.section.size(), section_slot::basic_count), 0.0);
+    std::fill_n(out.offsets.begin(), std::min(out.offsets.size(), 2 * n_sp), 0.0);
+    std::fill_n(out.materials.begin(), std::min(out.materials.size(), n_sp), 0.0);
     return Status::solver_error;
   };
   // Slots 0..37 as the section entry writes them at level 1 (derived slots
@@ -247,13 +242,13 @@ Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, co
     return fail();
   move_back(section, 1, n_sp, local);
   detail_stresses(m, forces, in.materials.E.first(n_mat), in.materials.nu.first(n_mat),
-                  out.first.first(detail_stress_size(n_sp, n_mat)));
-  if (!std::all_of(out.first.begin(), out.first.begin() + static_cast<std::ptrdiff_t>(n_first),
+                  out.stresses.first(detail_stress_size(n_sp, n_mat)));
+  if (!std::all_of(out.stresses.begin(), out.stresses.begin() + static_cast<std::ptrdiff_t>(n_stresses),
                    [](double x) { return std::isfinite(x); }))
     return fail();
-  std::copy_n(section.begin(), std::min(out.second.size(), section_slot::basic_count), out.second.begin());
-  std::copy_n(offsets.begin(), std::min(out.third.size(), offsets.size()), out.third.begin());
-  detail_point_materials(m, out.fourth.first(std::min(out.fourth.size(), n_sp)));
+  std::copy_n(section.begin(), std::min(out.section.size(), section_slot::basic_count), out.section.begin());
+  std::copy_n(offsets.begin(), std::min(out.offsets.size(), offsets.size()), out.offsets.begin());
+  detail_point_materials(m, out.materials.first(std::min(out.materials.size(), n_sp)));
   return Status::ok;
 }
 

@@ -5,7 +5,7 @@
 // and convert them into a SolverInput; an entry writes only into its output
 // spans and never keeps anything after it returns.
 //
-// Coordinates are x/y here (the boundary's y/z). Node, element and part
+// Coordinates are x/y here (the boundary's y/z). Node, element and material
 // numbers are 1-based as the caller gave them.
 #pragma once
 
@@ -14,11 +14,11 @@
 #include <cstdint>
 #include <span>
 
-#include "interface/status.h"
+#include "common/status.h"
 
 namespace bsp {
 
-// Reference material and per-part materials. Part number m (1-based) uses
+// Reference material and per-material constants. Material number m (1-based) uses
 // E[m-1], nu[m-1], w[m-1]. The detail entry takes E as the area weights:
 // leave w empty there.
 struct SolverMaterials {
@@ -41,10 +41,10 @@ struct SolverInput {
   // k global 1-based node numbers per element; never modified (the model
   // renumbers its own copy).
   std::span<const std::int32_t> connectivity;
-  // Per element: |value| selects the part and the material, a negative value
+  // Per element: |value| is the material number, a negative value
   // marks the element inverted.
-  std::span<const std::int32_t> part_numbers;
-  std::int32_t n_parts = 0;
+  std::span<const std::int32_t> material_numbers;
+  std::int32_t n_materials = 0;
   SolverMaterials materials;
   SolverBars bars;
   std::span<const double> stress_x, stress_y;
@@ -61,12 +61,19 @@ struct SolverInput {
 struct DetailInput {
   std::array<double, 8> options{};  // four pairs of reals
   std::int32_t n_detail = 0;        // number of detail records
-  std::span<const double> loads;    // six section forces per load record
 };
+// In the order of the exports' detail_out_1 .. detail_out_4.
 struct DetailOutputs {
-  std::span<double> first;   // at least 4 n_sp n_detail + 6 doubles, zeroed first
-  std::span<double> second, third, fourth;
+  std::span<double> section;    // the basic slots of the section result vector
+  std::span<double> stresses;   // at least 4 n_sp n_detail + 6 doubles, zeroed first
+  std::span<double> offsets;    // 2 n_sp stress-point offsets
+  std::span<double> materials;  // n_sp material numbers of the stress points
 };
+
+// The entries trust their input: the drivers size every output span (at
+// least what the entry writes, asserted in debug builds) and build the
+// SolverInput consistent (model.h). They return ok, or solver_error for a
+// degenerate section (no positive area, a value not finite).
 
 // Records the call's thread count for the band factorisation: the team size
 // the call was given, or the runtime's default team when it gives none.
@@ -78,12 +85,12 @@ std::int32_t INIT_OMP(std::int32_t requested);
 // when stress_reference is not 0.
 Status SOLVE_SECTION(const SolverInput& in, std::span<double> result, std::span<double> stress_offsets);
 
-// Ten doubles per part (10 n_parts), in part order; an empty part keeps
-// zeros.
-Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> part_result);
+// Ten doubles per material (10 n_materials), in material order; an
+// empty material keeps zeros. (The export calls the materials "parts".)
+Status SOLVE_PART_SECTION(const SolverInput& in, std::span<double> material_result);
 
 // Stresses at the stress points for given section forces. The area weights
-// are the moduli; no part records are built.
+// are the moduli; no material records are built.
 Status SOLVE_DETAIL_SECTION(const SolverInput& in, const DetailInput& detail, const DetailOutputs& out);
 
 }  // namespace bsp

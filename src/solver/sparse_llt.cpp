@@ -32,7 +32,7 @@
 #include <limits>
 #include <new>
 
-#include "interface/status.h"
+#include "common/status.h"
 
 extern "C" {
 void dgemm_(const char* ta, const char* tb, const int* m, const int* n, const int* k, const double* alpha,
@@ -311,7 +311,6 @@ void SparseSystem::allocate() {
   if (!large_allocation_arrives_zeroed(values.size() * sizeof(double))) std::fill(values.begin(), values.end(), 0.0);
   zeroed = true;
   factorised = false;
-  report = {};
 }
 
 void SparseSystem::clear() {
@@ -336,11 +335,8 @@ double& SparseSystem::at(std::int64_t i, std::int64_t j) {
 
 namespace {
 
-void take_pivot(double& d, i64 column, BandFactorReport& report) {
-  if (!(d > 0.0)) {
-    if (report.replaced_pivots++ == 0) report.first_replaced_column = column;
-    d = band_pivot_floor;
-  }
+void take_pivot(double& d) {
+  if (!(d > 0.0)) d = band_pivot_floor;
   d = std::sqrt(d);
 }
 
@@ -349,14 +345,14 @@ void take_pivot(double& d, i64 column, BandFactorReport& report) {
 // dense_block: the block's diagonal part right-looking with the pivot floor,
 // its rows below by a triangular solve, the trailing columns by a rank-k
 // update.
-void factor_panel(double* a, i64 nr, i64 nc, i64 column0, BandFactorReport& report) {
+void factor_panel(double* a, i64 nr, i64 nc) {
   const int ld = static_cast<int>(nr);
   for (i64 k0 = 0; k0 < nc; k0 += dense_block) {
     const i64 kb = std::min<i64>(dense_block, nc - k0);
     double* akk = a + k0 * nr + k0;
     for (i64 j = 0; j < kb; ++j) {
       double* cj = akk + j * nr;
-      take_pivot(cj[j], column0 + k0 + j, report);
+      take_pivot(cj[j]);
       const double r = 1.0 / cj[j];
       for (i64 i = j + 1; i < kb; ++i) cj[i] *= r;
       for (i64 jj = j + 1; jj < kb; ++jj) {
@@ -383,11 +379,10 @@ void factor_panel(double* a, i64 nr, i64 nc, i64 column0, BandFactorReport& repo
 
 }  // namespace
 
-BandFactorReport SPARSE_LLT_DECOMP(SparseSystem& sys) {
+void SPARSE_LLT_DECOMP(SparseSystem& sys) {
   const SparseSymbolic& sym = sys.sym;
   const i64 ns = sym.n_super();
-  BandFactorReport report;
-  if (sym.n < 1) return report;
+  if (sym.n < 1) return;
   std::vector<i64> head(static_cast<std::size_t>(ns), -1), next(static_cast<std::size_t>(ns), -1),
       pos(static_cast<std::size_t>(ns), 0);
   std::vector<i32> map(static_cast<std::size_t>(sym.n), 0);
@@ -441,10 +436,9 @@ BandFactorReport SPARSE_LLT_DECOMP(SparseSystem& sys) {
       if (p2 < nr_d) link(d, p2);
       d = d_next;
     }
-    factor_panel(ls, nr, nc, f, report);
+    factor_panel(ls, nr, nc);
     if (nc < nr) link(s, nc);
   }
-  return report;
 }
 
 void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
@@ -512,7 +506,7 @@ void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
 
 void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs) {
   if (!sys.factorised) {
-    sys.report = SPARSE_LLT_DECOMP(sys);
+    SPARSE_LLT_DECOMP(sys);
     sys.zeroed = false;
     sys.factorised = true;
   }

@@ -7,8 +7,8 @@
 // each supernode is a dense panel factorised with LAPACK/BLAS kernels.
 //
 // Same pivot rule as the band: a pivot d <= 0 is factorised as
-// band_pivot_floor, the factorisation always completes, and the report counts
-// the replacements. Not rank-revealing and no pivoting.
+// band_pivot_floor and the factorisation always completes; nothing is
+// reported. Not rank-revealing and no pivoting.
 //
 // Does not assemble, pin or choose: domain_solve.h assembles into it through
 // at(), and linear_solver_choice.h decides which path a domain takes.
@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/large_allocator.h"
 #include "solver/band_llt.h"
-#include "solver/large_allocator.h"
 
 namespace bsp {
 
@@ -53,8 +53,6 @@ struct SparseSystem {
   std::vector<double, UninitialisedLargeAllocator<double>> values;
   bool zeroed = false;
   bool factorised = false;
-  // Columns in elimination order (the k of sym.perm).
-  BandFactorReport report;
 
   // Sizes the values to the symbolic structure and zeroes them.
   void allocate();
@@ -66,7 +64,7 @@ struct SparseSystem {
 };
 
 // Factorises in place. Reentrant.
-BandFactorReport SPARSE_LLT_DECOMP(SparseSystem& sys);
+void SPARSE_LLT_DECOMP(SparseSystem& sys);
 
 // Overwrites b (n rows by nrhs columns, column-major, equation order) with
 // A^-1 * b, given the factor.

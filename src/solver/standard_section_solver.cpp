@@ -29,7 +29,7 @@ Status solve_mesh(const StandardSectionInput& in, std::span<const double> dims, 
                   std::span<double> section) {
   const T_SECDATA mesh = standard_section_mesh(in.section_type, dims);
   const std::array<std::int32_t, 1> domain_elements{mesh.n_elements}, domain_nodes{mesh.n_nodes};
-  const std::vector<std::int32_t> part(static_cast<std::size_t>(mesh.n_elements), 1);
+  const std::vector<std::int32_t> material(static_cast<std::size_t>(mesh.n_elements), 1);
   const std::array<double, 1> E{1.0}, nu{in.nu}, w{1.0};
   SolverInput si;
   si.k = 4;
@@ -38,8 +38,8 @@ Status solve_mesh(const StandardSectionInput& in, std::span<const double> dims, 
   si.node_x = mesh.x;
   si.node_y = mesh.y;
   si.connectivity = mesh.connectivity;
-  si.part_numbers = part;
-  si.n_parts = 1;
+  si.material_numbers = material;
+  si.n_materials = 1;
   si.materials = SolverMaterials{.E_ref = 1.0, .nu_ref = in.nu, .w_ref = 1.0, .E = E, .nu = nu, .w = w};
   si.analysis_level = level;
   si.thread_count = in.thread_count;

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <span>
 
-#include "interface/status.h"
+#include "common/status.h"
 
 namespace bsp {
 

@@ -107,10 +107,10 @@ void torsion_results(T_MULTI_DOMAIN& m, T_SINGLE_DOMAIN& d, std::span<Elem> elem
     }
     sums.J += j_el;
     sums.iw += iw_el;
-    if (el.part_record >= 0 && static_cast<std::size_t>(el.part_record) < m.parts.size()) {
-      T_PART& part = m.parts[static_cast<std::size_t>(el.part_record)];
-      part.slot[part_slot::J] += j_el;
-      part.omega2 += iw_el;
+    if (el.material_record >= 0 && static_cast<std::size_t>(el.material_record) < m.materials.size()) {
+      T_PART& record = m.materials[static_cast<std::size_t>(el.material_record)];
+      record.slot[material_slot::J] += j_el;
+      record.omega2 += iw_el;
     }
     for (const NaturalPoint& p : Rule::node)
       sums.offer(Rule::extrapolate(tzx, p.s, p.t), Rule::extrapolate(tzy, p.s, p.t));
@@ -157,11 +157,11 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
     if (pt.element >= 0) pt.omega -= m.omega_mean;
 
   double omega2_all = 0;
-  for (const T_PART& p : m.parts) omega2_all += p.omega2;
+  for (const T_PART& p : m.materials) omega2_all += p.omega2;
   const double correction = sums.omega * sums.omega / m.A;
-  for (T_PART& p : m.parts) {
+  for (T_PART& p : m.materials) {
     if (p.empty) continue;
-    p.slot[part_slot::warping] = p.omega2 - (omega2_all > 0.0 ? correction * p.omega2 / omega2_all : 0.0);
+    p.slot[material_slot::warping] = p.omega2 - (omega2_all > 0.0 ? correction * p.omega2 / omega2_all : 0.0);
   }
 }
 

@@ -22,7 +22,7 @@ namespace bsp {
 
 // Fills the model's J, Iw, omega_sum, omega_mean, tau_max and Ip_s, the
 // elements' and stress points' torsion stresses and warping values, and
-// part slots 6 (J share) and 9 (warping integral). Domains without area are
+// material slots 6 (J share) and 9 (warping integral). Domains without area are
 // skipped; with none, J, Iw and Ip_s are NaN.
 void torsion_analysis(T_MULTI_DOMAIN& m);
 

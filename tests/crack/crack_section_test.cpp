@@ -8,6 +8,7 @@
 #include <numbers>
 #include <vector>
 
+#include "bsp/bsp.h"
 #include "crack/section_builder.h"
 
 namespace bsp {

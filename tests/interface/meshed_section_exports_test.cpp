@@ -135,6 +135,11 @@ const std::vector<Hostile>& hostile_inputs() {
       // The glued mesh.
       {[](S& s, Counts&) { std::swap(s.mesh.connectivity[3 * 11 + 1], s.mesh.connectivity[3 * 11 + 2]); },
        "element 12 (part 2) is clockwise"},
+      {[](S& s, Counts&) {  // range first: the orientation test would read node 99
+         std::swap(s.mesh.connectivity[3 * 11 + 1], s.mesh.connectivity[3 * 11 + 2]);
+         s.mesh.connectivity[3 * 11 + 1] = 99;
+       },
+       "node 99 of element 12 is out of range 1..18"},
       {[](S& s, Counts&) {  // all three corners of the first element on the line z = 0
          s.mesh.z[static_cast<std::size_t>(s.mesh.connectivity[2] - 1)] = 0.0;
        },

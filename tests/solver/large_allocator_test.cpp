@@ -1,4 +1,4 @@
-#include "solver/large_allocator.h"
+#include "common/large_allocator.h"
 
 #include <gtest/gtest.h>
 

@@ -35,11 +35,11 @@ TEST(Model, ElementsKeepTheirGeometryAndMaterialThroughTheRenumbering) {
     EXPECT_EQ(last.y[i], s.mesh.y[node]);
   }
   EXPECT_TRUE(last.inverted);
-  EXPECT_EQ(last.part, 2);
+  EXPECT_EQ(last.material_number, 2);
   EXPECT_EQ(last.material.E, 4.0);
   EXPECT_DOUBLE_EQ(last.material.G, 4.0 / 2.5);  // E / (2 (1 + nu))
   EXPECT_DOUBLE_EQ(last.material.G_ref, 0.5);
-  EXPECT_EQ(last.part_record, -1) << "no part records were asked for";
+  EXPECT_EQ(last.material_record, -1) << "no material records were asked for";
 }
 
 TEST(Model, StressPointGoesToTheFirstElementThatHoldsIt) {

@@ -15,7 +15,7 @@ using test::TestSection;
 constexpr double pi = std::numbers::pi;
 
 T_MULTI_DOMAIN build(const TestSection& s, bool parts = false) {
-  return build_model(s.input(), ModelOptions{.parts = parts, .stress_points = false});
+  return build_model(s.input(), ModelOptions{.materials = parts, .stress_points = false});
 }
 
 TestSection single_element(std::int32_t k, const std::vector<double>& x, const std::vector<double>& y) {
@@ -102,7 +102,7 @@ TEST(SectionProperties, SoftBarsAreVoidsInTheSectionOnly) {
   const auto v = build(soft, true);
   EXPECT_NEAR(v.A, 1.0 - 0.02 * pi, 1e-15);
   EXPECT_NEAR(v.xc, 0.5, 1e-15);  // the two voids balance about x = 0.5
-  EXPECT_NEAR(v.parts[0].slot[part_slot::area], 1.0, 1e-15);
+  EXPECT_NEAR(v.materials[0].slot[material_slot::area], 1.0, 1e-15);
   EXPECT_EQ(v.bars[0].element, 0);
 }
 
@@ -123,12 +123,12 @@ TEST(SectionProperties, BarJoinsTheElementOwningItsNearestNode) {
   EXPECT_EQ(m.bars[0].element, 1);
   EXPECT_NEAR(m.bars[0].distance2, 0.02, 1e-15);
   const double bar = pi * 0.05 * 0.05;  // k = 1
-  EXPECT_NEAR(m.parts[0].slot[part_slot::area], 1.0 + bar, 1e-15);
-  EXPECT_NEAR(m.parts[1].slot[part_slot::area], 1.0, 1e-15);
+  EXPECT_NEAR(m.materials[0].slot[material_slot::area], 1.0 + bar, 1e-15);
+  EXPECT_NEAR(m.materials[1].slot[material_slot::area], 1.0, 1e-15);
   // Part 1's centroid moves toward the bar: (0.5 + 0.9 bar) / (1 + bar).
-  EXPECT_NEAR(m.parts[0].slot[part_slot::xc], (0.5 + 0.9 * bar) / (1 + bar), 1e-15);
-  EXPECT_TRUE(m.parts[2].empty);
-  for (double v : m.parts[2].slot) EXPECT_EQ(v, 0.0);
+  EXPECT_NEAR(m.materials[0].slot[material_slot::xc], (0.5 + 0.9 * bar) / (1 + bar), 1e-15);
+  EXPECT_TRUE(m.materials[2].empty);
+  for (double v : m.materials[2].slot) EXPECT_EQ(v, 0.0);
 
   // On a tie (the bar equidistant from a node shared by both elements of
   // one domain) the first element in model order keeps it.

@@ -38,10 +38,8 @@ TEST(SolveDetailSection, ZeroesExactlyItsFirstOutputBlock) {
   s.sp_y = {2.5, 3.0};
   DetailInput detail;
   detail.n_detail = 3;
-  const std::vector<double> loads = {1, 2, 3, 4, 5, 6};
-  detail.loads = loads;
   std::vector<double> first(4 * 2 * 3 + 6 + 2, guard);
-  DetailOutputs out{first, {}, {}, {}};
+  DetailOutputs out{{}, first, {}, {}};
   ASSERT_EQ(SOLVE_DETAIL_SECTION(s.input(), detail, out), Status::ok);
   // No section forces: every stress and the summary's extremes are 0; the
   // largest von Mises value (0) is reported at point 1, material 1.

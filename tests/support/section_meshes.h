@@ -179,8 +179,8 @@ struct TestSection {
     in.node_x = mesh.x;
     in.node_y = mesh.y;
     in.connectivity = mesh.connectivity;
-    in.part_numbers = mesh.parts;
-    in.n_parts = n_parts;
+    in.material_numbers = mesh.parts;
+    in.n_materials = n_parts;
     in.materials = SolverMaterials{E_ref, nu_ref, w_ref, E, nu, w};
     in.bars = SolverBars{bar_r, bar_x, bar_y, bar_E, bar_w};
     in.stress_x = sp_x;
