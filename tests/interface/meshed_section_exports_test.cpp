@@ -2,7 +2,7 @@
 // BSPDetail): every check with its code, its zeroing (guards around every
 // caller array checked by the call helpers) and the BSPLastError text that
 // names the check and the first offending item; exact values where the
-// integration is exact; thread count restored; reentrancy.
+// integration is exact; thread count restored.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -208,19 +208,6 @@ TEST(MeshedSectionExports, AcceptsTheEndsOfTheRanges) {
   EXPECT_STREQ(BSPLastError(), "");  // a success empties the message
 }
 
-TEST(MeshedSectionExports, LastErrorIsKeptPerThread) {
-  MeshedSection bad = two_material_section();
-  bad.poisson[0] = 0.7;
-  comb(bad);
-  std::string other = "not run";
-  std::thread([&] {
-    comb(two_material_section());
-    other = BSPLastError();
-  }).join();
-  EXPECT_EQ(other, "");
-  expect_message("Poisson ratio 0.7");
-}
-
 TEST(MeshedSectionExports, SectionWithoutAreaIsASolverErrorWithTheDocumentedZeroing) {
   MeshedSection inverted = two_material_section();
   for (auto& m : inverted.mesh.element_material) m = -m;
@@ -324,33 +311,6 @@ TEST(BSPCombMain, NoBarsGivesTheSameResultsAsAZeroBar) {
   ASSERT_EQ(none.code, BSP_OK);
   EXPECT_EQ(none.result.body(), zero_bar.result.body());
   EXPECT_EQ(none.coords.body(), zero_bar.coords.body());
-}
-
-// No call keeps state: eight threads at once give bitwise the serial results.
-TEST(MeshedSectionExports, EightThreadsGiveBitwiseTheSerialResults) {
-  MeshedSection s = two_material_section();
-  s.mesh = striped_rectangle(4.0, 2.0, 8, 4, 2, 1);
-  s.mesh.append(rectangle_part(5.0, 0.0, 1.0, 2.0, 2, 4, 2));
-  s.level = 3;
-  const CombResult serial = comb(s);
-  const PartResult serial_part = part_main(s);
-  ASSERT_EQ(serial.code, BSP_OK);
-  ASSERT_EQ(serial_part.code, BSP_OK);
-  std::vector<std::vector<double>> results(8), coords(8), parts(8);
-  std::vector<std::thread> pool;
-  for (std::size_t t = 0; t < results.size(); ++t)
-    pool.emplace_back([&, t] {
-      const CombResult r = comb(s);
-      results[t] = r.result.body();
-      coords[t] = r.coords.body();
-      parts[t] = part_main(s).part.body();
-    });
-  for (auto& th : pool) th.join();
-  for (std::size_t t = 0; t < results.size(); ++t) {
-    EXPECT_EQ(results[t], serial.result.body()) << "thread " << t;
-    EXPECT_EQ(coords[t], serial.coords.body()) << "thread " << t;
-    EXPECT_EQ(parts[t], serial_part.part.body()) << "thread " << t;
-  }
 }
 
 TEST(BSPPartMain, PartSlotsAddUpToTheSectionAndABarJoinsItsPart) {
