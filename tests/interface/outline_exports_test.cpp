@@ -279,11 +279,7 @@ TEST(BSPMeshMain, ChecksGiveTheirCodesZeroTheOutputsAndNameTheItem) {
       {[](OutlineSection& s, Counts&) { s.point_y[6] = nan; }, BSP_E_INPUT, "point 7 has a coordinate that is not finite"},
       {[](OutlineSection&, Counts& c) { c.n_segments = 0; }, BSP_E_INPUT, "n_segments is 0; an outline needs at least one segment"},
       {[](OutlineSection&, Counts& c) { c.n_points = -1; }, BSP_E_INPUT, "n_points is -1; it must be >= 0"},
-      {[](OutlineSection& s, Counts&) {
-         s.point_y.push_back(10);
-         s.point_z.push_back(6 + 1e-9);
-         s.segments.insert(s.segments.end(), {3, 9});
-       },
+      {[](OutlineSection& s, Counts&) { s.point_y.push_back(10); s.point_z.push_back(6 + 1e-9); s.segments.insert(s.segments.end(), {3, 9}); },
        BSP_E_INPUT, "segment 9 (points 3 and 9) is shorter than 1e-08"},
       {[](OutlineSection& s, Counts&) { s.element_size = nan; }, BSP_E_INPUT, "element_size is nan; it must be finite"},
       {[](OutlineSection& s, Counts&) { s.modulus[1] = -2; }, BSP_E_INPUT,
