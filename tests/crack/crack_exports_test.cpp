@@ -118,18 +118,4 @@ TEST(CrackSectionExport, BarInKeyWithoutEdgesIsSafe) {
               1e-12);  // round-off
 }
 
-TEST(CrackSectionExport, ConcurrentCallsMatchSerial) {
-  const FlatSection s;
-  const auto serial = call(s);
-  std::vector<std::array<double, BSP_CRACK_N_RESULTS>> out(8);
-  std::vector<std::thread> threads;
-  for (auto& o : out)
-    threads.emplace_back([&s, &o] {
-      CrackSectionProperty(o.data(), s.n_bars, s.n_edges, s.table.data(), s.edges.data(), s.bar_refs.data(),
-                           s.parameters.data(), s.bar_records.data(), s.node_y.data(), s.node_z.data());
-    });
-  for (auto& t : threads) t.join();
-  for (const auto& o : out) EXPECT_EQ(o, serial);  // bitwise
-}
-
 }  // namespace

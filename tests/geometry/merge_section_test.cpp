@@ -22,16 +22,21 @@ MergedSection merge(const PartsMesh& m) {
   return merge_section({m.y, m.z, m.connectivity, m.element_material, m.part_element_count, m.nodes_per_element});
 }
 
+PartsMesh literal(std::vector<double> y, std::vector<double> z, std::vector<std::int32_t> connectivity,
+                  std::vector<std::int32_t> part_node_count, std::vector<std::int32_t> part_element_count) {
+  PartsMesh m;
+  m.y = std::move(y);
+  m.z = std::move(z);
+  m.connectivity = std::move(connectivity);
+  m.element_material.assign(m.connectivity.size() / 3, 1);
+  m.part_node_count = std::move(part_node_count);
+  m.part_element_count = std::move(part_element_count);
+  return m;
+}
+
 // Two triangles (0,0),(1,0),(0,1) | (1,0),(1,1),(0,1), each its own part.
 PartsMesh two_triangle_parts(double gap = 0.0) {
-  PartsMesh m;
-  m.y = {0, 1, 0, 1 + gap, 1, gap};
-  m.z = {0, 0, 1, 0, 1, 1};
-  m.connectivity = {1, 2, 3, 4, 5, 6};
-  m.element_material = {1, 1};
-  m.part_node_count = {3, 3};
-  m.part_element_count = {1, 1};
-  return m;
+  return literal({0, 1, 0, 1 + gap, 1, gap}, {0, 0, 1, 0, 1, 1}, {1, 2, 3, 4, 5, 6}, {3, 3}, {1, 1});
 }
 
 // Every element of component c uses only node numbers of c's own block: the
@@ -63,18 +68,6 @@ double corner_area(const MergedSection& s) {
     a += 0.5 * ((s.x[p(1)] - s.x[p(0)]) * (s.y[p(2)] - s.y[p(0)]) - (s.x[p(2)] - s.x[p(0)]) * (s.y[p(1)] - s.y[p(0)]));
   }
   return a;
-}
-
-PartsMesh literal(std::vector<double> y, std::vector<double> z, std::vector<std::int32_t> connectivity,
-                  std::vector<std::int32_t> part_node_count, std::vector<std::int32_t> part_element_count) {
-  PartsMesh m;
-  m.y = std::move(y);
-  m.z = std::move(z);
-  m.connectivity = std::move(connectivity);
-  m.element_material.assign(m.connectivity.size() / 3, 1);
-  m.part_node_count = std::move(part_node_count);
-  m.part_element_count = std::move(part_element_count);
-  return m;
 }
 
 struct MergeCase {

@@ -48,21 +48,11 @@ const std::vector<ValueCase> values = {
     {"size_1_5", [](OutlineFirstMomentCall& c) { c.element_size = 1.5; }, {60, 180, 300}},
     // 0.1 x 0.06 at 0.01 is meshed scaled by 200 and scaled back.
     {"scaled",
-     [](OutlineFirstMomentCall& c) {
-       c.py = {0, 0.1, 0.1, 0};
-       c.pz = {0, 0, 0.06, 0.06};
-       c.element_size = 0.01;
-     },
+     [](OutlineFirstMomentCall& c) { c.py = {0, 0.1, 0.1, 0}; c.pz = {0, 0, 0.06, 0.06}; c.element_size = 0.01; },
      {0.006, 1.8e-4, 3e-4}},
     {"double_modulus", [](OutlineFirstMomentCall& c) { c.region_e = {2}; }, {120, 360, 600}},
     {"bar",
-     [](OutlineFirstMomentCall& c) {
-       c.n_bars = 1;
-       c.radius = {1};
-       c.bar_y = {2};
-       c.bar_z = {3};
-       c.bar_e = {2};
-     },
+     [](OutlineFirstMomentCall& c) { c.n_bars = 1; c.radius = {1}; c.bar_y = {2}; c.bar_z = {3}; c.bar_e = {2}; },
      {60 + pi, 180 + 3 * pi, 300 + 2 * pi}},
     {"ref_modulus_zero", [](OutlineFirstMomentCall& c) { c.ref_modulus = 0; }, {0, 0, 0}, -3, "ref_modulus is 0"},
     {"ref_modulus_nan", [](OutlineFirstMomentCall& c) { c.ref_modulus = NAN; }, {0, 0, 0}, -3, "ref_modulus"},

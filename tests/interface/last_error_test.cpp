@@ -124,16 +124,6 @@ TEST(LastError, EveryFaultGivesItsZeroingAndMessage) {
   }
 }
 
-// The cracked-section loops must run counter-clockwise: the same rectangle
-// both ways round, the one accepted, the other refused.
-TEST(LastError, CrackLoopOrientationIsChecked) {
-  EXPECT_FALSE(crack_with([](CrackInput&) {}).zeroed);
-  EXPECT_STREQ(BSPLastError(), "");
-  EXPECT_TRUE(crack_with([](CrackInput& c) { std::swap(c.node_y[1], c.node_y[3]), std::swap(c.node_z[1], c.node_z[3]); })
-                  .zeroed);
-  EXPECT_NE(std::string(BSPLastError()).find("clockwise"), std::string::npos);
-}
-
 // Hand-made I-beam 10 high, flanges 10 x 1, web 1 thick, in three parts. On
 // common grid lines the flange-web interfaces conform; a web meshed three
 // cells across against the flanges' two leaves its interface nodes hanging.

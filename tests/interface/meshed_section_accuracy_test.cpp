@@ -49,12 +49,11 @@ TEST(MeshedSectionAccuracy, RectangleMatchesTheElasticitySolutions) {
   ASSERT_EQ(r.code, BSP_OK);
   // Area and second moments: quadratic integrands on straight-sided
   // elements, integrated exactly; round-off only.
-  EXPECT_NEAR(r[BSP_SLOT_AREA], b * h, 1e-13);
-  EXPECT_NEAR(r[BSP_SLOT_I1], h * b * b * b / 12, 1e-13);
-  EXPECT_NEAR(r[BSP_SLOT_I2], b * h * h * h / 12, 1e-13);
-  EXPECT_EQ(r[BSP_SLOT_I12], 0.0);
-  EXPECT_EQ(r[BSP_SLOT_CENTROID_MINUS_SC_Y], 0.0);
-  EXPECT_EQ(r[BSP_SLOT_CENTROID_MINUS_SC_Z], 0.0);
+  // Symmetry zeroes I12 and the shear centre offsets exactly.
+  const std::vector<std::array<double, 3>> exact = {{BSP_SLOT_AREA, b * h, 1e-13}, {BSP_SLOT_I1, h * b * b * b / 12, 1e-13},
+                                                    {BSP_SLOT_I2, b * h * h * h / 12, 1e-13}, {BSP_SLOT_I12, 0, 0},
+                                                    {BSP_SLOT_CENTROID_MINUS_SC_Y, 0, 0}, {BSP_SLOT_CENTROID_MINUS_SC_Z, 0, 0}};
+  for (const auto& [slot, value, tolerance] : exact) EXPECT_NEAR(r[static_cast<std::size_t>(slot)], value, tolerance) << slot;
   // 800 quadratic triangles resolve the warping function to better than 1e-4 of J.
   const double j = rectangle_torsion_constant(b, h);
   EXPECT_NEAR(r[BSP_SLOT_TORSION_CONSTANT] / j, 1.0, 1e-4);
@@ -186,12 +185,11 @@ TEST(MeshedSectionAccuracy, QuarterTurnSwapsTheAxes) {
   const CombResult turned = comb(moved_channel(0.0, 0.0, true));  // (y, z) -> (-z, y)
   ASSERT_EQ(turned.code, BSP_OK);
   // Same mesh, same sums in another frame: round-off only.
-  expect_relative(turned[BSP_SLOT_I1], base[BSP_SLOT_I2], 1e-10, "I1 <- I2");
-  expect_relative(turned[BSP_SLOT_I2], base[BSP_SLOT_I1], 1e-10, "I2 <- I1");
-  expect_relative(turned[BSP_SLOT_ALPHA_Y], base[BSP_SLOT_ALPHA_Z], 1e-10, "alpha_y <- alpha_z");
-  expect_relative(turned[BSP_SLOT_ALPHA_Z], base[BSP_SLOT_ALPHA_Y], 1e-10, "alpha_z <- alpha_y");
-  expect_relative(turned[BSP_SLOT_TORSION_CONSTANT], base[BSP_SLOT_TORSION_CONSTANT], 1e-10, "J");
-  expect_relative(turned[BSP_SLOT_WARPING_CONSTANT], base[BSP_SLOT_WARPING_CONSTANT], 1e-10, "Iw");
+  for (const auto& [to, from] : {std::pair{BSP_SLOT_I1, BSP_SLOT_I2}, {BSP_SLOT_I2, BSP_SLOT_I1},
+                                {BSP_SLOT_ALPHA_Y, BSP_SLOT_ALPHA_Z}, {BSP_SLOT_ALPHA_Z, BSP_SLOT_ALPHA_Y},
+                                {BSP_SLOT_TORSION_CONSTANT, BSP_SLOT_TORSION_CONSTANT},
+                                {BSP_SLOT_WARPING_CONSTANT, BSP_SLOT_WARPING_CONSTANT}})
+    expect_relative(turned[static_cast<std::size_t>(to)], base[static_cast<std::size_t>(from)], 1e-10, "slot");
   // The channel's shear centre lies on y at -e: after the turn it lies on z at -e.
   EXPECT_NEAR(shear_centre_z(turned), shear_centre_y(base), 1e-9);
   EXPECT_NEAR(shear_centre_y(turned), -shear_centre_z(base), 1e-9);

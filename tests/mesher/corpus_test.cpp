@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -86,11 +85,6 @@ TEST_P(Corpus, MeshesEveryRegionWithAllInvariants) {
     maker.make_domain(section, loose);
     ASSERT_EQ(section.domains.size(), outline.areas.size());
     std::vector<double> areas;
-    std::size_t elements = 0;
-    double q_min = 1.0;
-    double q_weighted = 0.0;
-    double raw_min = 1.0;
-    double raw_weighted = 0.0;
     for (std::size_t d = 0; d < section.domains.size(); ++d) {
       Mesh_Data region = domain_maker::make_domain_mesh_data(section, d);
       region.quadratic = mode.quadratic ? 1 : 0;
@@ -106,9 +100,6 @@ TEST_P(Corpus, MeshesEveryRegionWithAllInvariants) {
       double area = 0.0;
       for (const auto& e : region.elements) area += mesher_test::corner_area(region, e);
       areas.push_back(area);
-      elements += summary.elements;
-      q_min = std::min(q_min, summary.min_quality);
-      q_weighted += summary.mean_quality * static_cast<double>(summary.elements);
       if (mesher == Mesher::loop) {
         // The same region without the smoothing and improvement passes:
         // they may only raise the worst element quality.
@@ -118,8 +109,6 @@ TEST_P(Corpus, MeshesEveryRegionWithAllInvariants) {
         ASSERT_NO_THROW(unsmoothed.generate_mesh(raw, nullptr));
         const auto raw_summary = mesher_test::expect_valid_mesh(input, raw, merging_distance(input));
         EXPECT_GE(summary.min_quality, raw_summary.min_quality - 1e-12);  // the two quality formulas differ in round-off
-        raw_min = std::min(raw_min, raw_summary.min_quality);
-        raw_weighted += raw_summary.mean_quality * static_cast<double>(raw_summary.elements);
       }
     }
     std::vector<double> expected = outline.areas;
@@ -129,14 +118,6 @@ TEST_P(Corpus, MeshesEveryRegionWithAllInvariants) {
       // Cut points lie on the segments to round-off; element areas add up
       // to about 1e-15 relative.
       EXPECT_NEAR(areas[k], expected[k], 1e-9 * expected[k]);
-    }
-    std::printf("[corpus %s] %-20s size %-6g %-9s regions %zu elements %6zu quality min %.3f mean %.3f\n",
-                mesher == Mesher::grid ? "grid" : "loop", name.c_str(),
-                mode.size, mode.quadratic ? "quadratic" : "linear", section.domains.size(), elements, q_min,
-                elements > 0 ? q_weighted / static_cast<double>(elements) : 0.0);
-    if (mesher == Mesher::loop) {
-      std::printf("[corpus loop unsmoothed] %-20s size %-6g quality min %.3f mean %.3f\n", name.c_str(), mode.size, raw_min,
-                  elements > 0 ? raw_weighted / static_cast<double>(elements) : 0.0);
     }
   }
 }

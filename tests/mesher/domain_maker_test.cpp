@@ -306,14 +306,9 @@ TEST(DomainMaker, OpenLinesAndSeedsJoinTheRegionHoldingThem) {
   Outline plate;
   add_loop(plate, {{0, 0}, {10, 0}, {10, 6}, {0, 6}});
   add_loop(plate, {{6, 2}, {9, 2}, {9, 5}, {6, 5}});  // a second region inside
-  plate.points.push_back({1, 1});
-  plate.points.push_back({4, 1});
-  plate.points.push_back({4, 4});
-  plate.edges.push_back({8, 9});   // a floating polyline of two edges
-  plate.edges.push_back({9, 10});
-  plate.points.push_back({7, 3});
-  plate.points.push_back({8, 4});
-  plate.edges.push_back({11, 12});  // a line in the inner region
+  plate.points.insert(plate.points.end(), {{1, 1}, {4, 1}, {4, 4}, {7, 3}, {8, 4}});
+  // A floating polyline of two edges, and a line in the inner region.
+  plate.edges.insert(plate.edges.end(), {{8, 9}, {9, 10}, {11, 12}});
   plate.seeds = {{2, 5}, {7.5, 2.5}, {50, 50}, {7, 3.5}};
   const Result r = run(plate, 2);
   ASSERT_EQ(r.record.domains.size(), 2u);
@@ -321,22 +316,18 @@ TEST(DomainMaker, OpenLinesAndSeedsJoinTheRegionHoldingThem) {
   EXPECT_EQ(kinds_of(r.record, 0), (std::vector<std::int32_t>{1, 2, 3, 3}));
   EXPECT_EQ(kinds_of(r.record, 1), (std::vector<std::int32_t>{1, 3}));
   // Open lines keep their edge numbers (segments 9 and 10 of the plate).
-  EXPECT_EQ(wire_of(r.record, 0, 2).number, 9);
-  EXPECT_EQ(wire_of(r.record, 0, 3).number, 10);
-  EXPECT_EQ(wire_of(r.record, 1, 1).number, 11);
-  // As drawn: from (1, 1) over (2.5, 1) to (4, 1).
-  const std::vector<std::int32_t>& line = wire_of(r.record, 0, 2).nodes;
-  ASSERT_EQ(line.size(), 3u);
-  EXPECT_EQ(r.record.nodes[static_cast<std::size_t>(line[0])].x, 1.0);
-  EXPECT_EQ(r.record.nodes[static_cast<std::size_t>(line[1])].x, 2.5);
-  EXPECT_EQ(r.record.nodes[static_cast<std::size_t>(line[2])].x, 4.0);
-  const auto seed_x = [&](std::size_t d) {
+  EXPECT_EQ((std::vector<std::int32_t>{wire_of(r.record, 0, 2).number, wire_of(r.record, 0, 3).number,
+                                       wire_of(r.record, 1, 1).number}),
+            (std::vector<std::int32_t>{9, 10, 11}));
+  const auto x_of = [&](const std::vector<std::int32_t>& nodes) {
     std::vector<double> xs;
-    for (const std::int32_t s : r.record.domains[d].seeds) xs.push_back(r.record.nodes[static_cast<std::size_t>(s)].x);
+    for (const std::int32_t n : nodes) xs.push_back(r.record.nodes[static_cast<std::size_t>(n)].x);
     return xs;
   };
-  EXPECT_EQ(seed_x(0), (std::vector<double>{2.0}));
-  EXPECT_EQ(seed_x(1), (std::vector<double>{7.5, 7.0}));
+  // As drawn: from (1, 1) over (2.5, 1) to (4, 1).
+  EXPECT_EQ(x_of(wire_of(r.record, 0, 2).nodes), (std::vector<double>{1.0, 2.5, 4.0}));
+  EXPECT_EQ(x_of(r.record.domains[0].seeds), (std::vector<double>{2.0}));
+  EXPECT_EQ(x_of(r.record.domains[1].seeds), (std::vector<double>{7.5, 7.0}));
 }
 
 TEST(DomainMaker, AdjacentRegionsInsideADomainMergeIntoOneClockwiseHole) {
@@ -372,8 +363,7 @@ TEST(DomainMaker, DomainsAreInvariantUnderTranslationScaleAndRotation) {
   Outline l_with_hole;
   add_loop(l_with_hole, {{0, 0}, {8, 0}, {8, 3}, {3, 3}, {3, 8}, {0, 8}});
   add_loop(l_with_hole, {{1, 1}, {2, 1}, {2, 2}, {1, 2}});
-  l_with_hole.points.push_back({5, 1});
-  l_with_hole.points.push_back({7, 2});
+  l_with_hole.points.insert(l_with_hole.points.end(), {{5, 1}, {7, 2}});
   l_with_hole.edges.push_back({10, 11});
   const Result reference = run(l_with_hole, 3);
   for (const auto& [shift, scale, angle] : std::vector<std::tuple<Point, double, double>>{
@@ -413,10 +403,7 @@ TEST(DomainMakerMeshData, CutsOneDomainOutRenumberedInSectionOrder) {
     EXPECT_EQ(outer.nodes[i].y, r.record.nodes[i].y);
   }
   const Node_Record& seed = outer.nodes.back();
-  EXPECT_EQ(seed.x, 8.0);
-  EXPECT_EQ(seed.seed, 1);
-  EXPECT_EQ(seed.on_boundary, 0);
-  EXPECT_EQ(seed.seed_size, 0.3);
+  EXPECT_EQ(std::make_tuple(seed.x, seed.seed, seed.on_boundary, seed.seed_size), std::make_tuple(8.0, 1, 0, 0.3));
   for (std::size_t i = 0; i + 1 < outer.nodes.size(); ++i) EXPECT_EQ(outer.nodes[i].on_boundary, 1);
   // Every wire keeps its shape on the new numbers.
   for (std::size_t w = 0; w < 2; ++w) {

@@ -49,11 +49,14 @@ std::vector<double> corner_angles(const std::vector<Point>& c) {
   return angles;
 }
 
-// Runs the steps of the loop mesher up to the closure on `record`.
-void run_to_closure(Loop_Mesher& mesher, const Mesh_Data& record) {
+// Runs the steps of the loop mesher up to the single wire or the closure.
+void run_to_single_wire(Loop_Mesher& mesher, const Mesh_Data& record) {
   mesher.load_input_data(record);
   mesher.prepare_mesh();
   mesher.make_single_wire_domain();
+}
+void run_to_closure(Loop_Mesher& mesher, const Mesh_Data& record) {
+  run_to_single_wire(mesher, record);
   mesher.split_loops();
   mesher.generate_loop_closure_mesh();
 }
@@ -124,9 +127,7 @@ TEST(LoopMesherSplitting, ReflexCornerOfTwoHundredFiftyDegreesIsCutFromThatCorne
   const std::vector<Xy> corners{{0, 0}, {-4 * std::cos(half), -4 * std::sin(half)}, {6, -6}, {6, 6}, {-4 * std::cos(half), 4 * std::sin(half)}};
   const Mesh_Data record = make_record({subdivide(corners, 1.0)}, 1.0);
   Loop_Mesher mesher;
-  mesher.load_input_data(record);
-  mesher.prepare_mesh();
-  mesher.make_single_wire_domain();
+  run_to_single_wire(mesher, record);
   ASSERT_EQ(mesher.get_loops().size(), 1u);
   const auto& loop = *mesher.get_loops()[0];
   const std::size_t reflex = loop.largest_angle_index();
@@ -148,9 +149,7 @@ TEST(LoopMesherSingleWire, HoleIsJoinedByABridgeWalkedTwice) {
   const std::vector<Xy> hole = subdivide({{2, 1.5}, {2, 2.5}, {4, 2.5}, {4, 1.5}}, 1.0);
   const Mesh_Data record = make_record({outer, hole}, 1.0);
   Loop_Mesher mesher;
-  mesher.load_input_data(record);
-  mesher.prepare_mesh();
-  mesher.make_single_wire_domain();
+  run_to_single_wire(mesher, record);
   ASSERT_EQ(mesher.get_loops().size(), 1u);
   const auto& loop = *mesher.get_loops()[0];
   std::map<const data_2d::Node*, int> visits;
@@ -247,9 +246,7 @@ TEST(LoopMesherSplitting, EvenLoopsLeaveNoFiveOrSevenSegmentPiece) {
     // An odd ring gets a node in the middle of its first segment.
     if (ring.size() % 2 == 1) ring.insert(ring.begin() + 1, {0.5 * (ring[0].x + ring[1].x), 0.5 * (ring[0].y + ring[1].y)});
     Loop_Mesher mesher;
-    mesher.load_input_data(make_record({ring}, 0.0));
-    mesher.prepare_mesh();
-    mesher.make_single_wire_domain();
+    run_to_single_wire(mesher, make_record({ring}, 0.0));
     mesher.split_loops();
     EXPECT_GT(mesher.get_bisection_count(), 3u);
     for (const auto& loop : mesher.get_loops()) {

@@ -110,17 +110,13 @@ TEST(Mesher2DInputCheck, KeepsOnlySeedsStrictlyInsideTheRegion) {
 
 TEST(Mesher2DTolerance, IsRootRuleCappedAtQuarterSpacing) {
   // Spacing 1: sqrt(1)/100 = 0.01. Spacing 1e-4: sqrt rule 1e-4 would merge
-  // a midpoint 5e-5 away with a corner; the cap gives 2.5e-5.
-  Frame wide;
-  wide.load_input_data(unit_square());
-  EXPECT_DOUBLE_EQ(wide.get_tolerance(), 0.01);
-  Frame narrow;
-  narrow.load_input_data(make_record({{{0, 0}, {1, 0}, {1, 1e-4}, {0, 1e-4}}}, 0.0));
-  EXPECT_DOUBLE_EQ(narrow.get_tolerance(), 2.5e-5);
-  // The two rules meet at spacing 1.6e-3.
-  Frame meet;
-  meet.load_input_data(make_record({{{0, 0}, {1, 0}, {1, 1.6e-3}, {0, 1.6e-3}}}, 0.0));
-  EXPECT_NEAR(meet.get_tolerance(), 4e-4, 1e-15);  // both rules give 4e-4; round-off of sqrt
+  // a midpoint 5e-5 away with a corner; the cap gives 2.5e-5. The two rules
+  // meet at spacing 1.6e-3 (4e-4).
+  for (const auto& [height, tolerance] : {std::pair{1.0, 0.01}, {1e-4, 2.5e-5}, {1.6e-3, 4e-4}}) {
+    Frame frame;
+    frame.load_input_data(make_record({{{0, 0}, {1, 0}, {1, height}, {0, height}}}, 0.0));
+    EXPECT_NEAR(frame.get_tolerance(), tolerance, 1e-15) << height;  // round-off of sqrt
+  }
 }
 
 TEST(Mesher2DTolerance, NarrowRegionKeepsMidSideNodesApartFromCorners) {
@@ -136,20 +132,16 @@ TEST(Mesher2DTolerance, NarrowRegionKeepsMidSideNodesApartFromCorners) {
 }
 
 TEST(Mesher2DPrepare, AutomaticSizeIsMeanSegmentLength) {
-  Frame square;
-  square.load_input_data(unit_square());
-  square.prepare_mesh();
-  EXPECT_DOUBLE_EQ(square.get_element_size(), 1.0);
-  // Segments 3, 4 and 5: mean 4.
-  Frame triangle;
-  triangle.load_input_data(make_record({{{0, 0}, {4, 0}, {0, 3}}}, 0.0));
-  triangle.prepare_mesh();
-  EXPECT_DOUBLE_EQ(triangle.get_element_size(), 4.0);
-  // An explicit size is kept.
-  Frame given;
-  given.load_input_data(make_record({{{0, 0}, {4, 0}, {0, 3}}}, 0.7));
-  given.prepare_mesh();
-  EXPECT_DOUBLE_EQ(given.get_element_size(), 0.7);
+  // Unit square: 1; segments 3, 4 and 5: mean 4; an explicit size is kept.
+  const std::vector<std::pair<Mesh_Data, double>> cases = {{unit_square(), 1.0},
+                                                           {make_record({{{0, 0}, {4, 0}, {0, 3}}}, 0.0), 4.0},
+                                                           {make_record({{{0, 0}, {4, 0}, {0, 3}}}, 0.7), 0.7}};
+  for (const auto& [record, size] : cases) {
+    Frame frame;
+    frame.load_input_data(record);
+    frame.prepare_mesh();
+    EXPECT_DOUBLE_EQ(frame.get_element_size(), size);
+  }
 }
 
 TEST(Mesher2DPrepare, ComputesMissingToleranceAndRejectsOverlap) {
@@ -280,20 +272,15 @@ TEST(Mesher2DWrite, NumbersInputNodesByTheirRecordEvenAfterDroppedSeed) {
   EXPECT_EQ(record.nodes[0].x, input.nodes[0].x);
 }
 
-bool always_stop() { return true; }
-
 // Both meshers: an interrupt ends the run with a textless exception.
 TEST(Mesher2DRun, InterruptInBothMeshers) {
   const Mesh_Data input = make_record({mesher_test::subdivide({{0, 0}, {4, 0}, {4, 3}, {0, 3}}, 0.5)}, 0.5);
-  for (const bool grid : {true, false}) {
-    SCOPED_TRACE(grid ? "grid" : "loop");
-    const auto mesher = [grid]() -> std::unique_ptr<mesher_2d::Mesher_2D> {
-      if (grid) return std::make_unique<grid_mesher::Grid_Mesher>();
-      return std::make_unique<loop_mesher::Loop_Mesher>();
-    };
+  grid_mesher::Grid_Mesher grid;
+  loop_mesher::Loop_Mesher loop;
+  for (mesher_2d::Mesher_2D* mesher : std::initializer_list<mesher_2d::Mesher_2D*>{&grid, &loop}) {
     Mesh_Data stopped = input;
     try {
-      mesher()->generate_mesh(stopped, &always_stop);
+      mesher->generate_mesh(stopped, [] { return true; });
       ADD_FAILURE() << "no exception";
     } catch (const mesher_2d::interrupt_exception& e) {
       EXPECT_STREQ(e.what(), "Unknown exception");

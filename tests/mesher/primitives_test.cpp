@@ -31,6 +31,12 @@ Polygon polygon(std::initializer_list<Point> corners) {
   return p;
 }
 
+void expect_point(const std::optional<Point>& actual, Point expected, double tolerance) {
+  ASSERT_TRUE(actual);
+  EXPECT_NEAR(actual->x, expected.x, tolerance);
+  EXPECT_NEAR(actual->y, expected.y, tolerance);
+}
+
 TEST(SubtendedAngle, QuarterTurnIsPlusNinetyAndReversedMinusNinety) {
   EXPECT_NEAR(subtended_angle({0, 0}, {1, 0}, {0, 1}), 90.0, angle_round_off);
   EXPECT_NEAR(subtended_angle({0, 0}, {0, 1}, {1, 0}), -90.0, angle_round_off);
@@ -118,14 +124,8 @@ TEST(SegmentsCross, OnlyProperInteriorCrossingsCount) {
 }
 
 TEST(SegmentIntersection, EndPointsTouchAndParallelNeverMeets) {
-  const auto touch = segment_intersection({0, 0}, {1, 1}, {1, 1}, {2, 0});
-  ASSERT_TRUE(touch);
-  EXPECT_NEAR(touch->x, 1.0, 1e-15);
-  EXPECT_NEAR(touch->y, 1.0, 1e-15);
-  const auto cross = segment_intersection({0, 0}, {2, 2}, {0, 2}, {2, 0});
-  ASSERT_TRUE(cross);
-  EXPECT_NEAR(cross->x, 1.0, 1e-15);
-  EXPECT_NEAR(cross->y, 1.0, 1e-15);
+  expect_point(segment_intersection({0, 0}, {1, 1}, {1, 1}, {2, 0}), {1, 1}, 1e-15);  // round-off of the parameter
+  expect_point(segment_intersection({0, 0}, {2, 2}, {0, 2}, {2, 0}), {1, 1}, 1e-15);
   EXPECT_FALSE(segment_intersection({0, 0}, {1, 0}, {0, 1}, {1, 1}));      // parallel
   EXPECT_FALSE(segment_intersection({0, 0}, {1, 0}, {0.5, 0}, {2, 0}));    // collinear counts as parallel
   // Parameter window (-1e-8, 1 + 1e-8): 5e-9 past the end meets, 2e-8 does not.
@@ -134,29 +134,17 @@ TEST(SegmentIntersection, EndPointsTouchAndParallelNeverMeets) {
 }
 
 TEST(Rotate, QuarterAndHalfTurnsAndBackAboutAnyCentre) {
-  const Point r = rotate({1, 0}, {0, 0}, 90.0);
-  EXPECT_NEAR(r.x, 0.0, 1e-15);  // cos(pi/2) is 6e-17, not 0
-  EXPECT_NEAR(r.y, 1.0, 1e-15);
-  const Point half = rotate({2, 1}, {1, 1}, 180.0);
-  EXPECT_NEAR(half.x, 0.0, 1e-15);
-  EXPECT_NEAR(half.y, 1.0, 1e-15);
+  expect_point(rotate({1, 0}, {0, 0}, 90.0), {0, 1}, 1e-15);  // cos(pi/2) is 6e-17, not 0
+  expect_point(rotate({2, 1}, {1, 1}, 180.0), {0, 1}, 1e-15);
   // Turning back about any centre returns the point.
   const Point c{-2.5, 4.0};
   const Point p{3.0, -1.0};
-  const Point back = rotate(rotate(p, c, 37.0), c, -37.0);
-  EXPECT_NEAR(back.x, p.x, 1e-14);  // round-off of two rotations at |p - c| ~ 7
-  EXPECT_NEAR(back.y, p.y, 1e-14);
+  expect_point(rotate(rotate(p, c, 37.0), c, -37.0), p, 1e-14);  // round-off of two rotations at |p - c| ~ 7
 }
 
 TEST(FootOnSegment, InsideTheWindowOnlyAndNotOnDegenerateSegments) {
-  const auto foot = foot_on_segment({0.25, 3}, {0, 0}, {1, 0});
-  ASSERT_TRUE(foot);
-  EXPECT_DOUBLE_EQ(foot->x, 0.25);
-  EXPECT_DOUBLE_EQ(foot->y, 0.0);
-  const auto slanted = foot_on_segment({0, 2}, {0, 0}, {2, 2});
-  ASSERT_TRUE(slanted);
-  EXPECT_NEAR(slanted->x, 1.0, 1e-15);
-  EXPECT_NEAR(slanted->y, 1.0, 1e-15);
+  expect_point(foot_on_segment({0.25, 3}, {0, 0}, {1, 0}), {0.25, 0}, 0.0);  // exact: no rounding on the x axis
+  expect_point(foot_on_segment({0, 2}, {0, 0}, {2, 2}), {1, 1}, 1e-15);  // round-off of the projection
   EXPECT_FALSE(foot_on_segment({2, 1}, {0, 0}, {1, 0}));
   EXPECT_FALSE(foot_on_segment({-0.1, 1}, {0, 0}, {1, 0}));
   EXPECT_TRUE(foot_on_segment({1 + 5e-9, 1}, {0, 0}, {1, 0}));

@@ -36,17 +36,21 @@ const Case cases[] = {
      {0, 7, -6, 7, 0, -10, 6, 7}, {0.5, -10, 6, 7, -6, 7, -0.5, -10}},
 };
 
+// The points in type 1 and type 2 order.
+std::pair<Points, Points> both_orders(int type, const std::vector<double>& dims, double cy, double cz) {
+  StressPoint::stress_coord_type1 t1;
+  StressPoint::stress_coord_type2 t2;
+  t1.enabled = t2.enabled = true;
+  Points p1{}, p2{};
+  StressPoint::evaluate_stress_points(t1, p1, type, dims, cy, cz);
+  StressPoint::evaluate_stress_points(t2, p2, type, dims, cy, cz);
+  return {p1, p2};
+}
+
 TEST(StressPoint, TypeOneAndTypeTwoPointsOfTheCatalogue) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    StressPoint::stress_coord_type1 t1;
-    StressPoint::stress_coord_type2 t2;
-    t1.enabled = t2.enabled = true;
-    Points p1{}, p2{};
-    StressPoint::evaluate_stress_points(t1, p1, c.type, c.dims, c.cy, c.cz);
-    StressPoint::evaluate_stress_points(t2, p2, c.type, c.dims, c.cy, c.cz);
-    EXPECT_EQ(p1, c.type1);
-    EXPECT_EQ(p2, c.type2);
+    EXPECT_EQ(both_orders(c.type, c.dims, c.cy, c.cz), std::pair(c.type1, c.type2));
   }
 }
 
@@ -57,12 +61,7 @@ TEST(StressPoint, TypeTwoIsTypeOneRotatedOrEqual) {
   const std::vector<int> same = {6, 15, 18, 19, 22, 24, 25, 26, 27};
   for (int type = 1; type <= 27; ++type) {
     if (type == 4 || type == 8 || type == 17) continue;
-    StressPoint::stress_coord_type1 t1;
-    StressPoint::stress_coord_type2 t2;
-    t1.enabled = t2.enabled = true;
-    Points p1{}, p2{};
-    StressPoint::evaluate_stress_points(t1, p1, type, d, 0.75, -0.5);
-    StressPoint::evaluate_stress_points(t2, p2, type, d, 0.75, -0.5);
+    const auto [p1, p2] = both_orders(type, d, 0.75, -0.5);
     const bool equal = std::find(same.begin(), same.end(), type) != same.end();
     const Points rotated = {p1[6], p1[7], p1[0], p1[1], p1[2], p1[3], p1[4], p1[5]};
     EXPECT_EQ(p2, equal ? p1 : rotated) << type;

@@ -111,8 +111,7 @@ inline double outline_plastic_modulus(const Outline& o, int axis) {
   return (s_up - c * up.area) + (c * down.area - s_down);
 }
 
-// Mirror images of a list of points (x -> -x or y -> -y), reversed so that a
-// ring closed from both halves stays counter-clockwise.
+// The axis-aligned rectangle [x0, x1] x [y0, y1], counter-clockwise.
 inline std::vector<Vertex> rect(double x0, double y0, double x1, double y1) {
   return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
 }

@@ -64,55 +64,47 @@ def png_colours(path):
     return len(colours), ink / (width * height)
 
 
+# One triangle part of material "s" with the given material name and element;
+# outline polygons of material "c" after the given ones.
+MESH = ('{"materials": {"s": {"E": 1}}, "sections": [{"kind": "mesh", "parts": [{"material": "%s", '
+        '"nodes": [[0,0],[1,0],[0,1]], "elements": [%s]}]}]}')
+OUTLINE = '{"materials": {"c": {"E": 1}}, "sections": [{"kind": "outline", "polygons": [%s]}]}'
+SQUARE = '{"material": "c", "outline": [[0,0],[4,0],[4,4],[0,4]]'
+RECTANGLE = '{"sections": [{"kind": "closed_form", "shape": "rectangle", %s}]}'
+STANDARD = '{"sections": [{"kind": "standard", "type": %s, "dimensions": %s, "nu": 0.3%s}]}'
+
+
 class BadFiles(unittest.TestCase):
     CASES = [  # (file content, text the one-line message must contain)
         ('{"sections": [{"kind": "closed_form", "shape": "rectangle"}]}', 'sections[1]: missing key "dimensions"'),
-        ('{"sections": [{"kind": "closed_form", "shape": "rectangle", "dimensions": [1, "2"]}]}',
-         "sections[1].dimensions[2]: expected a number, found a string"),
-        ('{"sections": [{"kind": "closed_form", "shape": "rectangle", "dimensoins": [1, 2]}]}',
-         "sections[1].dimensoins: unknown key"),
-        ('{"materials": {"s": {"E": 1}}, "sections": [{"kind": "mesh", "parts": [{"material": "steel", '
-         '"nodes": [[0,0],[1,0],[0,1]], "elements": [[1,2,3]]}]}]}',
-         'sections[1].parts[1].material: unknown material "steel"'),
-        ('{"materials": {"s": {"E": 1}}, "sections": [{"kind": "mesh", "parts": [{"material": "s", '
-         '"nodes": [[0,0],[1,0],[0,1]], "elements": [[1,2,4]]}]}]}',
-         "sections[1].parts[1].elements[1][3]: node 4 is out of range 1..3"),
-        ('{"materials": {"s": {"E": 1}}, "sections": [{"kind": "mesh", "parts": [{"material": "s", '
-         '"nodes": [[0,0],[1,0],[0,1]], "elements": [[1,2,3,1]]}]}]}', "sections[1].parts[1].elements[1]: expected 3"),
-        ('{"materials": {"s": {"E": 1}}, "sections": [{"kind": "mesh", "parts": [{"material": "s", '
-         '"nodes": [[0,0],[1,0],[0,1]], "elements": [[1,3,2]]}]}]}',
-         "sections[1].parts[1].elements[1]: the corners are clockwise"),
-        ('{"sections": [{"kind": "closed_form", "shape": "rectangle", "dimensions": [1]}]}',
-         "a rectangle takes 2 dimensions"),
+        (RECTANGLE % '"dimensions": [1, "2"]', "sections[1].dimensions[2]: expected a number, found a string"),
+        (RECTANGLE % '"dimensoins": [1, 2]', "sections[1].dimensoins: unknown key"),
+        (MESH % ("steel", "[1,2,3]"), 'sections[1].parts[1].material: unknown material "steel"'),
+        (MESH % ("s", "[1,2,4]"), "sections[1].parts[1].elements[1][3]: node 4 is out of range 1..3"),
+        (MESH % ("s", "[1,2,3,1]"), "sections[1].parts[1].elements[1]: expected 3"),
+        (MESH % ("s", "[1,3,2]"), "sections[1].parts[1].elements[1]: the corners are clockwise"),
+        (RECTANGLE % '"dimensions": [1]', "a rectangle takes 2 dimensions"),
         ('{"sections": [{"kind": "cube"}]}', 'sections[1].kind: unknown kind "cube"'),
         ('{"materials": {"c": {"E": 1, "type": "concrete"}}, "sections": [{"kind": "reinforced", "loops": '
          '[{"material": "c", "points": [[0,0],[1,1],[1,0],[0,1]]}]}]}',
          "sections[1].loops[1].points: the loop crosses itself: edge 1-2 crosses edge 3-4"),
-        ('{"sections": [{"kind": "standard", "type": "teee", "dimensions": [1], "nu": 0.3}]}',
-         'sections[1].type: unknown standard type "teee"'),
-        ('{"sections": [{"kind": "standard", "type": 28, "dimensions": [1], "nu": 0.3}]}',
-         "sections[1].type: unknown standard type 28"),
-        ('{"sections": [{"kind": "standard", "type": 8, "dimensions": [1, 2, 3], "nu": 0.3}]}',
+        (STANDARD % ('"teee"', "[1]", ""), 'sections[1].type: unknown standard type "teee"'),
+        (STANDARD % (28, "[1]", ""), "sections[1].type: unknown standard type 28"),
+        (STANDARD % (8, "[1, 2, 3]", ""),
          "sections[1].dimensions: a tee (type 8) takes 4 dimensions (flange_width, stem_length, flange, stem), found 3"),
-        ('{"sections": [{"kind": "standard", "type": 1, "dimensions": [1, "2"], "nu": 0.3}]}',
-         "sections[1].dimensions[2]: expected a number, found a string"),
-        ('{"sections": [{"kind": "standard", "type": 1, "dimensions": {"height": 1, "widht": 2}, "nu": 0.3}]}',
-         "sections[1].dimensions.widht: unknown key"),
-        ('{"materials": {"c": {"E": 1}}, "sections": [{"kind": "outline", "polygons": [{"material": "c", '
-         '"outline": [[0,0],[1,1],[1,0],[0,1]]}]}]}',
+        (STANDARD % (1, '[1, "2"]', ""), "sections[1].dimensions[2]: expected a number, found a string"),
+        (STANDARD % (1, '{"height": 1, "widht": 2}', ""), "sections[1].dimensions.widht: unknown key"),
+        (OUTLINE % '{"material": "c", "outline": [[0,0],[1,1],[1,0],[0,1]]}',
          "sections[1].polygons[1].outline: the loop crosses itself: side 1-2 crosses side 3-4"),
-        ('{"materials": {"c": {"E": 1}}, "sections": [{"kind": "outline", "polygons": [{"material": "c", '
-         '"outline": [[0,0],[4,0],[4,4],[0,4]]}, {"material": "c", "outline": [[1,1],[5,1],[5,2],[1,2]]}]}]}',
+        (OUTLINE % (SQUARE + '}, {"material": "c", "outline": [[1,1],[5,1],[5,2],[1,2]]}'),
          "sections[1].polygons[2].outline: crosses polygons[1].outline"),
-        ('{"materials": {"c": {"E": 1}}, "sections": [{"kind": "outline", "polygons": [{"material": "c", '
-         '"outline": [[0,0],[4,0],[4,4],[0,4]]}, {"material": "c", "outline": [[1,1],[2,1],[2,2],[1,2]]}]}]}',
+        (OUTLINE % (SQUARE + '}, {"material": "c", "outline": [[1,1],[2,1],[2,2],[1,2]]}'),
          "sections[1].polygons[1].outline: another polygon lies inside it outside its holes"),
-        ('{"materials": {"c": {"E": 1}}, "sections": [{"kind": "outline", "polygons": [{"material": "concrete", '
-         '"outline": [[0,0],[4,0],[4,4],[0,4]]}]}]}', 'sections[1].polygons[1].material: unknown material "concrete"'),
-        ('{"materials": {"c": {"E": 1}}, "sections": [{"kind": "outline", "polygons": [{"material": "c", '
-         '"outline": [[0,0],[4,0],[4,4],[0,4]], "hole": []}]}]}', "sections[1].polygons[1].hole: unknown key"),
+        (OUTLINE % (SQUARE.replace('"c"', '"concrete"') + "}"),
+         'sections[1].polygons[1].material: unknown material "concrete"'),
+        (OUTLINE % (SQUARE + ', "hole": []}'), "sections[1].polygons[1].hole: unknown key"),
         ('{"sections": [{"kind": "first_moment", "about": [0, 0]}]}', 'give "polygons" (an outline the library meshes)'),
-        ('{"sections": [{"kind": "standard", "type": 8, "dimensions": [9, 9, 1, 1], "nu": 0.3, "level": 2}]}',
+        (STANDARD % (8, "[9, 9, 1, 1]", ', "level": 2'),
          'sections[1].level: only a "meshed": true standard section takes a level'),
         ('{"sections": [', "not valid JSON"),
         ("", "file is empty"),
