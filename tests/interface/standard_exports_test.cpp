@@ -57,6 +57,28 @@ std::vector<std::pair<int, std::vector<double>>> shapes() {
   return all;
 }
 
+Call bspmain_expand(int type, std::vector<double> dims, int offset_mode) {
+  Call c;
+  c.buffer.fill(guard);
+  c.dims = std::move(dims);
+  const int32_t reserved = 0, order = 1;
+  const double nu = 0.3;
+  BSPMAIN_EXPAND(c.r(), c.dims.data(), &type, &reserved, &nu, &reserved, &reserved, &offset_mode, &order);
+  return c;
+}
+
+double distance_to_outline(const test::Outline& o, test::Vertex p) {
+  double best = HUGE_VAL;
+  for (const test::Ring& r : o)
+    for (std::size_t i = 0; i < r.v.size(); ++i) {
+      const test::Vertex a = r.v[i], b = r.v[(i + 1) % r.v.size()];
+      const double dx = b.x - a.x, dy = b.y - a.y;
+      const double t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+      best = std::min(best, std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy));
+    }
+  return best;
+}
+
 double extent(const test::Outline& o) {
   double e = 0;
   for (const test::Ring& r : o)
@@ -85,6 +107,25 @@ TEST(StandardExports, GeometryOfEveryMeshedTypeMatchesItsOutline) {
     const double i12 = std::abs(m.i_product()) < 1e-8 * i_sum ? 0.0 : m.i_product();
     EXPECT_NEAR(c[BSP_SLOT_I12], i12, 1e-10 * i_sum);
     EXPECT_EQ(c[BSP_SLOT_WEIGHTED_AREA], c[BSP_SLOT_AREA]);
+    // Every stress point lies on the outline: distance to its nearest side
+    // at rounding of the centroid (1e-10 of the extent).
+    const Call about_centroid = bspmain_expand(type, dims, 0);
+    for (int k = 0; k < 4; ++k) {
+      const test::Vertex p{about_centroid[5 + 2 * k] + m.xc(), about_centroid[6 + 2 * k] + m.yc()};
+      EXPECT_LT(distance_to_outline(test::standard_outline(type, dims), p), 1e-10 * size) << "point " << k + 1;
+    }
+    // ... and they reach the extreme fibres both ways (1e-12: rounding of the
+    // centroid), but for the lipped channel and the hat, whose catalogue
+    // points sit on the lips and the brims.
+    double far_y = 0, far_z = 0, point_y = 0, point_z = 0;
+    for (const test::Ring& r : test::standard_outline(type, dims))
+      for (test::Vertex v : r.v) far_y = std::max(far_y, std::abs(v.x - m.xc())), far_z = std::max(far_z, std::abs(v.y - m.yc()));
+    for (int k = 0; k < 4; ++k)
+      point_y = std::max(point_y, std::abs(about_centroid[5 + 2 * k])), point_z = std::max(point_z, std::abs(about_centroid[6 + 2 * k]));
+    if (type != 15 && type != 27) {
+      EXPECT_NEAR(point_y, far_y, 1e-12 * size);
+      EXPECT_NEAR(point_z, far_z, 1e-12 * size);
+    }
     EXPECT_GT(c[BSP_SLOT_TORSION_CONSTANT], 0.0);
     // Slots 30 and 31 are BSPPlasticModulus's pair (0 for the types
     // without plastic moduli).

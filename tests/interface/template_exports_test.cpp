@@ -83,6 +83,9 @@ TEST(TemplateExports, GeneralPathAgreesWithTheStandardSolver) {
                   {18, size, 1e-9}, {4, b[4], 5e-3}, {21, std::max(std::abs(b[21]), 1e-12 * i_sum * i_sum), 5e-3},
                   {14, b[14], 4e-3}, {15, b[15], 4e-3}, {19, size, 5e-4}, {20, size, 5e-4}};
     for (const auto& c : checks) EXPECT_LT(rel(a[c.slot], b[c.slot], c.scale), c.tolerance) << "slot " << c.slot;
+    // The stress points, about the shear centre: as far apart as the two
+    // shear centres.
+    for (int slot = 5; slot <= 12; ++slot) EXPECT_LT(rel(a[slot], b[slot], size), 5e-4) << "slot " << slot;
   }
 }
 
