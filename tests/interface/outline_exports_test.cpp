@@ -7,7 +7,9 @@
 #include <functional>
 #include <limits>
 #include <numbers>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/outline_calls.h"
@@ -320,6 +322,21 @@ TEST(BSPMeshMain, RunawaySizesAreRefusedBeforeMeshing) {
   OutlineSection fine = square(0, 0);
   fine.element_size = 0.02;  // 5 000 triangles: well inside the cap
   EXPECT_EQ(mesh_main(fine).code, BSP_OK);
+}
+
+// Two segments that cross must be refused at every element size. Cut into
+// pieces, each may get a node at the crossing point; the two nodes merged
+// into a junction once let a bow tie through at size 0.2 (regions found
+// where the caller drew none).
+TEST(BSPMeshMain, CrossingSegmentsAreRefusedAtEverySize) {
+  OutlineSection s = rectangle_with_hole();
+  std::swap(s.point_y[0], s.point_y[1]);  // the outer loop becomes a bow tie crossing at (5, 3)
+  for (const double size : {1.0, 0.8, 0.6, 0.4, 0.2, 0.0}) {
+    s.element_size = size;
+    const CombResult r = mesh_main(s);
+    EXPECT_EQ(r.code, BSP_E_INPUT) << size;
+    EXPECT_NE(std::string(BSPLastError()).find("two edges cross"), std::string::npos) << size;
+  }
 }
 
 // Input checks: each mutation of a valid call and the code it must give;

@@ -31,6 +31,24 @@ TEST(PlasticModulus, NeutralAxisWhereTheAreaHalves) {
   }
 }
 
+// At the largest accepted scale the absolute area tolerance (1e-12) lies far
+// below the section's round-off: the search must end on its rounding stop,
+// some 130 passes of shrinking by 0.75 from the section's size down to a few
+// ulps, not run out its 1000 passes. Likewise at the smallest scale.
+TEST(PlasticModulus, ExtremeScalesEndWellInsideThePassLimit) {
+  for (const double scale : {1e6, 1e-6}) {
+    for (const AxisCase& c : axis_cases) {
+      SCOPED_TRACE(c.what);
+      std::vector<double> dims = c.dims;
+      for (double& d : dims) d *= scale;
+      int passes = 0;
+      EXPECT_NEAR(plastic_neutral_axis(c.type, dims, c.cut_axis, &passes), c.expected * scale,
+                  1e-12 * 20 * scale);  // as above, scaled
+      EXPECT_LT(passes, plastic_max_passes / 4);
+    }
+  }
+}
+
 // The rectangle takes its closed forms without a search; the validation runs
 // first and a failed one leaves the outputs alone.
 TEST(PlasticModulus, RectangleExactAndValidationFirst) {
