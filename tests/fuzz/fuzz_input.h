@@ -8,9 +8,12 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <vector>
+
+#include "bsp/bsp.h"
 
 namespace bsp::fuzz {
 
@@ -20,8 +23,9 @@ class Input {
 
   std::uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
 
-  // An integer in lo..hi (inclusive).
+  // An integer in lo..hi (inclusive); lo when the range is empty.
   std::int32_t in(std::int32_t lo, std::int32_t hi) {
+    if (hi <= lo) return lo;
     const std::uint32_t span = static_cast<std::uint32_t>(hi - lo) + 1;
     std::uint32_t v = byte();
     if (span > 256) v = v << 8 | byte();
@@ -101,7 +105,11 @@ class Outputs {
     for (std::size_t b = 0; b < blocks_.size(); ++b)
       for (std::size_t i = 0; i < sizes_[b]; ++i) {
         const double v = blocks_[b][guard + i];
-        if (ok ? !std::isfinite(v) : v != 0.0) __builtin_trap();
+        if (ok ? !std::isfinite(v) : v != 0.0) {
+          std::fprintf(stderr, "%s: output %zu[%zu] = %g; last error: %s\n", ok ? "success" : "failure", b, i, v,
+                       BSPLastError());
+          __builtin_trap();
+        }
       }
   }
   double* array(std::size_t n) {

@@ -27,14 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t e = 0; e < static_cast<std::size_t>(n_elements); ++e)
     for (std::size_t c = 0; c < static_cast<std::size_t>(k); ++c)
       conn[e * k + c] = patch && c < 3 ? cells[e][c] : in.wild_index(1, n_nodes);
-  for (std::int32_t spoil = in.in(0, 3); spoil > 0 && !conn.empty(); --spoil) {
+  for (std::int32_t spoil = in.in(0, 3); spoil > 0 && !conn.empty() && !y.empty(); --spoil) {
     conn[static_cast<std::size_t>(in.in(0, static_cast<std::int32_t>(conn.size()) - 1))] = in.wild_index(1, n_nodes);
     y[static_cast<std::size_t>(in.in(0, n_nodes - 1))] = in.real(unit);
   }
   const std::int32_t n_m = in.index(1, 2);
   const std::size_t m = static_cast<std::size_t>(n_m > 0 ? n_m : 0);
   std::vector<std::int32_t> mat(static_cast<std::size_t>(n_elements));
-  for (std::int32_t& v : mat) v = in.byte() % 4 ? 1 : in.wild_index(-n_m, n_m);
+  const std::int32_t top = n_m > 0 ? n_m : 0;
+  for (std::int32_t& v : mat) v = in.byte() % 4 ? 1 : in.wild_index(-top, top);
   std::vector<double> e(m), nu(m), w(m);
   for (std::size_t i = 0; i < m; ++i) e[i] = in.mostly(1.0 + i), nu[i] = in.mostly(0.3), w[i] = in.mostly(1.0);
   const std::int32_t n_parts = in.index(1, 2);

@@ -69,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            &h, &linear);
   } else if (which == 2) {
     const bool sized = n_sp >= 0 && n_regions >= 0;
-    code = BSPDetailMesh(out.array(sized ? 38 : 0), out.array(sized ? 4 * sp * solid + 6 : 0), out.array(2 * sp), out.array(sp), &n_regions,
+    code = BSPDetailMesh(out.array(sized ? 38 : 0), out.array(sized ? 4 * sp * solid + 6 : 0),
+                         out.array(sized ? 2 * sp : 0), out.array(sized ? sp : 0), &n_regions,
                          &n_bars, bar_r.data(), bar_y.data(), bar_z.data(), &n_sp, sy.data(), sz.data(), &e_ref,
                          &nu_ref, region_e.data(), region_nu.data(), bar_e.data(), &n_points, py.data(), pz.data(),
                          &n_segments, seg.data(), &h, forces, forces + 2, forces + 4, forces + 6, &linear);
