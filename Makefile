@@ -41,7 +41,7 @@ sanitize:
 # Every libFuzzer target of tests/fuzz, built with clang under ASan and UBSan
 # in its own folder, run for FUZZ_SECONDS each from its seed corpus (new
 # inputs it finds go to FUZZ_BUILD/corpus, the seeds stay as they are). A
-# crash, a sanitizer report, a leak or an input slower than 60 s (a hang) fails.
+# crash, a sanitizer report, a leak or an input slower than 120 s (a hang) fails.
 fuzz:
 	@scripts/bootstrap
 	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) \
@@ -49,7 +49,7 @@ fuzz:
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
 	@for t in $(FUZZ_BUILD)/tests/fuzz/*_fuzz; do \
 	  name=$$(basename $$t); mkdir -p $(FUZZ_BUILD)/corpus/$$name; echo "== $$name, $(FUZZ_SECONDS) s"; \
-	  $$t -max_total_time=$(FUZZ_SECONDS) -timeout=60 -rss_limit_mb=4096 -print_final_stats=1 \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -timeout=120 -rss_limit_mb=4096 -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_BUILD)/$$name- $(FUZZ_BUILD)/corpus/$$name tests/fuzz/corpus/$$name || exit 1; \
 	done
 

@@ -149,7 +149,7 @@ TEST(Concurrency, EightThreadsGiveTheSerialResultsBitwise) {
     }
   }
 
-  constexpr int threads = 8, rounds = 6;
+  constexpr int threads = 8, rounds = 4;
   std::atomic<int> mismatches{0}, done{0};
   std::vector<std::thread> pool;
   for (int t = 0; t < threads; ++t)
