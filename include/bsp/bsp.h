@@ -16,6 +16,23 @@
 **     concurrently;
 **   - no exception, abort or exit ever leaves the library.
 **
+** Threads. What a host may do concurrently:
+**   - call any exports, the same or different ones, from any number of its
+**     threads at once: each call owns all its working data, and a call's
+**     results do not depend on what other threads are doing (bit for bit);
+**   - share input arrays (those passed as const) between concurrent calls;
+**   - call from inside its own OpenMP parallel region (whether the
+**     library's own loops then get threads of their own follows the host's
+**     nested-parallelism setting).
+** What it may not do: let another thread write an array a running call
+** reads, read or write an array a running call writes (every output, and
+** the in/out `dimensions` of the standard-section exports), or pass one
+** output array to two concurrent calls. The one effect a call has beyond
+** its arguments is the OpenMP thread count of the exports whose block says
+** so: an OpenMP setting of the calling thread, set for the call and
+** restored on every path, so other threads' settings are not touched.
+** BSPLastError's text is per thread.
+**
 ** Result codes are below. A host must treat any negative code it does not
 ** know as failure: new codes may be added, existing values never change.
 */

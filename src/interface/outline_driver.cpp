@@ -139,18 +139,28 @@ OutlineDomain make_outline_domain(Outline outline, double element_size, SizeDivi
         " pieces, above the cap of " + num(max_outline_triangles) + "; choose a larger element_size");
 
   Domain_Data& section = out.section;
+  const auto make_regions = [](Domain_Data& record) {
+    try {
+      std::vector<std::int32_t> loose;
+      domain_maker::Domain_Maker maker;
+      maker.make_domain(record, loose);
+    } catch (const std::bad_alloc&) {
+      throw;
+    } catch (const std::exception& e) {
+      bad(std::string("the segments cannot be turned into regions: ") + e.what());
+    }
+  };
+  // Segments may meet at their points only, and that is checked on the
+  // segments as given: once cut into pieces, two crossing segments can each
+  // get a node at the crossing point, and the two nodes merge into a
+  // junction the caller never drew (a bow tie would pass as two triangles).
+  Domain_Data as_given = build_outline_domain(outline);
+  as_given.element_size = h;
+  make_regions(as_given);
   section = build_outline_domain(outline);
   section.element_size = h;
   discretise_wires(section, h);
-  try {
-    std::vector<std::int32_t> loose;
-    domain_maker::Domain_Maker maker;
-    maker.make_domain(section, loose);
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const std::exception& e) {
-    bad(std::string("the segments cannot be turned into regions: ") + e.what());
-  }
+  make_regions(section);
   const std::size_t n_regions = region_modulus.size();
   if (section.domains.size() != n_regions)
     bad("the segments enclose " + std::to_string(section.domains.size()) + " regions but n_regions is " +

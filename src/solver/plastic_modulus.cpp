@@ -16,6 +16,7 @@ bool has_moduli(std::int32_t t) {
 
 struct SearchTolerance {
   double total_area = 0.0, tol = 0.0;
+  int passes = 0;  // of the last search
 };
 
 // One search along u. The first search fixes the total area and tolerance
@@ -30,7 +31,9 @@ double search_axis(const SectionBlocks& blocks, CutAxis axis, SearchTolerance& s
     st.tol = std::min(plastic_relative_tolerance * st.total_area, plastic_absolute_tolerance);
   }
   double best = st.total_area, c_best = 0.0;
+  st.passes = 0;
   for (int pass = 1; pass <= plastic_max_passes; ++pass) {
+    st.passes = pass;
     const double h = std::abs(hi - lo) / plastic_samples_per_pass;
     for (int i = 1; i <= plastic_samples_per_pass; ++i) {
       const double c = lo + i * h;
@@ -55,12 +58,15 @@ double search_axis(const SectionBlocks& blocks, CutAxis axis, SearchTolerance& s
 
 }  // namespace
 
-double plastic_neutral_axis(std::int32_t section_type, std::span<const double> dimensions, int cut_axis) {
+double plastic_neutral_axis(std::int32_t section_type, std::span<const double> dimensions, int cut_axis,
+                            int* passes) {
   const SectionBlocks blocks = section_blocks(section_type, dimensions);
   SearchTolerance st;
   const CutAxis axis = cut_axis == 0 ? CutAxis::first : CutAxis::second;
   if (axis == CutAxis::first) search_axis(blocks, CutAxis::second, st, true);
-  return search_axis(blocks, axis, st, axis == CutAxis::second);
+  const double c = search_axis(blocks, axis, st, axis == CutAxis::second);
+  if (passes != nullptr) *passes = st.passes;
+  return c;
 }
 
 void PLASTIC_MODULUS(std::int32_t section_type, std::span<double> dimensions, double& first_axis,

@@ -35,7 +35,9 @@ void PLASTIC_MODULUS(std::int32_t section_type, std::span<double> dimensions, do
 
 // The position c of the line u = c (u the first or second coordinate,
 // cut_axis 0 or 1) that halves the area of the type's blocks, by the
-// bracketing search. Exposed for the tests.
-double plastic_neutral_axis(std::int32_t section_type, std::span<const double> dimensions, int cut_axis);
+// bracketing search. Exposed for the tests, which also read how many passes
+// the search took (`passes`, when not null).
+double plastic_neutral_axis(std::int32_t section_type, std::span<const double> dimensions, int cut_axis,
+                            int* passes = nullptr);
 
 }  // namespace bsp

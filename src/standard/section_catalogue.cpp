@@ -68,6 +68,9 @@ bool known(std::int32_t t) { return t >= first_standard_type && t <= last_standa
 
 // Applies one rule; true when it fired.
 bool apply(const Check& k, std::span<double> d) {
+  // An unused slot of a type's rule list names no dimensions (indices 0):
+  // it must not form a reference before the first one.
+  if (k.rule == Rule::none) return false;
   const double f = correction_factor;
   double& da = d[k.a - 1];
   double& db = d[k.b - 1];

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace bsp {
@@ -66,6 +67,24 @@ TEST(NeutralAxis, StopsWhenBracketCollapses) {
   const RootSearchResult s = find_neutral_axis(g, 0.0, 3.0, 3.0);
   EXPECT_NEAR(s.root, std::log(2.0), 1e-14);  // a few ulps
   EXPECT_LT(s.evaluations, 40);
+}
+
+// The search's work is bounded by its step limits whatever F does: a jump
+// that is never near zero, values that are not numbers inside the range, a
+// sign that flips on every double, and slopes near the double range.
+TEST(NeutralAxis, HostileFunctionsStayWithinTheStepLimits) {
+  constexpr int bound = 2 + 2 * neutral_axis_max_steps + neutral_axis_max_steps;  // ends, Ridders, false position
+  const std::function<double(double)> hostile[] = {
+      [](double x) { return x < 0.3 ? -1.0 : 1.0; },
+      [](double x) { return x == 0.0 || x == 1.0 ? x - 0.5 : std::numeric_limits<double>::quiet_NaN(); },
+      [](double x) { return std::sin(1e12 * x) > 0.0 ? 1e-3 : -1e-3; },
+      [](double x) { return 1e300 * (x - 0.7); },
+      [](double x) { return x - 0.5 + 1e-3 * std::sin(1e9 * x); },
+  };
+  for (const auto& f : hostile) {
+    const RootSearchResult r = find_neutral_axis(f, 0.0, 1.0, 1.0);
+    EXPECT_LE(r.evaluations, bound);
+  }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "bsp/bsp.h"
 #include "support/meshed_section_calls.h"
 #include "support/section_meshes.h"
+#include "support/small_export_calls.h"
 
 namespace bsp::test {
 namespace {
@@ -26,32 +27,11 @@ struct Outcome {
   std::string message;
 };
 
-// Reinforced concrete beam 300 x 500 (key 1, record 1, counter-clockwise),
-// two bars (records 0 and 1), E_ref = 30000.
-struct CrackInput {
-  std::vector<int32_t> table{1, 0, 0, 1};
-  std::vector<int32_t> edges{1, 0, 1, 1, 1, 2, 1, 2, 3, 1, 3, 0};
-  std::vector<int32_t> bar_refs{1, 0, 1, 1};
-  std::vector<double> parameters{30000.0, 0.0, 0.0, 0.0, 0.0, 30000.0, 3.0, 0.0, 0.0, 0.0};
-  std::vector<double> bar_records{50.0, 1000.0, 200000.0, 450.0, 1000.0, 200000.0};
-  std::vector<double> node_y{0.0, 300.0, 300.0, 0.0};
-  std::vector<double> node_z{0.0, 0.0, 500.0, 500.0};
-  int32_t n_edges = 4;
-};
-
 Outcome crack_with(const std::function<void(CrackInput&)>& spoil) {
   CrackInput c;
   spoil(c);
-  std::array<double, BSP_CRACK_N_RESULTS + 2> buf;
-  buf.fill(sentinel);
-  CrackSectionProperty(buf.data() + 1, static_cast<int32_t>(c.bar_refs.size() / 2), c.n_edges, c.table.data(),
-                       c.edges.data(), c.bar_refs.data(), c.parameters.data(), c.bar_records.data(),
-                       c.node_y.data(), c.node_z.data());
-  EXPECT_EQ(buf.front(), sentinel);
-  EXPECT_EQ(buf.back(), sentinel);
-  bool zero = true;
-  for (int k = 1; k <= BSP_CRACK_N_RESULTS; ++k) zero = zero && buf[static_cast<std::size_t>(k)] == 0.0;
-  return {zero, BSPLastError()};
+  const Guarded out = crack_call(c);
+  return {out.body_zero(), BSPLastError()};
 }
 
 Outcome closed_form_with(std::int32_t code, std::vector<double> dims) {

@@ -9,6 +9,7 @@
 #include <numbers>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/outline_calls.h"
@@ -250,6 +251,21 @@ TEST(BSPMeshMain, RunawaySizesAreRefusedBeforeMeshing) {
   EXPECT_EQ(mesh_main(fine).code, BSP_OK);
 }
 
+// Two segments that cross must be refused at every element size. Cut into
+// pieces, each may get a node at the crossing point; the two nodes merged
+// into a junction once let a bow tie through at size 0.2 (regions found
+// where the caller drew none).
+TEST(BSPMeshMain, CrossingSegmentsAreRefusedAtEverySize) {
+  OutlineSection s = rectangle_with_hole();
+  std::swap(s.point_y[0], s.point_y[1]);  // the outer loop becomes a bow tie crossing at (5, 3)
+  for (const double size : {1.0, 0.8, 0.6, 0.4, 0.2, 0.0}) {
+    s.element_size = size;
+    const CombResult r = mesh_main(s);
+    EXPECT_EQ(r.code, BSP_E_INPUT) << size;
+    EXPECT_NE(std::string(BSPLastError()).find("two edges cross"), std::string::npos) << size;
+  }
+}
+
 // Input checks: each mutation of a valid call, the code it must give and
 // the text BSPLastError returns (the check and the first offending item in
 // the caller's 1-based numbering); the outputs are zeroed and the guards
@@ -288,7 +304,7 @@ TEST(BSPMeshMain, ChecksGiveTheirCodesZeroTheOutputsAndNameTheItem) {
        "region 1 has Poisson ratio 0.6; it must lie in 0 .. 0.5"},
       {[](OutlineSection& s, Counts&) { s.weight[0] = nan; }, BSP_E_INPUT, "region 1 has an area weight that is not finite"},
       {[](OutlineSection& s, Counts&) { s.add_region(1.0); }, BSP_E_INPUT, "the segments enclose 2 regions but n_regions is 3"},
-      {[](OutlineSection& s, Counts&) { s.segments.insert(s.segments.end(), {1, 3}); }, BSP_E_INPUT, "the segments enclose 3 regions but n_regions is 2"},  // crossing
+      {[](OutlineSection& s, Counts&) { s.segments.insert(s.segments.end(), {1, 3}); }, BSP_E_INPUT, "two edges cross"},
       {[](OutlineSection& s, Counts&) { s.segments.insert(s.segments.end(), {3, 2}); }, BSP_E_INPUT,
        "segment 9 repeats segment 2 (points 3 and 2)"},
       {[](OutlineSection& s, Counts&) { s.bars.add(-1, 1, 1, 1, 1); }, BSP_E_INPUT, "bar 2 has radius -1; it must be finite and >= 0"},

@@ -163,7 +163,7 @@ TEST(StandardFamily, EveryFailureGivesItsCodeZeroingAndMessage) {
       {[&] { return call(Path::bspmain, 28, {2, 4, 1, 1}); }, 0, 38, ""},
       {[&] { return call(Path::bspmain, 2, trough); }, 0, 5, ""},  // slots 5..12: points of the corrected shape
       {[&] { return call(Path::general, 2, trough); }, -1, 38, "dimensions of type 2 failed validation"},
-      {[&] { return plastic_modulus(2, trough); }, BSP_E_INPUT, 2, "an input check failed"},
+      {[&] { return plastic_modulus(2, trough); }, BSP_E_INPUT, 2, "the dimensions of type 2 failed validation"},
       {[&] { return call(Path::general, 1, rectangle, -0.2); }, -1, 38, "the reference material has Poisson ratio -0.2, outside [0, 0.5]"},  // the meshed path refuses nu < 0
       {[&] { return call(Path::general, 1, rectangle, 0.5000001); }, -1, -1, "Poisson's ratio is above 0.5 or not finite"},
       {[&] { return call(Path::general, 1, rectangle, std::nan("")); }, -1, -1, "Poisson's ratio is above 0.5 or not finite"},

@@ -1,8 +1,8 @@
 // Calls of the meshed-section exports as a host makes them, with guard values
 // around every output array: each call allocates its outputs longer than
-// documented, fills them with a sentinel, and checks afterwards that the tail
-// past the documented length still holds it and that the calling thread's
-// OpenMP thread count is what it was.
+// documented, fills them with a sentinel, and checks afterwards that the
+// guards before and past the documented range still hold it and that the
+// calling thread's OpenMP thread count is what it was.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -53,22 +53,26 @@ inline std::int32_t pick(std::int32_t override_value, std::int32_t actual) {
   return override_value == -2 ? actual : override_value;
 }
 
-// Output array of `documented` doubles followed by a guard.
+// Output array of `documented` doubles with a guard of sentinels on either
+// side: a call that writes before or past its documented range spoils one.
 struct Guarded {
   std::vector<double> data;
   std::size_t documented = 0;
-  explicit Guarded(std::size_t n) : data(n + guard_length, sentinel), documented(n) {}
-  double* ptr() { return data.data(); }
-  double operator[](std::size_t i) const { return data[i]; }
-  std::vector<double> body() const { return {data.begin(), data.begin() + static_cast<std::ptrdiff_t>(documented)}; }
+  explicit Guarded(std::size_t n) : data(n + 2 * guard_length, sentinel), documented(n) {}
+  double* ptr() { return data.data() + guard_length; }
+  double operator[](std::size_t i) const { return data[guard_length + i]; }
+  std::vector<double> body() const {
+    const auto first = data.begin() + static_cast<std::ptrdiff_t>(guard_length);
+    return {first, first + static_cast<std::ptrdiff_t>(documented)};
+  }
   bool guard_intact() const {
-    for (std::size_t i = documented; i < data.size(); ++i)
-      if (data[i] != sentinel) return false;
+    for (std::size_t i = 0; i < data.size(); ++i)
+      if ((i < guard_length || i >= guard_length + documented) && data[i] != sentinel) return false;
     return true;
   }
   bool body_zero() const {
     for (std::size_t i = 0; i < documented; ++i)
-      if (data[i] != 0.0) return false;
+      if ((*this)[i] != 0.0) return false;
     return true;
   }
 };
