@@ -190,7 +190,10 @@ BSP_API int32_t BSPVersion(void);
                                          ** points (sign kept: of the largest and
                                          ** the smallest offset the one of larger
                                          ** magnitude, the smallest on a tie);
-                                         ** 0 without stress points   L^3 (level >= 1) */
+                                         ** 0 without stress points or when that
+                                         ** offset is below 1e-9 sqrt(A), the
+                                         ** rounding of points on the axis
+                                         **                            L^3 (level >= 1) */
 #define BSP_SLOT_MODULUS_Y           24  /* I1 / extreme y offset, likewise  L^3 (level >= 1) */
 #define BSP_SLOT_RADIUS_Z            25  /* sqrt(I2 / A)              L (level >= 1) */
 #define BSP_SLOT_RADIUS_Y            26  /* sqrt(I1 / A)              L (level >= 1) */

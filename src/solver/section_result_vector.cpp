@@ -29,7 +29,16 @@ double extreme_offset(std::span<const double> offsets) {
   return *hi;
 }
 
-double safe_ratio(double num, double den) { return den != 0.0 ? num / den : 0.0; }
+// A modulus needs a stress point off the axis. Points placed on it (the
+// top and bottom of a symmetric section, say) are off only by the rounding of
+// the centroid, and I / 1e-13 would be reported as a modulus of 1e23 with a
+// sign set by that rounding: offsets below this fraction of the section's
+// size sqrt(A) count as none.
+constexpr double offset_noise = 1e-9;
+
+double modulus(double moment, double offset, double size) {
+  return std::abs(offset) > offset_noise * size ? moment / offset : 0.0;
+}
 
 }  // namespace
 
@@ -98,8 +107,9 @@ Status fill_section_result(const SectionValues& v, StressPointsIn points, int le
 
   if (level >= 1) {
     out[s::principal_angle_deg] = principal_angle_deg(i1, i2, i12);
-    out[s::modulus_second] = safe_ratio(i2, extreme_offset(off_y));
-    out[s::modulus_first] = safe_ratio(i1, extreme_offset(off_x));
+    const double size = std::sqrt(v.area);
+    out[s::modulus_second] = modulus(i2, extreme_offset(off_y), size);
+    out[s::modulus_first] = modulus(i1, extreme_offset(off_x), size);
     out[s::radius_second] = std::sqrt(i2 / v.area);
     out[s::radius_first] = std::sqrt(i1 / v.area);
     const double m = 0.5 * (i1 + i2);

@@ -108,6 +108,11 @@ TEST(SectionResultVector, StressPointsFeedOffsetsAndModuliFromLevelOne) {
   EXPECT_EQ(c.offsets[6], sentinel);
   EXPECT_DOUBLE_EQ(c.result[s::modulus_first], 3.0 / -2.5);
   EXPECT_DOUBLE_EQ(c.result[s::modulus_second], 2.0 / -1.5);
+  // Points on the vertical axis through the shear centre, off it only by a
+  // rounding of its x: no modulus about that axis (not 3 / 1e-13).
+  const Call on_axis = fill(v, {0.5 + 1e-13, 0.5 - 1e-14}, {4.0, 2.0}, 1, 1);
+  EXPECT_EQ(on_axis.result[s::modulus_first], 0.0);
+  EXPECT_DOUBLE_EQ(on_axis.result[s::modulus_second], 2.0 / 1.5);
   // Level 1: Ip_s at 42 + 3 n_sp, the stress-point block between stays zero,
   // nothing after Ip_s is written.
   EXPECT_EQ(c.result[s::polar_moment_shear_centre(3)], 9.0);
