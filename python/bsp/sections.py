@@ -263,12 +263,12 @@ def mesh(parts, bars=(), stress_points=(), reference=None, level=2, stress_refer
     return r
 
 
-def _report_properties(r, v, offsets, level, sy, sz, ref, first_moments=False):
-    """The section property vector of BSPCombMain or BSPMeshMain, by name."""
-    n = len(sy)
-    r.add("level", level, "1", "analysis level the values below were computed at")
+def _add_section_slots(r, v, level):
+    """The named slots of a property vector, the shear centre beside its
+    offsets and the principal moments; level None reports every slot (the
+    standard sections write them all)."""
     for key, slot, min_level, unit, meaning in SLOTS:
-        if level < min_level:
+        if level is not None and level < min_level:
             continue
         r.add(key, v[slot], unit, meaning)
         if key == "centroid_minus_sc_z":
@@ -278,6 +278,13 @@ def _report_properties(r, v, offsets, level, sy, sz, ref, first_moments=False):
     mean, radius = 0.5 * (i1 + i2), math.hypot(0.5 * (i1 - i2), i12)
     r.add("i_major", mean + radius, "L^4", "major principal second moment")
     r.add("i_minor", mean - radius, "L^4", "minor principal second moment")
+
+
+def _report_properties(r, v, offsets, level, sy, sz, ref, first_moments=False):
+    """The section property vector of BSPCombMain or BSPMeshMain, by name."""
+    n = len(sy)
+    r.add("level", level, "1", "analysis level the values below were computed at")
+    _add_section_slots(r, v, level)
     if level >= 1:
         r.add("polar_moment_sc", v[polar_moment_slot(n)], "L^4", "polar moment about the shear centre, bars left out")
     if level >= 1 and first_moments:
@@ -577,15 +584,7 @@ def standard(type, dims, nu, closed_form=False, stress_point_origin="shear_centr
     for i, (n, value) in enumerate(zip(names, used)):
         r.add("dimensions." + n, value, "L", f"D{i + 1} as used")
     r.add("dimension_status", status, "1", "0 as given; 1 replaced, 2 shrunk, 99 above 1e7 (no properties)")
-    for key, slot, _, unit, meaning in SLOTS:
-        r.add(key, v[slot], unit, meaning)
-        if key == "centroid_minus_sc_z":
-            r.add("shear_centre_y", v[SLOT["centroid_y"]] - v[SLOT["centroid_minus_sc_y"]], "L", "shear centre y")
-            r.add("shear_centre_z", v[SLOT["centroid_z"]] - v[SLOT["centroid_minus_sc_z"]], "L", "shear centre z")
-    i1, i2, i12 = v[SLOT["i1"]], v[SLOT["i2"]], v[SLOT["i12"]]
-    mean, radius = 0.5 * (i1 + i2), math.hypot(0.5 * (i1 - i2), i12)
-    r.add("i_major", mean + radius, "L^4", "major principal second moment")
-    r.add("i_minor", mean - radius, "L^4", "minor principal second moment")
+    _add_section_slots(r, v, None)
     r.add("plastic_modulus_y", v[30], "L^3", "plastic modulus, bending about y (0: none for this type)")
     r.add("plastic_modulus_z", v[31], "L^3", "plastic modulus, bending about z")
     about = "centroid" if origin == 0 else "shear centre"
