@@ -29,9 +29,9 @@ constexpr std::size_t slot_plastic_first = 30;
 constexpr std::size_t slot_plastic_second = 31;
 
 // The meshed path into out (slots 0..37); false when the
-// combined-section path fails.
-bool meshed_path(std::span<double, 38> out, std::span<const double> dims, const TemplateArgs& a,
-                 const StressPoint::stress_coord_base& points_object) {
+// combined-section path fails. The stress points and the elastic moduli
+// from them are written afterwards, from the catalogue.
+bool meshed_path(std::span<double, 38> out, std::span<const double> dims, const TemplateArgs& a) {
   const std::int32_t type = a.section_type;
   const TriangleMesh mesh = split_quadrilaterals(standard_section_mesh(type, dims));
   const auto n_nodes = static_cast<std::int32_t>(mesh.x.size());
@@ -44,10 +44,6 @@ bool meshed_path(std::span<double, 38> out, std::span<const double> dims, const 
   if (error != 0 || !(m.area > 0.0)) return false;
   const double oy = m.qy / m.area, oz = m.qx / m.area;
 
-  StressPoint::Points p{};
-  StressPoint::evaluate_stress_points(points_object, p, type, dims, oy, oz);
-  const std::array<double, 4> sp_y = {p[0], p[2], p[4], p[6]}, sp_z = {p[1], p[3], p[5], p[7]};
-
   std::vector<double> y(mesh.x), z(mesh.y);
   for (std::size_t i = 0; i < y.size(); ++i) {
     y[i] -= oy;
@@ -55,7 +51,7 @@ bool meshed_path(std::span<double, 38> out, std::span<const double> dims, const 
   }
   const std::vector<std::int32_t> material(static_cast<std::size_t>(n_tri), 1);
 
-  const std::int32_t one = 1, zero = 0, four = 4;
+  const std::int32_t one = 1, zero = 0;
   const double unit = 1.0;
   const std::int32_t level = a.a7;
   MeshedPartsArgs args;
@@ -76,18 +72,15 @@ bool meshed_path(std::span<double, 38> out, std::span<const double> dims, const 
   args.material_poisson = &a.nu;
   args.material_area_weight = &unit;
   args.n_bars = &zero;
-  args.n_stress_points = &four;
-  args.stress_y = sp_y.data();
-  args.stress_z = sp_z.data();
+  args.n_stress_points = &zero;
   args.analysis_level = &level;
   args.stress_reference = &a.offset_mode;
   args.six_node_elements = &zero;
 
-  const auto size = comb_result_size(&four, &level);
+  const auto size = comb_result_size(&zero, &level);
   if (!size) return false;
   std::vector<double> buffer(*size, 0.0);
-  std::array<double, 8> stress_coords{};
-  if (comb_main(args, buffer, stress_coords) != Status::ok) return false;
+  if (comb_main(args, buffer, {}) != Status::ok) return false;
   std::copy_n(buffer.begin(), s::basic_count, out.begin());
 
   out[s::centroid_first] = oy;
@@ -156,7 +149,7 @@ std::int32_t template_section_general(std::span<double, 38> result, std::span<do
       std::fill(result.begin(), result.end(), 0.0);
       return fail("the standard-section solver found no section for type " + std::to_string(type));
     }
-  } else if (!meshed_path(result, dims, a, points_object)) {
+  } else if (!meshed_path(result, dims, a)) {
     std::fill(result.begin(), result.end(), 0.0);
     return fail("the meshed section of type " + std::to_string(type) + " could not be solved");
   }
