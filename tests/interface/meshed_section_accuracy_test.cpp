@@ -269,6 +269,34 @@ TEST(MeshedSectionAccuracy, DisjointPartsLeaveNoArbitraryWarpingConstant) {
   expect_relative(2 * (comb(one)[BSP_SLOT_WARPING_CONSTANT] + d * d * i2_one), iw, 1e-9, "two rectangles");
 }
 
+// A 2 x 1 rectangle whose node coordinates are exact doubles, at the origin
+// and moved to (1e8, 1e8): the solver works relative to the section, so the
+// two agree in every value that does not depend on the position.
+TEST(MeshedSectionAccuracy, FarRectangleKeepsItsDigits) {
+  MeshedSection near;
+  near.mesh = rectangle_part(0.0, 0.0, 2.0, 1.0, 8, 4, 1);
+  MeshedSection far = near;
+  for (double& y : far.mesh.y) y += 1e8;
+  for (double& z : far.mesh.z) z += 1e8;
+  const CombResult a = comb(near), b = comb(far);
+  ASSERT_EQ(a.code, BSP_OK);
+  ASSERT_EQ(b.code, BSP_OK);
+  for (std::size_t slot : {BSP_SLOT_AREA, BSP_SLOT_I1, BSP_SLOT_I2, BSP_SLOT_TORSION_CONSTANT, BSP_SLOT_ALPHA_Y,
+                           BSP_SLOT_ALPHA_Z, BSP_SLOT_WARPING_CONSTANT})
+    EXPECT_NEAR(b[slot], a[slot], 1e-11 * std::abs(a[slot])) << "slot " << slot;  // the section's own digits
+  EXPECT_NEAR(b[BSP_SLOT_CENTROID_Y], a[BSP_SLOT_CENTROID_Y] + 1e8, 1e-8);  // one rounding of 1e8 + 1
+  EXPECT_NEAR(b[BSP_SLOT_CENTROID_Z], a[BSP_SLOT_CENTROID_Z] + 1e8, 1e-8);
+  // The per-part and detail centroids are moved back as well.
+  const PartResult p = part_main(far);
+  ASSERT_EQ(p.code, BSP_OK);
+  EXPECT_NEAR(p.at(1, BSP_PART_CENTROID_Y), 1e8 + 1.0, 1e-8);  // one rounding of 1e8 + 1
+  EXPECT_NEAR(p.at(1, BSP_PART_CENTROID_Z), 1e8 + 0.5, 1e-8);
+  EXPECT_NEAR(p.at(1, BSP_PART_I1), a[BSP_SLOT_I1], 1e-11 * a[BSP_SLOT_I1]);  // the section's own digits
+  const DetailResult d = detail(far, Forces{});
+  ASSERT_EQ(d.code, BSP_OK);
+  EXPECT_NEAR(d.section[BSP_SLOT_CENTROID_Y], 1e8 + 1.0, 1e-8);
+}
+
 TEST(BSPDetail, NormalStressOfARectangleIsAxialPlusBending) {
   MeshedSection s = rectangle(2.0, 1.0, 8, 4);
   s.stress_y = {0.0, 2.0, 1.0};
