@@ -113,19 +113,6 @@ OutlineSection base_outline() {
   return s;
 }
 
-MomentOutputs fm_mesh_call(const OutlineSection& s, const OutlineCounts& c, std::int32_t& code) {
-  MomentOutputs o;
-  const double y_ref = 0, z_ref = 0;
-  const std::int32_t n_regions = pick(c.n_regions, s.n_regions()), n_points = pick(c.n_points, s.n_points());
-  const std::int32_t n_segments = pick(c.n_segments, s.n_segments()), n_bars = pick(c.n_bars, s.bars.n());
-  code = BSPFirstMomentOfAreaMesh(o.area.ptr(), o.about_z.ptr(), o.about_y.ptr(), &y_ref, &z_ref, &n_regions, &n_bars,
-                                  s.bars.radius.data(), s.bars.y.data(), s.bars.z.data(), &s.e_ref,
-                                  s.modulus.data(), s.bars.modulus.data(), &n_points, s.point_y.data(),
-                                  s.point_z.data(), &n_segments, s.segments.data(), &s.element_size);
-  EXPECT_TRUE(o.guards()) << "BSPFirstMomentOfAreaMesh wrote outside an output";
-  return o;
-}
-
 Outcome call_outline(Member m, const std::function<void(OutlineSection&, OutlineCounts&, Forces&)>& spoil) {
   OutlineSection s = base_outline();
   OutlineCounts c;
@@ -143,9 +130,8 @@ Outcome call_outline(Member m, const std::function<void(OutlineSection&, Outline
     const DetailResult r = detail_mesh(s, f, c);
     return outcome(r.code, {&r.section, &r.stresses, &r.offsets, &r.materials});
   }
-  std::int32_t code = 0;
-  const MomentOutputs o = fm_mesh_call(s, c, code);
-  return outcome(code, {&o.area, &o.about_z, &o.about_y});
+  const MomentOutputs o = first_moment_mesh_call(s, c);
+  return outcome(o.code, {&o.area, &o.about_z, &o.about_y});
 }
 
 // ---------------------------------------------------------------------------

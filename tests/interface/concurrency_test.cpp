@@ -121,16 +121,8 @@ const std::vector<std::function<Result()>>& calls() {
         return collect(0, {&o.area, &o.about_z, &o.about_y});
       },
       [] {
-        const OutlineSection s = outline();
-        MomentOutputs o;
-        const double ref = 1.0;
-        const std::int32_t n_regions = s.n_regions(), n_bars = s.bars.n(), n_points = s.n_points(),
-                           n_segments = s.n_segments();
-        BSPFirstMomentOfAreaMesh(o.area.ptr(), o.about_z.ptr(), o.about_y.ptr(), &ref, &ref, &n_regions, &n_bars,
-                                 s.bars.radius.data(), s.bars.y.data(), s.bars.z.data(), &s.e_ref, s.modulus.data(),
-                                 s.bars.modulus.data(), &n_points, s.point_y.data(), s.point_z.data(), &n_segments,
-                                 s.segments.data(), &s.element_size);
-        return collect(0, {&o.area, &o.about_z, &o.about_y});
+        const MomentOutputs o = first_moment_mesh_call(outline(), {}, 1.0, 1.0);
+        return collect(o.code, {&o.area, &o.about_z, &o.about_y});
       },
       [] { const Guarded g = crack_call(CrackInput{}); return collect(0, {&g}); },
       [] { return closed_forms(5, {12, 20, 2, 1, 20, 2}); },

@@ -14,6 +14,7 @@
 
 #include "bsp/bsp.h"
 #include "support/meshed_section_calls.h"
+#include "support/small_export_calls.h"
 
 namespace bsp::test {
 
@@ -127,6 +128,19 @@ inline DetailResult detail_mesh(const OutlineSection& s, const Forces& f, Outlin
               r.materials.guard_intact())
       << "BSPDetailMesh wrote past an output";
   return r;
+}
+
+inline MomentOutputs first_moment_mesh_call(const OutlineSection& s, OutlineCounts c = {}, double y_ref = 0,
+                                            double z_ref = 0) {
+  MomentOutputs o;
+  const std::int32_t n_regions = pick(c.n_regions, s.n_regions()), n_points = pick(c.n_points, s.n_points());
+  const std::int32_t n_segments = pick(c.n_segments, s.n_segments()), n_bars = pick(c.n_bars, s.bars.n());
+  o.code = BSPFirstMomentOfAreaMesh(o.area.ptr(), o.about_z.ptr(), o.about_y.ptr(), &y_ref, &z_ref, &n_regions,
+                                    &n_bars, s.bars.radius.data(), s.bars.y.data(), s.bars.z.data(), &s.e_ref,
+                                    s.modulus.data(), s.bars.modulus.data(), &n_points, s.point_y.data(),
+                                    s.point_z.data(), &n_segments, s.segments.data(), &s.element_size);
+  EXPECT_TRUE(o.guards()) << "BSPFirstMomentOfAreaMesh wrote outside an output";
+  return o;
 }
 
 // 10 x 6 rectangle (outer segments first, counter-clockwise) with a centred

@@ -47,8 +47,10 @@ struct TriangleMoments {
   std::int32_t n_bars = -2;  // -2: the bars' own count
 };
 
-// The three outputs of a first-moment export, each its own guarded double.
+// The three outputs of a first-moment export, each its own guarded double,
+// and the code of the export that returns one.
 struct MomentOutputs {
+  std::int32_t code = 0;
   Guarded area{1}, about_z{1}, about_y{1};
   bool zero() const { return area.body_zero() && about_z.body_zero() && about_y.body_zero(); }
   bool guards() const { return area.guard_intact() && about_z.guard_intact() && about_y.guard_intact(); }
