@@ -134,31 +134,15 @@ Outcome call_outline(Member m, const std::function<void(OutlineSection&, Outline
   return outcome(o.code, {&o.area, &o.about_z, &o.about_y});
 }
 
-// ---------------------------------------------------------------------------
-// Standard sections: BSPMAIN and BSPMAIN_EXPAND return nothing (code 0 in the
-// rows); BSPPlasticModulus, BSPMAINGENERAL and BSPMAINGENCIVIL return a code.
-enum class Std { main, expand, plastic, general, civil };
-
-Outcome call_standard(Std e, std::int32_t type, const std::vector<double>& dims_in, double nu = 0.3,
+// Standard sections: the meshed path, stress points about the shear centre.
+Outcome call_standard(Std e, std::int32_t type, const std::vector<double>& dims, double nu = 0.3,
                       bool null_dims = false) {
-  Guarded result(BSP_STD_RESULT_SIZE), dims(dims_in.size()), zp1(1), zp2(1);
-  for (std::size_t i = 0; i < dims_in.size(); ++i) dims.ptr()[i] = dims_in[i];
-  double* d = null_dims ? nullptr : dims.ptr();
-  const std::int32_t level = 1, one = 1;
-  std::int32_t code = 0;
-  switch (e) {
-    case Std::main: BSPMAIN(result.ptr(), d, &type, nullptr, &nu, nullptr, nullptr); break;
-    case Std::expand: BSPMAIN_EXPAND(result.ptr(), d, &type, nullptr, &nu, nullptr, nullptr, &one, &one); break;
-    case Std::plastic: code = BSPPlasticModulus(&type, d, zp1.ptr(), zp2.ptr()); break;
-    case Std::general: code = BSPMAINGENERAL(result.ptr(), d, &type, nullptr, &nu, nullptr, &level, &one, nullptr); break;
-    case Std::civil: code = BSPMAINGENCIVIL(result.ptr(), d, &type, nullptr, &nu, nullptr, &level, nullptr); break;
-  }
-  EXPECT_TRUE(result.guard_intact() && dims.guard_intact() && zp1.guard_intact() && zp2.guard_intact());
-  if (e == Std::plastic) return outcome(code, {&zp1, &zp2});
-  Outcome o = outcome(code, {&result});
+  const StandardRun r = standard_call(e, type, dims, {.nu = nu, .null_dims = null_dims});
+  if (e == Std::plastic) return outcome(r.code, {&r.plastic});
+  Outcome o = outcome(r.code, {&r.result});
   o.points_only = true;
   for (std::size_t k = 0; k < BSP_STD_RESULT_SIZE; ++k)
-    if ((k < BSP_STD_SLOT_POINTS || k > BSP_STD_SLOT_POINTS + 7) && result[k] != 0.0) o.points_only = false;
+    if ((k < BSP_STD_SLOT_POINTS || k > BSP_STD_SLOT_POINTS + 7) && r[k] != 0.0) o.points_only = false;
   return o;
 }
 

@@ -66,20 +66,9 @@ OutlineSection outline() {
   return s;
 }
 
-Result standard(int which, std::int32_t type, std::vector<double> dims) {
-  Guarded result(BSP_STD_RESULT_SIZE), d(dims.size());
-  std::copy(dims.begin(), dims.end(), d.ptr());
-  const double nu = 0.3;
-  const std::int32_t level = 1, one = 1, two = 2;
-  std::int32_t code = 0;
-  switch (which) {
-    case 0: BSPMAIN(result.ptr(), d.ptr(), &type, nullptr, &nu, &two, nullptr); break;
-    case 1: BSPMAIN_EXPAND(result.ptr(), d.ptr(), &type, nullptr, &nu, nullptr, nullptr, &one, &one); break;
-    case 2: code = BSPPlasticModulus(&type, d.ptr(), result.ptr(), result.ptr() + 1); break;
-    case 3: code = BSPMAINGENERAL(result.ptr(), d.ptr(), &type, nullptr, &nu, nullptr, &level, &one, nullptr); break;
-    default: code = BSPMAINGENCIVIL(result.ptr(), d.ptr(), &type, nullptr, &nu, nullptr, &level, nullptr); break;
-  }
-  return collect(code, {&result, &d});
+Result standard(Std e, std::int32_t type, const std::vector<double>& dims) {
+  const StandardRun r = standard_call(e, type, dims, {.a6 = e == Std::main ? 2 : 0});  // BSPMAIN by closed forms
+  return collect(r.code, {&r.result, &r.dims, &r.plastic});
 }
 
 Result closed_forms(std::int32_t code, std::vector<double> dims) {
@@ -109,11 +98,11 @@ const std::vector<std::function<Result()>>& calls() {
         const CombResult r = comb(s);
         return collect(r.code, {&r.result, &r.coords});
       },
-      [] { return standard(0, 5, {10, 8, 1, 1.5}); },
-      [] { return standard(1, 8, {12, 20, 2, 1}); },
-      [] { return standard(2, 24, {20, 12, 1, 1.5, 8, 1}); },
-      [] { return standard(3, 9, {5, 1, 8, 10}); },
-      [] { return standard(4, 26, {10, 8, 1, 1.5}); },
+      [] { return standard(Std::main, 5, {10, 8, 1, 1.5}); },
+      [] { return standard(Std::expand, 8, {12, 20, 2, 1}); },
+      [] { return standard(Std::plastic, 24, {20, 12, 1, 1.5, 8, 1}); },
+      [] { return standard(Std::general, 9, {5, 1, 8, 10}); },
+      [] { return standard(Std::civil, 26, {10, 8, 1, 1.5}); },
       [] {
         TriangleMoments t;
         t.bars.add(0.1, 0.2, 0.2, 5.0, 1.0);

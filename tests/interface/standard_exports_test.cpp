@@ -12,33 +12,17 @@
 #include <vector>
 
 #include "bsp/bsp.h"
+#include "support/small_export_calls.h"
 #include "support/standard_outlines.h"
 
 namespace bsp {
 namespace {
 
-constexpr double guard = -12345.0;
-constexpr int result_size = BSP_STD_RESULT_SIZE;
+using test::Std;
+using Call = test::StandardRun;
 
-struct Call {
-  std::array<double, result_size + 2> buffer;  // two guards after slot 37
-  std::vector<double> dims;
-  double* r() { return buffer.data(); }
-  double operator[](int i) const { return buffer[static_cast<std::size_t>(i)]; }
-};
-
-Call bspmain(int type, std::vector<double> dims, double nu = 0.3, int a6 = 0) {
-  Call c;
-  c.buffer.fill(guard);
-  c.dims = std::move(dims);
-  c.dims.push_back(guard);  // one past the type's dimensions
-  const int32_t reserved = 7;
-  BSPMAIN(c.r(), c.dims.data(), &type, &reserved, &nu, &a6, &reserved);
-  EXPECT_EQ(c.buffer[result_size], guard);
-  EXPECT_EQ(c.buffer[result_size + 1], guard);
-  EXPECT_EQ(c.dims.back(), guard);
-  c.dims.pop_back();
-  return c;
+Call bspmain(int type, const std::vector<double>& dims, double nu = 0.3, int a6 = 0) {
+  return test::standard_call(Std::main, type, dims, {.nu = nu, .a6 = a6});
 }
 
 // An unusual valid dimension set per meshed type (thin, flat, near the
@@ -56,16 +40,6 @@ std::vector<std::pair<int, std::vector<double>>> shapes() {
   std::vector<std::pair<int, std::vector<double>>> all(test::typical_dimensions.begin(), test::typical_dimensions.end());
   all.insert(all.end(), unusual.begin(), unusual.end());
   return all;
-}
-
-Call bspmain_expand(int type, std::vector<double> dims, int offset_mode) {
-  Call c;
-  c.buffer.fill(guard);
-  c.dims = std::move(dims);
-  const int32_t reserved = 0, order = 1;
-  const double nu = 0.3;
-  BSPMAIN_EXPAND(c.r(), c.dims.data(), &type, &reserved, &nu, &reserved, &reserved, &offset_mode, &order);
-  return c;
 }
 
 double distance_to_outline(const test::Outline& o, test::Vertex p) {
@@ -97,7 +71,7 @@ TEST(StandardExports, GeometryOfEveryMeshedTypeMatchesItsOutline) {
     SCOPED_TRACE(testing::Message() << "type " << type << " D1 " << dims[0]);
     const test::OutlineMoments m = test::outline_moments(test::standard_outline(type, dims));
     const Call c = bspmain(type, dims);
-    EXPECT_EQ(c.dims, dims);  // valid dimensions stay as given
+    EXPECT_EQ(c.dims.body(), dims);  // valid dimensions stay as given
     const double size = extent(test::standard_outline(type, dims)), i_sum = m.i_first() + m.i_second();
     EXPECT_NEAR(c[BSP_SLOT_AREA], m.area, 1e-10 * m.area);
     EXPECT_NEAR(c[BSP_SLOT_CENTROID_Y], m.xc(), 1e-10 * size);
@@ -110,7 +84,7 @@ TEST(StandardExports, GeometryOfEveryMeshedTypeMatchesItsOutline) {
     EXPECT_EQ(c[BSP_SLOT_WEIGHTED_AREA], c[BSP_SLOT_AREA]);
     // Every stress point lies on the outline: distance to its nearest side
     // at rounding of the centroid (1e-10 of the extent).
-    const Call about_centroid = bspmain_expand(type, dims, 0);
+    const Call about_centroid = test::standard_call(Std::expand, type, dims, {.offset_mode = 0});
     for (int k = 0; k < 4; ++k) {
       const test::Vertex p{about_centroid[5 + 2 * k] + m.xc(), about_centroid[6 + 2 * k] + m.yc()};
       EXPECT_LT(distance_to_outline(test::standard_outline(type, dims), p), 1e-10 * size) << "point " << k + 1;
@@ -130,12 +104,9 @@ TEST(StandardExports, GeometryOfEveryMeshedTypeMatchesItsOutline) {
     EXPECT_GT(c[BSP_SLOT_TORSION_CONSTANT], 0.0);
     // Slots 30 and 31 are BSPPlasticModulus's pair (0 for the types
     // without plastic moduli).
-    std::vector<double> d = dims;
-    double z1 = -1, z2 = -1;
-    int t = type;
-    BSPPlasticModulus(&t, d.data(), &z1, &z2);
-    EXPECT_EQ(c[BSP_STD_SLOT_PLASTIC_MODULUS_Y], z1);
-    EXPECT_EQ(c[BSP_STD_SLOT_PLASTIC_MODULUS_Z], z2);
+    const Call z = test::standard_call(Std::plastic, type, dims);
+    EXPECT_EQ(c[BSP_STD_SLOT_PLASTIC_MODULUS_Y], z.plastic[0]);
+    EXPECT_EQ(c[BSP_STD_SLOT_PLASTIC_MODULUS_Z], z.plastic[1]);
   }
 }
 
@@ -147,12 +118,11 @@ TEST(StandardExports, PlasticModuliMatchTheOutline) {
     if (type == 15 || type == 16 || type == 17 || type == 27) continue;
     SCOPED_TRACE(testing::Message() << "type " << type << " D1 " << dims[0]);
     const test::Outline o = test::standard_outline(type, dims);
-    std::vector<double> d = dims;
-    double z1 = -1, z2 = -1;
-    ASSERT_EQ(BSPPlasticModulus(&type, d.data(), &z1, &z2), BSP_OK);
+    const Call z = test::standard_call(Std::plastic, type, dims);
+    ASSERT_EQ(z.code, BSP_OK);
     const double ref1 = test::outline_plastic_modulus(o, 1), ref2 = test::outline_plastic_modulus(o, 0);
-    EXPECT_NEAR(z1, ref1, 1e-6 * ref1);
-    EXPECT_NEAR(z2, ref2, 1e-6 * ref2);
+    EXPECT_NEAR(z.plastic[0], ref1, 1e-6 * ref1);
+    EXPECT_NEAR(z.plastic[1], ref2, 1e-6 * ref2);
   }
 }
 
@@ -181,12 +151,10 @@ const PlasticCase plastic_cases[] = {
 TEST(StandardExports, PlasticModuliWorkedOutByHand) {
   for (const PlasticCase& p : plastic_cases) {
     SCOPED_TRACE(p.type);
-    std::vector<double> d = p.dims;
-    double z1 = -1, z2 = -1;
-    int type = p.type;
-    ASSERT_EQ(BSPPlasticModulus(&type, d.data(), &z1, &z2), BSP_OK);
-    EXPECT_NEAR(z1, p.first, 1e-9 * p.first);  // the search stops 1e-15 of the area from the axis
-    EXPECT_NEAR(z2, p.second, 1e-9 * p.second);
+    const Call z = test::standard_call(Std::plastic, p.type, p.dims);
+    ASSERT_EQ(z.code, BSP_OK);
+    EXPECT_NEAR(z.plastic[0], p.first, 1e-9 * p.first);  // the search stops 1e-15 of the area from the axis
+    EXPECT_NEAR(z.plastic[1], p.second, 1e-9 * p.second);
   }
 }
 
@@ -261,15 +229,11 @@ TEST(StandardExports, ElasticModuliFromTheCentroid) {
 }
 
 TEST(StandardExports, ExpandChoosesOriginAndOrder) {
-  std::vector<double> d{10, 8, 1, 1};
-  const int32_t type = 20, reserved = 0, a6 = 0, centroid = 0, order_type2 = 0;
-  const double nu = 0.3;
-  std::array<double, result_size> r{};
-  BSPMAIN_EXPAND(r.data(), d.data(), &type, &reserved, &nu, &a6, &reserved, &centroid, &order_type2);
+  const Call r = test::standard_call(Std::expand, 20, {10, 8, 1, 1}, {.offset_mode = 0, .order = 0});
   const double yc = r[17], zc = r[18];
   // Type 2 order (P4, P1, P2, P3) about the centroid.
   const std::array<double, 8> expected{8 - yc, -zc, 8 - yc, 1 - zc, -yc, 10 - zc, -yc, -zc};
-  for (int i = 0; i < 8; ++i) EXPECT_NEAR(r[static_cast<std::size_t>(5 + i)], expected[static_cast<std::size_t>(i)], 1e-12);
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_NEAR(r[5 + i], expected[i], 1e-12);
   const Call main = bspmain(20, {10, 8, 1, 1});
   // The same moduli, whichever origin the points are reported about: only the
   // rounding of moving the points to the centroid differs.
@@ -289,7 +253,7 @@ TEST(StandardExports, NullResultIsNotWritten) {
 // With a6 = 2 a type without closed forms takes the mesh, the same as a6 = 0.
 TEST(StandardExports, ClosedFormModeFallsBackToTheMesh) {
   const Call mesh = bspmain(7, {20, 2, 10, 1}, 0.3, 0), mode2 = bspmain(7, {20, 2, 10, 1}, 0.3, 2);
-  for (int s = 0; s < result_size; ++s) EXPECT_EQ(mesh[s], mode2[s]) << s;
+  EXPECT_EQ(mesh.result.body(), mode2.result.body());
 }
 
 // Thin walls (t / length 1/50 to 1/100): the mesh against the closed forms

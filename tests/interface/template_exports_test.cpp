@@ -6,50 +6,14 @@
 #include <vector>
 
 #include "bsp/bsp.h"
+#include "support/small_export_calls.h"
 #include "support/standard_outlines.h"
 
 namespace {
 
-constexpr double guard = -12345.0;
-
-struct Outcome {
-  std::int32_t code = 0;
-  std::array<double, 40> r{};  // guard, slots 0..37, guard
-  std::vector<double> dims;
-  const double* slots() const { return r.data() + 1; }
-};
-
-enum class Path { general, civil, bspmain };
-
-Outcome call(Path path, std::int32_t type, std::vector<double> dims, double nu = 0.0, std::int32_t level = 1,
-         std::int32_t offset_mode = 1) {
-  Outcome run;
-  run.r.fill(guard);
-  run.dims = dims;
-  run.dims.push_back(guard);
-  const std::int32_t reserved = 0;
-  double* out = run.r.data() + 1;
-  switch (path) {
-    case Path::general:
-      run.code = BSPMAINGENERAL(out, run.dims.data(), &type, &reserved, &nu, &reserved, &level, &offset_mode,
-                                &reserved);
-      break;
-    case Path::civil:
-      run.code = BSPMAINGENCIVIL(out, run.dims.data(), &type, &reserved, &nu, &reserved, &level, &reserved);
-      break;
-    case Path::bspmain: BSPMAIN(out, run.dims.data(), &type, &reserved, &nu, &reserved, &reserved); break;
-  }
-  EXPECT_EQ(run.r.front(), guard);
-  EXPECT_EQ(run.r.back(), guard);
-  EXPECT_EQ(run.dims.back(), guard);
-  run.dims.pop_back();
-  return run;
-}
-
-struct TypeCase {
-  std::int32_t type;
-  std::vector<double> dims;
-};
+using bsp::test::standard_call;
+using bsp::test::Std;
+using StdRun = bsp::test::StandardRun;
 
 double rel(double a, double b, double scale) { return std::abs(a - b) / scale; }
 
@@ -62,11 +26,8 @@ double rel(double a, double b, double scale) { return std::abs(a - b) / scale; }
 TEST(TemplateExports, GeneralPathAgreesWithTheStandardSolver) {
   for (const auto& [type, dims] : bsp::test::typical_dimensions) {
     SCOPED_TRACE(testing::Message() << "type " << type);
-    const Outcome g = call(Path::general, type, dims, 0.3);
-    const Outcome m = call(Path::bspmain, type, dims, 0.3);
-    ASSERT_EQ(g.code, 0);
-    const double* a = g.slots();
-    const double* b = m.slots();
+    const StdRun a = standard_call(Std::general, type, dims), b = standard_call(Std::main, type, dims);
+    ASSERT_EQ(a.code, 0);
     const double i_sum = b[1] + b[2];
     const double size = std::sqrt(b[0]);
     // Largest over this table after the exact ones: J 2.4e-3 (type 24), Iw
@@ -81,22 +42,19 @@ TEST(TemplateExports, GeneralPathAgreesWithTheStandardSolver) {
     for (const auto& c : checks) EXPECT_LT(rel(a[c.slot], b[c.slot], c.scale), c.tolerance) << "slot " << c.slot;
     // The stress points, about the shear centre: as far apart as the two
     // shear centres.
-    for (int slot = 5; slot <= 12; ++slot) EXPECT_LT(rel(a[slot], b[slot], size), 5e-4) << "slot " << slot;
+    for (std::size_t slot = 5; slot <= 12; ++slot) EXPECT_LT(rel(a[slot], b[slot], size), 5e-4) << "slot " << slot;
   }
 }
 
 // The rectangle 2 x 4: centroid at the dimension frame's origin, the points
 // and the plastic moduli b h^2 / 4 = 4 and h b^2 / 4 = 8 as BSPMAIN.
 TEST(TemplateExports, RectangleAsTheStandardSolver) {
-  const Outcome g = call(Path::general, 1, {2, 4});
-  const Outcome m = call(Path::bspmain, 1, {2, 4});
-  ASSERT_EQ(g.code, 0);
-  const double* a = g.slots();
-  const double* b = m.slots();
+  const StdRun a = standard_call(Std::general, 1, {2, 4}), b = standard_call(Std::main, 1, {2, 4});
+  ASSERT_EQ(a.code, 0);
   EXPECT_NEAR(a[17], 0.0, 1e-12);  // rounding of the mesh's first moments
   EXPECT_NEAR(a[18], 0.0, 1e-12);
-  for (int k = 0; k < 3; ++k) EXPECT_NEAR(a[k], b[k], 1e-9 * std::abs(b[k])) << k;  // rounding
-  for (int k = 5; k <= 12; ++k) EXPECT_NEAR(a[k], b[k], 1e-12) << k;  // same points, shear centre at the centroid
+  for (std::size_t k = 0; k < 3; ++k) EXPECT_NEAR(a[k], b[k], 1e-9 * std::abs(b[k])) << k;  // rounding
+  for (std::size_t k = 5; k <= 12; ++k) EXPECT_NEAR(a[k], b[k], 1e-12) << k;  // same points, shear centre at the centroid
   EXPECT_NEAR(a[30], 4.0, 1e-12);
   EXPECT_NEAR(a[31], 8.0, 1e-12);
 }
@@ -104,28 +62,25 @@ TEST(TemplateExports, RectangleAsTheStandardSolver) {
 // The angle 10 x 8, plates 1: centroid (36.5/17, 53.5/17) in the dimension
 // frame; the civil points (type 2 order, about the centroid) are shifted once.
 TEST(TemplateExports, CivilAnglePointsShiftedOnce) {
-  const Outcome g = call(Path::civil, 20, {10, 8, 1, 1});
-  ASSERT_EQ(g.code, 0);
-  const double* a = g.slots();
+  const StdRun a = standard_call(Std::civil, 20, {10, 8, 1, 1});
+  ASSERT_EQ(a.code, 0);
   const double cy = 36.5 / 17, cz = 53.5 / 17;
   EXPECT_NEAR(a[17], cy, 1e-12);  // rounding over the mesh
   EXPECT_NEAR(a[18], cz, 1e-12);
   const std::array<double, 8> points = {8 - cy, -cz + 0, 8 - cy, 1 - cz, -cy, 10 - cz, -cy, -cz};
-  for (int k = 0; k < 8; ++k) EXPECT_NEAR(a[5 + k], points[k], 1e-12) << k;
+  for (std::size_t k = 0; k < 8; ++k) EXPECT_NEAR(a[5 + k], points[k], 1e-12) << k;
   EXPECT_NEAR(a[24], a[1] / (8 - cy), 1e-12 * a[1]);
 }
 
 // About the shear centre (offset mode 1) every point moves by the centroid's
 // offset from the shear centre, slots 19 and 20; the moduli do not change.
 TEST(TemplateExports, ShearCentreOriginShiftsThePoints) {
-  const Outcome c = call(Path::general, 20, {10, 8, 1, 1}, 0.3, 1, 0);
-  const Outcome s = call(Path::general, 20, {10, 8, 1, 1}, 0.3, 1, 1);
-  ASSERT_EQ(c.code, 0);
-  ASSERT_EQ(s.code, 0);
-  const double* a = c.slots();
-  const double* b = s.slots();
+  const StdRun a = standard_call(Std::general, 20, {10, 8, 1, 1}, {.offset_mode = 0});
+  const StdRun b = standard_call(Std::general, 20, {10, 8, 1, 1}, {.offset_mode = 1});
+  ASSERT_EQ(a.code, 0);
+  ASSERT_EQ(b.code, 0);
   ASSERT_GT(std::abs(b[19]) + std::abs(b[20]), 0.1);  // the angle's shear centre is at its corner
-  for (int k = 0; k < 8; k += 2) {
+  for (std::size_t k = 0; k < 8; k += 2) {
     EXPECT_NEAR(b[5 + k], a[5 + k] + b[19], 1e-12) << k;  // rounding of one subtraction
     EXPECT_NEAR(b[6 + k], a[6 + k] + b[20], 1e-12) << k;
   }
@@ -140,25 +95,20 @@ TEST(TemplateExports, ShearCentreOriginShiftsThePoints) {
 // failures: bad_input_matrix_test.cpp.)
 TEST(StandardFamily, CorrectedDimensionsAreWrittenBack) {
   const std::vector<double> trough{100, 50, 10, 30};
-  Outcome plastic;
-  plastic.dims = trough;
-  std::int32_t type = 2;
-  EXPECT_EQ(BSPPlasticModulus(&type, plastic.dims.data(), &plastic.r[1], &plastic.r[2]), BSP_E_INPUT);
-  for (const Outcome& o : {call(Path::general, 2, trough), call(Path::bspmain, 2, trough), plastic})
-    EXPECT_EQ(o.dims[3], 24.999749660491943);
-  EXPECT_EQ(call(Path::general, 2, call(Path::general, 2, trough).dims).code, 0);
-  const Outcome corrected = call(Path::bspmain, 2, trough);
-  EXPECT_EQ(corrected.slots()[5], 25.0);
-  EXPECT_EQ(corrected.slots()[6], 100.0);
+  for (const Std e : {Std::general, Std::main, Std::plastic})
+    EXPECT_EQ(standard_call(e, 2, trough).dims[3], 24.999749660491943);
+  EXPECT_EQ(standard_call(Std::general, 2, standard_call(Std::general, 2, trough).dims.body()).code, 0);
+  const StdRun corrected = standard_call(Std::main, 2, trough);
+  EXPECT_EQ(corrected[5], 25.0);
+  EXPECT_EQ(corrected[6], 100.0);
 }
 
 // Tube and circle take the standard solver directly.
 TEST(TemplateExports, CircularTypesAsTheStandardSolver) {
-  for (const TypeCase& c : {TypeCase{18, {2, 0.25}}, TypeCase{19, {1}}}) {
-    const Outcome g = call(Path::general, c.type, c.dims, 0.3);
-    const Outcome m = call(Path::bspmain, c.type, c.dims, 0.3);
+  for (const auto& [type, dims] : {std::pair{18, std::vector<double>{2, 0.25}}, {19, {1}}}) {
+    const StdRun g = standard_call(Std::general, type, dims), m = standard_call(Std::main, type, dims);
     ASSERT_EQ(g.code, 0);
-    for (int k = 0; k < 38; ++k) EXPECT_NEAR(g.slots()[k], m.slots()[k], 1e-12 * (1 + std::abs(m.slots()[k]))) << k;
+    for (std::size_t k = 0; k < 38; ++k) EXPECT_NEAR(g[k], m[k], 1e-12 * (1 + std::abs(m[k]))) << k;
   }
 }
 

@@ -1,11 +1,12 @@
 // Calls of the exports that take a handful of arrays (cracked section, first
-// moments, standard sections, closed forms) as a host makes them, each output
+// moments, standard sections) as a host makes them, each output
 // in a Guarded array (support/meshed_section_calls.h) so that a write before
 // or past the documented range is caught.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -64,6 +65,45 @@ inline MomentOutputs first_moment_call(const TriangleMoments& c) {
                        &n_bars, c.bars.radius.data(), c.bars.y.data(), c.bars.z.data(), c.bars.modulus.data());
   EXPECT_TRUE(o.guards()) << "BSPFirstMomentOfArea wrote outside an output";
   return o;
+}
+
+// The standard-section family. BSPMAIN and BSPMAIN_EXPAND return nothing
+// (code 0); BSPPlasticModulus writes its pair into `plastic`.
+enum class Std { main, expand, plastic, general, civil };
+
+struct StdArgs {
+  double nu = 0.3;
+  std::int32_t a6 = 0, offset_mode = 1, level = 1, order = 1;
+  bool null_dims = false;
+};
+
+struct StandardRun {
+  std::int32_t code = 0;
+  Guarded result{BSP_STD_RESULT_SIZE}, dims{0}, plastic{2};
+  double operator[](std::size_t slot) const { return result[slot]; }
+};
+
+inline StandardRun standard_call(Std e, std::int32_t type, const std::vector<double>& dims, StdArgs a = {}) {
+  StandardRun r;
+  r.dims = Guarded(dims.size());
+  std::copy(dims.begin(), dims.end(), r.dims.ptr());
+  double* d = a.null_dims ? nullptr : r.dims.ptr();
+  double* out = r.result.ptr();
+  const std::int32_t reserved = 7;  // read by no export
+  switch (e) {
+    case Std::main: BSPMAIN(out, d, &type, &reserved, &a.nu, &a.a6, &reserved); break;
+    case Std::expand:
+      BSPMAIN_EXPAND(out, d, &type, &reserved, &a.nu, &a.a6, &reserved, &a.offset_mode, &a.order);
+      break;
+    case Std::plastic: r.code = BSPPlasticModulus(&type, d, r.plastic.ptr(), r.plastic.ptr() + 1); break;
+    case Std::general:
+      r.code = BSPMAINGENERAL(out, d, &type, &reserved, &a.nu, &a.a6, &a.level, &a.offset_mode, &reserved);
+      break;
+    case Std::civil: r.code = BSPMAINGENCIVIL(out, d, &type, &reserved, &a.nu, &a.a6, &a.level, &reserved); break;
+  }
+  EXPECT_TRUE(r.result.guard_intact() && r.dims.guard_intact() && r.plastic.guard_intact())
+      << "a standard-section export wrote outside an output";
+  return r;
 }
 
 }  // namespace bsp::test
