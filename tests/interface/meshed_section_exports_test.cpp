@@ -109,6 +109,8 @@ TEST(BSPCombMain, NoBarsGivesTheSameResultsAsAZeroBar) {
   EXPECT_EQ(none.coords.body(), zero_bar.coords.body());
 }
 
+// Material 1: unit square at E = E_ref; material 2: unit square at 2 E_ref
+// plus a bar.
 TEST(BSPPartMain, PartSlotsAddUpToTheSectionAndABarJoinsItsPart) {
   MeshedSection s = two_material_section();
   const PartResult p = part_main(s);
@@ -117,7 +119,6 @@ TEST(BSPPartMain, PartSlotsAddUpToTheSectionAndABarJoinsItsPart) {
   ASSERT_EQ(p.code, BSP_OK);
   ASSERT_EQ(c.code, BSP_OK);
   const double bar_area = std::numbers::pi * 0.01 * (10.0 - 1.0);  // pi r^2 (E_b/E_ref - 1)
-  // Material 1: unit square at E = E_ref; material 2: unit square at 2 E_ref plus the bar.
   EXPECT_NEAR(p.at(1, BSP_PART_AREA), 1.0, 1e-14);  // round-off of exact integrals
   EXPECT_NEAR(p.at(2, BSP_PART_AREA), 2.0 + bar_area, 1e-14);
   EXPECT_NEAR(p.at(1, BSP_PART_AREA) + p.at(2, BSP_PART_AREA), c[BSP_SLOT_AREA], 1e-14);
@@ -131,6 +132,22 @@ TEST(BSPPartMain, PartSlotsAddUpToTheSectionAndABarJoinsItsPart) {
   // Weighted areas: 1 * 1 + 0.5 * 1 + pi r^2 (3/1 - 1).
   EXPECT_NEAR(p.at(2, BSP_PART_WEIGHTED_AREA), 0.5 + std::numbers::pi * 0.01 * 2.0, 1e-14);
   EXPECT_NEAR(c[BSP_SLOT_WEIGHTED_AREA], 1.5 + std::numbers::pi * 0.01 * 2.0, 1e-14);
+  // The section from the two parts, transformed: exact. Level 1: the
+  // materials' shares of J and Iw add up to the section's, and their shear
+  // ratios weighted by their areas give the section's (same sums, another
+  // order: round-off).
+  s.level = 1;
+  const CombResult c1 = comb(s);
+  ASSERT_EQ(c1.code, BSP_OK);
+  const double i1_2 = p.at(2, BSP_PART_I1), a_2 = 2.0 + bar_area, y_c = (0.5 + a_2 * yc) / (1.0 + a_2);
+  EXPECT_NEAR(c1[BSP_SLOT_CENTROID_Y], y_c, 1e-14);
+  EXPECT_NEAR(c1[BSP_SLOT_I1], 1.0 / 12 + (0.5 - y_c) * (0.5 - y_c) + i1_2 + a_2 * (yc - y_c) * (yc - y_c), 1e-13);
+  for (const auto& [part_slot, slot] : {std::pair{BSP_PART_TORSION_CONSTANT, BSP_SLOT_TORSION_CONSTANT},
+                                        {BSP_PART_WARPING, BSP_SLOT_WARPING_CONSTANT}})
+    EXPECT_NEAR(p.at(1, part_slot) + p.at(2, part_slot), c1[slot], 1e-12 * std::abs(c1[slot]) + 1e-15) << slot;
+  for (const auto& [part_slot, slot] : {std::pair{BSP_PART_ALPHA_Y, BSP_SLOT_ALPHA_Y}, {BSP_PART_ALPHA_Z, BSP_SLOT_ALPHA_Z}})
+    EXPECT_NEAR(p.at(1, part_slot) * p.at(1, BSP_PART_AREA) + p.at(2, part_slot) * p.at(2, BSP_PART_AREA),
+                c1[slot] * c1[BSP_SLOT_AREA], 1e-12) << slot;
 }
 
 TEST(BSPCombMain, StressReferenceSelectsTheShearCentreForOffsets) {
