@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -35,7 +34,7 @@ struct OutlineSection {
 
   // A closed polygon through new points, its segments in the order given
   // (counter-clockwise corners put the polygon on the left of each segment).
-  void add_loop(std::initializer_list<std::pair<double, double>> corners) {
+  void add_loop(const std::vector<std::pair<double, double>>& corners) {
     const auto first = n_points() + 1;
     const auto count = static_cast<std::int32_t>(corners.size());
     for (const auto& [y, z] : corners) {
