@@ -117,19 +117,13 @@ TEST(BSPMeshMain, LinearElementsFlagChangesNothing) {
 // {1, 3} (a 2 x 1 rectangle) and {2}.
 TEST(BSPMeshMain, RegionsTouchingAnEarlierComponentJoinIt) {
   OutlineSection s = square(0, 0);
-  OutlineSection second = square(3, 0);
-  for (std::size_t i = 0; i < second.point_y.size(); ++i) {
-    s.point_y.push_back(second.point_y[i]);
-    s.point_z.push_back(second.point_z[i]);
-  }
-  for (const std::int32_t p : second.segments) s.segments.push_back(p + 4);
+  s.add_loop({{3, 0}, {4, 0}, {4, 1}, {3, 1}});
   // Third square: points (2,0), (2,1); its left side is the first square's right side.
   s.point_y.insert(s.point_y.end(), {2, 2});
   s.point_z.insert(s.point_z.end(), {0, 1});
   s.segments.insert(s.segments.end(), {2, 9, 9, 10, 10, 3});
   s.add_region(1.0);
   s.add_region(1.0);
-  s.level = 1;
   const CombResult r = mesh_main(s);
   ASSERT_EQ(r.code, BSP_OK);
   EXPECT_NEAR(r[BSP_SLOT_AREA], 3.0, 1e-12 * 3);
