@@ -424,6 +424,7 @@ std::vector<Row> single_rows() {
       {"CrackSectionProperty: self-crossing loop", [] { return C([](CrackInput& c) { std::swap(c.node_y[2], c.node_y[3]); }); }, 0, Left::zeros, "material key 1: its boundary loops enclose the signed area 0, not > 0"},
       {"CrackSectionProperty: scale 1e-6", [] { return C([](CrackInput& c) { scale(c.node_y, 1e-6); scale(c.node_z, 1e-6); c.bar_records = {50e-6, 1e-9, 2e5, 450e-6, 1e-9, 2e5}; }); }, 0, Left::results, ""},
       {"CrackSectionProperty: scale 1e6", [] { return C([](CrackInput& c) { scale(c.node_y, 1e6); scale(c.node_z, 1e6); c.bar_records = {50e6, 1e15, 2e5, 450e6, 1e15, 2e5}; }); }, 0, Left::results, ""},
+      {"BSPFirstMomentOfAreaMesh: y_ref NaN", [] { const MomentOutputs o = first_moment_mesh_call(base_outline(), {}, nan); return outcome(o.code, {&o.area, &o.about_z, &o.about_y}); }, BSP_E_INPUT, Left::zeros, "y_ref is not finite"},
       // First moments of triangles.
       {"BSPFirstMomentOfArea: n_nodes -1", [] { return T([](TriangleMoments& c) { c.n_nodes = -1; }); }, 0, Left::zeros, "n_nodes is negative (-1)"},
       {"BSPFirstMomentOfArea: n_elements -1", [] { return T([](TriangleMoments& c) { c.n_elements = -1; }); }, 0, Left::zeros, "n_elements is negative (-1)"},

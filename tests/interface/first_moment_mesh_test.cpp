@@ -1,78 +1,61 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdint>
 #include <numbers>
 #include <string>
 #include <vector>
 
-#include "bsp/bsp.h"
 #include "interface/first_moment_mesh_driver.h"
+#include "support/outline_calls.h"
 
+namespace bsp::test {
 namespace {
 
 constexpr double pi = std::numbers::pi;
 
-// A w x h rectangle with its corner at the origin, one region of E_ref.
-struct OutlineFirstMomentCall {
-  double y_ref = 0, z_ref = 0, ref_modulus = 1, element_size = 0;
-  std::int32_t n_regions = 1, n_bars = 0, n_points = 4, n_segments = 4;
-  std::vector<double> radius, bar_y, bar_z, bar_e, region_e{1};
-  std::vector<double> py{0, 10, 10, 0}, pz{0, 0, 6, 6};
-  std::vector<std::int32_t> seg{1, 2, 2, 3, 3, 4, 4, 1};
-
-  std::int32_t run(std::array<double, 3>& out) {
-    out = {-7, -7, -7};
-    return BSPFirstMomentOfAreaMesh(&out[0], &out[1], &out[2], &y_ref, &z_ref, &n_regions, &n_bars, radius.data(),
-                                    bar_y.data(), bar_z.data(), &ref_modulus, region_e.data(), bar_e.data(),
-                                    &n_points, py.data(), pz.data(), &n_segments, seg.data(), &element_size);
-  }
-};
-
+// The 10 x 6 rectangle with its corner at the origin, one region of E_ref,
+// changed by `edit`; the outputs: area, moment about z_ref, about y_ref.
+// (Faults: bad_input_matrix_test.cpp.)
 struct ValueCase {
   const char* name;
-  void (*edit)(OutlineFirstMomentCall&);
-  std::array<double, 3> expected;  // area, moment about z_ref, about y_ref; 0 on a failure
-  std::int32_t code = 0;
-  const char* message = "";
+  void (*edit)(OutlineSection&, double& y_ref, double& z_ref);
+  std::array<double, 3> expected;
 };
 
 const std::vector<ValueCase> values = {
-    {"about_centre", [](OutlineFirstMomentCall& c) { c.y_ref = 5; c.z_ref = 3; }, {60, 0, 0}},
-    {"about_origin", [](OutlineFirstMomentCall&) {}, {60, 180, 300}},
+    {"about_centre", [](OutlineSection&, double& y, double& z) { y = 5; z = 3; }, {60, 0, 0}},
+    {"about_origin", [](OutlineSection&, double&, double&) {}, {60, 180, 300}},
     // 10 x 6 at 0.01 would be 1.2e6 triangles: every given size is refused
     // and the automatic attempt ends the sequence.
-    {"size_0_01", [](OutlineFirstMomentCall& c) { c.element_size = 0.01; }, {60, 180, 300}},
-    {"size_1_5", [](OutlineFirstMomentCall& c) { c.element_size = 1.5; }, {60, 180, 300}},
+    {"size_0_01", [](OutlineSection& s, double&, double&) { s.element_size = 0.01; }, {60, 180, 300}},
+    {"size_1_5", [](OutlineSection& s, double&, double&) { s.element_size = 1.5; }, {60, 180, 300}},
     // 0.1 x 0.06 at 0.01 is meshed scaled by 200 and scaled back.
     {"scaled",
-     [](OutlineFirstMomentCall& c) { c.py = {0, 0.1, 0.1, 0}; c.pz = {0, 0, 0.06, 0.06}; c.element_size = 0.01; },
+     [](OutlineSection& s, double&, double&) {
+       s.point_y = {0, 0.1, 0.1, 0};
+       s.point_z = {0, 0, 0.06, 0.06};
+       s.element_size = 0.01;
+     },
      {0.006, 1.8e-4, 3e-4}},
-    {"double_modulus", [](OutlineFirstMomentCall& c) { c.region_e = {2}; }, {120, 360, 600}},
-    {"bar",
-     [](OutlineFirstMomentCall& c) { c.n_bars = 1; c.radius = {1}; c.bar_y = {2}; c.bar_z = {3}; c.bar_e = {2}; },
+    {"double_modulus", [](OutlineSection& s, double&, double&) { s.modulus = {2}; }, {120, 360, 600}},
+    {"bar", [](OutlineSection& s, double&, double&) { s.bars.add(1, 2, 3, 2, 1); },
      {60 + pi, 180 + 3 * pi, 300 + 2 * pi}},
-    {"non_finite_reference", [](OutlineFirstMomentCall& c) { c.y_ref = NAN; }, {0, 0, 0}, -1, "y_ref is not finite"},
-    {"region_count", [](OutlineFirstMomentCall& c) { c.n_regions = 2; c.region_e = {1, 1}; }, {0, 0, 0}, -1,
-     "n_regions is 2"},
 };
 
 class FirstMomentMesh : public ::testing::TestWithParam<ValueCase> {};
 
 TEST_P(FirstMomentMesh, ValuesOrZerosCodeAndMessage) {
-  OutlineFirstMomentCall call;
-  GetParam().edit(call);
-  std::array<double, 3> out;
-  ASSERT_EQ(call.run(out), GetParam().code) << BSPLastError();
-  const double scale = GetParam().expected[0];
-  for (int i = 0; i < 3; ++i)  // sums over the triangles: rounding only
-    EXPECT_NEAR(out[i], GetParam().expected[i], 1e-9 * std::max(1.0, scale)) << i;
-  if (GetParam().code != 0) {
-    EXPECT_TRUE(out[0] == 0.0 && out[1] == 0.0 && out[2] == 0.0);
-  }
-  EXPECT_NE(std::string(BSPLastError()).find(GetParam().message), std::string::npos) << BSPLastError();
+  OutlineSection s;
+  s.add_loop({{0, 0}, {10, 0}, {10, 6}, {0, 6}});
+  s.add_region(1.0);
+  double y_ref = 0, z_ref = 0;
+  GetParam().edit(s, y_ref, z_ref);
+  const MomentOutputs o = first_moment_mesh_call(s, {}, y_ref, z_ref);
+  ASSERT_EQ(o.code, BSP_OK) << BSPLastError();
+  const double got[] = {o.area[0], o.about_z[0], o.about_y[0]}, scale = std::max(1.0, GetParam().expected[0]);
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(got[i], GetParam().expected[i], 1e-9 * scale) << i;  // sums: rounding only
+  EXPECT_STREQ(BSPLastError(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FirstMomentMesh, ::testing::ValuesIn(values),
@@ -103,3 +86,4 @@ TEST(FirstMomentAttempts, FirstSuccessEndsTheSequence) {
 }
 
 }  // namespace
+}  // namespace bsp::test
