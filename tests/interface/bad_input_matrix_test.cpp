@@ -6,6 +6,7 @@
 // tests/support check the guards around every output array.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -63,15 +64,9 @@ enum Member : unsigned {
 };
 
 const char* name_of(Member m) {
-  switch (m) {
-    case m_comb: return "BSPCombMain";
-    case m_part: return "BSPPartMain";
-    case m_det: return "BSPDetail";
-    case m_mesh: return "BSPMeshMain";
-    case m_part_mesh: return "BSPPartMeshMain";
-    case m_det_mesh: return "BSPDetailMesh";
-    default: return "BSPFirstMomentOfAreaMesh";
-  }
+  static const char* const names[] = {"BSPCombMain", "BSPPartMain", "BSPDetail", "BSPMeshMain", "BSPPartMeshMain",
+                                      "BSPDetailMesh", "BSPFirstMomentOfAreaMesh"};
+  return names[std::countr_zero(static_cast<unsigned>(m))];
 }
 
 // A 2 x 1 rectangle of 16 3-node elements, one material, one stress point.
