@@ -131,7 +131,7 @@ TEST(Concurrency, EightThreadsGiveTheSerialResultsBitwise) {
   }
 
   constexpr int threads = 8, rounds = 4;
-  std::atomic<int> mismatches{0}, done{0};
+  std::atomic<int> mismatches{0};
   std::vector<std::thread> pool;
   for (int t = 0; t < threads; ++t)
     pool.emplace_back([&, t] {
@@ -139,13 +139,10 @@ TEST(Concurrency, EightThreadsGiveTheSerialResultsBitwise) {
         for (std::size_t i = 0; i < list.size(); ++i) {
           const std::size_t k = (i * 7 + static_cast<std::size_t>(t + round)) % list.size();  // a different order per thread
           if (!(list[k]() == serial[k])) ++mismatches;
-          ++done;
         }
     });
   for (std::thread& t : pool) t.join();
   EXPECT_EQ(mismatches.load(), 0);
-  EXPECT_EQ(done.load(), threads * rounds * static_cast<int>(list.size()));
-  RecordProperty("calls", done.load());
 }
 
 }  // namespace

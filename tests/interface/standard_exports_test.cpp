@@ -175,19 +175,16 @@ TEST(StandardExports, RectangleOnTheMesh) {
   EXPECT_EQ(c[BSP_SLOT_WEIGHTED_AREA], c[0]);
   // Stress points about the shear centre (the centroid here).
   const std::array<double, 8> points{2, 1, -2, 1, -2, -1, 2, -1};
-  for (int i = 0; i < 8; ++i) EXPECT_NEAR(c[BSP_STD_SLOT_POINTS + i], points[static_cast<std::size_t>(i)], 1e-14);
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_NEAR(c[BSP_STD_SLOT_POINTS + i], points[i], 1e-14);
 }
 
-TEST(StandardExports, RectangleInClosedForm) {
-  // J = a b^3 (1/3 - 0.21 (b/a)(1 - b^4 / 12 a^4)), a = 4, b = 2.
+// Tolerances: the rounding of the closed forms. Rectangle: J = a b^3 (1/3 -
+// 0.21 (b/a)(1 - b^4 / 12 a^4)), a = 4, b = 2.
+TEST(StandardExports, ClosedForms) {
   expect_slots(bspmain(1, {2, 4}, 0.0, 2), {{4, 7.324166666666667, 0}, {14, 0.8333333333333334, 0},
                                             {15, 0.8333333333333334, 0}, {0, 8, 0}, {30, 4, 0}});
-}
-
-// Tolerances: the rounding of the closed forms.
-TEST(StandardExports, CircularTypesInClosedForm) {
   const double pi = std::numbers::pi;
-  for (int a6 : {0, 2}) {
+  for (int a6 : {0, 2}) {  // circular types always take the closed forms
     expect_slots(bspmain(19, {1}, 0.3, a6),
                  {{0, pi, 0}, {1, 0.7853981633974483, 0}, {2, 0.7853981633974483, 0}, {4, 1.5707963267948966, 0},
                   {14, 0.9, 0}, {15, 0.9, 0}, {34, 0.42441318157838753, 0}, {37, 0.42441318157838753, 0}, {35, 0, 0},
@@ -197,14 +194,16 @@ TEST(StandardExports, CircularTypesInClosedForm) {
                         {4, 23.561944901923447, 1e-15 * 24}, {14, 0.5, 0}, {34, 0.19805948473658086, 1e-16},
                         {37, 0.19805948473658086, 1e-16}, {33, 2.0, 0}});
     const std::array<double, 8> points{2, 0, 0, 2, -2, 0, 0, -2};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(tube[BSP_STD_SLOT_POINTS + i], points[static_cast<std::size_t>(i)]);
+    for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(tube[BSP_STD_SLOT_POINTS + i], points[i]);
   }
 }
 
 // Slots 5-12 are taken about the shear centre, but the elastic moduli use
-// the distances of the same points from the centroid. Angle 10 x 8 x 1:
-// centroid (73/34, 107/34).
-TEST(StandardExports, ElasticModuliFromTheCentroid) {
+// the distances of the same points from the centroid, whichever origin and
+// order BSPMAIN_EXPAND reports them in (about the centroid in type 2 order
+// P4, P1, P2, P3 here; the moduli differ by the rounding of moving the
+// points). Angle 10 x 8 x 1: centroid (73/34, 107/34).
+TEST(StandardExports, ElasticModuliFromTheCentroidWhereverThePoints) {
   const Call c = bspmain(20, {10, 8, 1, 1});
   const double yc = 73.0 / 34.0, zc = 107.0 / 34.0;
   EXPECT_NEAR(c[17], yc, 1e-12);
@@ -218,19 +217,11 @@ TEST(StandardExports, ElasticModuliFromTheCentroid) {
   // lines (0.5, 0.5); the mesh's value is within 0.1 of it (thick legs).
   EXPECT_NEAR(ys, 0.5, 0.1);
   EXPECT_NEAR(zs, 0.5, 0.1);
-}
-
-TEST(StandardExports, ExpandChoosesOriginAndOrder) {
   const Call r = test::standard_call(Std::expand, 20, {10, 8, 1, 1}, {.offset_mode = 0, .order = 0});
-  const double yc = r[17], zc = r[18];
-  // Type 2 order (P4, P1, P2, P3) about the centroid.
   const std::array<double, 8> expected{8 - yc, -zc, 8 - yc, 1 - zc, -yc, 10 - zc, -yc, -zc};
   for (std::size_t i = 0; i < 8; ++i) EXPECT_NEAR(r[5 + i], expected[i], 1e-12);
-  const Call main = bspmain(20, {10, 8, 1, 1});
-  // The same moduli, whichever origin the points are reported about: only the
-  // rounding of moving the points to the centroid differs.
-  EXPECT_NEAR(r[23], main[23], 1e-12 * std::abs(main[23]));
-  EXPECT_NEAR(r[24], main[24], 1e-12 * std::abs(main[24]));
+  EXPECT_NEAR(r[23], c[23], 1e-12 * std::abs(c[23]));
+  EXPECT_NEAR(r[24], c[24], 1e-12 * std::abs(c[24]));
 }
 
 // "A NULL result writes nothing": the call returns (NULL dimensions: the matrix).
