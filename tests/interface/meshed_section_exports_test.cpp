@@ -33,33 +33,6 @@ MeshedSection two_material_section() {
   return s;
 }
 
-// With the size of an output unknown (its count or analysis_level NULL), no
-// double of it may be written.
-TEST(MeshedSectionExports, NullCountPointersWriteNothing) {
-  std::vector<double> result(60, sentinel), coords(8, sentinel), part(30, sentinel);
-  const MeshedSection s = two_material_section();
-  const std::int32_t nn = s.n_nodes(), nsp = s.n_sp(), ne = s.mesh.n_elements(), nm = s.n_materials(),
-                     np = s.mesh.n_parts(), nb = s.bars.n(), six = 0;
-  const auto comb_call = [&](const std::int32_t* n_sp, const std::int32_t* level) {
-    return BSPCombMain(result.data(), coords.data(), &nn, n_sp, &ne, &nm, &np, s.mesh.y.data(), s.mesh.z.data(),
-                       s.stress_y.data(), s.stress_z.data(), s.mesh.connectivity.data(), s.mesh.element_material.data(),
-                       s.mesh.part_node_count.data(), s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref, &s.w_ref,
-                       s.modulus.data(), s.poisson.data(), s.weight.data(), &nb, s.bars.radius.data(),
-                       s.bars.y.data(), s.bars.z.data(), s.bars.modulus.data(), s.bars.weight.data(), level,
-                       &s.reference, &six);
-  };
-  EXPECT_EQ(comb_call(nullptr, &s.level), BSP_E_INPUT);
-  EXPECT_EQ(comb_call(&nsp, nullptr), BSP_E_INPUT);
-  EXPECT_NE(std::string(BSPLastError()).find("analysis_level"), std::string::npos) << BSPLastError();
-  EXPECT_EQ(BSPPartMain(part.data(), &nn, &ne, nullptr, &np, s.mesh.y.data(), s.mesh.z.data(),
-                        s.mesh.connectivity.data(), s.mesh.element_material.data(), s.mesh.part_node_count.data(),
-                        s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref, &s.w_ref, s.modulus.data(),
-                        s.poisson.data(), s.weight.data(), &nb, s.bars.radius.data(), s.bars.y.data(),
-                        s.bars.z.data(), s.bars.modulus.data(), s.bars.weight.data(), &six),
-            BSP_E_INPUT);
-  for (const auto* v : {&result, &coords, &part}) EXPECT_EQ(*v, std::vector<double>(v->size(), sentinel));
-}
-
 TEST(BSPCombMain, WritesExactlyTheLevelsLengthAndLeavesUnusedSlotsZero) {
   MeshedSection s = two_material_section();
   s.level = 0;

@@ -45,13 +45,17 @@ struct MeshedSection {
   std::int32_t n_sp() const { return static_cast<std::int32_t>(stress_y.size()); }
 };
 
-// Count overrides for hostile calls; -2 means "use the true count".
+// Count overrides for hostile calls; -2 means "use the true count", and
+// null_count (n_materials, n_stress_points) a NULL pointer to it.
+inline constexpr std::int32_t null_count = -3;
 struct Counts {
   std::int32_t n_nodes = -2, n_elements = -2, n_materials = -2, n_parts = -2, n_bars = -2, n_sp = -2;
+  bool null_level = false;  // analysis_level NULL
 };
 inline std::int32_t pick(std::int32_t override_value, std::int32_t actual) {
   return override_value == -2 ? actual : override_value;
 }
+inline const std::int32_t* count_ptr(const std::int32_t& n) { return n == null_count ? nullptr : &n; }
 
 // Output array of `documented` doubles with a guard of sentinels on either
 // side: a call that writes before or past its documented range spoils one.
@@ -109,12 +113,13 @@ inline CombResult comb(const MeshedSection& s, Counts c = {}) {
   const std::int32_t n_bars = pick(c.n_bars, s.bars.n());
   const std::int32_t six = s.mesh.nodes_per_element == 6 ? 1 : 0;
   r.code = with_thread_count_watched([&] {
-    return BSPCombMain(r.result.ptr(), r.coords.ptr(), &n_nodes, &n_sp, &n_elements, &n_materials, &n_parts,
+    return BSPCombMain(r.result.ptr(), r.coords.ptr(), &n_nodes, count_ptr(n_sp), &n_elements, count_ptr(n_materials), &n_parts,
                        s.mesh.y.data(), s.mesh.z.data(), s.stress_y.data(), s.stress_z.data(),
                        s.mesh.connectivity.data(), s.mesh.element_material.data(), s.mesh.part_node_count.data(),
                        s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref, &s.w_ref, s.modulus.data(),
                        s.poisson.data(), s.weight.data(), &n_bars, s.bars.radius.data(), s.bars.y.data(),
-                       s.bars.z.data(), s.bars.modulus.data(), s.bars.weight.data(), &s.level, &s.reference, &six);
+                       s.bars.z.data(), s.bars.modulus.data(), s.bars.weight.data(), c.null_level ? nullptr : &s.level,
+                       &s.reference, &six);
   });
   EXPECT_TRUE(r.result.guard_intact()) << "BSPCombMain wrote past result";
   EXPECT_TRUE(r.coords.guard_intact()) << "BSPCombMain wrote past stress_coords";
@@ -138,7 +143,7 @@ inline PartResult part_main(const MeshedSection& s, Counts c = {}) {
   const std::int32_t n_parts = pick(c.n_parts, s.mesh.n_parts()), n_bars = pick(c.n_bars, s.bars.n());
   const std::int32_t six = s.mesh.nodes_per_element == 6 ? 1 : 0;
   r.code = with_thread_count_watched([&] {
-    return BSPPartMain(r.part.ptr(), &n_nodes, &n_elements, &n_materials, &n_parts, s.mesh.y.data(), s.mesh.z.data(),
+    return BSPPartMain(r.part.ptr(), &n_nodes, &n_elements, count_ptr(n_materials), &n_parts, s.mesh.y.data(), s.mesh.z.data(),
                        s.mesh.connectivity.data(), s.mesh.element_material.data(), s.mesh.part_node_count.data(),
                        s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref, &s.w_ref, s.modulus.data(),
                        s.poisson.data(), s.weight.data(), &n_bars, s.bars.radius.data(), s.bars.y.data(),
@@ -177,8 +182,8 @@ inline DetailResult detail(const MeshedSection& s, const Forces& f, Counts c = {
   const std::int32_t six = s.mesh.nodes_per_element == 6 ? 1 : 0;
   const double o1[2] = {f.n, f.t}, o2[2] = {f.v_y, f.v_z}, o3[2] = {f.m_y, f.m_z}, o4[2] = {f.reference, 0.0};
   r.code = with_thread_count_watched([&] {
-    return BSPDetail(r.section.ptr(), r.stresses.ptr(), r.offsets.ptr(), r.materials.ptr(), &n_nodes, &n_sp,
-                     &n_elements, &n_materials, &n_parts, s.mesh.y.data(), s.mesh.z.data(), s.stress_y.data(),
+    return BSPDetail(r.section.ptr(), r.stresses.ptr(), r.offsets.ptr(), r.materials.ptr(), &n_nodes,
+                     count_ptr(n_sp), &n_elements, count_ptr(n_materials), &n_parts, s.mesh.y.data(), s.mesh.z.data(), s.stress_y.data(),
                      s.stress_z.data(), s.mesh.connectivity.data(), s.mesh.element_material.data(),
                      s.mesh.part_node_count.data(), s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref,
                      s.modulus.data(), s.poisson.data(), &n_bars, s.bars.radius.data(), s.bars.y.data(),
