@@ -124,8 +124,9 @@ TEST(OutlineAccuracy, TransformedValuesOfMaterialsAndBars) {
 }
 
 // The order of points and segments does not matter (beyond the region
-// order it fixes), nor does translation; the scaling rule makes element size
-// 0.01 on a unit square the same mesh as size 2 on a 200 x 200 square.
+// order it fixes), nor do translation and linear_elements; the scaling rule
+// makes element size 0.01 on a unit square the same mesh as size 2 on a
+// 200 x 200 square.
 TEST(OutlineAccuracy, InvariantUnderOrderTranslationAndScale) {
   OutlineSection base = rectangle_with_hole(1.0, 0.0);
   base.level = 1;
@@ -164,6 +165,9 @@ TEST(OutlineAccuracy, InvariantUnderOrderTranslationAndScale) {
       EXPECT_NEAR(r[slot], r0[slot], 1e-8 * r0[slot]) << "slot " << slot;
   }
   EXPECT_NEAR(mesh_main(moved)[BSP_SLOT_CENTROID_Y], 1005, 1e-12 * 1005);
+  OutlineSection linear = base;  // linear_elements has no effect: 6-node triangles either way
+  linear.linear = 1;
+  EXPECT_EQ(mesh_main(linear).result.body(), r0.result.body());
 
   OutlineSection unit = rectangle(0, 0, 0.5, 0.5);
   unit.element_size = 0.01;

@@ -100,18 +100,6 @@ TEST(BSPMeshMain, BarsAddFirstMomentsAndWeightedAreaAtEveryLevel) {
   }
 }
 
-// linear_elements has no effect: the mesh is of 6-node triangles either way.
-TEST(BSPMeshMain, LinearElementsFlagChangesNothing) {
-  OutlineSection s = rectangle_with_hole();
-  s.level = 3;
-  const CombResult quadratic = mesh_main(s);
-  s.linear = 1;
-  const CombResult linear = mesh_main(s);
-  ASSERT_EQ(quadratic.code, BSP_OK);
-  ASSERT_EQ(linear.code, BSP_OK);
-  EXPECT_EQ(quadratic.result.body(), linear.result.body());
-}
-
 // Components by union-find: squares [0,1]^2, [3,4] x [0,1] and [1,2] x [0,1]
 // in that order; the third touches the first, not the last. Two domains,
 // {1, 3} (a 2 x 1 rectangle) and {2}.
