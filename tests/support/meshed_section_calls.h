@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -97,17 +98,20 @@ auto with_thread_count_watched(Fn&& fn) {
   return r;
 }
 
+// Outputs of BSPCombMain or BSPMeshMain, `length` doubles of result.
 struct CombResult {
   std::int32_t code = 0;
   Guarded result{0}, coords{0};
+  CombResult() = default;
+  CombResult(std::size_t length, std::int32_t n_sp)
+      : result(n_sp >= 0 ? length : 0), coords(n_sp >= 0 ? 2 * static_cast<std::size_t>(n_sp) : 0) {}
   double operator[](std::size_t i) const { return result[i]; }
+  bool guards() const { return result.guard_intact() && coords.guard_intact(); }
 };
 
 inline CombResult comb(const MeshedSection& s, Counts c = {}) {
-  CombResult r;
   const std::int32_t n_sp = pick(c.n_sp, s.n_sp());
-  r.result = Guarded(n_sp >= 0 ? comb_size(s.level, n_sp) : 0);
-  r.coords = Guarded(n_sp >= 0 ? 2 * static_cast<std::size_t>(n_sp) : 0);
+  CombResult r(n_sp >= 0 ? comb_size(s.level, n_sp) : 0, n_sp);
   const std::int32_t n_nodes = pick(c.n_nodes, s.n_nodes()), n_elements = pick(c.n_elements, s.mesh.n_elements());
   const std::int32_t n_materials = pick(c.n_materials, s.n_materials()), n_parts = pick(c.n_parts, s.mesh.n_parts());
   const std::int32_t n_bars = pick(c.n_bars, s.bars.n());
@@ -121,8 +125,7 @@ inline CombResult comb(const MeshedSection& s, Counts c = {}) {
                        s.bars.z.data(), s.bars.modulus.data(), s.bars.weight.data(), c.null_level ? nullptr : &s.level,
                        &s.reference, &six);
   });
-  EXPECT_TRUE(r.result.guard_intact()) << "BSPCombMain wrote past result";
-  EXPECT_TRUE(r.coords.guard_intact()) << "BSPCombMain wrote past stress_coords";
+  EXPECT_TRUE(r.guards()) << "BSPCombMain wrote past an output";
   return r;
 }
 
@@ -159,9 +162,17 @@ struct Forces {
   double reference = 0;
 };
 
+// Outputs of BSPDetail or BSPDetailMesh for n stress points and m materials
+// (n < 0: sizes unknown).
 struct DetailResult {
   std::int32_t code = 0;
   Guarded section{0}, stresses{0}, offsets{0}, materials{0};
+  DetailResult(std::int32_t n, std::size_t m)
+      : section(n >= 0 ? 38 : 0), stresses(n >= 0 ? 4 * static_cast<std::size_t>(n) * m + 6 : 0),
+        offsets(n >= 0 ? 2 * static_cast<std::size_t>(n) : 0), materials(n >= 0 ? static_cast<std::size_t>(n) : 0) {}
+  bool guards() const {
+    return section.guard_intact() && stresses.guard_intact() && offsets.guard_intact() && materials.guard_intact();
+  }
   // Component c (0 normal, 1 shear y, 2 shear z, 3 von Mises) at point i for material m (0-based).
   double stress(std::size_t m, std::size_t i, std::size_t c, std::size_t n_sp) const {
     return stresses[4 * (m * n_sp + i) + c];
@@ -169,14 +180,8 @@ struct DetailResult {
 };
 
 inline DetailResult detail(const MeshedSection& s, const Forces& f, Counts c = {}) {
-  DetailResult r;
   const std::int32_t n_sp = pick(c.n_sp, s.n_sp()), n_materials = pick(c.n_materials, s.n_materials());
-  const bool sized = n_sp >= 0 && n_materials >= 0;
-  const auto n = static_cast<std::size_t>(sized ? n_sp : 0), m = static_cast<std::size_t>(sized ? n_materials : 0);
-  r.section = Guarded(sized ? 38 : 0);
-  r.stresses = Guarded(sized ? 4 * n * m + 6 : 0);
-  r.offsets = Guarded(2 * n);
-  r.materials = Guarded(n);
+  DetailResult r(n_materials >= 0 ? n_sp : -1, static_cast<std::size_t>(std::max(n_materials, 0)));
   const std::int32_t n_nodes = pick(c.n_nodes, s.n_nodes()), n_elements = pick(c.n_elements, s.mesh.n_elements());
   const std::int32_t n_parts = pick(c.n_parts, s.mesh.n_parts()), n_bars = pick(c.n_bars, s.bars.n());
   const std::int32_t six = s.mesh.nodes_per_element == 6 ? 1 : 0;
@@ -189,9 +194,7 @@ inline DetailResult detail(const MeshedSection& s, const Forces& f, Counts c = {
                      s.modulus.data(), s.poisson.data(), &n_bars, s.bars.radius.data(), s.bars.y.data(),
                      s.bars.z.data(), s.bars.modulus.data(), o1, o2, o3, o4, &six);
   });
-  EXPECT_TRUE(r.section.guard_intact() && r.stresses.guard_intact() && r.offsets.guard_intact() &&
-              r.materials.guard_intact())
-      << "BSPDetail wrote past an output";
+  EXPECT_TRUE(r.guards()) << "BSPDetail wrote past an output";
   return r;
 }
 

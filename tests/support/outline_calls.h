@@ -71,10 +71,8 @@ inline std::size_t solid_regions(const OutlineSection& s) {
 }
 
 inline CombResult mesh_main(const OutlineSection& s, OutlineCounts c = {}) {
-  CombResult r;
   const std::int32_t n_sp = pick(c.n_sp, s.n_sp());
-  r.result = Guarded(n_sp >= 0 ? mesh_main_size(s.level, n_sp) : 0);
-  r.coords = Guarded(n_sp >= 0 ? 2 * static_cast<std::size_t>(n_sp) : 0);
+  CombResult r(n_sp >= 0 ? mesh_main_size(s.level, n_sp) : 0, n_sp);
   const std::int32_t n_regions = pick(c.n_regions, s.n_regions()), n_points = pick(c.n_points, s.n_points());
   const std::int32_t n_segments = pick(c.n_segments, s.n_segments()), n_bars = pick(c.n_bars, s.bars.n());
   r.code = with_thread_count_watched([&] {
@@ -84,8 +82,7 @@ inline CombResult mesh_main(const OutlineSection& s, OutlineCounts c = {}) {
                        s.bars.weight.data(), &n_points, s.point_y.data(), s.point_z.data(), &n_segments,
                        s.segments.data(), &s.element_size, &s.level, &s.reference, &s.linear);
   });
-  EXPECT_TRUE(r.result.guard_intact()) << "BSPMeshMain wrote past result";
-  EXPECT_TRUE(r.coords.guard_intact()) << "BSPMeshMain wrote past stress_coords";
+  EXPECT_TRUE(r.guards()) << "BSPMeshMain wrote past an output";
   return r;
 }
 
@@ -106,13 +103,8 @@ inline PartResult part_mesh_main(const OutlineSection& s, OutlineCounts c = {}) 
 }
 
 inline DetailResult detail_mesh(const OutlineSection& s, const Forces& f, OutlineCounts c = {}) {
-  DetailResult r;
   const std::int32_t n_sp = pick(c.n_sp, s.n_sp());
-  const auto n = static_cast<std::size_t>(n_sp >= 0 ? n_sp : 0), m = solid_regions(s);
-  r.section = Guarded(n_sp >= 0 ? 38 : 0);
-  r.stresses = Guarded(n_sp >= 0 ? 4 * n * m + 6 : 0);
-  r.offsets = Guarded(2 * n);
-  r.materials = Guarded(n);
+  DetailResult r(n_sp, solid_regions(s));
   const std::int32_t n_regions = pick(c.n_regions, s.n_regions()), n_points = pick(c.n_points, s.n_points());
   const std::int32_t n_segments = pick(c.n_segments, s.n_segments()), n_bars = pick(c.n_bars, s.bars.n());
   const double o1[2] = {f.n, f.t}, o2[2] = {f.v_y, f.v_z}, o3[2] = {f.m_y, f.m_z}, o4[2] = {f.reference, 0.0};
@@ -123,9 +115,7 @@ inline DetailResult detail_mesh(const OutlineSection& s, const Forces& f, Outlin
                          s.bars.modulus.data(), &n_points, s.point_y.data(), s.point_z.data(), &n_segments,
                          s.segments.data(), &s.element_size, o1, o2, o3, o4, &s.linear);
   });
-  EXPECT_TRUE(r.section.guard_intact() && r.stresses.guard_intact() && r.offsets.guard_intact() &&
-              r.materials.guard_intact())
-      << "BSPDetailMesh wrote past an output";
+  EXPECT_TRUE(r.guards()) << "BSPDetailMesh wrote past an output";
   return r;
 }
 
