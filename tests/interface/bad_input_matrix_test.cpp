@@ -82,21 +82,18 @@ void scale(std::vector<double>& v, double f) {
   for (double& x : v) x *= f;
 }
 
+template <class Result>
+Outcome outcome_of(const Result& r) {
+  return outcome(r.code, r.outputs());
+}
+
 Outcome call_meshed(Member m, const std::function<void(MeshedSection&, Counts&, Forces&)>& spoil) {
   MeshedSection s = base_meshed();
   Counts c;
   Forces f{.n = 1, .t = 1, .v_y = 1, .v_z = 1, .m_y = 1, .m_z = 1};
   spoil(s, c, f);
-  if (m == m_comb) {
-    const CombResult r = comb(s, c);
-    return outcome(r.code, {&r.result, &r.coords});
-  }
-  if (m == m_part) {
-    const PartResult r = part_main(s, c);
-    return outcome(r.code, {&r.part});
-  }
-  const DetailResult r = detail(s, f, c);
-  return outcome(r.code, {&r.section, &r.stresses, &r.offsets, &r.materials});
+  if (m == m_comb) return outcome_of(comb(s, c));
+  return m == m_part ? outcome_of(part_main(s, c)) : outcome_of(detail(s, f, c));
 }
 
 // 10 x 6 rectangle with a 2 x 2 hole (outline_calls.h) at size 1, one stress point.
@@ -113,20 +110,9 @@ Outcome call_outline(Member m, const std::function<void(OutlineSection&, Outline
   OutlineCounts c;
   Forces f{.n = 1, .t = 1, .v_y = 1, .v_z = 1, .m_y = 1, .m_z = 1};
   spoil(s, c, f);
-  if (m == m_mesh) {
-    const CombResult r = mesh_main(s, c);
-    return outcome(r.code, {&r.result, &r.coords});
-  }
-  if (m == m_part_mesh) {
-    const PartResult r = part_mesh_main(s, c);
-    return outcome(r.code, {&r.part});
-  }
-  if (m == m_det_mesh) {
-    const DetailResult r = detail_mesh(s, f, c);
-    return outcome(r.code, {&r.section, &r.stresses, &r.offsets, &r.materials});
-  }
-  const MomentOutputs o = first_moment_mesh_call(s, c);
-  return outcome(o.code, {&o.area, &o.about_z, &o.about_y});
+  if (m == m_mesh) return outcome_of(mesh_main(s, c));
+  if (m == m_part_mesh) return outcome_of(part_mesh_main(s, c));
+  return m == m_det_mesh ? outcome_of(detail_mesh(s, f, c)) : outcome_of(first_moment_mesh_call(s, c));
 }
 
 // Standard sections: the meshed path, stress points about the shear centre.
@@ -151,8 +137,7 @@ Outcome call_crack(const std::function<void(CrackInput&)>& spoil) {
 Outcome call_triangle(const std::function<void(TriangleMoments&)>& spoil) {
   TriangleMoments c;
   spoil(c);
-  const MomentOutputs o = first_moment_call(c);
-  return outcome(0, {&o.area, &o.about_z, &o.about_y});
+  return outcome_of(first_moment_call(c));
 }
 
 // Both closed forms with one code and dimension set: the torsional constant
@@ -420,7 +405,7 @@ std::vector<Row> single_rows() {
       {"CrackSectionProperty: self-crossing loop", [] { return C([](CrackInput& c) { std::swap(c.node_y[2], c.node_y[3]); }); }, 0, Left::zeros, "material key 1: its boundary loops enclose the signed area 0, not > 0"},
       {"CrackSectionProperty: scale 1e-6", [] { return C([](CrackInput& c) { scale(c.node_y, 1e-6); scale(c.node_z, 1e-6); c.bar_records = {50e-6, 1e-9, 2e5, 450e-6, 1e-9, 2e5}; }); }, 0, Left::results, ""},
       {"CrackSectionProperty: scale 1e6", [] { return C([](CrackInput& c) { scale(c.node_y, 1e6); scale(c.node_z, 1e6); c.bar_records = {50e6, 1e15, 2e5, 450e6, 1e15, 2e5}; }); }, 0, Left::results, ""},
-      {"BSPFirstMomentOfAreaMesh: y_ref NaN", [] { const MomentOutputs o = first_moment_mesh_call(base_outline(), {}, nan); return outcome(o.code, {&o.area, &o.about_z, &o.about_y}); }, BSP_E_INPUT, Left::zeros, "y_ref is not finite"},
+      {"BSPFirstMomentOfAreaMesh: y_ref NaN", [] { return outcome_of(first_moment_mesh_call(base_outline(), {}, nan)); }, BSP_E_INPUT, Left::zeros, "y_ref is not finite"},
       // First moments of triangles.
       {"BSPFirstMomentOfArea: n_nodes -1", [] { return T([](TriangleMoments& c) { c.n_nodes = -1; }); }, 0, Left::zeros, "n_nodes is negative (-1)"},
       {"BSPFirstMomentOfArea: n_elements -1", [] { return T([](TriangleMoments& c) { c.n_elements = -1; }); }, 0, Left::zeros, "n_elements is negative (-1)"},

@@ -33,13 +33,18 @@ struct Result {
   }
 };
 
-Result collect(std::int32_t code, std::initializer_list<const Guarded*> outputs) {
+Result collect(std::int32_t code, const std::vector<const Guarded*>& outputs) {
   Result r{code, {}, BSPLastError()};
   for (const Guarded* g : outputs) {
     const std::vector<double> b = g->body();
     r.values.insert(r.values.end(), b.begin(), b.end());
   }
   return r;
+}
+
+template <class Call>
+Result collect(const Call& r) {
+  return collect(r.code, r.outputs());
 }
 
 MeshedSection two_materials() {
@@ -80,23 +85,16 @@ Result closed_forms(std::int32_t code, std::vector<double> dims) {
 
 const std::vector<std::function<Result()>>& calls() {
   static const std::vector<std::function<Result()>> list = {
-      [] { const CombResult r = comb(two_materials()); return collect(r.code, {&r.result, &r.coords}); },
-      [] { const PartResult r = part_main(two_materials()); return collect(r.code, {&r.part}); },
-      [] {
-        const DetailResult r = detail(two_materials(), Forces{.n = 2, .t = 1, .v_y = 3, .v_z = -1, .m_y = 5, .m_z = 7});
-        return collect(r.code, {&r.section, &r.stresses, &r.offsets, &r.materials});
-      },
-      [] { const CombResult r = mesh_main(outline()); return collect(r.code, {&r.result, &r.coords}); },
-      [] { const PartResult r = part_mesh_main(outline()); return collect(r.code, {&r.part}); },
-      [] {
-        const DetailResult r = detail_mesh(outline(), Forces{.n = 1, .t = 2, .v_y = -1, .v_z = 4, .m_y = 3, .m_z = -2});
-        return collect(r.code, {&r.section, &r.stresses, &r.offsets, &r.materials});
-      },
+      [] { return collect(comb(two_materials())); },
+      [] { return collect(part_main(two_materials())); },
+      [] { return collect(detail(two_materials(), Forces{.n = 2, .t = 1, .v_y = 3, .v_z = -1, .m_y = 5, .m_z = 7})); },
+      [] { return collect(mesh_main(outline())); },
+      [] { return collect(part_mesh_main(outline())); },
+      [] { return collect(detail_mesh(outline(), Forces{.n = 1, .t = 2, .v_y = -1, .v_z = 4, .m_y = 3, .m_z = -2})); },
       [] {  // a failure: its message must stay on its own thread
         MeshedSection s = two_materials();
         s.mesh.connectivity[7] = 999;
-        const CombResult r = comb(s);
-        return collect(r.code, {&r.result, &r.coords});
+        return collect(comb(s));
       },
       [] { return standard(Std::main, 5, {10, 8, 1, 1.5}); },
       [] { return standard(Std::expand, 8, {12, 20, 2, 1}); },
@@ -106,13 +104,9 @@ const std::vector<std::function<Result()>>& calls() {
       [] {
         TriangleMoments t;
         t.bars.add(0.1, 0.2, 0.2, 5.0, 1.0);
-        const MomentOutputs o = first_moment_call(t);
-        return collect(0, {&o.area, &o.about_z, &o.about_y});
+        return collect(first_moment_call(t));
       },
-      [] {
-        const MomentOutputs o = first_moment_mesh_call(outline(), {}, 1.0, 1.0);
-        return collect(o.code, {&o.area, &o.about_z, &o.about_y});
-      },
+      [] { return collect(first_moment_mesh_call(outline(), {}, 1.0, 1.0)); },
       [] { const Guarded g = crack_call(CrackInput{}); return collect(0, {&g}); },
       [] { return closed_forms(5, {12, 20, 2, 1, 20, 2}); },
   };

@@ -107,6 +107,7 @@ struct CombResult {
       : result(n_sp >= 0 ? length : 0), coords(n_sp >= 0 ? 2 * static_cast<std::size_t>(n_sp) : 0) {}
   double operator[](std::size_t i) const { return result[i]; }
   bool guards() const { return result.guard_intact() && coords.guard_intact(); }
+  std::vector<const Guarded*> outputs() const { return {&result, &coords}; }
 };
 
 inline CombResult comb(const MeshedSection& s, Counts c = {}) {
@@ -132,6 +133,7 @@ inline CombResult comb(const MeshedSection& s, Counts c = {}) {
 struct PartResult {
   std::int32_t code = 0;
   Guarded part{0};
+  std::vector<const Guarded*> outputs() const { return {&part}; }
   // Slot `slot` of material m (1-based).
   double at(std::int32_t m, std::size_t slot) const {
     return part[BSP_PART_SLOTS * static_cast<std::size_t>(m - 1) + slot];
@@ -173,6 +175,7 @@ struct DetailResult {
   bool guards() const {
     return section.guard_intact() && stresses.guard_intact() && offsets.guard_intact() && materials.guard_intact();
   }
+  std::vector<const Guarded*> outputs() const { return {&section, &stresses, &offsets, &materials}; }
   // Component c (0 normal, 1 shear y, 2 shear z, 3 von Mises) at point i for material m (0-based).
   double stress(std::size_t m, std::size_t i, std::size_t c, std::size_t n_sp) const {
     return stresses[4 * (m * n_sp + i) + c];

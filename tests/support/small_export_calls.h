@@ -55,6 +55,7 @@ struct MomentOutputs {
   Guarded area{1}, about_z{1}, about_y{1};
   bool zero() const { return area.body_zero() && about_z.body_zero() && about_y.body_zero(); }
   bool guards() const { return area.guard_intact() && about_z.guard_intact() && about_y.guard_intact(); }
+  std::vector<const Guarded*> outputs() const { return {&area, &about_z, &about_y}; }
 };
 
 inline MomentOutputs first_moment_call(const TriangleMoments& c) {
