@@ -5,7 +5,6 @@
 // to another shows too.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstring>

@@ -4,11 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <limits>
 #include <map>
 #include <numbers>
-#include <string>
-#include <thread>
 #include <vector>
 
 #include "bsp/bsp.h"
