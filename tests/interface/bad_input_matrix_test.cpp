@@ -15,10 +15,7 @@
 #include <vector>
 
 #include "bsp/bsp.h"
-#include "support/meshed_section_calls.h"
-#include "support/outline_calls.h"
-#include "support/section_meshes.h"
-#include "support/small_export_calls.h"
+#include "support/export_calls.h"
 
 namespace bsp::test {
 namespace {
@@ -95,7 +92,7 @@ Outcome call_meshed(Member m, const std::function<void(MeshedSection&, Counts&, 
   return m == m_part ? outcome_of(part_main(s, c)) : outcome_of(detail(s, f, c));
 }
 
-// 10 x 6 rectangle with a 2 x 2 hole (outline_calls.h) at size 1, one stress point.
+// 10 x 6 rectangle with a 2 x 2 hole (export_calls.h) at size 1, one stress point.
 OutlineSection base_outline() {
   OutlineSection s = rectangle_with_hole();
   s.element_size = 1.0;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support/outline_calls.h"
+#include "support/export_calls.h"
 
 namespace bsp::test {
 namespace {

@@ -14,10 +14,7 @@
 #include <vector>
 
 #include "bsp/bsp.h"
-#include "support/meshed_section_calls.h"
-#include "support/outline_calls.h"
-#include "support/section_meshes.h"
-#include "support/small_export_calls.h"
+#include "support/export_calls.h"
 
 namespace bsp::test {
 namespace {

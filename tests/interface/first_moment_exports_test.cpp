@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "interface/first_moment_mesh_driver.h"
-#include "support/outline_calls.h"
-#include "support/small_export_calls.h"
+#include "support/export_calls.h"
 
 namespace bsp::test {
 namespace {

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "support/meshed_section_calls.h"
+#include "support/export_calls.h"
 
 namespace bsp {
 namespace {

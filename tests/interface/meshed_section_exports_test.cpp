@@ -10,7 +10,7 @@
 #include <numbers>
 #include <vector>
 
-#include "support/meshed_section_calls.h"
+#include "support/export_calls.h"
 
 namespace bsp {
 namespace {

@@ -8,7 +8,7 @@
 #include <numbers>
 #include <vector>
 
-#include "support/outline_calls.h"
+#include "support/export_calls.h"
 
 namespace bsp {
 namespace {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/outline_calls.h"
+#include "support/export_calls.h"
 
 namespace bsp {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bsp/bsp.h"
-#include "support/small_export_calls.h"
+#include "support/export_calls.h"
 #include "support/standard_outlines.h"
 
 namespace {
