@@ -6,6 +6,7 @@
 // tests/support check the guards around every output array.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <functional>
@@ -141,12 +142,9 @@ Outcome call_triangle(const std::function<void(TriangleMoments&)>& spoil) {
 Outcome call_closed_form(bool torsion, std::int32_t code, std::vector<double> dims_in) {
   Guarded dims(6), j(1), a1(1), a2(1);
   dims_in.resize(6, 1.0);
-  for (std::size_t i = 0; i < 6; ++i) dims.ptr()[i] = dims_in[i];
-  if (torsion) {
-    BSPAnalyticTorsionalConstant(&code, dims.ptr(), j.ptr());
-  } else {
-    BSPAnalyticShearArea(&code, dims.ptr(), a1.ptr(), a2.ptr());
-  }
+  std::copy(dims_in.begin(), dims_in.end(), dims.ptr());
+  if (torsion) BSPAnalyticTorsionalConstant(&code, dims.ptr(), j.ptr());
+  if (!torsion) BSPAnalyticShearArea(&code, dims.ptr(), a1.ptr(), a2.ptr());
   EXPECT_TRUE(dims.guard_intact() && j.guard_intact() && a1.guard_intact() && a2.guard_intact());
   return torsion ? outcome(0, {&j}) : outcome(0, {&a1, &a2});
 }
@@ -194,14 +192,7 @@ std::function<Outcome(Member)> O(OutlineSpoil s) {
 
 // Appends a part of one 3-node triangle with the given corners.
 void add_triangle(MeshedSection& s, double y0, double z0, double y1, double z1, double y2, double z2) {
-  PartsMesh t;
-  t.y = {y0, y1, y2};
-  t.z = {z0, z1, z2};
-  t.connectivity = {1, 2, 3};
-  t.element_material = {1};
-  t.part_node_count = {3};
-  t.part_element_count = {1};
-  s.mesh.append(t);
+  s.mesh.append({{y0, y1, y2}, {z0, z1, z2}, {1, 2, 3}, {1}, {3}, {1}});
 }
 
 const std::vector<FamilyFault> family_faults = {
