@@ -113,8 +113,7 @@ Outcome call_outline(Member m, const std::function<void(OutlineSection&, Outline
 }
 
 // Standard sections: the meshed path, stress points about the shear centre.
-Outcome call_standard(Std e, std::int32_t type, const std::vector<double>& dims, double nu = 0.3,
-                      bool null_dims = false) {
+Outcome S(Std e, std::int32_t type, const std::vector<double>& dims, double nu = 0.3, bool null_dims = false) {
   const StandardRun r = standard_call(e, type, dims, {.nu = nu, .null_dims = null_dims});
   if (e == Std::plastic) return outcome(r.code, {&r.plastic});
   Outcome o = outcome(r.code, {&r.result});
@@ -124,14 +123,14 @@ Outcome call_standard(Std e, std::int32_t type, const std::vector<double>& dims,
   return o;
 }
 
-Outcome call_crack(const std::function<void(CrackInput&)>& spoil) {
+Outcome C(const std::function<void(CrackInput&)>& spoil) {
   CrackInput c;
   spoil(c);
   const Guarded out = crack_call(c);
   return outcome(0, {&out});
 }
 
-Outcome call_triangle(const std::function<void(TriangleMoments&)>& spoil) {
+Outcome T(const std::function<void(TriangleMoments&)>& spoil) {
   TriangleMoments c;
   spoil(c);
   return outcome_of(first_moment_call(c));
@@ -318,9 +317,6 @@ const std::vector<FamilyFault> family_faults = {
     {outline, "scale 1e6", O(os([](OutlineSection& s) { scale(s.point_y, 1e6); scale(s.point_z, 1e6); s.element_size = 1e6; scale(s.stress_y, 1e6); scale(s.stress_z, 1e6); })), BSP_OK, Left::results, ""},
 };
 
-Outcome S(Std e, std::int32_t type, std::vector<double> dims, double nu = 0.3) { return call_standard(e, type, dims, nu); }
-Outcome C(std::function<void(CrackInput&)> f) { return call_crack(f); }
-Outcome T(std::function<void(TriangleMoments&)> f) { return call_triangle(f); }
 Outcome J(std::int32_t code, std::vector<double> d) { return call_closed_form(true, code, d); }
 Outcome A(std::int32_t code, std::vector<double> d) { return call_closed_form(false, code, d); }
 
@@ -333,7 +329,7 @@ std::vector<Row> single_rows() {
       {"BSPMAIN: type 28", [] { return S(Std::main, 28, rect); }, 0, Left::zeros, "section type 28 is outside 1..27"},
       {"BSPMAIN: Poisson NaN", [] { return S(Std::main, 1, rect, nan); }, 0, Left::zeros, "Poisson's ratio nan is not a finite value above -1"},
       {"BSPMAIN: Poisson -1", [] { return S(Std::main, 1, rect, -1); }, 0, Left::zeros, "Poisson's ratio -1 is not a finite value above -1"},
-      {"BSPMAIN: NULL dimensions", [] { return call_standard(Std::main, 1, rect, 0.3, true); }, 0, Left::zeros, "dimensions is NULL"},
+      {"BSPMAIN: NULL dimensions", [] { return S(Std::main, 1, rect, 0.3, true); }, 0, Left::zeros, "dimensions is NULL"},
       {"BSPMAIN: dimension NaN", [] { return S(Std::main, 1, {nan, 1}); }, 0, Left::points_only, "the dimensions of type 1 failed validation (status 1); the corrected"},
       {"BSPMAIN: dimension -inf", [] { return S(Std::main, 8, {12, -inf, 2, 1}); }, 0, Left::points_only, "the dimensions of type 8 failed validation (status 1); the corrected"},
       {"BSPMAIN: dimension 0", [] { return S(Std::main, 8, {12, 20, 0, 1}); }, 0, Left::points_only, "the dimensions of type 8 failed validation (status 1); the corrected"},
@@ -350,14 +346,14 @@ std::vector<Row> single_rows() {
       {"BSPPlasticModulus: type 27 has none", [] { return S(Std::plastic, 27, {10, 4, 12, 1}); }, BSP_E_INPUT, Left::zeros, "section type 27 has no plastic moduli"},
       {"BSPPlasticModulus: dimension inf", [] { return S(Std::plastic, 8, {12, 20, inf, 1}); }, BSP_E_INPUT, Left::zeros, "the dimensions of type 8 failed validation (status 1); the corrected"},
       {"BSPPlasticModulus: dimension -1", [] { return S(Std::plastic, 1, {-1, 1}); }, BSP_E_INPUT, Left::zeros, "the dimensions of type 1 failed validation (status 1); the corrected"},
-      {"BSPPlasticModulus: NULL dimensions", [] { return call_standard(Std::plastic, 1, rect, 0.3, true); }, BSP_E_INPUT, Left::zeros, "dimensions is NULL"},
+      {"BSPPlasticModulus: NULL dimensions", [] { return S(Std::plastic, 1, rect, 0.3, true); }, BSP_E_INPUT, Left::zeros, "dimensions is NULL"},
       {"BSPPlasticModulus: scale 1e6", [] { return S(Std::plastic, 8, {12e5, 20e5, 2e5, 1e5}); }, BSP_OK, Left::results, ""},
       {"BSPMAINGENERAL: type 29", [] { return S(Std::general, 29, rect); }, BSP_E_INPUT, Left::nothing, "section type 29 is outside 1..27"},
       {"BSPMAINGENERAL: Poisson 0.6", [] { return S(Std::general, 1, rect, 0.6); }, BSP_E_INPUT, Left::nothing, "Poisson's ratio is above 0.5 or not finite"},
       {"BSPMAINGENERAL: Poisson NaN", [] { return S(Std::general, 1, rect, nan); }, BSP_E_INPUT, Left::nothing, "Poisson's ratio is above 0.5 or not finite"},
       {"BSPMAINGENERAL: Poisson -0.2 (the meshed path refuses nu < 0)", [] { return S(Std::general, 1, rect, -0.2); }, BSP_E_INPUT, Left::zeros, "the reference material has Poisson ratio -0.2, outside [0, 0.5]"},
       {"BSPMAINGENERAL: Poisson 0.5, the incompressible limit", [] { return S(Std::general, 1, rect, 0.5); }, BSP_OK, Left::results, ""},
-      {"BSPMAINGENERAL: NULL dimensions", [] { return call_standard(Std::general, 1, rect, 0.3, true); }, BSP_E_INPUT, Left::nothing, "dimensions is NULL"},
+      {"BSPMAINGENERAL: NULL dimensions", [] { return S(Std::general, 1, rect, 0.3, true); }, BSP_E_INPUT, Left::nothing, "dimensions is NULL"},
       {"BSPMAINGENERAL: dimension NaN", [] { return S(Std::general, 8, {12, nan, 2, 1}); }, BSP_E_INPUT, Left::zeros, "the dimensions of type 8 failed validation (status 1); the corrected"},
       {"BSPMAINGENERAL: dimension 1e8", [] { return S(Std::general, 8, {12, 1e8, 2, 1}); }, BSP_E_INPUT, Left::zeros, "the dimensions of type 8 failed validation (status 99); the corrected"},
       {"BSPMAINGENERAL: stem thicker than the flange", [] { return S(Std::general, 8, {12, 20, 2, 30}); }, BSP_E_INPUT, Left::zeros, "the dimensions of type 8 failed validation (status 2); the corrected"},
