@@ -251,29 +251,6 @@ TEST(MeshedSectionAccuracy, FarRectangleKeepsItsDigits) {
   EXPECT_NEAR(d.section[BSP_SLOT_CENTROID_Y], 1e8 + 1.0, 1e-8);
 }
 
-TEST(BSPDetail, NormalStressOfARectangleIsAxialPlusBending) {
-  MeshedSection s = rectangle(2.0, 1.0, 8, 4);
-  s.stress_y = {0.0, 2.0, 1.0};
-  s.stress_z = {0.0, 1.0, 0.75};
-  s.modulus = {2.0};  // stresses of material 1 scale with E_1 / E_ref
-  const double area = 2.0 * 2.0;  // transformed
-  const double i1 = 2.0 * 1.0 * 8.0 / 12, i2 = 2.0 * 2.0 * 1.0 / 12;
-  const Forces f{3.0, 0.0, 0.0, 0.0, 0.5, -0.25, 0.0};
-  const DetailResult r = detail(s, f);
-  ASSERT_EQ(r.code, BSP_OK);
-  EXPECT_NEAR(r.section[BSP_SLOT_AREA], area, 1e-13);
-  for (std::size_t i = 0; i < 3; ++i) {
-    const double dy = s.stress_y[i] - 1.0, dz = s.stress_z[i] - 0.5;
-    // M_y = integral s z' dA and M_z = integral s y' dA, transformed section
-    // properties, then scaled to the material: exact for a linear field.
-    const double sigma = 2.0 * (f.n / area + f.m_y * dz / i2 + f.m_z * dy / i1);
-    EXPECT_NEAR(r.stress(0, i, 0, 3), sigma, 1e-12) << i;
-    EXPECT_NEAR(r.stress(0, i, 3, 3), std::abs(sigma), 1e-12) << i;  // no shear: von Mises = |sigma|
-    EXPECT_EQ(r.materials[i], 1.0) << i;
-    EXPECT_NEAR(r.offsets[2 * i], dy, 1e-13);
-  }
-}
-
 // Shear stresses against closed forms to 1e-2 of the peak: stresses are
 // derivatives of the quadratic field, extrapolated to the points. Rectangle
 // 1 x 2, nu = 0, V_z = 3: the beam-theory parabola, peak 1.5 V / A on the
@@ -303,9 +280,13 @@ TEST(BSPDetail, ShearStressesOfARectangleAndACircle) {
   }
 }
 
-TEST(BSPDetail, EachMaterialSeesItsOwnModuli) {
-  // Lower half material 1 (E = 1, nu = 0), upper half material 2 (E = 3,
-  // nu = 0.5), one part each: one point in each half.
+// Lower half material 1 (E = 1, nu = 0), upper half material 2 (E = 3,
+// nu = 0.5), one part each, a point in each half. Plane sections: sigma_m =
+// E_m (N / A + M_y z' / I2 + M_z y' / I1) with the transformed A = 4,
+// centroid (1, 0.625) and moments, exact for a linear field: round-off only.
+// Shear of material 2 at either point: the strain there times G_2 = 1,
+// twice material 1's (G_1 = 0.5). Von Mises: sqrt(sigma^2 + 3 tau^2).
+TEST(BSPDetail, PlaneSectionsAndEachMaterialsModuli) {
   MeshedSection s;
   s.mesh = rectangle_part(0, 0, 2, 0.5, 16, 4, 1);
   s.mesh.append(rectangle_part(0, 0.5, 2, 0.5, 16, 4, 2));
@@ -314,17 +295,24 @@ TEST(BSPDetail, EachMaterialSeesItsOwnModuli) {
   s.weight = {1.0, 1.0};
   s.stress_y = {1.0, 1.3};
   s.stress_z = {0.25, 0.8};
-  const DetailResult r = detail(s, Forces{.n = 8.0, .v_z = 2.0});
+  const Forces f{.n = 8.0, .v_z = 2.0, .m_y = 0.5, .m_z = -0.25};
+  const DetailResult r = detail(s, f);
   ASSERT_EQ(r.code, BSP_OK);
-  // Axial force alone strains the section uniformly: sigma_m = E_m N / A_t
-  // with A_t = 1 + 3 = 4; round-off of exact integrals.
-  EXPECT_NEAR(r.stress(0, 0, 0, 2), 8.0 / 4, 1e-12);
-  EXPECT_NEAR(r.stress(1, 0, 0, 2), 3 * 8.0 / 4, 1e-12);
-  // Shear in material 2 at a point of material 1: the strain of material 1
-  // times G_2 = 1; G_1 = 0.5.
-  EXPECT_NEAR(r.stress(1, 0, 2, 2), r.stress(0, 0, 2, 2) * 1.0 / 0.5, 1e-12);
-  EXPECT_EQ(r.materials[0], 1.0);
-  EXPECT_EQ(r.materials[1], 2.0);
+  const double zc = 0.625, i1 = 4 * 0.5 * 8 / 12.0, own = 2 * 0.125 / 12;
+  const double i2 = own + (0.25 - zc) * (0.25 - zc) + 3 * (own + (0.75 - zc) * (0.75 - zc));
+  for (std::size_t i = 0; i < 2; ++i) {
+    const double dy = s.stress_y[i] - 1.0, dz = s.stress_z[i] - zc;
+    EXPECT_NEAR(r.offsets[2 * i], dy, 1e-13);
+    EXPECT_NEAR(r.offsets[2 * i + 1], dz, 1e-13);
+    EXPECT_EQ(r.materials[i], static_cast<double>(i + 1));
+    EXPECT_NEAR(r.stress(1, i, 2, 2), 2.0 * r.stress(0, i, 2, 2), 1e-12) << i;
+    for (std::size_t m = 0; m < 2; ++m) {
+      const double sigma = s.modulus[m] * (f.n / 4 + f.m_y * dz / i2 + f.m_z * dy / i1);
+      const double tau_y = r.stress(m, i, 1, 2), tau_z = r.stress(m, i, 2, 2);
+      EXPECT_NEAR(r.stress(m, i, 0, 2), sigma, 1e-12) << m << i;
+      EXPECT_NEAR(r.stress(m, i, 3, 2), std::sqrt(sigma * sigma + 3 * (tau_y * tau_y + tau_z * tau_z)), 1e-12) << m << i;
+    }
+  }
 }
 
 }  // namespace
