@@ -32,12 +32,14 @@ using T = TriangleMoments;
 using O = OutlineSection;
 const std::vector<ValueCase> values = {
     {"triangle", false, [](T&, O&) {}, {0.5, 1.0 / 6, 1.0 / 6}},
-    {"triangle_bar", false, [](T& c, O&) { c.bars.add(1, 2, 3, 2, 1); }, {0.5 + pi, 1.0 / 6 + 3 * pi, 1.0 / 6 + 2 * pi}},
+    {"triangle_bar", false, [](T& c, O&) { c.bars.add(1, 2, 3, 2, 1); },
+     {0.5 + pi, 1.0 / 6 + 3 * pi, 1.0 / 6 + 2 * pi}},
     {"triangle_double_modulus", false, [](T& c, O&) { c.section_modulus = 2; }, {1.0, 1.0 / 3, 1.0 / 3}},
     {"triangle_clockwise", false, [](T& c, O&) { c.conn = {1, 3, 2}; }, {0.5, 1.0 / 6, 1.0 / 6}},
     {"triangle_bar_of_matrix_modulus", false, [](T& c, O&) { c.bars.add(1, 2, 3, 1, 1); }, {0.5, 1.0 / 6, 1.0 / 6}},
     // Moments about (1, 2): Q - A * offset.
-    {"triangle_reference_point", false, [](T& c, O&) { c.y_ref = 1; c.z_ref = 2; }, {0.5, 1.0 / 6 - 1.0, 1.0 / 6 - 0.5}},
+    {"triangle_reference_point", false, [](T& c, O&) { c.y_ref = 1; c.z_ref = 2; },
+     {0.5, 1.0 / 6 - 1.0, 1.0 / 6 - 0.5}},
     {"outline_about_centre", true, [](T& c, O&) { c.y_ref = 5; c.z_ref = 3; }, {60, 0, 0}},
     {"outline_about_origin", true, [](T&, O&) {}, {60, 180, 300}},
     // 10 x 6 at 0.01 would be 1.2e6 triangles: every given size is refused

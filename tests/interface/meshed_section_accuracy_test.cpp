@@ -300,7 +300,8 @@ TEST(BSPDetail, PlaneSectionsAndEachMaterialsModuli) {
       const double sigma = s.modulus[m] * (f.n / 4 + f.m_y * dz / i2 + f.m_z * dy / i1);
       const double tau_y = r.stress(m, i, 1, 2), tau_z = r.stress(m, i, 2, 2);
       EXPECT_NEAR(r.stress(m, i, 0, 2), sigma, 1e-12) << m << i;
-      EXPECT_NEAR(r.stress(m, i, 3, 2), std::sqrt(sigma * sigma + 3 * (tau_y * tau_y + tau_z * tau_z)), 1e-12) << m << i;
+      const double von_mises = std::sqrt(sigma * sigma + 3 * (tau_y * tau_y + tau_z * tau_z));
+      EXPECT_NEAR(r.stress(m, i, 3, 2), von_mises, 1e-12) << m << i;
     }
   }
 }

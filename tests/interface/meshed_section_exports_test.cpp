@@ -121,7 +121,8 @@ TEST(BSPPartMain, PartSlotsAddUpToTheSectionAndABarJoinsItsPart) {
   for (const auto& [part_slot, slot] : {std::pair{BSP_PART_TORSION_CONSTANT, BSP_SLOT_TORSION_CONSTANT},
                                         {BSP_PART_WARPING, BSP_SLOT_WARPING_CONSTANT}})
     EXPECT_NEAR(p.at(1, part_slot) + p.at(2, part_slot), c1[slot], 1e-12 * std::abs(c1[slot]) + 1e-15) << slot;
-  for (const auto& [part_slot, slot] : {std::pair{BSP_PART_ALPHA_Y, BSP_SLOT_ALPHA_Y}, {BSP_PART_ALPHA_Z, BSP_SLOT_ALPHA_Z}})
+  for (const auto& [part_slot, slot] :
+       {std::pair{BSP_PART_ALPHA_Y, BSP_SLOT_ALPHA_Y}, {BSP_PART_ALPHA_Z, BSP_SLOT_ALPHA_Z}})
     EXPECT_NEAR(p.at(1, part_slot) * p.at(1, BSP_PART_AREA) + p.at(2, part_slot) * p.at(2, BSP_PART_AREA),
                 c1[slot] * c1[BSP_SLOT_AREA], 1e-12) << slot;
 }

@@ -121,8 +121,9 @@ inline CombResult comb(const MeshedSection& s, Counts c = {}) {
   const std::int32_t n_bars = pick(c.n_bars, s.bars.n());
   const std::int32_t six = s.mesh.nodes_per_element == 6 ? 1 : 0;
   r.code = with_thread_count_watched([&] {
-    return BSPCombMain(r.result.ptr(), r.coords.ptr(), &n_nodes, count_ptr(n_sp), &n_elements, count_ptr(n_materials), &n_parts,
-                       s.mesh.y.data(), s.mesh.z.data(), s.stress_y.data(), s.stress_z.data(),
+    return BSPCombMain(r.result.ptr(), r.coords.ptr(), &n_nodes, count_ptr(n_sp), &n_elements,
+                       count_ptr(n_materials), &n_parts, s.mesh.y.data(), s.mesh.z.data(), s.stress_y.data(),
+                       s.stress_z.data(),
                        s.mesh.connectivity.data(), s.mesh.element_material.data(), s.mesh.part_node_count.data(),
                        s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref, &s.w_ref, s.modulus.data(),
                        s.poisson.data(), s.weight.data(), &n_bars, s.bars.radius.data(), s.bars.y.data(),
@@ -151,9 +152,10 @@ inline PartResult part_main(const MeshedSection& s, Counts c = {}) {
   const std::int32_t n_parts = pick(c.n_parts, s.mesh.n_parts()), n_bars = pick(c.n_bars, s.bars.n());
   const std::int32_t six = s.mesh.nodes_per_element == 6 ? 1 : 0;
   r.code = with_thread_count_watched([&] {
-    return BSPPartMain(r.part.ptr(), &n_nodes, &n_elements, count_ptr(n_materials), &n_parts, s.mesh.y.data(), s.mesh.z.data(),
-                       s.mesh.connectivity.data(), s.mesh.element_material.data(), s.mesh.part_node_count.data(),
-                       s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref, &s.w_ref, s.modulus.data(),
+    return BSPPartMain(r.part.ptr(), &n_nodes, &n_elements, count_ptr(n_materials), &n_parts, s.mesh.y.data(),
+                       s.mesh.z.data(), s.mesh.connectivity.data(), s.mesh.element_material.data(),
+                       s.mesh.part_node_count.data(), s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref, &s.w_ref,
+                       s.modulus.data(),
                        s.poisson.data(), s.weight.data(), &n_bars, s.bars.radius.data(), s.bars.y.data(),
                        s.bars.z.data(), s.bars.modulus.data(), s.bars.weight.data(), &six);
   });
@@ -194,8 +196,9 @@ inline DetailResult detail(const MeshedSection& s, const Forces& f, Counts c = {
   const double o1[2] = {f.n, f.t}, o2[2] = {f.v_y, f.v_z}, o3[2] = {f.m_y, f.m_z}, o4[2] = {f.reference, 0.0};
   r.code = with_thread_count_watched([&] {
     return BSPDetail(r.section.ptr(), r.stresses.ptr(), r.offsets.ptr(), r.materials.ptr(), &n_nodes,
-                     count_ptr(n_sp), &n_elements, count_ptr(n_materials), &n_parts, s.mesh.y.data(), s.mesh.z.data(), s.stress_y.data(),
-                     s.stress_z.data(), s.mesh.connectivity.data(), s.mesh.element_material.data(),
+                     count_ptr(n_sp), &n_elements, count_ptr(n_materials), &n_parts, s.mesh.y.data(),
+                     s.mesh.z.data(), s.stress_y.data(), s.stress_z.data(), s.mesh.connectivity.data(),
+                     s.mesh.element_material.data(),
                      s.mesh.part_node_count.data(), s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref,
                      s.modulus.data(), s.poisson.data(), &n_bars, s.bars.radius.data(), s.bars.y.data(),
                      s.bars.z.data(), s.bars.modulus.data(), o1, o2, o3, o4, &six);
