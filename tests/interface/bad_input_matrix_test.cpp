@@ -102,6 +102,15 @@ OutlineSection base_outline() {
   return s;
 }
 
+OutlineSection unit_square(double element_size) {
+  OutlineSection s;
+  s.add_loop({{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+  s.add_region(1.0);
+  s.element_size = element_size;
+  s.stress_y = s.stress_z = {0.5};
+  return s;
+}
+
 Outcome call_outline(Member m, const std::function<void(OutlineSection&, OutlineCounts&, Forces&)>& spoil) {
   OutlineSection s = base_outline();
   OutlineCounts c;
@@ -302,6 +311,8 @@ const std::vector<FamilyFault> family_faults = {
     {outline, "element size inf", O(os([](OutlineSection& s) { s.element_size = inf; })), BSP_E_INPUT, Left::zeros, "element_size is inf; it must be finite"},
     {outline & ~m_fm_mesh, "element size 1e-6", O(os([](OutlineSection& s) { s.element_size = 1e-6; })), BSP_E_INPUT, Left::zeros, "element size 1e-06 cuts the segments into about 4e+07 pieces, above"},
     {outline & ~m_fm_mesh, "element size 2e-3", O(os([](OutlineSection& s) { s.element_size = 2e-3; })), BSP_E_INPUT, Left::zeros, "element size 0.002 gives about 2.8e+07 triangles, above the cap of"},
+    {outline & ~m_fm_mesh, "unit square at 0.0019: 5.5e5 triangles, just above the cap", O(os([](OutlineSection& s) { s = unit_square(0.0019); })), BSP_E_INPUT, Left::zeros, "triangles, above the cap of"},
+    {outline, "unit square at 0.02: 5 000 triangles, well inside the cap", O(os([](OutlineSection& s) { s = unit_square(0.02); })), BSP_OK, Left::results, ""},
     {m_fm_mesh, "element size 1e-6 falls back", O(os([](OutlineSection& s) { s.element_size = 1e-6; })), BSP_OK, Left::results, ""},
     // Outline geometry.
     {outline, "zero-length segment", O(os([](OutlineSection& s) { s.point_y[4] = 6; s.point_z[4] = 2; s.point_y[5] = 6; })), BSP_E_INPUT, Left::zeros, "segment 5 (points 5 and 6) is shorter than 1e-08"},

@@ -176,17 +176,6 @@ TEST(BSPMeshMain, OpenSegmentsEncloseNoRegion) {
   }
 }
 
-// The size cap at its edge (bad_input_matrix_test.cpp has the runaway
-// sizes): on a unit square 0.0019 asks for 5.5e5 triangles, just above the
-// cap, and 0.02 for 5 000, well inside it.
-TEST(BSPMeshMain, SizeCapRefusesJustAboveIt) {
-  for (const auto& [size, code] : {std::pair{0.0019, BSP_E_INPUT}, std::pair{0.02, BSP_OK}}) {
-    OutlineSection s = square(0, 0);
-    s.element_size = size;
-    EXPECT_EQ(mesh_main(s).code, code) << size;
-  }
-}
-
 // Two segments that cross must be refused at every element size. Cut into
 // pieces, each may get a node at the crossing point; the two nodes merged
 // into a junction once let a bow tie through at size 0.2 (regions found
