@@ -19,31 +19,13 @@ struct Args {
   std::int32_t level = 2, reference = 1, six = 0;
 
   MeshedPartsArgs raw() const {
-    MeshedPartsArgs a;
-    a.n_nodes = &n_nodes;
-    a.n_elements = &n_elements;
-    a.n_materials = &n_materials;
-    a.n_parts = &n_parts;
-    a.node_y = y.data();
-    a.node_z = z.data();
-    a.connectivity = conn.data();
-    a.element_material = material.data();
-    a.part_node_count = part_nodes.data();
-    a.part_element_count = part_elements.data();
-    a.ref_modulus = &e_ref;
-    a.ref_poisson = &nu_ref;
-    a.ref_area_weight = &w_ref;
-    a.material_modulus = e.data();
-    a.material_poisson = nu.data();
-    a.material_area_weight = w.data();
-    a.n_bars = &n_bars;
-    a.n_stress_points = &n_sp;
-    a.stress_y = sp_y.data();
-    a.stress_z = sp_z.data();
-    a.analysis_level = &level;
-    a.stress_reference = &reference;
-    a.six_node_elements = &six;
-    return a;
+    return {.n_nodes = &n_nodes, .n_elements = &n_elements, .n_materials = &n_materials, .n_parts = &n_parts,
+            .node_y = y.data(), .node_z = z.data(), .connectivity = conn.data(), .element_material = material.data(),
+            .part_node_count = part_nodes.data(), .part_element_count = part_elements.data(),
+            .ref_modulus = &e_ref, .ref_poisson = &nu_ref, .ref_area_weight = &w_ref, .material_modulus = e.data(),
+            .material_poisson = nu.data(), .material_area_weight = w.data(), .n_bars = &n_bars,
+            .n_stress_points = &n_sp, .stress_y = sp_y.data(), .stress_z = sp_z.data(), .analysis_level = &level,
+            .stress_reference = &reference, .six_node_elements = &six};
   }
 };
 

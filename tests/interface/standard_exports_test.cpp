@@ -4,41 +4,22 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <limits>
 #include <map>
 #include <numbers>
-#include <string>
-#include <thread>
 #include <vector>
 
 #include "bsp/bsp.h"
+#include "support/export_calls.h"
 #include "support/standard_outlines.h"
 
 namespace bsp {
 namespace {
 
-constexpr double guard = -12345.0;
-constexpr int result_size = BSP_STD_RESULT_SIZE;
+using test::Std;
+using Call = test::StandardRun;
 
-struct Call {
-  std::array<double, result_size + 2> buffer;  // two guards after slot 37
-  std::vector<double> dims;
-  double* r() { return buffer.data(); }
-  double operator[](int i) const { return buffer[static_cast<std::size_t>(i)]; }
-};
-
-Call bspmain(int type, std::vector<double> dims, double nu = 0.3, int a6 = 0) {
-  Call c;
-  c.buffer.fill(guard);
-  c.dims = std::move(dims);
-  c.dims.push_back(guard);  // one past the type's dimensions
-  const int32_t reserved = 7;
-  BSPMAIN(c.r(), c.dims.data(), &type, &reserved, &nu, &a6, &reserved);
-  EXPECT_EQ(c.buffer[result_size], guard);
-  EXPECT_EQ(c.buffer[result_size + 1], guard);
-  EXPECT_EQ(c.dims.back(), guard);
-  c.dims.pop_back();
-  return c;
+Call bspmain(int type, const std::vector<double>& dims, double nu = 0.3, int a6 = 0) {
+  return test::standard_call(Std::main, type, dims, {.nu = nu, .a6 = a6});
 }
 
 // An unusual valid dimension set per meshed type (thin, flat, near the
@@ -56,16 +37,6 @@ std::vector<std::pair<int, std::vector<double>>> shapes() {
   std::vector<std::pair<int, std::vector<double>>> all(test::typical_dimensions.begin(), test::typical_dimensions.end());
   all.insert(all.end(), unusual.begin(), unusual.end());
   return all;
-}
-
-Call bspmain_expand(int type, std::vector<double> dims, int offset_mode) {
-  Call c;
-  c.buffer.fill(guard);
-  c.dims = std::move(dims);
-  const int32_t reserved = 0, order = 1;
-  const double nu = 0.3;
-  BSPMAIN_EXPAND(c.r(), c.dims.data(), &type, &reserved, &nu, &reserved, &reserved, &offset_mode, &order);
-  return c;
 }
 
 double distance_to_outline(const test::Outline& o, test::Vertex p) {
@@ -92,12 +63,12 @@ double extent(const test::Outline& o) {
 // to rounding: 1e-10 relative (area to itself, centroid to the outline's
 // extent, moments to I1 + I2) leaves room for sums over 5000 elements and
 // the test's own cancellation in I = integral x^2 - A xc^2.
-TEST(StandardExports, GeometryOfEveryMeshedTypeMatchesItsOutline) {
+TEST(StandardExports, GeometryAndPlasticModuliOfEveryMeshedTypeMatchItsOutline) {
   for (auto [type, dims] : shapes()) {
     SCOPED_TRACE(testing::Message() << "type " << type << " D1 " << dims[0]);
     const test::OutlineMoments m = test::outline_moments(test::standard_outline(type, dims));
     const Call c = bspmain(type, dims);
-    EXPECT_EQ(c.dims, dims);  // valid dimensions stay as given
+    EXPECT_EQ(c.dims.body(), dims);  // valid dimensions stay as given
     const double size = extent(test::standard_outline(type, dims)), i_sum = m.i_first() + m.i_second();
     EXPECT_NEAR(c[BSP_SLOT_AREA], m.area, 1e-10 * m.area);
     EXPECT_NEAR(c[BSP_SLOT_CENTROID_Y], m.xc(), 1e-10 * size);
@@ -110,7 +81,7 @@ TEST(StandardExports, GeometryOfEveryMeshedTypeMatchesItsOutline) {
     EXPECT_EQ(c[BSP_SLOT_WEIGHTED_AREA], c[BSP_SLOT_AREA]);
     // Every stress point lies on the outline: distance to its nearest side
     // at rounding of the centroid (1e-10 of the extent).
-    const Call about_centroid = bspmain_expand(type, dims, 0);
+    const Call about_centroid = test::standard_call(Std::expand, type, dims, {.offset_mode = 0});
     for (int k = 0; k < 4; ++k) {
       const test::Vertex p{about_centroid[5 + 2 * k] + m.xc(), about_centroid[6 + 2 * k] + m.yc()};
       EXPECT_LT(distance_to_outline(test::standard_outline(type, dims), p), 1e-10 * size) << "point " << k + 1;
@@ -129,30 +100,18 @@ TEST(StandardExports, GeometryOfEveryMeshedTypeMatchesItsOutline) {
     }
     EXPECT_GT(c[BSP_SLOT_TORSION_CONSTANT], 0.0);
     // Slots 30 and 31 are BSPPlasticModulus's pair (0 for the types
-    // without plastic moduli).
-    std::vector<double> d = dims;
-    double z1 = -1, z2 = -1;
-    int t = type;
-    BSPPlasticModulus(&t, d.data(), &z1, &z2);
-    EXPECT_EQ(c[BSP_STD_SLOT_PLASTIC_MODULUS_Y], z1);
-    EXPECT_EQ(c[BSP_STD_SLOT_PLASTIC_MODULUS_Z], z2);
-  }
-}
-
-// Plastic moduli against bisection for the halving line and exact clipping
-// of the outline, for every type that has them: 1e-6 relative, the accuracy
-// the bracketing search promises (its tolerance is on the area, 1e-15 of it).
-TEST(StandardExports, PlasticModuliMatchTheOutline) {
-  for (auto [type, dims] : shapes()) {
+    // without plastic moduli); that pair against bisection for the halving
+    // line and exact clipping of the outline: 1e-6 relative, the accuracy
+    // the bracketing search promises (its tolerance is on the area, 1e-15 of it).
+    const Call z = test::standard_call(Std::plastic, type, dims);
+    EXPECT_EQ(c[BSP_STD_SLOT_PLASTIC_MODULUS_Y], z.plastic[0]);
+    EXPECT_EQ(c[BSP_STD_SLOT_PLASTIC_MODULUS_Z], z.plastic[1]);
     if (type == 15 || type == 16 || type == 17 || type == 27) continue;
-    SCOPED_TRACE(testing::Message() << "type " << type << " D1 " << dims[0]);
+    ASSERT_EQ(z.code, BSP_OK);
     const test::Outline o = test::standard_outline(type, dims);
-    std::vector<double> d = dims;
-    double z1 = -1, z2 = -1;
-    ASSERT_EQ(BSPPlasticModulus(&type, d.data(), &z1, &z2), BSP_OK);
     const double ref1 = test::outline_plastic_modulus(o, 1), ref2 = test::outline_plastic_modulus(o, 0);
-    EXPECT_NEAR(z1, ref1, 1e-6 * ref1);
-    EXPECT_NEAR(z2, ref2, 1e-6 * ref2);
+    EXPECT_NEAR(z.plastic[0], ref1, 1e-6 * ref1);
+    EXPECT_NEAR(z.plastic[1], ref2, 1e-6 * ref2);
   }
 }
 
@@ -181,12 +140,10 @@ const PlasticCase plastic_cases[] = {
 TEST(StandardExports, PlasticModuliWorkedOutByHand) {
   for (const PlasticCase& p : plastic_cases) {
     SCOPED_TRACE(p.type);
-    std::vector<double> d = p.dims;
-    double z1 = -1, z2 = -1;
-    int type = p.type;
-    ASSERT_EQ(BSPPlasticModulus(&type, d.data(), &z1, &z2), BSP_OK);
-    EXPECT_NEAR(z1, p.first, 1e-9 * p.first);  // the search stops 1e-15 of the area from the axis
-    EXPECT_NEAR(z2, p.second, 1e-9 * p.second);
+    const Call z = test::standard_call(Std::plastic, p.type, p.dims);
+    ASSERT_EQ(z.code, BSP_OK);
+    EXPECT_NEAR(z.plastic[0], p.first, 1e-9 * p.first);  // the search stops 1e-15 of the area from the axis
+    EXPECT_NEAR(z.plastic[1], p.second, 1e-9 * p.second);
   }
 }
 
@@ -215,19 +172,16 @@ TEST(StandardExports, RectangleOnTheMesh) {
   EXPECT_EQ(c[BSP_SLOT_WEIGHTED_AREA], c[0]);
   // Stress points about the shear centre (the centroid here).
   const std::array<double, 8> points{2, 1, -2, 1, -2, -1, 2, -1};
-  for (int i = 0; i < 8; ++i) EXPECT_NEAR(c[BSP_STD_SLOT_POINTS + i], points[static_cast<std::size_t>(i)], 1e-14);
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_NEAR(c[BSP_STD_SLOT_POINTS + i], points[i], 1e-14);
 }
 
-TEST(StandardExports, RectangleInClosedForm) {
-  // J = a b^3 (1/3 - 0.21 (b/a)(1 - b^4 / 12 a^4)), a = 4, b = 2.
+// Tolerances: the rounding of the closed forms. Rectangle: J = a b^3 (1/3 -
+// 0.21 (b/a)(1 - b^4 / 12 a^4)), a = 4, b = 2.
+TEST(StandardExports, ClosedForms) {
   expect_slots(bspmain(1, {2, 4}, 0.0, 2), {{4, 7.324166666666667, 0}, {14, 0.8333333333333334, 0},
                                             {15, 0.8333333333333334, 0}, {0, 8, 0}, {30, 4, 0}});
-}
-
-// Tolerances: the rounding of the closed forms.
-TEST(StandardExports, CircularTypesInClosedForm) {
   const double pi = std::numbers::pi;
-  for (int a6 : {0, 2}) {
+  for (int a6 : {0, 2}) {  // circular types always take the closed forms
     expect_slots(bspmain(19, {1}, 0.3, a6),
                  {{0, pi, 0}, {1, 0.7853981633974483, 0}, {2, 0.7853981633974483, 0}, {4, 1.5707963267948966, 0},
                   {14, 0.9, 0}, {15, 0.9, 0}, {34, 0.42441318157838753, 0}, {37, 0.42441318157838753, 0}, {35, 0, 0},
@@ -237,14 +191,16 @@ TEST(StandardExports, CircularTypesInClosedForm) {
                         {4, 23.561944901923447, 1e-15 * 24}, {14, 0.5, 0}, {34, 0.19805948473658086, 1e-16},
                         {37, 0.19805948473658086, 1e-16}, {33, 2.0, 0}});
     const std::array<double, 8> points{2, 0, 0, 2, -2, 0, 0, -2};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(tube[BSP_STD_SLOT_POINTS + i], points[static_cast<std::size_t>(i)]);
+    for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(tube[BSP_STD_SLOT_POINTS + i], points[i]);
   }
 }
 
 // Slots 5-12 are taken about the shear centre, but the elastic moduli use
-// the distances of the same points from the centroid. Angle 10 x 8 x 1:
-// centroid (73/34, 107/34).
-TEST(StandardExports, ElasticModuliFromTheCentroid) {
+// the distances of the same points from the centroid, whichever origin and
+// order BSPMAIN_EXPAND reports them in (about the centroid in type 2 order
+// P4, P1, P2, P3 here; the moduli differ by the rounding of moving the
+// points). Angle 10 x 8 x 1: centroid (73/34, 107/34).
+TEST(StandardExports, ElasticModuliFromTheCentroidWhereverThePoints) {
   const Call c = bspmain(20, {10, 8, 1, 1});
   const double yc = 73.0 / 34.0, zc = 107.0 / 34.0;
   EXPECT_NEAR(c[17], yc, 1e-12);
@@ -258,61 +214,26 @@ TEST(StandardExports, ElasticModuliFromTheCentroid) {
   // lines (0.5, 0.5); the mesh's value is within 0.1 of it (thick legs).
   EXPECT_NEAR(ys, 0.5, 0.1);
   EXPECT_NEAR(zs, 0.5, 0.1);
-}
-
-TEST(StandardExports, ExpandChoosesOriginAndOrder) {
-  std::vector<double> d{10, 8, 1, 1};
-  const int32_t type = 20, reserved = 0, a6 = 0, centroid = 0, order_type2 = 0;
-  const double nu = 0.3;
-  std::array<double, result_size> r{};
-  BSPMAIN_EXPAND(r.data(), d.data(), &type, &reserved, &nu, &a6, &reserved, &centroid, &order_type2);
-  const double yc = r[17], zc = r[18];
-  // Type 2 order (P4, P1, P2, P3) about the centroid.
+  const Call r = test::standard_call(Std::expand, 20, {10, 8, 1, 1}, {.offset_mode = 0, .order = 0});
   const std::array<double, 8> expected{8 - yc, -zc, 8 - yc, 1 - zc, -yc, 10 - zc, -yc, -zc};
-  for (int i = 0; i < 8; ++i) EXPECT_NEAR(r[static_cast<std::size_t>(5 + i)], expected[static_cast<std::size_t>(i)], 1e-12);
-  const Call main = bspmain(20, {10, 8, 1, 1});
-  // The same moduli, whichever origin the points are reported about: only the
-  // rounding of moving the points to the centroid differs.
-  EXPECT_NEAR(r[23], main[23], 1e-12 * std::abs(main[23]));
-  EXPECT_NEAR(r[24], main[24], 1e-12 * std::abs(main[24]));
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_NEAR(r[5 + i], expected[i], 1e-12);
+  EXPECT_NEAR(r[23], c[23], 1e-12 * std::abs(c[23]));
+  EXPECT_NEAR(r[24], c[24], 1e-12 * std::abs(c[24]));
 }
 
-TEST(StandardExports, NullPointersWriteOnlyZeros) {
-  // (The codes, zeroing and messages of the family: template_exports_test.)
-  std::array<double, result_size> r;
-  r.fill(guard);
+// "A NULL result writes nothing": the call returns (NULL dimensions: the matrix).
+TEST(StandardExports, NullResultIsNotWritten) {
   const int32_t type = 1, a6 = 0;
   const double nu = 0.3;
-  BSPMAIN(r.data(), nullptr, &type, nullptr, &nu, &a6, nullptr);
-  for (double v : r) EXPECT_EQ(v, 0.0);
-  BSPMAIN(nullptr, nullptr, &type, nullptr, &nu, &a6, nullptr);
   std::vector<double> d{2, 4};
-  double z1 = 5, z2 = 5;
-  EXPECT_EQ(BSPPlasticModulus(&type, nullptr, &z1, &z2), BSP_E_INPUT);
-  EXPECT_TRUE(z1 == 0.0 && z2 == 0.0);
+  BSPMAIN(nullptr, d.data(), &type, nullptr, &nu, &a6, nullptr);
+  EXPECT_EQ(d, (std::vector<double>{2, 4}));
 }
 
 // With a6 = 2 a type without closed forms takes the mesh, the same as a6 = 0.
-// A call that gives no properties says why in BSPLastError: the zeros alone
-// once left the host without a reason (BSPMAIN, BSPMAIN_EXPAND), or with
-// "an input check failed" (BSPPlasticModulus).
-TEST(StandardExports, FailuresSayWhy) {
-  bspmain(0, {1, 1});
-  EXPECT_STREQ(BSPLastError(), "section type 0 is outside 1..27");
-  bspmain(8, {12, 20, 2, 30});
-  EXPECT_NE(std::string(BSPLastError()).find("failed validation (status 2)"), std::string::npos) << BSPLastError();
-  bspmain(8, {12, 20, 2, 1});
-  EXPECT_STREQ(BSPLastError(), "");
-  std::int32_t type = 27;
-  std::vector<double> dims{10, 20, 15, 1};
-  double z1 = 0, z2 = 0;
-  EXPECT_EQ(BSPPlasticModulus(&type, dims.data(), &z1, &z2), BSP_E_INPUT);
-  EXPECT_NE(std::string(BSPLastError()).find("type 27 has no plastic moduli"), std::string::npos) << BSPLastError();
-}
-
 TEST(StandardExports, ClosedFormModeFallsBackToTheMesh) {
   const Call mesh = bspmain(7, {20, 2, 10, 1}, 0.3, 0), mode2 = bspmain(7, {20, 2, 10, 1}, 0.3, 2);
-  for (int s = 0; s < result_size; ++s) EXPECT_EQ(mesh[s], mode2[s]) << s;
+  EXPECT_EQ(mesh.result.body(), mode2.result.body());
 }
 
 // Thin walls (t / length 1/50 to 1/100): the mesh against the closed forms

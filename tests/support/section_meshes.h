@@ -172,23 +172,11 @@ struct TestSection {
   }
 
   SolverInput input() const {
-    SolverInput in;
-    in.k = mesh.k;
-    in.domain_elements = mesh.domain_elements;
-    in.domain_nodes = mesh.domain_nodes;
-    in.node_x = mesh.x;
-    in.node_y = mesh.y;
-    in.connectivity = mesh.connectivity;
-    in.material_numbers = mesh.parts;
-    in.n_materials = n_parts;
-    in.materials = SolverMaterials{E_ref, nu_ref, w_ref, E, nu, w};
-    in.bars = SolverBars{bar_r, bar_x, bar_y, bar_E, bar_w};
-    in.stress_x = sp_x;
-    in.stress_y = sp_y;
-    in.analysis_level = level;
-    in.stress_reference = stress_reference;
-    in.thread_count = 1;
-    return in;
+    return {.k = mesh.k, .domain_elements = mesh.domain_elements, .domain_nodes = mesh.domain_nodes,
+            .node_x = mesh.x, .node_y = mesh.y, .connectivity = mesh.connectivity, .material_numbers = mesh.parts,
+            .n_materials = n_parts, .materials = SolverMaterials{E_ref, nu_ref, w_ref, E, nu, w},
+            .bars = SolverBars{bar_r, bar_x, bar_y, bar_E, bar_w}, .stress_x = sp_x, .stress_y = sp_y,
+            .analysis_level = level, .stress_reference = stress_reference, .thread_count = 1};
   }
 };
 
