@@ -34,8 +34,6 @@ void add_loop(Outline& outline, std::initializer_list<Point> corners) {
   for (int k = 0; k < count; ++k) outline.edges.push_back({first + k, first + (k + 1) % count});
 }
 
-double signed_area(const Domain_Data& record, const Wire_Record& wire) { return mesher_test::ring_area(record, wire.nodes); }
-
 const Wire_Record& wire_of(const Domain_Data& record, std::size_t domain, std::size_t k) {
   return record.wires[static_cast<std::size_t>(record.domains[domain].wires[k])];
 }
@@ -76,6 +74,7 @@ struct Shape_Case {
   Outline outline;
   int pieces;
   std::vector<std::vector<Wire_Expectation>> domains;
+  bool check_inner = true;
 };
 
 Outline square_loop(std::initializer_list<Point> corners) {
@@ -108,6 +107,11 @@ TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
   // A 0.2 square divided at 0.05: W^2 + H^2 = 0.08 would start the outside
   // probe at x = 0.18, inside the square, where no ray meets the outline.
   const Outline small = square_loop({{0, 0}, {0.2, 0}, {0.2, 0.2}, {0, 0.2}});
+  // Two rectangles side by side inside a box: with the inner check they are
+  // one clockwise hole around their union, (15,3) and (15,7) kept.
+  Outline box = square_loop({{0, 0}, {30, 0}, {30, 10}, {0, 10}});
+  box.points.insert(box.points.end(), {{10, 3}, {15, 3}, {20, 3}, {20, 7}, {15, 7}, {10, 7}});
+  box.edges.insert(box.edges.end(), {{4, 5}, {5, 6}, {6, 7}, {7, 8}, {8, 9}, {9, 4}, {5, 8}});
   const Outline clockwise = square_loop({{0, 0}, {0, 10}, {10, 10}, {10, 0}});
   const std::vector<Shape_Case> cases = {
       {"clockwise square", clockwise, 1, {{{1, 100.0, 5}}}},
@@ -121,11 +125,13 @@ TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
       {"line reaching in is an open line, not a slit", slit, 2, {{{1, 60.0, 11}, {3, open_line}}}},
       {"touching at a point is no crossing", bow_tie, 1, {{{1, 2.0}}, {{1, 2.0}}}},
       {"small outline finds its outside edge", small, 4, {{{1, 0.04}}}},
+      {"adjacent regions in a domain merge into one hole", box, 1, {{{1, 300.0}, {2, -40.0, 7}}, {{1, 20.0}}, {{1, 20.0}}}},
+      {"adjacent regions unchecked stay two holes", box, 1, {{{1, 300.0}, {2, -20.0}, {2, -20.0}}, {{1, 20.0}}, {{1, 20.0}}}, false},
   };
   for (const Shape_Case& c : cases) {
     SCOPED_TRACE(c.name);
     Result r;
-    ASSERT_NO_THROW(r = run(c.outline, c.pieces));
+    ASSERT_NO_THROW(r = run(c.outline, c.pieces, c.check_inner));
     ASSERT_EQ(r.record.domains.size(), c.domains.size());
     EXPECT_TRUE(r.loose.empty());
     EXPECT_EQ(r.record.nodes.size(), make_record(c.outline, c.pieces).nodes.size());
@@ -139,7 +145,7 @@ TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
         EXPECT_EQ(wire.kind, expected.kind);
         if (expected.kind == 3) continue;
         EXPECT_EQ(wire.nodes.front(), wire.nodes.back());
-        EXPECT_NEAR(signed_area(r.record, wire), expected.area, area_round_off) << "domain " << d << " wire " << k;
+        EXPECT_NEAR(mesher_test::ring_area(r.record, wire.nodes), expected.area, area_round_off) << "domain " << d << " wire " << k;
         if (expected.nodes != 0) {
           EXPECT_EQ(wire.nodes.size(), expected.nodes);
         }
@@ -150,9 +156,8 @@ TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
   }
   // The hole of the nested rectangles runs over the inner domain's nodes.
   const Result r = run(nested, 2);
-  std::set<std::int32_t> hole(wire_of(r.record, 0, 1).nodes.begin(), wire_of(r.record, 0, 1).nodes.end());
-  std::set<std::int32_t> inner(wire_of(r.record, 1, 0).nodes.begin(), wire_of(r.record, 1, 0).nodes.end());
-  EXPECT_EQ(hole, inner);
+  const auto node_set = [&](std::size_t d, std::size_t k) { return std::set<std::int32_t>(wire_of(r.record, d, k).nodes.begin(), wire_of(r.record, d, k).nodes.end()); };
+  EXPECT_EQ(node_set(0, 1), node_set(1, 0));
 }
 
 const std::string crossing = "* two edges cross - Domain_Maker::check_input_data()";
@@ -229,27 +234,24 @@ TEST(DomainMaker, BrokenDrawingsFailWithTheirText) {
   for (std::size_t k = 0; k < cases.size(); ++k) EXPECT_EQ(failure_of(cases[k].first), cases[k].second) << "case " << k;
 }
 
+// The first edge's left side is the first region: (10,0) -> (10,5) has x < 10
+// on its left, the reverse x > 10. An outside edge starts its own region
+// whatever its direction.
 TEST(DomainMaker, RegionsComeInTheOrderOfTheEdgeThatHasThemOnItsLeft) {
-  // The shared side comes first; its left side is the region it starts.
   Outline two;
   two.points = {{0, 0}, {10, 0}, {20, 0}, {20, 5}, {10, 5}, {0, 5}};
-  two.edges = {{1, 4}, {0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}};
-  const auto first_area_centre_x = [](const Result& r) {
+  const std::vector<std::pair<std::vector<int>, bool>> first_edges = {{{1, 4}, false}, {{4, 1}, true}, {{2, 3}, true}, {{3, 2}, true}};
+  for (const auto& [first, right] : first_edges) {
+    two.edges = {first};
+    for (const std::vector<int>& e : std::vector<std::vector<int>>{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}, {1, 4}}) {
+      if (std::minmax(e[0], e[1]) != std::minmax(first[0], first[1])) two.edges.push_back(e);
+    }
+    const Result r = run(two);
     const Wire_Record& outer = wire_of(r.record, 0, 0);
-    double sum = 0.0;
-    for (std::size_t k = 1; k < outer.nodes.size(); ++k) sum += r.record.nodes[static_cast<std::size_t>(outer.nodes[k])].x;
-    return sum / static_cast<double>(outer.nodes.size() - 1);
-  };
-  const Result upward = run(two);  // (10,0) -> (10,5): the left region is x < 10
-  EXPECT_LT(first_area_centre_x(upward), 10.0);
-  two.edges[0] = {4, 1};  // downward: the left region is x > 10
-  const Result downward = run(two);
-  EXPECT_GT(first_area_centre_x(downward), 10.0);
-  // An outside edge starts its own region whatever its direction.
-  two.edges = {{2, 3}, {0, 1}, {1, 2}, {3, 4}, {4, 5}, {5, 0}, {1, 4}};
-  EXPECT_GT(first_area_centre_x(run(two)), 10.0);
-  two.edges[0] = {3, 2};
-  EXPECT_GT(first_area_centre_x(run(two)), 10.0);
+    // Any node of the first region off the shared side tells its side.
+    const bool on_right = std::any_of(outer.nodes.begin(), outer.nodes.end(), [&](std::int32_t n) { return two.points[static_cast<std::size_t>(n)].x > 10; });
+    EXPECT_EQ(on_right, right) << first[0] << "-" << first[1];
+  }
 }
 
 // Nodes merge when their distance, not their squared distance, is below a
@@ -269,20 +271,9 @@ TEST(DomainMaker, ToleranceIsAHundredthOfTheSmallestSpacing) {
 }
 
 TEST(DomainMaker, RepeatedPointsAreOneNodeNumberedByTheFirst) {
-  Outline square;
-  square.points = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {10, 0}, {5e-9, -5e-9}};
-  // Corner (10, 0) given twice exactly, corner (0, 0) again 7e-9 away.
-  square.edges = {{0, 1}, {4, 2}, {2, 3}, {3, 5}};
-  const Result r = run(square);
-  ASSERT_EQ(r.record.domains.size(), 1u);
-  const std::vector<std::int32_t>& nodes = wire_of(r.record, 0, 0).nodes;
-  EXPECT_EQ(std::set<std::int32_t>(nodes.begin(), nodes.end()), (std::set<std::int32_t>{0, 1, 2, 3}));
-  EXPECT_NEAR(signed_area(r.record, wire_of(r.record, 0, 0)), 100.0, area_round_off);  // survivors carry the first coordinates
-  EXPECT_EQ(r.record.nodes.size(), 6u);  // the record's node list itself is never changed
-
-  // Three copies of every corner, interleaved; segments use any copy. Each
-  // corner is numbered by its first copy, as a scan over all pairs in node
-  // order would merge them.
+  // Three copies of every corner, up to 7e-9 apart and interleaved; segments
+  // use any copy. Each corner is numbered by its first copy, as a scan over
+  // all pairs in node order would merge them, and keeps its coordinates.
   Outline copies;
   const std::vector<Point> corners = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
   for (int round = 0; round < 3; ++round) {
@@ -300,6 +291,7 @@ TEST(DomainMaker, RepeatedPointsAreOneNodeNumberedByTheFirst) {
   const std::vector<std::int32_t>& wire = wire_of(merged.record, 0, 0).nodes;
   EXPECT_EQ(std::set<std::int32_t>(wire.begin(), wire.end()),
             (std::set<std::int32_t>{copy_of(0, 0), copy_of(1, 0), copy_of(2, 0), copy_of(3, 0)}));
+  EXPECT_NEAR(mesher_test::ring_area(merged.record, wire), 100.0, area_round_off);
 }
 
 TEST(DomainMaker, OpenLinesAndSeedsJoinTheRegionHoldingThem) {
@@ -330,33 +322,6 @@ TEST(DomainMaker, OpenLinesAndSeedsJoinTheRegionHoldingThem) {
   EXPECT_EQ(x_of(r.record.domains[1].seeds), (std::vector<double>{7.5, 7.0}));
 }
 
-TEST(DomainMaker, AdjacentRegionsInsideADomainMergeIntoOneClockwiseHole) {
-  Outline box;
-  add_loop(box, {{0, 0}, {30, 0}, {30, 10}, {0, 10}});
-  box.points.insert(box.points.end(), {{10, 3}, {15, 3}, {20, 3}, {20, 7}, {15, 7}, {10, 7}});
-  box.edges.insert(box.edges.end(), {{4, 5}, {5, 6}, {6, 7}, {7, 8}, {8, 9}, {9, 4}, {5, 8}});
-  for (const bool check : {true, false}) {
-    Result r;
-    ASSERT_NO_THROW(r = run(box, 1, check));
-    ASSERT_EQ(r.record.domains.size(), 3u);
-    if (!check) {
-      EXPECT_EQ(kinds_of(r.record, 0), (std::vector<std::int32_t>{1, 2, 2}));
-      continue;
-    }
-    ASSERT_EQ(kinds_of(r.record, 0), (std::vector<std::int32_t>{1, 2}));
-    const Wire_Record& hole = wire_of(r.record, 0, 1);
-    EXPECT_NEAR(signed_area(r.record, hole), -40.0, area_round_off);
-    // From its lowest-numbered node, around the union, (15,3) and (15,7) kept.
-    EXPECT_EQ(hole.nodes.front(), 4);
-    EXPECT_EQ(hole.nodes.back(), 4);
-    EXPECT_EQ(hole.nodes.size(), 7u);
-    // Every input wire of the record is accounted for exactly once.
-    std::set<std::int32_t> referenced;
-    for (const Domain_Record& d : r.record.domains) referenced.insert(d.wires.begin(), d.wires.end());
-    EXPECT_EQ(referenced.size(), r.record.wires.size());
-  }
-}
-
 // The same drawing moved, scaled and turned gives the same domains on the
 // same node numbers: every decision works on relative geometry.
 TEST(DomainMaker, DomainsAreInvariantUnderTranslationScaleAndRotation) {
@@ -382,6 +347,8 @@ TEST(DomainMaker, DomainsAreInvariantUnderTranslationScaleAndRotation) {
   }
 }
 
+// One domain cut out as a mesh record: its wire nodes in section order, then
+// its seeds; every wire keeps its shape on the new numbers.
 TEST(DomainMakerMeshData, CutsOneDomainOutRenumberedInSectionOrder) {
   Outline nested;
   add_loop(nested, {{0, 0}, {10, 0}, {10, 8}, {0, 8}});
@@ -390,34 +357,26 @@ TEST(DomainMakerMeshData, CutsOneDomainOutRenumberedInSectionOrder) {
   Result r = run(nested, 2);
   r.record.element_size = 0.75;
   r.record.nodes[static_cast<std::size_t>(r.record.domains[0].seeds.at(0))].seed_size = 0.3;
-  const Mesh_Data outer = make_domain_mesh_data(r.record, 0);
-  EXPECT_EQ(outer.element_size, 0.75);
-  // 8 + 8 wire nodes and the seed at (8, 4).
-  ASSERT_EQ(outer.nodes.size(), 17u);
-  ASSERT_EQ(outer.wires.size(), 2u);
-  EXPECT_EQ(outer.wires[0].kind, 1);
-  EXPECT_EQ(outer.wires[1].kind, 2);
-  // Section order is kept: the corners (section nodes 0..7) come first.
-  for (std::size_t i = 0; i < 8; ++i) {
-    EXPECT_EQ(outer.nodes[i].x, r.record.nodes[i].x);
-    EXPECT_EQ(outer.nodes[i].y, r.record.nodes[i].y);
-  }
-  const Node_Record& seed = outer.nodes.back();
-  EXPECT_EQ(std::make_tuple(seed.x, seed.seed, seed.on_boundary, seed.seed_size), std::make_tuple(8.0, 1, 0, 0.3));
-  for (std::size_t i = 0; i + 1 < outer.nodes.size(); ++i) EXPECT_EQ(outer.nodes[i].on_boundary, 1);
-  // Every wire keeps its shape on the new numbers.
-  for (std::size_t w = 0; w < 2; ++w) {
-    const Wire_Record& source = wire_of(r.record, 0, w);
-    ASSERT_EQ(outer.wires[w].nodes.size(), source.nodes.size());
-    for (std::size_t k = 0; k < source.nodes.size(); ++k) {
-      const Node_Record& a = outer.nodes[static_cast<std::size_t>(outer.wires[w].nodes[k])];
-      const Node_Record& b = r.record.nodes[static_cast<std::size_t>(source.nodes[k])];
-      EXPECT_EQ(a.x, b.x);
-      EXPECT_EQ(a.y, b.y);
+  for (const auto& [domain, nodes] : {std::pair<std::size_t, std::size_t>{0, 17}, {1, 9}}) {
+    const Mesh_Data cut = make_domain_mesh_data(r.record, domain);
+    EXPECT_EQ(cut.element_size, 0.75);
+    ASSERT_EQ(cut.nodes.size(), nodes);  // 8 + 8 wire nodes and the seed at (8, 4); 8 and the seed at (3, 3)
+    ASSERT_EQ(cut.wires.size(), r.record.domains[domain].wires.size());
+    for (std::size_t w = 0; w < cut.wires.size(); ++w) {
+      const Wire_Record& source = wire_of(r.record, domain, w);
+      EXPECT_EQ(cut.wires[w].kind, source.kind);
+      ASSERT_EQ(cut.wires[w].nodes.size(), source.nodes.size());
+      for (std::size_t k = 0; k < source.nodes.size(); ++k) {
+        const Node_Record& a = cut.nodes[static_cast<std::size_t>(cut.wires[w].nodes[k])];
+        const Node_Record& b = r.record.nodes[static_cast<std::size_t>(source.nodes[k])];
+        EXPECT_TRUE(a.x == b.x && a.y == b.y && a.on_boundary == 1);
+      }
     }
   }
-  const Mesh_Data inner = make_domain_mesh_data(r.record, 1);
-  EXPECT_EQ(inner.nodes.size(), 9u);  // its 8 wire nodes and the seed at (3, 3)
+  const Mesh_Data outer = make_domain_mesh_data(r.record, 0);
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(outer.nodes[i].x, r.record.nodes[i].x);  // the corners first
+  const Node_Record& seed = outer.nodes.back();
+  EXPECT_EQ(std::make_tuple(seed.x, seed.seed, seed.on_boundary, seed.seed_size), std::make_tuple(8.0, 1, 0, 0.3));
   EXPECT_THROW(make_domain_mesh_data(r.record, 2), std::out_of_range);
 }
 
