@@ -183,53 +183,37 @@ Domain_Data one_edge(const std::vector<Point>& points, std::vector<std::int32_t>
 }
 
 TEST(DomainMaker, BrokenDrawingsFailWithTheirText) {
-  const auto square = [] { return square_loop({{0, 0}, {10, 0}, {10, 10}, {0, 10}}); };
-  Outline crossing_line = square();
-  crossing_line.points.insert(crossing_line.points.end(), {{5, 5}, {15, 5}});
-  crossing_line.edges.push_back({4, 5});  // leaves through the right side
-  // With several faults the message is the one an ordered scan over edge
-  // pairs (i < j) meets first, whatever order the grid buckets visit them in:
-  // edge 4 crosses edge 1, edge 5 repeats edge 0 or edge 2.
-  Outline repeats_edge_0 = crossing_line;
-  repeats_edge_0.edges.push_back({1, 0});
-  Outline repeats_edge_2 = crossing_line;
-  repeats_edge_2.edges.push_back({2, 3});
-  Outline twice = square();
-  twice.edges.push_back({0, 1});
-  Outline twice_reversed = square();
-  twice_reversed.edges.push_back({1, 0});
-  // Distinct points at the same place are one node, so the repeat is still seen.
-  Outline copied = square();
-  copied.points.insert(copied.points.end(), {{10, 0}, {10, 10}});
-  copied.edges.push_back({5, 4});
-  Outline zero = square_loop({{0, 0}, {1, 0}, {1, 1}});
-  zero.points.push_back({1, 1});
-  zero.edges.push_back({2, 3});  // (1,1) to (1,1)
-  Outline open;  // a polyline encloses nothing
-  open.points = {{0, 0}, {1, 0}, {1, 1}};
-  open.edges = {{0, 1}, {1, 2}};
-  // Collinear overlapping edges pass the crossing and duplicate checks but
-  // break the planar structure; every walk then fails to close, and each walk
-  // is bounded, so the maker reports it instead of walking forever.
-  Outline overlap = square();
-  overlap.points.push_back({5, 0});
-  overlap.edges.push_back({0, 4});  // along half of the bottom side
+  // The square 0..10 (edges 0-3) with points 4, 5, ... and further edges.
+  const auto square_with = [](std::vector<Point> points, std::vector<std::vector<int>> edges, int pieces = 1) {
+    Outline o = square_loop({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    o.points.insert(o.points.end(), points.begin(), points.end());
+    o.edges.insert(o.edges.end(), edges.begin(), edges.end());
+    return make_record(o, pieces);
+  };
+  const std::vector<Point> inside_out = {{5, 5}, {15, 5}};  // edge 4-5 leaves through the right side
   const std::vector<std::pair<Domain_Data, std::string>> cases = {
-      {make_record(crossing_line), crossing},
-      {make_record(crossing_line, 3), crossing},
+      {square_with(inside_out, {{4, 5}}), crossing},
+      {square_with(inside_out, {{4, 5}}, 3), crossing},
+      // With several faults the message is the one an ordered scan over edge
+      // pairs (i < j) meets first, whatever order the grid buckets visit them
+      // in: edge 4 crosses edge 1, edge 5 repeats edge 0 or edge 2.
+      {square_with(inside_out, {{4, 5}, {1, 0}}), duplicate},
+      {square_with(inside_out, {{4, 5}, {2, 3}}), crossing},
       // One closed polyline drawn as a figure eight crosses itself.
       {one_edge({{0, 0}, {4, 4}, {4, 0}, {0, 4}}, {0, 1, 2, 3, 0}), crossing},
       // A spike (out and straight back along the same edge) is a segment given twice.
       {one_edge({{0, 0}, {4, 0}, {4, 4}, {6, 6}}, {0, 1, 2, 3, 2, 0}), duplicate},
-      {make_record(twice), duplicate},
-      {make_record(twice_reversed), duplicate},
-      {make_record(copied), duplicate},
-      {make_record(repeats_edge_0), duplicate},
-      {make_record(repeats_edge_2), crossing},
-      {make_record(zero), "* zero length segment in edge - Domain_Maker::check_input_data()"},
+      {square_with({}, {{0, 1}}), duplicate},
+      {square_with({}, {{1, 0}}), duplicate},
+      // Distinct points at the same place are one node, so the repeat is still seen.
+      {square_with({{10, 0}, {10, 10}}, {{5, 4}}), duplicate},
+      {square_with({{10, 10}}, {{2, 4}}), "* zero length segment in edge - Domain_Maker::check_input_data()"},
       {make_record(Outline{}), "* no input node - Domain_Maker::check_input_data()"},
-      {make_record(open), not_closed},
-      {make_record(overlap), not_closed},
+      {make_record(Outline{{{0, 0}, {1, 0}, {1, 1}}, {{0, 1}, {1, 2}}, {}, {}, {}}), not_closed},  // a polyline encloses nothing
+      // Collinear overlapping edges pass the crossing and duplicate checks but
+      // break the planar structure; every walk then fails to close, and each
+      // walk is bounded, so the maker reports it instead of walking forever.
+      {square_with({{5, 0}}, {{0, 4}}), not_closed},
   };
   for (std::size_t k = 0; k < cases.size(); ++k) EXPECT_EQ(failure_of(cases[k].first), cases[k].second) << "case " << k;
 }
