@@ -26,12 +26,25 @@ using mesher_test::Outline;
 // The record with every segment divided into `pieces` equal parts.
 Domain_Data make_record(const Outline& outline, int pieces = 1) { return mesher_test::section_record(outline, 0.0, pieces); }
 
-// Closed polygon through points first .. first + count - 1, one edge per side.
-void add_loop(Outline& outline, std::initializer_list<Point> corners) {
-  const int first = static_cast<int>(outline.points.size());
-  const int count = static_cast<int>(corners.size());
-  outline.points.insert(outline.points.end(), corners);
-  for (int k = 0; k < count; ++k) outline.edges.push_back({first + k, first + (k + 1) % count});
+// Points and edges (polylines over 0-based point numbers) as a host draws them.
+Outline drawing(std::vector<Point> points, std::vector<std::vector<int>> edges) { return {std::move(points), std::move(edges), {}, {}, {}}; }
+
+// `o` with the points and edges of `more` appended; its edges number all points.
+Outline plus(Outline o, const Outline& more) {
+  o.points.insert(o.points.end(), more.points.begin(), more.points.end());
+  o.edges.insert(o.edges.end(), more.edges.begin(), more.edges.end());
+  return o;
+}
+
+// Closed polygons, one edge per side.
+Outline loops(std::initializer_list<std::vector<Point>> rings) {
+  Outline o;
+  for (const auto& ring : rings) {
+    const int first = static_cast<int>(o.points.size()), n = static_cast<int>(ring.size());
+    o.points.insert(o.points.end(), ring.begin(), ring.end());
+    for (int k = 0; k < n; ++k) o.edges.push_back({first + k, first + (k + 1) % n});
+  }
+  return o;
 }
 
 const Wire_Record& wire_of(const Domain_Data& record, std::size_t domain, std::size_t k) {
@@ -77,42 +90,27 @@ struct Shape_Case {
   bool check_inner = true;
 };
 
-Outline square_loop(std::initializer_list<Point> corners) {
-  Outline o;
-  add_loop(o, corners);
-  return o;
-}
-
 // Every case also checks: no loose edge, the node list untouched, every
 // closed wire closed, and every wire of the record used by exactly one domain
 // (a removed hanging line leaves no wire behind).
 TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
-  Outline flag = square_loop({{0, 0}, {4, 0}, {4, 3}, {0, 3}});
-  flag.points.insert(flag.points.end(), {{7, 6}, {9, 6}});
-  flag.edges.insert(flag.edges.end(), {{2, 4}, {4, 5}});  // a polyline hanging off the corner (4, 3)
-  Outline nested = square_loop({{0, 0}, {10, 0}, {10, 8}, {0, 8}});
-  add_loop(nested, {{2, 2}, {2, 5}, {6, 5}, {6, 2}});  // clockwise on input
-  Outline lollipop = square_loop({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-  add_loop(lollipop, {{4, 4}, {6, 4}, {6, 6}, {4, 6}});
-  lollipop.edges.push_back({0, 4});  // stick from the corner (0,0) to (4,4)
-  Outline two_rectangles;
-  two_rectangles.points = {{0, 0}, {10, 0}, {20, 0}, {20, 5}, {10, 5}, {0, 5}};
-  two_rectangles.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}, {1, 4}};
-  Outline slit;  // a line reaching in from the boundary
-  slit.points = {{0, 0}, {10, 0}, {10, 6}, {0, 6}, {0, 3}, {4, 3}};
-  slit.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}, {4, 5}};
-  Outline bow_tie = square_loop({{0, 0}, {2, 1}, {0, 2}});  // two triangles meeting at one point
-  bow_tie.points.insert(bow_tie.points.end(), {{4, 0}, {4, 2}});
-  bow_tie.edges.insert(bow_tie.edges.end(), {{1, 3}, {3, 4}, {4, 1}});
+  // A polyline hanging off the corner (4, 3).
+  const Outline flag = plus(loops({{{0, 0}, {4, 0}, {4, 3}, {0, 3}}}), drawing({{7, 6}, {9, 6}}, {{2, 4}, {4, 5}}));
+  const Outline nested = loops({{{0, 0}, {10, 0}, {10, 8}, {0, 8}}, {{2, 2}, {2, 5}, {6, 5}, {6, 2}}});  // the inner clockwise
+  // A stick from the corner (0,0) to (4,4).
+  const Outline lollipop = plus(loops({{{0, 0}, {10, 0}, {10, 10}, {0, 10}}, {{4, 4}, {6, 4}, {6, 6}, {4, 6}}}), drawing({}, {{0, 4}}));
+  const Outline two_rectangles = drawing({{0, 0}, {10, 0}, {20, 0}, {20, 5}, {10, 5}, {0, 5}}, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}, {1, 4}});
+  const Outline slit = drawing({{0, 0}, {10, 0}, {10, 6}, {0, 6}, {0, 3}, {4, 3}}, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}, {4, 5}});
+  // Two triangles meeting at one point.
+  const Outline bow_tie = plus(loops({{{0, 0}, {2, 1}, {0, 2}}}), drawing({{4, 0}, {4, 2}}, {{1, 3}, {3, 4}, {4, 1}}));
   // A 0.2 square divided at 0.05: W^2 + H^2 = 0.08 would start the outside
   // probe at x = 0.18, inside the square, where no ray meets the outline.
-  const Outline small = square_loop({{0, 0}, {0.2, 0}, {0.2, 0.2}, {0, 0.2}});
+  const Outline small = loops({{{0, 0}, {0.2, 0}, {0.2, 0.2}, {0, 0.2}}});
   // Two rectangles side by side inside a box: with the inner check they are
   // one clockwise hole around their union, (15,3) and (15,7) kept.
-  Outline box = square_loop({{0, 0}, {30, 0}, {30, 10}, {0, 10}});
-  box.points.insert(box.points.end(), {{10, 3}, {15, 3}, {20, 3}, {20, 7}, {15, 7}, {10, 7}});
-  box.edges.insert(box.edges.end(), {{4, 5}, {5, 6}, {6, 7}, {7, 8}, {8, 9}, {9, 4}, {5, 8}});
-  const Outline clockwise = square_loop({{0, 0}, {0, 10}, {10, 10}, {10, 0}});
+  const Outline box = plus(loops({{{0, 0}, {30, 0}, {30, 10}, {0, 10}}}),
+                           drawing({{10, 3}, {15, 3}, {20, 3}, {20, 7}, {15, 7}, {10, 7}}, {{4, 5}, {5, 6}, {6, 7}, {7, 8}, {8, 9}, {9, 4}, {5, 8}}));
+  const Outline clockwise = loops({{{0, 0}, {0, 10}, {10, 10}, {10, 0}}});
   const std::vector<Shape_Case> cases = {
       {"clockwise square", clockwise, 1, {{{1, 100.0, 5}}}},
       {"clockwise square in pieces", clockwise, 4, {{{1, 100.0, 17}}}},
@@ -183,12 +181,10 @@ Domain_Data one_edge(const std::vector<Point>& points, std::vector<std::int32_t>
 }
 
 TEST(DomainMaker, BrokenDrawingsFailWithTheirText) {
-  // The square 0..10 (edges 0-3) with points 4, 5, ... and further edges.
+  // The square 0..10 (edges 0-3, points 0-3) with points 4, 5, ... and further
+  // edges over all points.
   const auto square_with = [](std::vector<Point> points, std::vector<std::vector<int>> edges, int pieces = 1) {
-    Outline o = square_loop({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-    o.points.insert(o.points.end(), points.begin(), points.end());
-    o.edges.insert(o.edges.end(), edges.begin(), edges.end());
-    return make_record(o, pieces);
+    return make_record(plus(loops({{{0, 0}, {10, 0}, {10, 10}, {0, 10}}}), drawing(points, edges)), pieces);
   };
   const std::vector<Point> inside_out = {{5, 5}, {15, 5}};  // edge 4-5 leaves through the right side
   const std::vector<std::pair<Domain_Data, std::string>> cases = {
@@ -222,8 +218,7 @@ TEST(DomainMaker, BrokenDrawingsFailWithTheirText) {
 // on its left, the reverse x > 10. An outside edge starts its own region
 // whatever its direction.
 TEST(DomainMaker, RegionsComeInTheOrderOfTheEdgeThatHasThemOnItsLeft) {
-  Outline two;
-  two.points = {{0, 0}, {10, 0}, {20, 0}, {20, 5}, {10, 5}, {0, 5}};
+  Outline two = drawing({{0, 0}, {10, 0}, {20, 0}, {20, 5}, {10, 5}, {0, 5}}, {});
   const std::vector<std::pair<std::vector<int>, bool>> first_edges = {{{1, 4}, false}, {{4, 1}, true}, {{2, 3}, true}, {{3, 2}, true}};
   for (const auto& [first, right] : first_edges) {
     two.edges = {first};
@@ -243,10 +238,7 @@ TEST(DomainMaker, RegionsComeInTheOrderOfTheEdgeThatHasThemOnItsLeft) {
 // test would merge nodes up to 0.0032 apart and join the two squares (which
 // the corpus outline squares_apart meshes as two regions at three sizes).
 TEST(DomainMaker, ToleranceIsAHundredthOfTheSmallestSpacing) {
-  Outline pair;
-  add_loop(pair, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-  add_loop(pair, {{10.001, 0}, {20.001, 0}, {20.001, 10}, {10.001, 10}});
-  Domain_Data record = make_record(pair);
+  Domain_Data record = make_record(loops({{{0, 0}, {10, 0}, {10, 10}, {0, 10}}, {{10.001, 0}, {20.001, 0}, {20.001, 10}, {10.001, 10}}}));
   std::vector<std::int32_t> loose;
   Domain_Maker maker;
   maker.make_domain(record, loose);
@@ -279,12 +271,9 @@ TEST(DomainMaker, RepeatedPointsAreOneNodeNumberedByTheFirst) {
 }
 
 TEST(DomainMaker, OpenLinesAndSeedsJoinTheRegionHoldingThem) {
-  Outline plate;
-  add_loop(plate, {{0, 0}, {10, 0}, {10, 6}, {0, 6}});
-  add_loop(plate, {{6, 2}, {9, 2}, {9, 5}, {6, 5}});  // a second region inside
-  plate.points.insert(plate.points.end(), {{1, 1}, {4, 1}, {4, 4}, {7, 3}, {8, 4}});
-  // A floating polyline of two edges, and a line in the inner region.
-  plate.edges.insert(plate.edges.end(), {{8, 9}, {9, 10}, {11, 12}});
+  // A second region inside; a floating polyline of two edges, and a line in the inner region.
+  Outline plate = plus(loops({{{0, 0}, {10, 0}, {10, 6}, {0, 6}}, {{6, 2}, {9, 2}, {9, 5}, {6, 5}}}),
+                       drawing({{1, 1}, {4, 1}, {4, 4}, {7, 3}, {8, 4}}, {{8, 9}, {9, 10}, {11, 12}}));
   plate.seeds = {{2, 5}, {7.5, 2.5}, {50, 50}, {7, 3.5}};
   const Result r = run(plate, 2);
   ASSERT_EQ(r.record.domains.size(), 2u);
@@ -309,11 +298,7 @@ TEST(DomainMaker, OpenLinesAndSeedsJoinTheRegionHoldingThem) {
 // The same drawing moved, scaled and turned gives the same domains on the
 // same node numbers: every decision works on relative geometry.
 TEST(DomainMaker, DomainsAreInvariantUnderTranslationScaleAndRotation) {
-  Outline l_with_hole;
-  add_loop(l_with_hole, {{0, 0}, {8, 0}, {8, 3}, {3, 3}, {3, 8}, {0, 8}});
-  add_loop(l_with_hole, {{1, 1}, {2, 1}, {2, 2}, {1, 2}});
-  l_with_hole.points.insert(l_with_hole.points.end(), {{5, 1}, {7, 2}});
-  l_with_hole.edges.push_back({10, 11});
+  const Outline l_with_hole = plus(loops({{{0, 0}, {8, 0}, {8, 3}, {3, 3}, {3, 8}, {0, 8}}, {{1, 1}, {2, 1}, {2, 2}, {1, 2}}}), drawing({{5, 1}, {7, 2}}, {{10, 11}}));
   const Result reference = run(l_with_hole, 3);
   for (const auto& [shift, scale, angle] : std::vector<std::tuple<Point, double, double>>{
            {{1e4, -3e4}, 1.0, 0.0}, {{0, 0}, 1e-3, 0.0}, {{0, 0}, 1e3, 0.0}, {{-2, 5}, 1.0, 30.0}, {{0, 0}, 1.0, 137.0}}) {
@@ -334,9 +319,7 @@ TEST(DomainMaker, DomainsAreInvariantUnderTranslationScaleAndRotation) {
 // One domain cut out as a mesh record: its wire nodes in section order, then
 // its seeds; every wire keeps its shape on the new numbers.
 TEST(DomainMakerMeshData, CutsOneDomainOutRenumberedInSectionOrder) {
-  Outline nested;
-  add_loop(nested, {{0, 0}, {10, 0}, {10, 8}, {0, 8}});
-  add_loop(nested, {{2, 2}, {6, 2}, {6, 5}, {2, 5}});
+  Outline nested = loops({{{0, 0}, {10, 0}, {10, 8}, {0, 8}}, {{2, 2}, {6, 2}, {6, 5}, {2, 5}}});
   nested.seeds = {{8, 4}, {3, 3}};
   Result r = run(nested, 2);
   r.record.element_size = 0.75;
