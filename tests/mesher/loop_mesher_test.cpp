@@ -159,7 +159,7 @@ TEST(LoopMesherSingleWire, HoleIsJoinedByABridgeWalkedTwice) {
 
 // Random star-shaped six- and eight-corner loops, corners from convex to
 // reflex, are covered by valid quadrilaterals whose areas add up to the loop's.
-TEST(LoopMesherStamps, RandomSixAndEightCornerLoopsAreCoveredByValidQuadrilaterals) {
+TEST(LoopMesherStamps, RandomSixAndEightCornerLoopsAreCoveredByValidCells) {
   std::mt19937 random(20261206);
   std::uniform_real_distribution<double> radius(0.3, 1.0);
   std::uniform_real_distribution<double> jitter(-0.35, 0.35);
@@ -261,7 +261,7 @@ struct Outline_Case {
   bool grid_refuses = false;
 };
 
-TEST(LoopMesherOutlines, MeshesFallbacksAndOutlinesThatOnceFailed) {
+TEST(LoopMesherRobustness, MeshesFallbacksAndOutlinesThatOnceFailed) {
   const std::vector<Outline_Case> cases = {
       // With h = 1 the grid step is 1.3 and the middle cell [1.3, 2.6]^2 keeps
       // its corners (0.92 from the hole, above r = 0.707); the 0.1 hole at its
@@ -331,7 +331,7 @@ TEST(LoopMesherOutlines, MeshesFallbacksAndOutlinesThatOnceFailed) {
 // wires cut at the element size or left whole. Such outlines found bridge
 // pieces enclosing nothing, chords through wire nodes and chord nodes merged
 // into chord ends.
-TEST(LoopMesherOutlines, RandomOutlinesGiveValidMeshes) {
+TEST(LoopMesherRobustness, RandomOutlinesGiveValidMeshes) {
   const auto cross = [](Xy p0, Xy p1, Xy q0, Xy q1) {
     const auto o = [](Xy a, Xy b, Xy c) { return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x); };
     return o(p0, p1, q0) * o(p0, p1, q1) < 0.0 && o(q0, q1, p0) * o(q0, q1, p1) < 0.0;

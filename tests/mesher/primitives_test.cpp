@@ -122,14 +122,16 @@ TEST(SegmentPredicates, OnlyProperCrossingsCountAndParallelsNeverMeet) {
   EXPECT_FALSE(segment_intersection({0, 0}, {1, 0}, {1 + 2e-8, -1}, {1 + 2e-8, 1}));
 }
 
-TEST(PointMaps, RotationsAndFeetOnSegments) {
+TEST(Rotate, QuarterAndHalfTurnsAndBackAboutAnyCentre) {
   expect_point(rotate({1, 0}, {0, 0}, 90.0), {0, 1}, 1e-15);  // cos(pi/2) is 6e-17, not 0
   expect_point(rotate({2, 1}, {1, 1}, 180.0), {0, 1}, 1e-15);
   // Turning back about any centre returns the point.
   const Point c{-2.5, 4.0};
   const Point p{3.0, -1.0};
   expect_point(rotate(rotate(p, c, 37.0), c, -37.0), p, 1e-14);  // round-off of two rotations at |p - c| ~ 7
-  // Feet: inside the window only, and not on degenerate segments.
+}
+
+TEST(FootOnSegment, InsideTheWindowOnlyAndNotOnDegenerateSegments) {
   expect_point(foot_on_segment({0.25, 3}, {0, 0}, {1, 0}), {0.25, 0}, 0.0);  // exact: no rounding on the x axis
   expect_point(foot_on_segment({0, 2}, {0, 0}, {2, 2}), {1, 1}, 1e-15);  // round-off of the projection
   EXPECT_FALSE(foot_on_segment({2, 1}, {0, 0}, {1, 0}));
