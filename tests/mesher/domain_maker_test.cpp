@@ -250,23 +250,15 @@ TEST(DomainMaker, RepeatedPointsAreOneNodeNumberedByTheFirst) {
   // Three copies of every corner, up to 7e-9 apart and interleaved; segments
   // use any copy. Each corner is numbered by its first copy, as a scan over
   // all pairs in node order would merge them, and keeps its coordinates.
-  Outline copies;
-  const std::vector<Point> corners = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
-  for (int round = 0; round < 3; ++round) {
-    for (int c = 0; c < 4; ++c) {
-      const Point p = corners[static_cast<std::size_t>((c + round) % 4)];
-      copies.points.push_back({p.x + 3e-9 * round, p.y - 2e-9 * round});
-    }
-  }
-  // Point 4 r + k holds corner (k + r) % 4, so corner c of round r is point 4 r + (c - r) mod 4.
-  const auto copy_of = [](int corner, int round) { return 4 * round + (corner - round + 4) % 4; };
-  copies.edges = {{copy_of(0, 2), copy_of(1, 1)}, {copy_of(1, 0), copy_of(2, 2)},
-                     {copy_of(2, 1), copy_of(3, 0)}, {copy_of(3, 2), copy_of(0, 1)}};
+  // Round r holds corner (k + r) % 4 at point 4 r + k, shifted by r (3e-9, -2e-9).
+  const double e = 3e-9, f = -2e-9;
+  const Outline copies = drawing({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {10 + e, f}, {10 + e, 10 + f}, {e, 10 + f}, {e, f},
+                                  {10 + 2 * e, 10 + 2 * f}, {2 * e, 10 + 2 * f}, {2 * e, 2 * f}, {10 + 2 * e, 2 * f}},
+                                 {{10, 4}, {1, 8}, {5, 3}, {9, 7}});
   const Result merged = run(copies);
   ASSERT_EQ(merged.record.domains.size(), 1u);
   const std::vector<std::int32_t>& wire = wire_of(merged.record, 0, 0).nodes;
-  EXPECT_EQ(std::set<std::int32_t>(wire.begin(), wire.end()),
-            (std::set<std::int32_t>{copy_of(0, 0), copy_of(1, 0), copy_of(2, 0), copy_of(3, 0)}));
+  EXPECT_EQ(std::set<std::int32_t>(wire.begin(), wire.end()), (std::set<std::int32_t>{0, 1, 2, 3}));
   EXPECT_NEAR(mesher_test::ring_area(merged.record, wire), 100.0, area_round_off);
 }
 
