@@ -73,16 +73,11 @@ INSTANTIATE_TEST_SUITE_P(
         SizingCase{"NegativeTurnsAndScales", polygon({0, 1, 1, 0}, {0, 0, 1, 1}), -0.5, -4, 2, {2, 2, 2, 2}}),
     [](const testing::TestParamInfo<SizingCase>& i) { return std::string(i.param.name); });
 
-// A segment of 2.5 h gets 3 pieces (halves away from zero), one of 2.4 h 2,
-// one shorter than h / 2 keeps one piece instead of none.
+// The estimate counts what the wires get: 3 pieces for 2.5 h (halves away
+// from zero), 2 for 2.4 h, and 1, not 0, below h / 2.
 TEST(ElementSizing, RoundsHalvesAwayAndKeepsShortWires) {
-  const Outline o = [] {
-    Outline r;
-    r.x = {0, 5, 5, 5.4};
-    r.y = {0, 0, 4.8, 4.8};
-    r.segments = {{0, 1}, {1, 2}, {2, 3}};
-    return r;
-  }();
+  Outline o = polygon({0, 5, 5, 5.4}, {0, 0, 4.8, 4.8});
+  o.segments.pop_back();
   EXPECT_EQ(pieces(o, 2.0), (std::vector<int>{3, 2, 1}));
   EXPECT_EQ(wire_piece_estimate(o, 2.0), 6.0);
 }

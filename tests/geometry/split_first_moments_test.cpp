@@ -25,14 +25,14 @@ struct Tri {
   }
 };
 
-// b x h rectangle [0, b] x [0, h] as a fan of four triangles about an
-// off-centre interior point, so that the axes cut elements at all angles.
-Tri rectangle_fan(double b, double h, double px, double py, std::int32_t part = 1) {
-  Tri t;
-  t.add(0, 0, b, 0, px, py, part);
-  t.add(b, 0, b, h, px, py, part);
-  t.add(b, h, 0, h, px, py, part);
-  t.add(0, h, 0, 0, px, py, part);
+// b x h rectangle [x0, x0 + b] x [0, h] as a fan of four triangles about an
+// off-centre interior point (x0 + px, py), so that the axes cut elements at
+// all angles; added to `t`.
+Tri rectangle_fan(double b, double h, double px, double py, std::int32_t part = 1, double x0 = 0, Tri t = {}) {
+  t.add(x0, 0, x0 + b, 0, x0 + px, py, part);
+  t.add(x0 + b, 0, x0 + b, h, x0 + px, py, part);
+  t.add(x0 + b, h, x0, h, x0 + px, py, part);
+  t.add(x0, h, x0, 0, x0 + px, py, part);
   return t;
 }
 
@@ -67,17 +67,8 @@ TEST(SplitFirstMoments, TriangleCutThroughItsCorner) {
 // Weights multiply each element's share; part numbers outside the weight
 // list add nothing.
 TEST(SplitFirstMoments, WeightsScaleEachPart) {
-  Tri t = rectangle_fan(2, 2, 0.7, 1.1, 1);
-  const Tri other = rectangle_fan(2, 2, 1.5, 0.4, 2);
-  for (std::size_t e = 0; e < other.part.size(); ++e) {
-    const auto base = static_cast<std::int32_t>(t.x.size());
-    for (int i = 0; i < 3; ++i) {
-      t.x.push_back(other.x[3 * e + static_cast<std::size_t>(i)] + 2.0);  // the square [2,4] x [0,2]
-      t.y.push_back(other.y[3 * e + static_cast<std::size_t>(i)]);
-      t.conn.push_back(base + i + 1);
-    }
-    t.part.push_back(2);
-  }
+  // The squares [0,2] x [0,2] of part 1 and [2,4] x [0,2] of part 2.
+  const Tri t = rectangle_fan(2, 2, 1.5, 0.4, 2, 2.0, rectangle_fan(2, 2, 0.7, 1.1, 1));
   // About x = 2: left square (weight 1) moment -4, right square (weight 3) 3 * 4.
   const SplitFirstMoments q = t.split({1.0, 3.0}, 2.0, 1.0);
   EXPECT_NEAR(q.about_x.negative, -4.0, 1e-14);

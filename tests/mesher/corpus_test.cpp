@@ -14,9 +14,8 @@
 #include <vector>
 
 #include "mesher/domain_maker/domain_maker.h"
-#include "mesher/domain_maker/flat_mesh.h"
+#include "mesher/grid_mesher/grid_mesher.h"
 #include "mesher/loop_mesher/loop_mesher.h"
-#include "mesher/mesher_2d/run_mesher.h"
 #include "mesher_2d_support.h"
 
 namespace {
@@ -50,75 +49,43 @@ Outline read_outline(const std::string& name) {
   return outline;
 }
 
-// The mesher's merging distance for a region whose closest input nodes are d
-// apart: sqrt(d)/100, at most d/4.
-double merging_distance(const Mesh_Data& m) {
-  double d = 1e300;
-  for (std::size_t i = 0; i < m.nodes.size(); ++i) {
-    for (std::size_t j = i + 1; j < m.nodes.size(); ++j) {
-      d = std::min(d, std::hypot(m.nodes[i].x - m.nodes[j].x, m.nodes[i].y - m.nodes[j].y));
-    }
-  }
-  return std::min(std::sqrt(d) / 100.0, d / 4.0);
-}
-
 enum class Mesher { grid, loop };
 
 class Corpus : public testing::TestWithParam<std::tuple<const char*, Mesher>> {};
 
 TEST_P(Corpus, MeshesEveryRegionWithAllInvariants) {
   const std::string name = std::get<0>(GetParam());
-  const Mesher mesher = std::get<1>(GetParam());
   const Outline outline = read_outline(name);
   ASSERT_EQ(outline.sizes.size(), 2u);
-  ASSERT_FALSE(outline.areas.empty());
-  struct Mode {
-    double size;
-    bool quadratic;
-  };
-  const Mode modes[] = {{0.0, false}, {0.0, true}, {outline.sizes[0], true}, {outline.sizes[1], true}};
-  for (const Mode mode : modes) {
-    SCOPED_TRACE(name + " at size " + std::to_string(mode.size) + (mode.quadratic ? " quadratic" : " linear"));
-    Domain_Data section = section_record(outline, mode.size);
+  for (const auto& [size, quadratic] : {std::pair{0.0, false}, {0.0, true}, {outline.sizes[0], true}, {outline.sizes[1], true}}) {
+    SCOPED_TRACE(name + " at size " + std::to_string(size) + (quadratic ? " quadratic" : " linear"));
+    Domain_Data section = section_record(outline, size);
     std::vector<std::int32_t> loose;
-    domain_maker::Domain_Maker maker;
-    maker.make_domain(section, loose);
+    domain_maker::Domain_Maker().make_domain(section, loose);
     ASSERT_EQ(section.domains.size(), outline.areas.size());
     std::vector<double> areas;
     for (std::size_t d = 0; d < section.domains.size(); ++d) {
       Mesh_Data region = domain_maker::make_domain_mesh_data(section, d);
-      region.quadratic = mode.quadratic ? 1 : 0;
-      const Mesh_Data input = region;
-      domain_maker::Flat_Mesh flat;
-      if (mesher == Mesher::grid) {
-        ASSERT_NO_THROW(mesher_2d::run_grid_mesher(region, flat));
-      } else {
-        ASSERT_NO_THROW(mesher_2d::run_loop_mesher(region, flat));
+      region.quadratic = quadratic ? 1 : 0;
+      if (std::get<1>(GetParam()) == Mesher::grid) {
+        areas.push_back(mesher_test::expect_meshes_validly<grid_mesher::Grid_Mesher>(region).area);
+        continue;
       }
-      const auto summary = mesher_test::expect_valid_mesh(input, region, merging_distance(input));
-      EXPECT_EQ(static_cast<std::size_t>(flat.n_elements), region.elements.size());
-      double area = 0.0;
-      for (const auto& e : region.elements) area += mesher_test::corner_area(region, e);
-      areas.push_back(area);
-      if (mesher == Mesher::loop) {
-        // The same region without the smoothing and improvement passes:
-        // they may only raise the worst element quality.
-        Mesh_Data raw = input;
-        loop_mesher::Loop_Mesher unsmoothed;
-        unsmoothed.set_smoothing(false);
-        ASSERT_NO_THROW(unsmoothed.generate_mesh(raw, nullptr));
-        const auto raw_summary = mesher_test::expect_valid_mesh(input, raw, merging_distance(input));
-        EXPECT_GE(summary.min_quality, raw_summary.min_quality - 1e-12);  // the two quality formulas differ in round-off
-      }
+      const auto smoothed = mesher_test::expect_meshes_validly<loop_mesher::Loop_Mesher>(region);
+      areas.push_back(smoothed.area);
+      // Without the smoothing and improvement passes: they may only raise
+      // the worst element quality.
+      Mesh_Data raw = region;
+      loop_mesher::Loop_Mesher unsmoothed;
+      unsmoothed.set_smoothing(false);
+      ASSERT_NO_THROW(unsmoothed.generate_mesh(raw, nullptr));
+      EXPECT_GE(smoothed.min_quality, mesher_test::expect_valid_mesh(region, raw, unsmoothed.get_tolerance()).min_quality - 1e-12);  // the two quality formulas differ in round-off
     }
+    // Element areas add up to about 1e-15 relative.
     std::vector<double> expected = outline.areas;
     std::sort(areas.begin(), areas.end());
     std::sort(expected.begin(), expected.end());
-    for (std::size_t k = 0; k < areas.size(); ++k) {
-      // Cut points lie on the segments to round-off; element areas add up
-      // to about 1e-15 relative.
-      EXPECT_NEAR(areas[k], expected[k], 1e-9 * expected[k]);
-    }
+    for (std::size_t k = 0; k < areas.size(); ++k) EXPECT_NEAR(areas[k], expected[k], 1e-9 * expected[k]);
   }
 }
 

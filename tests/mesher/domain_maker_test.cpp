@@ -26,15 +26,26 @@ using mesher_test::Outline;
 // The record with every segment divided into `pieces` equal parts.
 Domain_Data make_record(const Outline& outline, int pieces = 1) { return mesher_test::section_record(outline, 0.0, pieces); }
 
-// Closed polygon through points first .. first + count - 1, one edge per side.
-void add_loop(Outline& outline, std::initializer_list<Point> corners) {
-  const int first = static_cast<int>(outline.points.size());
-  const int count = static_cast<int>(corners.size());
-  outline.points.insert(outline.points.end(), corners);
-  for (int k = 0; k < count; ++k) outline.edges.push_back({first + k, first + (k + 1) % count});
+// Points and edges (polylines over 0-based point numbers) as a host draws them.
+Outline drawing(std::vector<Point> points, std::vector<std::vector<int>> edges) { return {std::move(points), std::move(edges), {}, {}, {}}; }
+
+// `o` with the points and edges of `more` appended; its edges number all points.
+Outline plus(Outline o, const Outline& more) {
+  o.points.insert(o.points.end(), more.points.begin(), more.points.end());
+  o.edges.insert(o.edges.end(), more.edges.begin(), more.edges.end());
+  return o;
 }
 
-double signed_area(const Domain_Data& record, const Wire_Record& wire) { return mesher_test::ring_area(record, wire.nodes); }
+// Closed polygons, one edge per side.
+Outline loops(std::initializer_list<std::vector<Point>> rings) {
+  Outline o;
+  for (const auto& ring : rings) {
+    const int first = static_cast<int>(o.points.size()), n = static_cast<int>(ring.size());
+    o.points.insert(o.points.end(), ring.begin(), ring.end());
+    for (int k = 0; k < n; ++k) o.edges.push_back({first + k, first + (k + 1) % n});
+  }
+  return o;
+}
 
 const Wire_Record& wire_of(const Domain_Data& record, std::size_t domain, std::size_t k) {
   return record.wires[static_cast<std::size_t>(record.domains[domain].wires[k])];
@@ -76,39 +87,30 @@ struct Shape_Case {
   Outline outline;
   int pieces;
   std::vector<std::vector<Wire_Expectation>> domains;
+  bool check_inner = true;
 };
-
-Outline square_loop(std::initializer_list<Point> corners) {
-  Outline o;
-  add_loop(o, corners);
-  return o;
-}
 
 // Every case also checks: no loose edge, the node list untouched, every
 // closed wire closed, and every wire of the record used by exactly one domain
 // (a removed hanging line leaves no wire behind).
 TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
-  Outline flag = square_loop({{0, 0}, {4, 0}, {4, 3}, {0, 3}});
-  flag.points.insert(flag.points.end(), {{7, 6}, {9, 6}});
-  flag.edges.insert(flag.edges.end(), {{2, 4}, {4, 5}});  // a polyline hanging off the corner (4, 3)
-  Outline nested = square_loop({{0, 0}, {10, 0}, {10, 8}, {0, 8}});
-  add_loop(nested, {{2, 2}, {2, 5}, {6, 5}, {6, 2}});  // clockwise on input
-  Outline lollipop = square_loop({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-  add_loop(lollipop, {{4, 4}, {6, 4}, {6, 6}, {4, 6}});
-  lollipop.edges.push_back({0, 4});  // stick from the corner (0,0) to (4,4)
-  Outline two_rectangles;
-  two_rectangles.points = {{0, 0}, {10, 0}, {20, 0}, {20, 5}, {10, 5}, {0, 5}};
-  two_rectangles.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}, {1, 4}};
-  Outline slit;  // a line reaching in from the boundary
-  slit.points = {{0, 0}, {10, 0}, {10, 6}, {0, 6}, {0, 3}, {4, 3}};
-  slit.edges = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}, {4, 5}};
-  Outline bow_tie = square_loop({{0, 0}, {2, 1}, {0, 2}});  // two triangles meeting at one point
-  bow_tie.points.insert(bow_tie.points.end(), {{4, 0}, {4, 2}});
-  bow_tie.edges.insert(bow_tie.edges.end(), {{1, 3}, {3, 4}, {4, 1}});
+  // A polyline hanging off the corner (4, 3).
+  const Outline flag = plus(loops({{{0, 0}, {4, 0}, {4, 3}, {0, 3}}}), drawing({{7, 6}, {9, 6}}, {{2, 4}, {4, 5}}));
+  const Outline nested = loops({{{0, 0}, {10, 0}, {10, 8}, {0, 8}}, {{2, 2}, {2, 5}, {6, 5}, {6, 2}}});  // the inner clockwise
+  // A stick from the corner (0,0) to (4,4).
+  const Outline lollipop = plus(loops({{{0, 0}, {10, 0}, {10, 10}, {0, 10}}, {{4, 4}, {6, 4}, {6, 6}, {4, 6}}}), drawing({}, {{0, 4}}));
+  const Outline two_rectangles = drawing({{0, 0}, {10, 0}, {20, 0}, {20, 5}, {10, 5}, {0, 5}}, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}, {1, 4}});
+  const Outline slit = drawing({{0, 0}, {10, 0}, {10, 6}, {0, 6}, {0, 3}, {4, 3}}, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}, {4, 5}});
+  // Two triangles meeting at one point.
+  const Outline bow_tie = plus(loops({{{0, 0}, {2, 1}, {0, 2}}}), drawing({{4, 0}, {4, 2}}, {{1, 3}, {3, 4}, {4, 1}}));
   // A 0.2 square divided at 0.05: W^2 + H^2 = 0.08 would start the outside
   // probe at x = 0.18, inside the square, where no ray meets the outline.
-  const Outline small = square_loop({{0, 0}, {0.2, 0}, {0.2, 0.2}, {0, 0.2}});
-  const Outline clockwise = square_loop({{0, 0}, {0, 10}, {10, 10}, {10, 0}});
+  const Outline small = loops({{{0, 0}, {0.2, 0}, {0.2, 0.2}, {0, 0.2}}});
+  // Two rectangles side by side inside a box: with the inner check they are
+  // one clockwise hole around their union, (15,3) and (15,7) kept.
+  const Outline box = plus(loops({{{0, 0}, {30, 0}, {30, 10}, {0, 10}}}),
+                           drawing({{10, 3}, {15, 3}, {20, 3}, {20, 7}, {15, 7}, {10, 7}}, {{4, 5}, {5, 6}, {6, 7}, {7, 8}, {8, 9}, {9, 4}, {5, 8}}));
+  const Outline clockwise = loops({{{0, 0}, {0, 10}, {10, 10}, {10, 0}}});
   const std::vector<Shape_Case> cases = {
       {"clockwise square", clockwise, 1, {{{1, 100.0, 5}}}},
       {"clockwise square in pieces", clockwise, 4, {{{1, 100.0, 17}}}},
@@ -121,11 +123,13 @@ TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
       {"line reaching in is an open line, not a slit", slit, 2, {{{1, 60.0, 11}, {3, open_line}}}},
       {"touching at a point is no crossing", bow_tie, 1, {{{1, 2.0}}, {{1, 2.0}}}},
       {"small outline finds its outside edge", small, 4, {{{1, 0.04}}}},
+      {"adjacent regions in a domain merge into one hole", box, 1, {{{1, 300.0}, {2, -40.0, 7}}, {{1, 20.0}}, {{1, 20.0}}}},
+      {"adjacent regions unchecked stay two holes", box, 1, {{{1, 300.0}, {2, -20.0}, {2, -20.0}}, {{1, 20.0}}, {{1, 20.0}}}, false},
   };
   for (const Shape_Case& c : cases) {
     SCOPED_TRACE(c.name);
     Result r;
-    ASSERT_NO_THROW(r = run(c.outline, c.pieces));
+    ASSERT_NO_THROW(r = run(c.outline, c.pieces, c.check_inner));
     ASSERT_EQ(r.record.domains.size(), c.domains.size());
     EXPECT_TRUE(r.loose.empty());
     EXPECT_EQ(r.record.nodes.size(), make_record(c.outline, c.pieces).nodes.size());
@@ -139,7 +143,7 @@ TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
         EXPECT_EQ(wire.kind, expected.kind);
         if (expected.kind == 3) continue;
         EXPECT_EQ(wire.nodes.front(), wire.nodes.back());
-        EXPECT_NEAR(signed_area(r.record, wire), expected.area, area_round_off) << "domain " << d << " wire " << k;
+        EXPECT_NEAR(mesher_test::ring_area(r.record, wire.nodes), expected.area, area_round_off) << "domain " << d << " wire " << k;
         if (expected.nodes != 0) {
           EXPECT_EQ(wire.nodes.size(), expected.nodes);
         }
@@ -150,9 +154,8 @@ TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
   }
   // The hole of the nested rectangles runs over the inner domain's nodes.
   const Result r = run(nested, 2);
-  std::set<std::int32_t> hole(wire_of(r.record, 0, 1).nodes.begin(), wire_of(r.record, 0, 1).nodes.end());
-  std::set<std::int32_t> inner(wire_of(r.record, 1, 0).nodes.begin(), wire_of(r.record, 1, 0).nodes.end());
-  EXPECT_EQ(hole, inner);
+  const auto node_set = [&](std::size_t d, std::size_t k) { return std::set<std::int32_t>(wire_of(r.record, d, k).nodes.begin(), wire_of(r.record, d, k).nodes.end()); };
+  EXPECT_EQ(node_set(0, 1), node_set(1, 0));
 }
 
 const std::string crossing = "* two edges cross - Domain_Maker::check_input_data()";
@@ -178,78 +181,56 @@ Domain_Data one_edge(const std::vector<Point>& points, std::vector<std::int32_t>
 }
 
 TEST(DomainMaker, BrokenDrawingsFailWithTheirText) {
-  const auto square = [] { return square_loop({{0, 0}, {10, 0}, {10, 10}, {0, 10}}); };
-  Outline crossing_line = square();
-  crossing_line.points.insert(crossing_line.points.end(), {{5, 5}, {15, 5}});
-  crossing_line.edges.push_back({4, 5});  // leaves through the right side
-  // With several faults the message is the one an ordered scan over edge
-  // pairs (i < j) meets first, whatever order the grid buckets visit them in:
-  // edge 4 crosses edge 1, edge 5 repeats edge 0 or edge 2.
-  Outline repeats_edge_0 = crossing_line;
-  repeats_edge_0.edges.push_back({1, 0});
-  Outline repeats_edge_2 = crossing_line;
-  repeats_edge_2.edges.push_back({2, 3});
-  Outline twice = square();
-  twice.edges.push_back({0, 1});
-  Outline twice_reversed = square();
-  twice_reversed.edges.push_back({1, 0});
-  // Distinct points at the same place are one node, so the repeat is still seen.
-  Outline copied = square();
-  copied.points.insert(copied.points.end(), {{10, 0}, {10, 10}});
-  copied.edges.push_back({5, 4});
-  Outline zero = square_loop({{0, 0}, {1, 0}, {1, 1}});
-  zero.points.push_back({1, 1});
-  zero.edges.push_back({2, 3});  // (1,1) to (1,1)
-  Outline open;  // a polyline encloses nothing
-  open.points = {{0, 0}, {1, 0}, {1, 1}};
-  open.edges = {{0, 1}, {1, 2}};
-  // Collinear overlapping edges pass the crossing and duplicate checks but
-  // break the planar structure; every walk then fails to close, and each walk
-  // is bounded, so the maker reports it instead of walking forever.
-  Outline overlap = square();
-  overlap.points.push_back({5, 0});
-  overlap.edges.push_back({0, 4});  // along half of the bottom side
+  // The square 0..10 (edges 0-3, points 0-3) with points 4, 5, ... and further
+  // edges over all points.
+  const auto square_with = [](std::vector<Point> points, std::vector<std::vector<int>> edges, int pieces = 1) {
+    return make_record(plus(loops({{{0, 0}, {10, 0}, {10, 10}, {0, 10}}}), drawing(points, edges)), pieces);
+  };
+  const std::vector<Point> inside_out = {{5, 5}, {15, 5}};  // edge 4-5 leaves through the right side
   const std::vector<std::pair<Domain_Data, std::string>> cases = {
-      {make_record(crossing_line), crossing},
-      {make_record(crossing_line, 3), crossing},
+      {square_with(inside_out, {{4, 5}}), crossing},
+      {square_with(inside_out, {{4, 5}}, 3), crossing},
+      // With several faults the message is the one an ordered scan over edge
+      // pairs (i < j) meets first, whatever order the grid buckets visit them
+      // in: edge 4 crosses edge 1, edge 5 repeats edge 0 or edge 2.
+      {square_with(inside_out, {{4, 5}, {1, 0}}), duplicate},
+      {square_with(inside_out, {{4, 5}, {2, 3}}), crossing},
       // One closed polyline drawn as a figure eight crosses itself.
       {one_edge({{0, 0}, {4, 4}, {4, 0}, {0, 4}}, {0, 1, 2, 3, 0}), crossing},
       // A spike (out and straight back along the same edge) is a segment given twice.
       {one_edge({{0, 0}, {4, 0}, {4, 4}, {6, 6}}, {0, 1, 2, 3, 2, 0}), duplicate},
-      {make_record(twice), duplicate},
-      {make_record(twice_reversed), duplicate},
-      {make_record(copied), duplicate},
-      {make_record(repeats_edge_0), duplicate},
-      {make_record(repeats_edge_2), crossing},
-      {make_record(zero), "* zero length segment in edge - Domain_Maker::check_input_data()"},
+      {square_with({}, {{0, 1}}), duplicate},
+      {square_with({}, {{1, 0}}), duplicate},
+      // Distinct points at the same place are one node, so the repeat is still seen.
+      {square_with({{10, 0}, {10, 10}}, {{5, 4}}), duplicate},
+      {square_with({{10, 10}}, {{2, 4}}), "* zero length segment in edge - Domain_Maker::check_input_data()"},
       {make_record(Outline{}), "* no input node - Domain_Maker::check_input_data()"},
-      {make_record(open), not_closed},
-      {make_record(overlap), not_closed},
+      {make_record(Outline{{{0, 0}, {1, 0}, {1, 1}}, {{0, 1}, {1, 2}}, {}, {}, {}}), not_closed},  // a polyline encloses nothing
+      // Collinear overlapping edges pass the crossing and duplicate checks but
+      // break the planar structure; every walk then fails to close, and each
+      // walk is bounded, so the maker reports it instead of walking forever.
+      {square_with({{5, 0}}, {{0, 4}}), not_closed},
   };
   for (std::size_t k = 0; k < cases.size(); ++k) EXPECT_EQ(failure_of(cases[k].first), cases[k].second) << "case " << k;
 }
 
+// The first edge's left side is the first region: (10,0) -> (10,5) has x < 10
+// on its left, the reverse x > 10. An outside edge starts its own region
+// whatever its direction.
 TEST(DomainMaker, RegionsComeInTheOrderOfTheEdgeThatHasThemOnItsLeft) {
-  // The shared side comes first; its left side is the region it starts.
-  Outline two;
-  two.points = {{0, 0}, {10, 0}, {20, 0}, {20, 5}, {10, 5}, {0, 5}};
-  two.edges = {{1, 4}, {0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}};
-  const auto first_area_centre_x = [](const Result& r) {
+  Outline two = drawing({{0, 0}, {10, 0}, {20, 0}, {20, 5}, {10, 5}, {0, 5}}, {});
+  const std::vector<std::pair<std::vector<int>, bool>> first_edges = {{{1, 4}, false}, {{4, 1}, true}, {{2, 3}, true}, {{3, 2}, true}};
+  for (const auto& [first, right] : first_edges) {
+    two.edges = {first};
+    for (const std::vector<int>& e : std::vector<std::vector<int>>{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}, {1, 4}}) {
+      if (std::minmax(e[0], e[1]) != std::minmax(first[0], first[1])) two.edges.push_back(e);
+    }
+    const Result r = run(two);
     const Wire_Record& outer = wire_of(r.record, 0, 0);
-    double sum = 0.0;
-    for (std::size_t k = 1; k < outer.nodes.size(); ++k) sum += r.record.nodes[static_cast<std::size_t>(outer.nodes[k])].x;
-    return sum / static_cast<double>(outer.nodes.size() - 1);
-  };
-  const Result upward = run(two);  // (10,0) -> (10,5): the left region is x < 10
-  EXPECT_LT(first_area_centre_x(upward), 10.0);
-  two.edges[0] = {4, 1};  // downward: the left region is x > 10
-  const Result downward = run(two);
-  EXPECT_GT(first_area_centre_x(downward), 10.0);
-  // An outside edge starts its own region whatever its direction.
-  two.edges = {{2, 3}, {0, 1}, {1, 2}, {3, 4}, {4, 5}, {5, 0}, {1, 4}};
-  EXPECT_GT(first_area_centre_x(run(two)), 10.0);
-  two.edges[0] = {3, 2};
-  EXPECT_GT(first_area_centre_x(run(two)), 10.0);
+    // Any node of the first region off the shared side tells its side.
+    const bool on_right = std::any_of(outer.nodes.begin(), outer.nodes.end(), [&](std::int32_t n) { return two.points[static_cast<std::size_t>(n)].x > 10; });
+    EXPECT_EQ(on_right, right) << first[0] << "-" << first[1];
+  }
 }
 
 // Nodes merge when their distance, not their squared distance, is below a
@@ -257,10 +238,7 @@ TEST(DomainMaker, RegionsComeInTheOrderOfTheEdgeThatHasThemOnItsLeft) {
 // test would merge nodes up to 0.0032 apart and join the two squares (which
 // the corpus outline squares_apart meshes as two regions at three sizes).
 TEST(DomainMaker, ToleranceIsAHundredthOfTheSmallestSpacing) {
-  Outline pair;
-  add_loop(pair, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-  add_loop(pair, {{10.001, 0}, {20.001, 0}, {20.001, 10}, {10.001, 10}});
-  Domain_Data record = make_record(pair);
+  Domain_Data record = make_record(loops({{{0, 0}, {10, 0}, {10, 10}, {0, 10}}, {{10.001, 0}, {20.001, 0}, {20.001, 10}, {10.001, 10}}}));
   std::vector<std::int32_t> loose;
   Domain_Maker maker;
   maker.make_domain(record, loose);
@@ -269,46 +247,25 @@ TEST(DomainMaker, ToleranceIsAHundredthOfTheSmallestSpacing) {
 }
 
 TEST(DomainMaker, RepeatedPointsAreOneNodeNumberedByTheFirst) {
-  Outline square;
-  square.points = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {10, 0}, {5e-9, -5e-9}};
-  // Corner (10, 0) given twice exactly, corner (0, 0) again 7e-9 away.
-  square.edges = {{0, 1}, {4, 2}, {2, 3}, {3, 5}};
-  const Result r = run(square);
-  ASSERT_EQ(r.record.domains.size(), 1u);
-  const std::vector<std::int32_t>& nodes = wire_of(r.record, 0, 0).nodes;
-  EXPECT_EQ(std::set<std::int32_t>(nodes.begin(), nodes.end()), (std::set<std::int32_t>{0, 1, 2, 3}));
-  EXPECT_NEAR(signed_area(r.record, wire_of(r.record, 0, 0)), 100.0, area_round_off);  // survivors carry the first coordinates
-  EXPECT_EQ(r.record.nodes.size(), 6u);  // the record's node list itself is never changed
-
-  // Three copies of every corner, interleaved; segments use any copy. Each
-  // corner is numbered by its first copy, as a scan over all pairs in node
-  // order would merge them.
-  Outline copies;
-  const std::vector<Point> corners = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
-  for (int round = 0; round < 3; ++round) {
-    for (int c = 0; c < 4; ++c) {
-      const Point p = corners[static_cast<std::size_t>((c + round) % 4)];
-      copies.points.push_back({p.x + 3e-9 * round, p.y - 2e-9 * round});
-    }
-  }
-  // Point 4 r + k holds corner (k + r) % 4, so corner c of round r is point 4 r + (c - r) mod 4.
-  const auto copy_of = [](int corner, int round) { return 4 * round + (corner - round + 4) % 4; };
-  copies.edges = {{copy_of(0, 2), copy_of(1, 1)}, {copy_of(1, 0), copy_of(2, 2)},
-                     {copy_of(2, 1), copy_of(3, 0)}, {copy_of(3, 2), copy_of(0, 1)}};
+  // Three copies of every corner, up to 7e-9 apart and interleaved; segments
+  // use any copy. Each corner is numbered by its first copy, as a scan over
+  // all pairs in node order would merge them, and keeps its coordinates.
+  // Round r holds corner (k + r) % 4 at point 4 r + k, shifted by r (3e-9, -2e-9).
+  const double e = 3e-9, f = -2e-9;
+  const Outline copies = drawing({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {10 + e, f}, {10 + e, 10 + f}, {e, 10 + f}, {e, f},
+                                  {10 + 2 * e, 10 + 2 * f}, {2 * e, 10 + 2 * f}, {2 * e, 2 * f}, {10 + 2 * e, 2 * f}},
+                                 {{10, 4}, {1, 8}, {5, 3}, {9, 7}});
   const Result merged = run(copies);
   ASSERT_EQ(merged.record.domains.size(), 1u);
   const std::vector<std::int32_t>& wire = wire_of(merged.record, 0, 0).nodes;
-  EXPECT_EQ(std::set<std::int32_t>(wire.begin(), wire.end()),
-            (std::set<std::int32_t>{copy_of(0, 0), copy_of(1, 0), copy_of(2, 0), copy_of(3, 0)}));
+  EXPECT_EQ(std::set<std::int32_t>(wire.begin(), wire.end()), (std::set<std::int32_t>{0, 1, 2, 3}));
+  EXPECT_NEAR(mesher_test::ring_area(merged.record, wire), 100.0, area_round_off);
 }
 
 TEST(DomainMaker, OpenLinesAndSeedsJoinTheRegionHoldingThem) {
-  Outline plate;
-  add_loop(plate, {{0, 0}, {10, 0}, {10, 6}, {0, 6}});
-  add_loop(plate, {{6, 2}, {9, 2}, {9, 5}, {6, 5}});  // a second region inside
-  plate.points.insert(plate.points.end(), {{1, 1}, {4, 1}, {4, 4}, {7, 3}, {8, 4}});
-  // A floating polyline of two edges, and a line in the inner region.
-  plate.edges.insert(plate.edges.end(), {{8, 9}, {9, 10}, {11, 12}});
+  // A second region inside; a floating polyline of two edges, and a line in the inner region.
+  Outline plate = plus(loops({{{0, 0}, {10, 0}, {10, 6}, {0, 6}}, {{6, 2}, {9, 2}, {9, 5}, {6, 5}}}),
+                       drawing({{1, 1}, {4, 1}, {4, 4}, {7, 3}, {8, 4}}, {{8, 9}, {9, 10}, {11, 12}}));
   plate.seeds = {{2, 5}, {7.5, 2.5}, {50, 50}, {7, 3.5}};
   const Result r = run(plate, 2);
   ASSERT_EQ(r.record.domains.size(), 2u);
@@ -330,41 +287,10 @@ TEST(DomainMaker, OpenLinesAndSeedsJoinTheRegionHoldingThem) {
   EXPECT_EQ(x_of(r.record.domains[1].seeds), (std::vector<double>{7.5, 7.0}));
 }
 
-TEST(DomainMaker, AdjacentRegionsInsideADomainMergeIntoOneClockwiseHole) {
-  Outline box;
-  add_loop(box, {{0, 0}, {30, 0}, {30, 10}, {0, 10}});
-  box.points.insert(box.points.end(), {{10, 3}, {15, 3}, {20, 3}, {20, 7}, {15, 7}, {10, 7}});
-  box.edges.insert(box.edges.end(), {{4, 5}, {5, 6}, {6, 7}, {7, 8}, {8, 9}, {9, 4}, {5, 8}});
-  for (const bool check : {true, false}) {
-    Result r;
-    ASSERT_NO_THROW(r = run(box, 1, check));
-    ASSERT_EQ(r.record.domains.size(), 3u);
-    if (!check) {
-      EXPECT_EQ(kinds_of(r.record, 0), (std::vector<std::int32_t>{1, 2, 2}));
-      continue;
-    }
-    ASSERT_EQ(kinds_of(r.record, 0), (std::vector<std::int32_t>{1, 2}));
-    const Wire_Record& hole = wire_of(r.record, 0, 1);
-    EXPECT_NEAR(signed_area(r.record, hole), -40.0, area_round_off);
-    // From its lowest-numbered node, around the union, (15,3) and (15,7) kept.
-    EXPECT_EQ(hole.nodes.front(), 4);
-    EXPECT_EQ(hole.nodes.back(), 4);
-    EXPECT_EQ(hole.nodes.size(), 7u);
-    // Every input wire of the record is accounted for exactly once.
-    std::set<std::int32_t> referenced;
-    for (const Domain_Record& d : r.record.domains) referenced.insert(d.wires.begin(), d.wires.end());
-    EXPECT_EQ(referenced.size(), r.record.wires.size());
-  }
-}
-
 // The same drawing moved, scaled and turned gives the same domains on the
 // same node numbers: every decision works on relative geometry.
 TEST(DomainMaker, DomainsAreInvariantUnderTranslationScaleAndRotation) {
-  Outline l_with_hole;
-  add_loop(l_with_hole, {{0, 0}, {8, 0}, {8, 3}, {3, 3}, {3, 8}, {0, 8}});
-  add_loop(l_with_hole, {{1, 1}, {2, 1}, {2, 2}, {1, 2}});
-  l_with_hole.points.insert(l_with_hole.points.end(), {{5, 1}, {7, 2}});
-  l_with_hole.edges.push_back({10, 11});
+  const Outline l_with_hole = plus(loops({{{0, 0}, {8, 0}, {8, 3}, {3, 3}, {3, 8}, {0, 8}}, {{1, 1}, {2, 1}, {2, 2}, {1, 2}}}), drawing({{5, 1}, {7, 2}}, {{10, 11}}));
   const Result reference = run(l_with_hole, 3);
   for (const auto& [shift, scale, angle] : std::vector<std::tuple<Point, double, double>>{
            {{1e4, -3e4}, 1.0, 0.0}, {{0, 0}, 1e-3, 0.0}, {{0, 0}, 1e3, 0.0}, {{-2, 5}, 1.0, 30.0}, {{0, 0}, 1.0, 137.0}}) {
@@ -382,42 +308,34 @@ TEST(DomainMaker, DomainsAreInvariantUnderTranslationScaleAndRotation) {
   }
 }
 
+// One domain cut out as a mesh record: its wire nodes in section order, then
+// its seeds; every wire keeps its shape on the new numbers.
 TEST(DomainMakerMeshData, CutsOneDomainOutRenumberedInSectionOrder) {
-  Outline nested;
-  add_loop(nested, {{0, 0}, {10, 0}, {10, 8}, {0, 8}});
-  add_loop(nested, {{2, 2}, {6, 2}, {6, 5}, {2, 5}});
+  Outline nested = loops({{{0, 0}, {10, 0}, {10, 8}, {0, 8}}, {{2, 2}, {6, 2}, {6, 5}, {2, 5}}});
   nested.seeds = {{8, 4}, {3, 3}};
   Result r = run(nested, 2);
   r.record.element_size = 0.75;
   r.record.nodes[static_cast<std::size_t>(r.record.domains[0].seeds.at(0))].seed_size = 0.3;
-  const Mesh_Data outer = make_domain_mesh_data(r.record, 0);
-  EXPECT_EQ(outer.element_size, 0.75);
-  // 8 + 8 wire nodes and the seed at (8, 4).
-  ASSERT_EQ(outer.nodes.size(), 17u);
-  ASSERT_EQ(outer.wires.size(), 2u);
-  EXPECT_EQ(outer.wires[0].kind, 1);
-  EXPECT_EQ(outer.wires[1].kind, 2);
-  // Section order is kept: the corners (section nodes 0..7) come first.
-  for (std::size_t i = 0; i < 8; ++i) {
-    EXPECT_EQ(outer.nodes[i].x, r.record.nodes[i].x);
-    EXPECT_EQ(outer.nodes[i].y, r.record.nodes[i].y);
-  }
-  const Node_Record& seed = outer.nodes.back();
-  EXPECT_EQ(std::make_tuple(seed.x, seed.seed, seed.on_boundary, seed.seed_size), std::make_tuple(8.0, 1, 0, 0.3));
-  for (std::size_t i = 0; i + 1 < outer.nodes.size(); ++i) EXPECT_EQ(outer.nodes[i].on_boundary, 1);
-  // Every wire keeps its shape on the new numbers.
-  for (std::size_t w = 0; w < 2; ++w) {
-    const Wire_Record& source = wire_of(r.record, 0, w);
-    ASSERT_EQ(outer.wires[w].nodes.size(), source.nodes.size());
-    for (std::size_t k = 0; k < source.nodes.size(); ++k) {
-      const Node_Record& a = outer.nodes[static_cast<std::size_t>(outer.wires[w].nodes[k])];
-      const Node_Record& b = r.record.nodes[static_cast<std::size_t>(source.nodes[k])];
-      EXPECT_EQ(a.x, b.x);
-      EXPECT_EQ(a.y, b.y);
+  for (const auto& [domain, nodes] : {std::pair<std::size_t, std::size_t>{0, 17}, {1, 9}}) {
+    const Mesh_Data cut = make_domain_mesh_data(r.record, domain);
+    EXPECT_EQ(cut.element_size, 0.75);
+    ASSERT_EQ(cut.nodes.size(), nodes);  // 8 + 8 wire nodes and the seed at (8, 4); 8 and the seed at (3, 3)
+    ASSERT_EQ(cut.wires.size(), r.record.domains[domain].wires.size());
+    for (std::size_t w = 0; w < cut.wires.size(); ++w) {
+      const Wire_Record& source = wire_of(r.record, domain, w);
+      EXPECT_EQ(cut.wires[w].kind, source.kind);
+      ASSERT_EQ(cut.wires[w].nodes.size(), source.nodes.size());
+      for (std::size_t k = 0; k < source.nodes.size(); ++k) {
+        const Node_Record& a = cut.nodes[static_cast<std::size_t>(cut.wires[w].nodes[k])];
+        const Node_Record& b = r.record.nodes[static_cast<std::size_t>(source.nodes[k])];
+        EXPECT_TRUE(a.x == b.x && a.y == b.y && a.on_boundary == 1);
+      }
     }
   }
-  const Mesh_Data inner = make_domain_mesh_data(r.record, 1);
-  EXPECT_EQ(inner.nodes.size(), 9u);  // its 8 wire nodes and the seed at (3, 3)
+  const Mesh_Data outer = make_domain_mesh_data(r.record, 0);
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(outer.nodes[i].x, r.record.nodes[i].x);  // the corners first
+  const Node_Record& seed = outer.nodes.back();
+  EXPECT_EQ(std::make_tuple(seed.x, seed.seed, seed.on_boundary, seed.seed_size), std::make_tuple(8.0, 1, 0, 0.3));
   EXPECT_THROW(make_domain_mesh_data(r.record, 2), std::out_of_range);
 }
 

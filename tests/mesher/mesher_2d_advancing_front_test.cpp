@@ -20,38 +20,34 @@ struct Front_Case {
     nodes.push_back(std::make_unique<Node>(0u, x, y));
     return nodes.back().get();
   }
-  double area() const {
-    double sum = 0.0;
-    for (const auto& e : elements) sum += 0.5 * data_2d::orientation(e->nodes[0]->point(), e->nodes[1]->point(), e->nodes[2]->point());
-    return sum;
-  }
 };
 
+double area(const Element& e) { return 0.5 * data_2d::orientation(e.nodes[0]->point(), e.nodes[1]->point(), e.nodes[2]->point()); }
+
 TEST(AdvancingFront, HexagonWithCentreNodeBecomesSixTriangles) {
-  // The single centre node sees every side under 60 degrees, more than any
-  // other hexagon corner sees it, so each side takes it: six equilateral
-  // triangles, one per side, all counter-clockwise.
+  // The centre node sees every side under 60 degrees, more than any other
+  // corner sees it, so each side takes it: six equilateral triangles.
   Front_Case c;
   std::vector<Node*> ring;
   for (int k = 0; k < 6; ++k) ring.push_back(c.add(std::cos(k * std::acos(-1.0) / 3), std::sin(k * std::acos(-1.0) / 3)));
   Node* centre = c.add(0, 0);
   mesher_2d::Advancing_Front front(5.0, 16);
-  for (int k = 0; k < 6; ++k) front.add_segment(ring[static_cast<std::size_t>(k)], ring[static_cast<std::size_t>((k + 1) % 6)], false);
+  for (std::size_t k = 0; k < 6; ++k) front.add_segment(ring[k], ring[(k + 1) % 6], false);
   front.add_node(centre);
   front.fill(c.elements, nullptr);
   ASSERT_EQ(c.elements.size(), 6u);
   for (const auto& e : c.elements) {
     EXPECT_EQ(e->nodes[2], centre);
     EXPECT_NEAR(data_2d::triangle_quality(e->nodes[0]->point(), e->nodes[1]->point(), e->nodes[2]->point()), 1.0, 1e-12);
+    EXPECT_NEAR(area(*e), 0.25 * std::sqrt(3.0), 1e-12);  // equilateral of side 1
   }
-  EXPECT_NEAR(c.area(), 1.5 * std::sqrt(3.0), 1e-12);  // regular hexagon of side 1
   EXPECT_EQ(front.open_segments(), 0u);
 }
 
 TEST(AdvancingFront, ObstacleAndBlockedSideAreNeverCrossed) {
   // Square 0..4 with a 1 x 1 element in its middle: the gap around it is
-  // filled without crossing the element; the square's area minus the
-  // element's is covered exactly.
+  // filled by counter-clockwise triangles crossing none of its sides, which
+  // cover the square's area less the element's exactly.
   Front_Case c;
   Node* s[4] = {c.add(0, 0), c.add(4, 0), c.add(4, 4), c.add(0, 4)};
   Node* q[4] = {c.add(1.5, 1.5), c.add(2.5, 1.5), c.add(2.5, 2.5), c.add(1.5, 2.5)};
@@ -64,14 +60,10 @@ TEST(AdvancingFront, ObstacleAndBlockedSideAreNeverCrossed) {
   double triangles = 0.0;
   for (std::size_t i = 1; i < c.elements.size(); ++i) {
     const auto& e = c.elements[i]->nodes;
-    const double a = 0.5 * data_2d::orientation(e[0]->point(), e[1]->point(), e[2]->point());
-    EXPECT_GT(a, 0.0);
-    triangles += a;
-    for (int k = 0; k < 3; ++k) {
-      for (int m = 0; m < 4; ++m) {
-        EXPECT_FALSE(data_2d::segments_cross(e[static_cast<std::size_t>(k)]->point(), e[static_cast<std::size_t>((k + 1) % 3)]->point(),
-                                             q[m]->point(), q[(m + 1) % 4]->point()));
-      }
+    EXPECT_GT(area(*c.elements[i]), 0.0);
+    triangles += area(*c.elements[i]);
+    for (std::size_t k = 0; k < 3; ++k) {
+      for (int m = 0; m < 4; ++m) EXPECT_FALSE(data_2d::segments_cross(e[k]->point(), e[(k + 1) % 3]->point(), q[m]->point(), q[(m + 1) % 4]->point()));
     }
   }
   EXPECT_NEAR(triangles, 16.0 - 1.0, 1e-12);  // round-off of a few areas of order 1
@@ -83,10 +75,9 @@ TEST(AdvancingFront, SegmentWithoutCandidateStaysOpen) {
   Front_Case c;
   Node* a = c.add(0, 0);
   Node* b = c.add(1, 0);
-  Node* d = c.add(2, 0);
   mesher_2d::Advancing_Front front(5.0, 4);
   front.add_segment(a, b, false);
-  front.add_segment(b, d, false);
+  front.add_segment(b, c.add(2, 0), false);
   front.add_segment(a, a, false);  // a segment from a node to itself is dropped
   front.add_segment(a, b, false);  // a repeated entry is dropped
   front.fill(c.elements, nullptr);

@@ -79,21 +79,21 @@ TEST(Mesher2DInputCheck, RejectsEachBrokenInputWithItsText) {
 }
 
 TEST(Mesher2DInputCheck, OrientsOuterCounterClockwiseAndInnerClockwise) {
-  // Outer given clockwise, hole given counter-clockwise: both are reversed.
-  Mesh_Data record = make_record({{{0, 0}, {0, 4}, {4, 4}, {4, 0}}, {{1, 1}, {2, 1}, {2, 2}, {1, 2}}}, 0.0);
-  Frame frame;
-  frame.load_input_data(record);
-  const auto& outer = frame.get_wires()[0]->nodes;
-  const auto& inner = frame.get_wires()[1]->nodes;
-  EXPECT_EQ(outer[1]->id, 4u);  // 0 -> (4,0): the list reversed
-  EXPECT_EQ(inner[1]->id, 8u);  // (1,1) -> (1,2)
-
-  // Already counter-clockwise outer, clockwise hole: left in their order.
-  Mesh_Data kept = make_record({{{0, 0}, {4, 0}, {4, 4}, {0, 4}}, {{1, 1}, {1, 2}, {2, 2}, {2, 1}}}, 0.0);
-  Frame frame2;
-  frame2.load_input_data(kept);
-  EXPECT_EQ(frame2.get_wires()[0]->nodes[1]->id, 2u);
-  EXPECT_EQ(frame2.get_wires()[1]->nodes[1]->id, 6u);
+  // Node ids count from 1 in record order: the second node of each wire
+  // tells whether it was reversed.
+  const struct {
+    std::vector<std::vector<Xy>> rings;
+    std::uint32_t outer_second, inner_second;
+  } cases[] = {
+      {{{{0, 0}, {0, 4}, {4, 4}, {4, 0}}, {{1, 1}, {2, 1}, {2, 2}, {1, 2}}}, 4, 8},  // both reversed
+      {{{{0, 0}, {4, 0}, {4, 4}, {0, 4}}, {{1, 1}, {1, 2}, {2, 2}, {2, 1}}}, 2, 6},  // both kept
+  };
+  for (const auto& c : cases) {
+    Frame frame;
+    frame.load_input_data(make_record(c.rings, 0.0));
+    EXPECT_EQ(frame.get_wires()[0]->nodes[1]->id, c.outer_second);
+    EXPECT_EQ(frame.get_wires()[1]->nodes[1]->id, c.inner_second);
+  }
 }
 
 TEST(Mesher2DInputCheck, KeepsOnlySeedsStrictlyInsideTheRegion) {
@@ -104,8 +104,7 @@ TEST(Mesher2DInputCheck, KeepsOnlySeedsStrictlyInsideTheRegion) {
   frame.load_input_data(record);
   ASSERT_EQ(frame.get_seeds().size(), 1u);
   EXPECT_EQ(frame.get_seeds()[0]->x, 3.0);
-  // Outside and in-hole seeds are deleted; the wire node stays.
-  EXPECT_EQ(frame.get_nodes().size(), record.nodes.size() - 2);
+  EXPECT_EQ(frame.get_nodes().size(), record.nodes.size() - 2);  // outside and in-hole seeds deleted
 }
 
 TEST(Mesher2DTolerance, IsRootRuleCappedAtQuarterSpacing) {
@@ -117,34 +116,7 @@ TEST(Mesher2DTolerance, IsRootRuleCappedAtQuarterSpacing) {
     frame.load_input_data(make_record({{{0, 0}, {1, 0}, {1, height}, {0, height}}}, 0.0));
     EXPECT_NEAR(frame.get_tolerance(), tolerance, 1e-15) << height;  // round-off of sqrt
   }
-}
-
-TEST(Mesher2DTolerance, NarrowRegionKeepsMidSideNodesApartFromCorners) {
-  // Spacing 2e-4: the unmended tolerance sqrt(2e-4)/100 = 1.4e-4 exceeds the
-  // 1e-4 from a short side's midpoint to its corners, which would collapse
-  // the quadratic elements.
-  Mesh_Data record = make_record({{{0, 0}, {1, 0}, {1, 2e-4}, {0, 2e-4}}}, 0.0);
-  record.quadratic = 1;
-  const Mesh_Data input = record;
-  grid_mesher::Grid_Mesher mesher;
-  mesher.generate_mesh(record, nullptr);
-  mesher_test::expect_valid_mesh(input, record, 5e-5);
-}
-
-TEST(Mesher2DPrepare, AutomaticSizeIsMeanSegmentLength) {
-  // Unit square: 1; segments 3, 4 and 5: mean 4; an explicit size is kept.
-  const std::vector<std::pair<Mesh_Data, double>> cases = {{unit_square(), 1.0},
-                                                           {make_record({{{0, 0}, {4, 0}, {0, 3}}}, 0.0), 4.0},
-                                                           {make_record({{{0, 0}, {4, 0}, {0, 3}}}, 0.7), 0.7}};
-  for (const auto& [record, size] : cases) {
-    Frame frame;
-    frame.load_input_data(record);
-    frame.prepare_mesh();
-    EXPECT_DOUBLE_EQ(frame.get_element_size(), size);
-  }
-}
-
-TEST(Mesher2DPrepare, ComputesMissingToleranceAndRejectsOverlap) {
+  // Without input data: sqrt of the spacing 2 over 100; a pair closer than it is refused.
   Frame frame;
   frame.add(0, 0, 1);
   frame.add(2, 0, 2);
@@ -161,26 +133,23 @@ TEST(Mesher2DPrepare, ComputesMissingToleranceAndRejectsOverlap) {
   }
 }
 
-// Which node a lookup returns is checked against a scan below; here what it
-// writes: the boundary mark only when asked, and a created node's contents.
-TEST(Mesher2DNodeLookup, MarksOnlyWhenAskedAndCreatesAnUnnumberedNode) {
-  Frame frame;
-  frame.tolerance = 0.1;
-  Node* first = frame.add(0.0, 0.0);
-  Node* second = frame.add(0.12, 0.0);
-  EXPECT_EQ(frame.find_or_create_node({0.09, 0.0}, true), first);  // nearer the second, first in order
-  EXPECT_EQ(first->on_boundary, 1);
-  EXPECT_EQ(frame.find_or_create_node({0.2, 0.0}, false), second);
-  EXPECT_EQ(second->on_boundary, 0);
-  Node* created = frame.find_or_create_node({0.5, 0.5}, false);
-  EXPECT_EQ(frame.get_nodes().size(), 3u);
-  EXPECT_EQ(created->id, 0u);
-  EXPECT_EQ(created->x, 0.5);
+TEST(Mesher2DPrepare, AutomaticSizeIsMeanSegmentLength) {
+  // Unit square: 1; segments 3, 4 and 5: mean 4; an explicit size is kept.
+  const std::vector<std::pair<Mesh_Data, double>> cases = {{unit_square(), 1.0},
+                                                           {make_record({{{0, 0}, {4, 0}, {0, 3}}}, 0.0), 4.0},
+                                                           {make_record({{{0, 0}, {4, 0}, {0, 3}}}, 0.7), 0.7}};
+  for (const auto& [record, size] : cases) {
+    Frame frame;
+    frame.load_input_data(record);
+    frame.prepare_mesh();
+    EXPECT_DOUBLE_EQ(frame.get_element_size(), size);
+  }
 }
 
+// Random lookups against a scan in node order, with a tolerance large enough
+// that many points have several matches: the first match in node order, or a
+// new unnumbered node; the boundary mark is written only when asked.
 TEST(Mesher2DNodeLookup, MatchesScanOverAllNodes) {
-  // Random lookups against a scan in node order, with a tolerance large
-  // enough that many points have several matches.
   Frame frame;
   frame.tolerance = 0.05;
   std::mt19937 random(7);
@@ -188,7 +157,7 @@ TEST(Mesher2DNodeLookup, MatchesScanOverAllNodes) {
   for (int i = 0; i < 50; ++i) frame.add(coordinate(random), coordinate(random));
   for (int k = 0; k < 4000; ++k) {
     const data_2d::Point p{coordinate(random) * 0.5, coordinate(random) * 0.5};
-    const Node* expected = nullptr;
+    Node* expected = nullptr;
     for (const auto& n : frame.get_nodes()) {
       if ((n->x - p.x) * (n->x - p.x) + (n->y - p.y) * (n->y - p.y) < 0.05 * 0.05) {
         expected = n.get();
@@ -196,12 +165,16 @@ TEST(Mesher2DNodeLookup, MatchesScanOverAllNodes) {
       }
     }
     const std::size_t before = frame.get_nodes().size();
-    const Node* found = frame.find_or_create_node(p, false);
+    const bool mark = k % 2 == 0;
+    const std::uint8_t was = expected != nullptr ? expected->on_boundary : 0;
+    const Node* found = frame.find_or_create_node(p, mark);
     if (expected != nullptr) {
       EXPECT_EQ(found, expected);
+      EXPECT_EQ(found->on_boundary, mark ? 1 : was);
     } else {
-      EXPECT_EQ(frame.get_nodes().size(), before + 1);
+      ASSERT_EQ(frame.get_nodes().size(), before + 1);
       EXPECT_EQ(found, frame.get_nodes().back().get());
+      EXPECT_TRUE(found->id == 0 && found->x == p.x && found->y == p.y);
     }
   }
 }
@@ -253,12 +226,11 @@ TEST(Mesher2DSplit, QuadrilateralsSplitAlongTheRightDiagonal) {
 TEST(Mesher2DWrite, NumbersInputNodesByTheirRecordEvenAfterDroppedSeed) {
   // The seed outside the square comes first in the record; the mesher drops
   // it, yet every wire node keeps its record number and no record is written
-  // twice. An input node on no wire is not duplicated either.
+  // twice.
   Mesh_Data record;
-  record.nodes.push_back({0, 1, 0.0, 5.0, 5.0});  // seed, outside
+  record.nodes.push_back({0, 1, 0.0, 5.0, 5.0});
   for (const Xy p : std::vector<Xy>{{0, 0}, {1, 0}, {1, 1}, {0, 1}}) record.nodes.push_back({1, 0, 0.0, p.x, p.y});
   record.wires.push_back({0, 1, {1, 2, 3, 4, 1}});
-  const Mesh_Data input = record;
   grid_mesher::Grid_Mesher mesher;
   mesher.generate_mesh(record, nullptr);
   ASSERT_EQ(record.nodes.size(), 5u);  // corner-only square: no node created
@@ -266,14 +238,13 @@ TEST(Mesher2DWrite, NumbersInputNodesByTheirRecordEvenAfterDroppedSeed) {
   for (const auto& e : record.elements) {
     for (const auto i : e) EXPECT_GE(i, 1);  // the dropped seed is used by none
   }
-  const double area = std::abs(mesher_test::corner_area(record, record.elements[0])) +
-                      std::abs(mesher_test::corner_area(record, record.elements[1]));
-  EXPECT_DOUBLE_EQ(area, 1.0);
-  EXPECT_EQ(record.nodes[0].x, input.nodes[0].x);
+  EXPECT_EQ(mesher_test::corner_area(record, record.elements[0]) + mesher_test::corner_area(record, record.elements[1]), 1.0);
+  EXPECT_EQ(record.nodes[0].x, 5.0);
 }
 
-// Both meshers: an interrupt ends the run with a textless exception.
-TEST(Mesher2DRun, InterruptInBothMeshers) {
+// An interrupt ends either mesher's run with a textless exception; finish
+// mode 0 leaves quadrilaterals, 2 finishes like 1 with triangles only.
+TEST(Mesher2DRun, InterruptAndFinishModes) {
   const Mesh_Data input = make_record({mesher_test::subdivide({{0, 0}, {4, 0}, {4, 3}, {0, 3}}, 0.5)}, 0.5);
   grid_mesher::Grid_Mesher grid;
   loop_mesher::Loop_Mesher loop;
@@ -286,24 +257,17 @@ TEST(Mesher2DRun, InterruptInBothMeshers) {
       EXPECT_STREQ(e.what(), "Unknown exception");
     }
   }
-}
-
-TEST(Mesher2DRun, FinishModeSelectsTheSplit) {
-  const Mesh_Data base = make_record({mesher_test::subdivide({{0, 0}, {4, 0}, {4, 3}, {0, 3}}, 0.5)}, 0.5);
-  const auto count_by_size = [](const Mesh_Data& m, std::size_t k) {
-    return std::count_if(m.elements.begin(), m.elements.end(), [k](const auto& e) { return e.size() == k; });
-  };
-  Mesh_Data left = base;
-  left.finish_mode = 0;  // quadrilaterals stay
-  grid_mesher::Grid_Mesher a;
-  a.generate_mesh(left, nullptr);
-  EXPECT_GT(count_by_size(left, 4), 0);
-  Mesh_Data mode_two = base;
-  mode_two.finish_mode = 2;  // finishes like mode 1
-  grid_mesher::Grid_Mesher b;
-  b.generate_mesh(mode_two, nullptr);
-  EXPECT_EQ(count_by_size(mode_two, 4), 0);
-  EXPECT_EQ(static_cast<std::size_t>(count_by_size(mode_two, 3)), mode_two.elements.size());
+  for (const std::int32_t mode : {0, 2}) {
+    Mesh_Data record = input;
+    record.finish_mode = mode;
+    grid_mesher::Grid_Mesher mesher;
+    mesher.generate_mesh(record, nullptr);
+    const auto quadrilaterals = std::count_if(record.elements.begin(), record.elements.end(), [](const auto& e) { return e.size() == 4; });
+    EXPECT_EQ(quadrilaterals > 0, mode == 0) << mode;
+    if (mode == 2) {
+      mesher_test::expect_valid_mesh(input, record, mesher.get_tolerance());
+    }
+  }
 }
 
 // The drivers' entries overwrite the fields a caller may not choose; the

@@ -37,15 +37,13 @@ void expect_point(const std::optional<Point>& actual, Point expected, double tol
   EXPECT_NEAR(actual->y, expected.y, tolerance);
 }
 
-TEST(SubtendedAngle, QuarterTurnIsPlusNinetyAndReversedMinusNinety) {
+TEST(SubtendedAngle, SignedQuarterTurnsAndDegenerateViews) {
   EXPECT_NEAR(subtended_angle({0, 0}, {1, 0}, {0, 1}), 90.0, angle_round_off);
   EXPECT_NEAR(subtended_angle({0, 0}, {0, 1}, {1, 0}), -90.0, angle_round_off);
   // Independent of the distances to the end points and of translation.
   EXPECT_NEAR(subtended_angle({5, 7}, {5 + 3, 7}, {5, 7 + 0.25}), 90.0, angle_round_off);
   EXPECT_NEAR(subtended_angle({0, 0}, {1, 0}, {-1, std::sqrt(3.0)}), 120.0, angle_round_off);
-}
-
-TEST(SubtendedAngle, DegenerateViewsGiveZeroOrStraight) {
+  // Degenerate views give zero or straight.
   EXPECT_EQ(subtended_angle({1, 1}, {1, 1}, {3, 4}), 0.0);         // P on an end point
   EXPECT_EQ(subtended_angle({0.5, 0}, {0, 0}, {1, 0}), 180.0);     // P inside the segment
   EXPECT_EQ(subtended_angle({2, 0}, {0, 0}, {1, 0}), 0.0);         // P on the line, outside
@@ -61,31 +59,26 @@ TEST(WindingSum, FullTurnInsideAndNothingOutside) {
   EXPECT_NEAR(winding_sum({0.2, 0.7}, clockwise.closed), -360.0, 1e-9);
   // The cyclic form on a corner list agrees with the closed list.
   EXPECT_DOUBLE_EQ(winding_sum_cyclic({0.2, 0.7}, square.open), winding_sum({0.2, 0.7}, square.closed));
-}
-
-TEST(WindingSum, NonConvexOutlineSeparatesNotchFromMaterial) {
   // An L: the notch corner (1.5, 1.5) is outside although inside the box.
   const Polygon l_shape = polygon({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}});
   EXPECT_GT(std::abs(winding_sum({0.5, 1.5}, l_shape.closed)), winding_inside);
   EXPECT_LT(std::abs(winding_sum({1.5, 1.5}, l_shape.closed)), winding_outside);
 }
 
-TEST(PolygonArea, SignFollowsOrientationAndClosingNodeChangesNothing) {
+TEST(PolygonArea, AreaAndCornerAnglesFollowOrientation) {
   // An L of area 3, exact in doubles.
   const Polygon l_shape = polygon({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}});
   EXPECT_EQ(polygon_area(l_shape.open), 3.0);
   EXPECT_EQ(polygon_area(l_shape.closed), 3.0);
   const Polygon clockwise = polygon({{0, 0}, {0, 1}, {1, 1}, {1, 0}});
   EXPECT_EQ(polygon_area(clockwise.open), -1.0);
-}
-
-TEST(CornerAngle, SweepsCounterClockwiseIntoZeroToThreeSixty) {
+  // Corner angles sweep counter-clockwise into [0, 360).
   EXPECT_NEAR(corner_angle({0, 0}, {1, 0}, {0, 1}), 90.0, angle_round_off);
   EXPECT_NEAR(corner_angle({0, 0}, {0, 1}, {1, 0}), 270.0, angle_round_off);
   EXPECT_EQ(corner_angle({0, 0}, {1, 0}, {2, 0}), 0.0);
 }
 
-TEST(TriangleQuality, EquilateralIsOneAndOrientationGivesTheSign) {
+TEST(ElementQuality, RegularShapesAreOneAndOrientationGivesTheSign) {
   EXPECT_NEAR(triangle_quality({0, 0}, {1, 0}, {0.5, std::sqrt(3.0) / 2}), 1.0, 1e-15);  // sqrt(3) round-off
   EXPECT_NEAR(triangle_quality({0, 0}, {1, 0}, {0, 1}), 0.8660254037844386, 1e-15);
   EXPECT_NEAR(triangle_quality({0, 0}, {0, 1}, {1, 0}), -0.8660254037844386, 1e-15);
@@ -93,9 +86,7 @@ TEST(TriangleQuality, EquilateralIsOneAndOrientationGivesTheSign) {
   EXPECT_EQ(triangle_quality({3, 3}, {3, 3}, {3, 3}), 0.0);
   // Scale and translation invariant.
   EXPECT_NEAR(triangle_quality({100, 100}, {100.001, 100}, {100, 100.001}), 0.8660254037844386, 1e-9);  // cancellation at 1e5 offset
-}
-
-TEST(QuadrilateralQuality, SquareIsOneFlatIsZeroTwistedIsNegative) {
+  // Quadrilaterals: a square is 1, a flat corner 0, a twisted one negative.
   EXPECT_NEAR(quadrilateral_quality({0, 0}, {1, 0}, {1, 1}, {0, 1}), 1.0, 1e-15);
   // A rectangle 2 x 1: corner triangles all of quality 2 sqrt(3) * 2 / 10.
   EXPECT_NEAR(quadrilateral_quality({0, 0}, {2, 0}, {2, 1}, {0, 1}), 1.0, 1e-15);
@@ -111,7 +102,7 @@ TEST(QuadrilateralQuality, SquareIsOneFlatIsZeroTwistedIsNegative) {
   EXPECT_LT(quadrilateral_quality({0, 0}, {3, 0}, {1, 1}, {0, 3}), 0.0);
 }
 
-TEST(SegmentsCross, OnlyProperInteriorCrossingsCount) {
+TEST(SegmentPredicates, OnlyProperCrossingsCountAndParallelsNeverMeet) {
   EXPECT_TRUE(segments_cross({0, 0}, {2, 2}, {0, 2}, {2, 0}));
   EXPECT_FALSE(segments_cross({0, 0}, {1, 1}, {1, 1}, {2, 0}));      // shared end point
   EXPECT_FALSE(segments_cross({0, 0}, {2, 0}, {1, 0}, {1, 1}));      // T: touches
@@ -121,9 +112,7 @@ TEST(SegmentsCross, OnlyProperInteriorCrossingsCount) {
   // below 1e-8 (segments 1e-4 long, products about 1e-16) does not count.
   EXPECT_FALSE(segments_cross({0, 0}, {1e-4, 1e-4}, {0, 1e-4}, {1e-4, 0}));
   EXPECT_TRUE(segments_cross({0, 0}, {1e-1, 1e-1}, {0, 1e-1}, {1e-1, 0}));
-}
-
-TEST(SegmentIntersection, EndPointsTouchAndParallelNeverMeets) {
+  // Intersection points: end points touch, parallel lines never meet.
   expect_point(segment_intersection({0, 0}, {1, 1}, {1, 1}, {2, 0}), {1, 1}, 1e-15);  // round-off of the parameter
   expect_point(segment_intersection({0, 0}, {2, 2}, {0, 2}, {2, 0}), {1, 1}, 1e-15);
   EXPECT_FALSE(segment_intersection({0, 0}, {1, 0}, {0, 1}, {1, 1}));      // parallel
