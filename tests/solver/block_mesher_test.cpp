@@ -110,29 +110,6 @@ TEST(BlockMesher, CircularAndUnknownTypesHaveNoMesh) {
   }
 }
 
-// Mirroring about either axis keeps a block counter-clockwise and its
-// divisions on the edges they counted: the mirror of a 3 x 7 block along
-// x is again 3 divisions along x.
-TEST(BlockMesher, MirrorKeepsOrientationAndDivisions) {
-  for (int axis : {mirror_first, mirror_second}) {
-    SectionBlocks b;
-    const std::array<double, 8> c = {1, 0, 4, 1, 3, 2, 1, 3};  // a convex, counter-clockwise quadrilateral
-    b.add(c, 3, 7);
-    mirror_blocks(axis, b);
-    ASSERT_EQ(b.count(), 2u);
-    double twice_area = 0;
-    for (int i = 0; i < 4; ++i) {
-      const int j = (i + 1) % 4;
-      twice_area += b.corners[8 + 2 * i] * b.corners[8 + 2 * j + 1] - b.corners[8 + 2 * j] * b.corners[8 + 2 * i + 1];
-    }
-    EXPECT_GT(twice_area, 0.0) << axis;
-    EXPECT_EQ(b.first_divisions[1], 3);
-    EXPECT_EQ(b.second_divisions[1], 7);
-    // Edge 1-2 of the mirror is the image of edge 4-3: along x.
-    EXPECT_NEAR(std::abs(b.corners[10] - b.corners[8]), 2.0, 1e-15) << axis;  // exact small integers
-  }
-}
-
 // The merge test is relative: the same shape in metres and in micrometres
 // merges the same nodes.
 TEST(BlockMesher, MergeIsScaleFree) {

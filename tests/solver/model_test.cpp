@@ -1,9 +1,6 @@
 #include "solver/model.h"
 
 #include <gtest/gtest.h>
-#include <omp.h>
-
-
 #include "support/section_meshes.h"
 #include "solver/stress_point_location.h"
 
@@ -67,15 +64,6 @@ TEST(Model, StressPointGoesToTheFirstElementThatHoldsIt) {
 
   // Without the option nothing is located.
   EXPECT_TRUE(build_model(s.input(), {}).details.empty());
-}
-
-TEST(Model, RecordsTheCallsThreadCount) {
-  TestSection s = two_domains(4);
-  SolverInput in = s.input();
-  in.thread_count = 3;
-  EXPECT_EQ(build_model(in, {}).threads, 3);
-  in.thread_count = 0;
-  EXPECT_EQ(build_model(in, {}).threads, omp_get_max_threads());
 }
 
 }  // namespace
