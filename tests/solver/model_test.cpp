@@ -33,7 +33,6 @@ TEST(Model, ElementsKeepTheirGeometryAndMaterialThroughTheRenumbering) {
   }
   EXPECT_TRUE(last.inverted);
   EXPECT_EQ(last.material_number, 2);
-  EXPECT_EQ(last.material.E, 4.0);
   EXPECT_DOUBLE_EQ(last.material.G, 4.0 / 2.5);  // E / (2 (1 + nu))
   EXPECT_DOUBLE_EQ(last.material.G_ref, 0.5);
   EXPECT_EQ(last.material_record, -1) << "no material records were asked for";
@@ -57,8 +56,6 @@ TEST(Model, StressPointGoesToTheFirstElementThatHoldsIt) {
   EXPECT_NEAR(m.details[1].natural.s, -0.5, 1e-12);
   EXPECT_EQ(m.details[2].element, 1);
   EXPECT_EQ(m.details[3].element, -1);
-  EXPECT_EQ(m.details[3].natural.s, 0.0);
-  EXPECT_EQ(m.details[3].omega, 0.0);
   EXPECT_EQ(m.quads[0].stress_points, (std::vector<std::int32_t>{0, 1}));
   EXPECT_EQ(m.quads[1].stress_points, (std::vector<std::int32_t>{2}));
 
