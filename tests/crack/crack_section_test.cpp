@@ -9,13 +9,37 @@
 #include <vector>
 
 #include "bsp/bsp.h"
-#include "crack/section_builder.h"
 
 namespace bsp {
 namespace {
 
-using test::Material;
-using test::SectionBuilder;
+struct Material {
+  bool steel = false;
+  double modulus = 0.0, tensile_strength = 0.0, shrinkage = 0.0, ageing = 0.0, creep = 0.0;
+};
+
+// Cracked-section input from polygons (counter-clockwise) and bars, so each
+// test states its geometry, not index bookkeeping.
+struct SectionBuilder {
+  CrackSectionInput in;
+  explicit SectionBuilder(double reference_modulus) { in.reference_modulus = reference_modulus; }
+  SectionBuilder& material(int key, const Material& m) {
+    in.materials[key] = {m.steel, {m.modulus, m.tensile_strength, m.shrinkage, m.ageing, m.creep}};
+    return *this;
+  }
+  SectionBuilder& polygon(int key, const std::vector<Node2D>& pts) {
+    for (std::size_t k = 0; k < pts.size(); ++k) in.edges.push_back({key, {pts[k], pts[(k + 1) % pts.size()]}});
+    return *this;
+  }
+  SectionBuilder& rectangle(int key, double y0, double z0, double y1, double z1) {
+    return polygon(key, {{y0, z0}, {y1, z0}, {y1, z1}, {y0, z1}});
+  }
+  SectionBuilder& bar(int key, double centre, double area, double modulus) {
+    in.bars.push_back({key, centre, area, modulus});
+    return *this;
+  }
+  CrackSectionResult run() const { return crack_section_property(in); }
+};
 
 constexpr double e_steel = 200000.0;
 constexpr double e_concrete = 30000.0;
