@@ -57,10 +57,10 @@ BoundaryIntegrals boundary_integrals(const std::vector<double>& x, const std::ve
       const double u = 0.5 * (gp[g] + 1);  // 0 .. 1 along the side
       const double n0 = (1 - u) * (1 - 2 * u), n1 = 4 * u * (1 - u), n2 = u * (2 * u - 1);
       const double d0 = 4 * u - 3, d1 = 4 - 8 * u, d2 = 4 * u - 1;
-      const double px = n0 * x[side[0]] + n1 * x[side[1]] + n2 * x[side[2]];
-      const double py = n0 * y[side[0]] + n1 * y[side[1]] + n2 * y[side[2]];
-      const double dx = d0 * x[side[0]] + d1 * x[side[1]] + d2 * x[side[2]];
-      const double dy = d0 * y[side[0]] + d1 * y[side[1]] + d2 * y[side[2]];
+      const auto along = [&](const std::vector<double>& v, double a, double b, double c) {
+        return a * v[side[0]] + b * v[side[1]] + c * v[side[2]];
+      };
+      const double px = along(x, n0, n1, n2), py = along(y, n0, n1, n2), dx = along(x, d0, d1, d2), dy = along(y, d0, d1, d2);
       const double w = 0.5 * gw[g];
       r.A += w * px * dy;
       r.Sx += w * px * px / 2 * dy;
@@ -69,10 +69,10 @@ BoundaryIntegrals boundary_integrals(const std::vector<double>& x, const std::ve
   return r;
 }
 
+// With curved sides det J is quadratic, so area (degree 2) and first moments
+// (degree 3) are within the rule's degree 4 and must equal the boundary
+// integrals to round-off (1e-14); the straight triangle's area differs.
 TEST(SectionProperties, CurvedTriangleSidesIntegrateLikeTheirBoundary) {
-  // With curved sides det J is quadratic, so area (degree 2) and first
-  // moments (degree 3) are within the rule's degree 4 and must equal the
-  // boundary integrals to round-off (1e-14).
   const std::vector<double> x = {0, 2, 0.3, 1.0, 1.3, 0.0};
   const std::vector<double> y = {0, 0.2, 1.7, -0.15, 1.05, 0.8};
   const auto m = build(single_element(6, x, y));
@@ -80,7 +80,6 @@ TEST(SectionProperties, CurvedTriangleSidesIntegrateLikeTheirBoundary) {
   EXPECT_NEAR(m.A, ref.A, 1e-14);
   EXPECT_NEAR(m.A * m.xc, ref.Sx, 1e-14);
   EXPECT_NEAR(m.A * m.yc, ref.Sy, 1e-14);
-  // And the curvature matters: the straight triangle's area differs.
   const double straight = 0.5 * std::abs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
   EXPECT_GT(std::abs(m.A - straight), 0.1);
 }
