@@ -317,14 +317,5 @@ TEST(CrackSection, ShrinkageCurvatureOfReinforcedRectangle) {
               1e-10 * std::abs(creep1 / (e_concrete * v[BSP_CRACK_INERTIA_UPPER])));  // as above
 }
 
-TEST(CrackSection, DegenerateSectionStaysFinite) {
-  SectionBuilder s(e_concrete);
-  s.material(0, {false, e_concrete, 3.0, -3e-4, 0.8, 2.0})
-      .polygon(0, {{0.0, 0.0}, {1.0, 1.0}, {2.0, 2.0}})  // zero area
-      .bar(0, 1.0, 10.0, e_steel);
-  const auto v = s.run().values;
-  for (int k = 0; k < BSP_CRACK_N_RESULTS; ++k) EXPECT_TRUE(std::isfinite(v[k])) << k;
-}
-
 }  // namespace
 }  // namespace bsp

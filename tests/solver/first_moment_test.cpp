@@ -63,20 +63,5 @@ TEST_P(FirstMomentTable, WorkedValues) {
 INSTANTIATE_TEST_SUITE_P(Cases, FirstMomentTable, ::testing::ValuesIn(cases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FirstMomentRule, SquareRulesIntegrateTheSquare) {
-  for (const std::int32_t n : {4, 9}) {
-    const FirstMomentRule r = first_moment_rule(n);
-    ASSERT_EQ(r.n_points, n);
-    double area = 0, second = 0;
-    for (int g = 0; g < n; ++g) {
-      area += r.w[g];
-      second += r.w[g] * r.s[g] * r.s[g] * r.t[g] * r.t[g];
-    }
-    EXPECT_NEAR(area, 4.0, 1e-15) << n;           // area of [-1, 1]^2, rounding only
-    EXPECT_NEAR(second, 4.0 / 9.0, 1e-15) << n;  // both rules integrate s^2 t^2 exactly
-  }
-  for (const std::int32_t n : {0, 2, 5, 7, 10}) EXPECT_EQ(first_moment_rule(n).n_points, 0) << n;
-}
-
 }  // namespace
 }  // namespace bsp
