@@ -73,15 +73,5 @@ TEST(SparseLlt, FloorsTheZeroPivotOfEveryFreeComponentAsTheBandDoes) {
   for (const double v : x) EXPECT_TRUE(std::isfinite(v));
 }
 
-TEST(SparseLlt, EmptySystemTouchesNothing) {
-  SparseSystem sp;
-  sp.sym = sparse_analyse(0, 4, 0, nullptr, -1);
-  sp.allocate();
-  SPARSE_LLT_DECOMP(sp);
-  double guard = 7.0;
-  SPARSE_LLT_SOLVE(sp, 1, &guard);
-  EXPECT_EQ(guard, 7.0);
-}
-
 }  // namespace
 }  // namespace bsp
