@@ -21,14 +21,20 @@ struct Pattern {
   std::int64_t elements() const { return static_cast<std::int64_t>(conn.size()) / npe; }
 };
 
+// Quadrilaterals of a grid of nx by ny nodes, corners counter-clockwise,
+// node (i, j) numbered label[j*nx + i] (1-based, row by row when empty).
+inline std::vector<std::int32_t> quad_connectivity(int nx, int ny, std::vector<std::int32_t> label = {}) {
+  for (int v = static_cast<int>(label.size()); v < nx * ny; ++v) label.push_back(v + 1);
+  std::vector<std::int32_t> c;
+  for (int j = 0; j + 1 < ny; ++j)
+    for (int i = 0; i + 1 < nx; ++i)
+      for (int v : {j * nx + i, j * nx + i + 1, (j + 1) * nx + i + 1, (j + 1) * nx + i}) c.push_back(label[v]);
+  return c;
+}
+
 // m x m nodes of quadrilaterals, RCM-renumbered as the model does.
 inline Pattern quad_grid(int m) {
-  Pattern p{std::int64_t{m} * m, 4, {}};
-  for (int j = 0; j + 1 < m; ++j)
-    for (int i = 0; i + 1 < m; ++i) {
-      const std::int32_t v = j * m + i + 1;
-      p.conn.insert(p.conn.end(), {v, v + 1, v + 1 + m, v + m});
-    }
+  Pattern p{std::int64_t{m} * m, 4, quad_connectivity(m, m)};
   RCM_RENUMBER(p.n, p.npe, p.elements(), p.conn.data());
   return p;
 }

@@ -10,24 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "solver/grid_system.h"
+
 namespace bsp {
 namespace {
 
 using Conn = std::vector<std::int32_t>;
-
-// Quadrilaterals of a grid of nx by ny nodes, node (i, j) numbered
-// label[j*nx + i] (1-based, row by row when label is empty).
-Conn quad_grid(int nx, int ny, std::vector<std::int32_t> label = {}) {
-  if (label.empty()) {
-    label.resize(static_cast<std::size_t>(nx * ny));
-    std::iota(label.begin(), label.end(), 1);
-  }
-  Conn c;
-  for (int j = 0; j + 1 < ny; ++j)
-    for (int i = 0; i + 1 < nx; ++i)
-      for (int v : {j * nx + i, j * nx + i + 1, (j + 1) * nx + i + 1, (j + 1) * nx + i}) c.push_back(label[v]);
-  return c;
-}
 
 // Renumbers a copy and returns the old -> new map (index = old number);
 // fails the test when an old node receives two numbers or two share one.
@@ -127,7 +115,7 @@ TEST(RcmRenumber, GridBandwidthIsOfTheShortSide) {
     std::iota(labels.begin(), labels.end(), 1);
     if (c.shuffle) std::shuffle(labels.begin(), labels.end(), rng);
     Conn after;
-    renumber(quad_grid(c.nx, c.ny, labels), c.nx * c.ny, 4, &after);
+    renumber(test::quad_connectivity(c.nx, c.ny, labels), c.nx * c.ny, 4, &after);
     EXPECT_LE(BANDWIDTH(4, static_cast<std::int64_t>(after.size()) / 4, after.data()), c.bound) << c.nx << "x" << c.ny;
   }
 }
@@ -150,7 +138,7 @@ TEST(Bandwidth, IsTheLargestNumberGapInsideOneElement) {
   EXPECT_EQ(BANDWIDTH(4, 2, c.data()), 6);
   EXPECT_EQ(BANDWIDTH(4, 1, c.data()), 5);
   EXPECT_EQ(BANDWIDTH(4, 0, c.data()), 0);
-  EXPECT_EQ(BANDWIDTH(4, 87, quad_grid(30, 4).data()), 31);
+  EXPECT_EQ(BANDWIDTH(4, 87, test::quad_connectivity(30, 4).data()), 31);
 }
 
 }  // namespace
