@@ -105,43 +105,39 @@ TEST(BandLlt, FactorMatchesLapackAndSolvesTheSystem) {
   }
 }
 
-// A = [-3]: the pivot is floored to 1e-12, L = 1e-6, x = 1 / 1e-12.
-TEST(BandLlt, ReplacesNonPositivePivot) {
-  for (const int threads : {1, 2}) {
-    Vec a = {-3.0}, b = {1.0};
-    threads < 2 ? BAND_LLT_DECOMP(1, 0, a.data()) : BAND_LLT_DECOMP_PARALLEL(1, 1, a.data(), threads);
-    EXPECT_EQ(a[0], std::sqrt(band_pivot_floor));
-    BAND_LLT_SOLVE(1, 1, 0, a.data(), b.data());
-    EXPECT_NEAR(b[0], 1e12, 1e12 * 4 * std::numeric_limits<double>::epsilon());  // two roundings of 1e-6
-  }
-}
-
 // Ten free Laplace chains of 37 nodes (diagonal 1,2,...,2,1, off-diagonal -1)
 // in a band far wider than they need: every chain's last pivot is exactly 0
 // in integer arithmetic, and the chains straddle the column blocks of the
-// kernels. Each must be floored, and L L^T must equal A but for
-// band_pivot_floor added at exactly those diagonals.
-TEST(BandLlt, FloorsEveryZeroPivotOfSemiDefiniteBlocks) {
-  const std::int64_t chain = 37, chains = 10, n = chain * chains, kd = 70, ld = kd + 1;
+// kernels; a last, isolated node has the negative pivot -3. Each must be
+// floored, and L L^T must equal A but for band_pivot_floor in place of those
+// pivots; the floored -3 gives L = 1e-6 and x = 1e12 for a unit load.
+TEST(BandLlt, FloorsEveryZeroOrNegativePivot) {
+  const std::int64_t chain = 37, n = chain * 10 + 1, kd = 70, ld = kd + 1;
   Vec a(ld * n, 0.0);
-  for (std::int64_t j = 0; j < n; ++j) {
+  for (std::int64_t j = 0; j + 1 < n; ++j) {
     const std::int64_t local = j % chain;
     a[j * ld] = (local == 0 || local == chain - 1) ? 1.0 : 2.0;
     if (local + 1 < chain) a[j * ld + 1] = -1.0;
   }
+  a[(n - 1) * ld] = -3.0;
   for (const int threads : {1, 2}) {
     Vec l = a;
     threads < 2 ? BAND_LLT_DECOMP(n, kd, l.data()) : BAND_LLT_DECOMP_PARALLEL(n, ld, l.data(), threads);
     for (std::int64_t j = 0; j < n; ++j) {
-      const bool floored = j % chain == chain - 1;
+      const bool floored = j % chain == chain - 1 || j == n - 1;
       EXPECT_EQ(l[j * ld], floored ? std::sqrt(band_pivot_floor) : 1.0) << j;  // all other pivots are exactly 1
       for (std::int64_t i = j; i <= std::min(n - 1, j + kd); ++i) {
         double s = 0.0;
         for (std::int64_t k = std::max<std::int64_t>(0, i - kd); k <= j; ++k) s += l[k * ld + i - k] * l[k * ld + j - k];
         // Integer entries are exact; sqrt(floor)^2 rounds back to the floor.
-        EXPECT_EQ(s, a[j * ld + i - j] + (i == j && floored ? band_pivot_floor : 0.0)) << i << "," << j;
+        const double expected = j == n - 1 ? band_pivot_floor : a[j * ld + i - j] + (i == j && floored ? band_pivot_floor : 0.0);
+        EXPECT_EQ(s, expected) << i << "," << j;
       }
     }
+    Vec b(n, 0.0);
+    b[n - 1] = 1.0;
+    BAND_LLT_SOLVE(n, 1, kd, l.data(), b.data());
+    EXPECT_NEAR(b[n - 1], 1e12, 1e12 * 4 * std::numeric_limits<double>::epsilon());  // two roundings of 1e-6
   }
 }
 
