@@ -30,106 +30,57 @@ const std::map<int, Counts> expected_counts = {
     {22, {5304, 5151, 5000}},
 };
 
-double quad_area(const T_SECDATA& m, std::size_t e) {
-  double a = 0;
-  for (int i = 0; i < 4; ++i) {
-    const auto p = static_cast<std::size_t>(m.connectivity[4 * e + i] - 1);
-    const auto q = static_cast<std::size_t>(m.connectivity[4 * e + (i + 1) % 4] - 1);
-    a += m.x[p] * m.y[q] - m.x[q] * m.y[p];
-  }
-  return a / 2;
-}
-
-TEST(BlockMesher, NodeAndElementCountsPerType) {
+// Per type, the counts above (the size of the arrays follows them), and a
+// conforming mesh: every edge belongs to one or two quadrilaterals, one used
+// twice is used once each way (both neighbours counter-clockwise; the same
+// way twice is a fold), and an inner edge without its reverse (a hanging
+// node) would add to the boundary length, which must be the outline's;
+// every node is used; every quadrilateral has positive area and together
+// they cover the outline written from the catalogue (1e-12 relative: sums of
+// a few thousand exact lengths and bilinear areas).
+TEST(BlockMesher, EveryTypeMeshesConformingWithItsCounts) {
   for (const auto& [type, c] : expected_counts) {
     SCOPED_TRACE(type);
-    const SectionBlocks blocks = section_blocks(type, typical.at(type));
+    const std::vector<double>& dims = typical.at(type);
+    const SectionBlocks blocks = section_blocks(type, dims);
     int before = 0;
     for (std::size_t b = 0; b < blocks.count(); ++b)
       before += (blocks.first_divisions[b] + 1) * (blocks.second_divisions[b] + 1);
-    const T_SECDATA m = standard_section_mesh(type, typical.at(type));
+    const T_SECDATA m = standard_section_mesh(type, dims);
     EXPECT_EQ(before, c.before);
     EXPECT_EQ(m.n_nodes, c.after);
     EXPECT_EQ(m.n_elements, c.elements);
-    EXPECT_EQ(m.x.size(), static_cast<std::size_t>(m.n_nodes));
-    EXPECT_EQ(m.connectivity.size(), 4u * static_cast<std::size_t>(m.n_elements));
-  }
-}
-
-// Conforming: every edge belongs to one or two quadrilaterals, and an edge
-// used twice is used once in each direction (both neighbours
-// counter-clockwise); every node is used; every quadrilateral has positive
-// area, and together they cover exactly the outline written from the
-// catalogue (1e-12 relative: sums of a few thousand exact bilinear areas).
-TEST(BlockMesher, MeshConformsAndCoversTheOutline) {
-  for (const auto& [type, dims] : typical) {
-    SCOPED_TRACE(type);
-    const T_SECDATA m = standard_section_mesh(type, dims);
+    ASSERT_EQ(m.x.size(), static_cast<std::size_t>(m.n_nodes));
+    ASSERT_EQ(m.connectivity.size(), 4u * static_cast<std::size_t>(m.n_elements));
     std::map<std::pair<int, int>, int> directed;
     std::vector<int> used(static_cast<std::size_t>(m.n_nodes) + 1, 0);
     double area = 0;
+    const auto at = [&](int node) { return std::pair{m.x[static_cast<std::size_t>(node - 1)], m.y[static_cast<std::size_t>(node - 1)]}; };
     for (std::size_t e = 0; e < static_cast<std::size_t>(m.n_elements); ++e) {
-      const double a = quad_area(m, e);
-      ASSERT_GT(a, 0.0) << "element " << e + 1;
-      area += a;
+      double a = 0;
       for (int i = 0; i < 4; ++i) {
         const int p = m.connectivity[4 * e + i], q = m.connectivity[4 * e + (i + 1) % 4];
         ASSERT_NE(p, q);
+        a += (at(p).first * at(q).second - at(q).first * at(p).second) / 2;
         ++used[static_cast<std::size_t>(p)];
         ++directed[{p, q}];
       }
+      ASSERT_GT(a, 0.0) << "element " << e + 1;
+      area += a;
     }
-    // An edge used twice the same way is a fold; a hanging node leaves an
-    // inner edge without its reverse, which adds to the boundary length.
-    double perimeter_mesh = 0;
+    double perimeter_mesh = 0, perimeter = 0;
     for (const auto& [edge, n] : directed) {
       EXPECT_EQ(n, 1) << "edge " << edge.first << "-" << edge.second << " twice the same way";
-      if (directed.count({edge.second, edge.first})) continue;
-      const auto p = static_cast<std::size_t>(edge.first - 1), q = static_cast<std::size_t>(edge.second - 1);
-      perimeter_mesh += std::hypot(m.x[q] - m.x[p], m.y[q] - m.y[p]);
+      if (!directed.count({edge.second, edge.first}))
+        perimeter_mesh += std::hypot(at(edge.second).first - at(edge.first).first, at(edge.second).second - at(edge.first).second);
     }
-    double perimeter = 0;
-    for (const test::Ring& r : test::standard_outline(type, dims))
-      for (std::size_t i = 0; i < r.v.size(); ++i) {
-        const test::Vertex a = r.v[i], b = r.v[(i + 1) % r.v.size()];
-        perimeter += std::hypot(b.x - a.x, b.y - a.y);
-      }
-    EXPECT_NEAR(perimeter_mesh, perimeter, 1e-12 * perimeter);  // sums of exact lengths: rounding
+    const test::Outline outline = test::standard_outline(type, dims);
+    for (const test::Ring& r : outline)
+      for (std::size_t i = 0; i < r.v.size(); ++i)
+        perimeter += std::hypot(r.v[(i + 1) % r.v.size()].x - r.v[i].x, r.v[(i + 1) % r.v.size()].y - r.v[i].y);
+    EXPECT_NEAR(perimeter_mesh, perimeter, 1e-12 * perimeter);
     for (std::size_t n = 1; n < used.size(); ++n) EXPECT_GT(used[n], 0) << "node " << n;
-    const double outline_area = test::outline_moments(test::standard_outline(type, dims)).area;
-    EXPECT_NEAR(area, outline_area, 1e-12 * outline_area);
-  }
-}
-
-TEST(BlockMesher, CircularAndUnknownTypesHaveNoMesh) {
-  const std::vector<double> d{3, 1, 1, 1, 1, 1};
-  for (int type : {18, 19, 0, 28, -5}) {
-    const T_SECDATA m = standard_section_mesh(type, d);
-    EXPECT_EQ(m.n_nodes, 0) << type;
-    EXPECT_EQ(m.n_elements, 0) << type;
-  }
-}
-
-// Mirroring about either axis keeps a block counter-clockwise and its
-// divisions on the edges they counted: the mirror of a 3 x 7 block along
-// x is again 3 divisions along x.
-TEST(BlockMesher, MirrorKeepsOrientationAndDivisions) {
-  for (int axis : {mirror_first, mirror_second}) {
-    SectionBlocks b;
-    const std::array<double, 8> c = {1, 0, 4, 1, 3, 2, 1, 3};  // a convex, counter-clockwise quadrilateral
-    b.add(c, 3, 7);
-    mirror_blocks(axis, b);
-    ASSERT_EQ(b.count(), 2u);
-    double twice_area = 0;
-    for (int i = 0; i < 4; ++i) {
-      const int j = (i + 1) % 4;
-      twice_area += b.corners[8 + 2 * i] * b.corners[8 + 2 * j + 1] - b.corners[8 + 2 * j] * b.corners[8 + 2 * i + 1];
-    }
-    EXPECT_GT(twice_area, 0.0) << axis;
-    EXPECT_EQ(b.first_divisions[1], 3);
-    EXPECT_EQ(b.second_divisions[1], 7);
-    // Edge 1-2 of the mirror is the image of edge 4-3: along x.
-    EXPECT_NEAR(std::abs(b.corners[10] - b.corners[8]), 2.0, 1e-15) << axis;  // exact small integers
+    EXPECT_NEAR(area, test::outline_moments(outline).area, 1e-12 * area);
   }
 }
 

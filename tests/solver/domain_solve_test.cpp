@@ -20,62 +20,35 @@ T_MULTI_DOMAIN model(int k, bool inverted_row, test::TestSection& flat) {
   return build_model(flat.input(), ModelOptions{});
 }
 
-template <class Elem>
-std::vector<double> dense_stiffness(const T_SINGLE_DOMAIN& d, std::span<const Elem> elements) {
-  const auto n = static_cast<std::size_t>(d.n_nodes);
-  std::vector<double> k(n * n, 0.0);
-  for (std::int64_t e = 0; e < d.n_elements; ++e) {
-    const auto eq = d.element_nodes(e);
-    const Elem& el = elements[static_cast<std::size_t>(e)];
-    for (int a = 0; a < Elem::n_nodes; ++a)
-      for (int b = 0; b < Elem::n_nodes; ++b)
-        k[static_cast<std::size_t>(eq[a] - 1) * n + static_cast<std::size_t>(eq[b] - 1)] +=
-            field_coefficient(el) * el.K_at(a, b);
-  }
-  return k;
-}
-
-// The first assembly relies on the freshly allocated band being zero and
-// skips clearing it; every later one must clear the factor it overwrites.
-TEST(DomainSolve, ReassemblyOverAFactorGivesTheFirstAssemblyExactly) {
-  test::TestSection flat;
-  T_MULTI_DOMAIN m = model(6, true, flat);
-  T_SINGLE_DOMAIN& d = m.domains[0];
-  std::span<T_TRIA6> elements(m.trias);
-  auto coefficient = [](const T_TRIA6& el) { return field_coefficient(el); };
-  assemble_domain_matrix(d, elements, coefficient);
-  const std::vector<double> first(d.band.band.begin(), d.band.band.end());
-  d.rhs.assign(static_cast<std::size_t>(d.n_nodes), 1.0);
-  solve_domain(d, 1, 1);
-  ASSERT_NE(std::vector<double>(d.band.band.begin(), d.band.band.end()), first);  // the factor replaced it
-  assemble_domain_matrix(d, elements, coefficient);  // inverted elements force a new assembly
-  EXPECT_EQ(std::vector<double>(d.band.band.begin(), d.band.band.end()), first);  // same sums in the same order
-}
-
-TEST(DomainSolve, ReusesAFactorOnlyWhenTheMatrixIsTheSame) {
+// After a solve, assembling again keeps the factor when the matrix is the
+// same, and with inverted elements (whose coefficient may change) assembles
+// anew. The first assembly relies on the freshly allocated band being zero;
+// a later one must clear the factor it overwrites: same sums, same bits.
+TEST(DomainSolve, ReassemblyKeepsTheFactorOrRebuildsTheFirstMatrixExactly) {
   for (const bool inverted : {false, true}) {
     test::TestSection flat;
     T_MULTI_DOMAIN m = model(6, inverted, flat);
     T_SINGLE_DOMAIN& d = m.domains[0];
     std::span<T_TRIA6> elements(m.trias);
-    auto coefficient = [](const T_TRIA6& el) { return field_coefficient(el); };
+    const auto coefficient = [](const T_TRIA6& el) { return field_coefficient(el); };
+    const auto band = [&] { return std::vector<double>(d.band.band.begin(), d.band.band.end()); };
     assemble_domain_matrix(d, elements, coefficient);
-    d.rhs.assign(static_cast<std::size_t>(d.n_nodes), 0.0);
+    const std::vector<double> first = band();
+    d.rhs.assign(static_cast<std::size_t>(d.n_nodes), 1.0);
     solve_domain(d, 1, 1);
     ASSERT_TRUE(d.band.factorised);
-    const std::vector<double> factor(d.band.band.begin(), d.band.band.end());
+    const std::vector<double> factor = band();
+    ASSERT_NE(factor, first);
     assemble_domain_matrix(d, elements, coefficient);
-    // Without inverted elements the band still holds the factor; with them
-    // it was assembled again and waits for a new factorisation.
     EXPECT_EQ(d.band.factorised, !inverted);
-    EXPECT_EQ(std::vector<double>(d.band.band.begin(), d.band.band.end()) == factor, !inverted);
+    EXPECT_EQ(band(), inverted ? first : factor);
   }
 }
 
+// Patch test: the load K u of a linear field u = 2x - 3y + 5, summed element
+// by element, balances, and the solve must return u up to the constant the
+// pin fixes (u = 0 at the last equation), for both element kinds.
 TEST(DomainSolve, NeumannProblemReproducesALinearFieldUpToItsConstant) {
-  // Patch test: the load K u of a linear field u = 2x - 3y + 5 balances, and
-  // the solve must return u up to the constant the pin fixes (u = 0 at the
-  // last equation), for both element kinds.
   for (const int k : {4, 6}) {
     test::TestSection flat;
     T_MULTI_DOMAIN m = model(k, false, flat);
@@ -84,15 +57,18 @@ TEST(DomainSolve, NeumannProblemReproducesALinearFieldUpToItsConstant) {
       using Elem = typename decltype(elements)::element_type;
       const auto n = static_cast<std::size_t>(d.n_nodes);
       std::vector<double> u(n, 0.0);
-      for (std::int64_t e = 0; e < d.n_elements; ++e) {
-        const auto eq = d.element_nodes(e);
-        const Elem& el = elements[static_cast<std::size_t>(e)];
+      const auto each = [&](auto f) {
+        for (std::int64_t e = 0; e < d.n_elements; ++e) f(d.element_nodes(e), elements[static_cast<std::size_t>(e)]);
+      };
+      each([&](const auto& eq, const Elem& el) {
         for (int a = 0; a < Elem::n_nodes; ++a) u[static_cast<std::size_t>(eq[a] - 1)] = 2 * el.x[a] - 3 * el.y[a] + 5;
-      }
-      const auto kd = dense_stiffness(d, std::span<const Elem>(elements.data(), elements.size()));
+      });
       d.rhs.assign(n, 0.0);
-      for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < n; ++j) d.rhs[i] += kd[i * n + j] * u[j];
+      each([&](const auto& eq, const Elem& el) {
+        for (int a = 0; a < Elem::n_nodes; ++a)
+          for (int b = 0; b < Elem::n_nodes; ++b)
+            d.rhs[static_cast<std::size_t>(eq[a] - 1)] += field_coefficient(el) * el.K_at(a, b) * u[static_cast<std::size_t>(eq[b] - 1)];
+      });
       assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); });
       solve_domain(d, 1, 1);
       for (std::size_t i = 0; i < n; ++i) EXPECT_NEAR(d.rhs[i], u[i] - u[n - 1], 1e-12) << k << " " << i;  // rounding

@@ -22,12 +22,10 @@ const AxisCase axis_cases[] = {
     {"angle: axis just above the horizontal leg", 20, {10, 8, 1, 1}, 1, 1.5},
 };
 
-// The axis where the area halves, to 1e-12 of the section's size (the search
-// stops within 1e-15 of the area). At the largest accepted scale the absolute
-// area tolerance (1e-12) lies far below the section's round-off: the search
-// must end on its rounding stop, some 130 passes of shrinking by 0.75 from the
-// section's size down to a few ulps, not run out its 1000 passes. Likewise at
-// the smallest scale.
+// The axis where the area halves, to 1e-12 of the section's size. At the
+// extreme accepted scales the absolute area tolerance (1e-12) is not what
+// ends the search: its rounding stop must, some 130 passes of shrinking by
+// 0.75 down to a few ulps, not the 1000-pass limit.
 TEST(PlasticModulus, ExtremeScalesEndWellInsideThePassLimit) {
   for (const double scale : {1.0, 1e6, 1e-6}) {
     for (const AxisCase& c : axis_cases) {

@@ -25,22 +25,20 @@ TestSection single_element(std::int32_t k, const std::vector<double>& x, const s
   return s;
 }
 
+// Two rectangles [0,2]x[0,1] and [3,4]x[2,5] as two domains: A = 2 + 3,
+// centroid and moments by parallel axes. Round-off: 1e-13.
 TEST(SectionProperties, DisjointDomainsCombineByParallelAxes) {
-  // Two rectangles [0,2]x[0,1] and [3,4]x[2,5] as two domains. Closed form:
-  // A = 2 + 3, centroid (1*2 + 3.5*3, 0.5*2 + 3.5*3)/5, moments by parallel
-  // axes. Round-off: 1e-13.
   TestSection s;
   s.mesh.k = 6;
   s.mesh.add_rectangle(0, 0, 2, 1, 4, 2, 1);
   s.mesh.add_rectangle(3, 2, 1, 3, 2, 6, 1);
   const auto m = build(s);
   const double xc = (1.0 * 2 + 3.5 * 3) / 5, yc = (0.5 * 2 + 3.5 * 3) / 5;
-  EXPECT_NEAR(m.A, 5.0, 1e-13);
-  EXPECT_NEAR(m.xc, xc, 1e-13);
-  EXPECT_NEAR(m.yc, yc, 1e-13);
-  EXPECT_NEAR(m.Ixx, 2.0 / 12 + 2 * std::pow(0.5 - yc, 2) + 27.0 / 12 + 3 * std::pow(3.5 - yc, 2), 1e-13);
-  EXPECT_NEAR(m.Iyy, 8.0 / 12 + 2 * std::pow(1.0 - xc, 2) + 3.0 / 12 + 3 * std::pow(3.5 - xc, 2), 1e-13);
-  EXPECT_NEAR(m.Ixy, 2 * (1.0 - xc) * (0.5 - yc) + 3 * (3.5 - xc) * (3.5 - yc), 1e-13);
+  const double expected[] = {5.0, xc, yc, 2.0 / 12 + 2 * std::pow(0.5 - yc, 2) + 27.0 / 12 + 3 * std::pow(3.5 - yc, 2),
+                             8.0 / 12 + 2 * std::pow(1.0 - xc, 2) + 3.0 / 12 + 3 * std::pow(3.5 - xc, 2),
+                             2 * (1.0 - xc) * (0.5 - yc) + 3 * (3.5 - xc) * (3.5 - yc)};
+  const double got[] = {m.A, m.xc, m.yc, m.Ixx, m.Iyy, m.Ixy};
+  for (int k = 0; k < 6; ++k) EXPECT_NEAR(got[k], expected[k], 1e-13) << k;
 }
 
 // Green's theorem along the three quadratic sides of a 6-node triangle:
@@ -52,18 +50,17 @@ struct BoundaryIntegrals {
 };
 BoundaryIntegrals boundary_integrals(const std::vector<double>& x, const std::vector<double>& y) {
   const int sides[3][3] = {{0, 3, 1}, {1, 4, 2}, {2, 5, 0}};
-  const double gp[3] = {-std::sqrt(0.6), 0.0, std::sqrt(0.6)};
-  const double gw[3] = {5.0 / 9, 8.0 / 9, 5.0 / 9};
+  const double gp[3] = {-std::sqrt(0.6), 0.0, std::sqrt(0.6)}, gw[3] = {5.0 / 9, 8.0 / 9, 5.0 / 9};
   BoundaryIntegrals r;
   for (const auto& side : sides)
     for (int g = 0; g < 3; ++g) {
       const double u = 0.5 * (gp[g] + 1);  // 0 .. 1 along the side
       const double n0 = (1 - u) * (1 - 2 * u), n1 = 4 * u * (1 - u), n2 = u * (2 * u - 1);
       const double d0 = 4 * u - 3, d1 = 4 - 8 * u, d2 = 4 * u - 1;
-      const double px = n0 * x[side[0]] + n1 * x[side[1]] + n2 * x[side[2]];
-      const double py = n0 * y[side[0]] + n1 * y[side[1]] + n2 * y[side[2]];
-      const double dx = d0 * x[side[0]] + d1 * x[side[1]] + d2 * x[side[2]];
-      const double dy = d0 * y[side[0]] + d1 * y[side[1]] + d2 * y[side[2]];
+      const auto along = [&](const std::vector<double>& v, double a, double b, double c) {
+        return a * v[side[0]] + b * v[side[1]] + c * v[side[2]];
+      };
+      const double px = along(x, n0, n1, n2), py = along(y, n0, n1, n2), dx = along(x, d0, d1, d2), dy = along(y, d0, d1, d2);
       const double w = 0.5 * gw[g];
       r.A += w * px * dy;
       r.Sx += w * px * px / 2 * dy;
@@ -72,10 +69,10 @@ BoundaryIntegrals boundary_integrals(const std::vector<double>& x, const std::ve
   return r;
 }
 
+// With curved sides det J is quadratic, so area (degree 2) and first moments
+// (degree 3) are within the rule's degree 4 and must equal the boundary
+// integrals to round-off (1e-14); the straight triangle's area differs.
 TEST(SectionProperties, CurvedTriangleSidesIntegrateLikeTheirBoundary) {
-  // With curved sides det J is quadratic, so area (degree 2) and first
-  // moments (degree 3) are within the rule's degree 4 and must equal the
-  // boundary integrals to round-off (1e-14).
   const std::vector<double> x = {0, 2, 0.3, 1.0, 1.3, 0.0};
   const std::vector<double> y = {0, 0.2, 1.7, -0.15, 1.05, 0.8};
   const auto m = build(single_element(6, x, y));
@@ -83,7 +80,6 @@ TEST(SectionProperties, CurvedTriangleSidesIntegrateLikeTheirBoundary) {
   EXPECT_NEAR(m.A, ref.A, 1e-14);
   EXPECT_NEAR(m.A * m.xc, ref.Sx, 1e-14);
   EXPECT_NEAR(m.A * m.yc, ref.Sy, 1e-14);
-  // And the curvature matters: the straight triangle's area differs.
   const double straight = 0.5 * std::abs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
   EXPECT_GT(std::abs(m.A - straight), 0.1);
 }
@@ -106,17 +102,18 @@ TEST(SectionProperties, SoftBarsAreVoidsInTheSectionOnly) {
   EXPECT_EQ(v.bars[0].element, 0);
 }
 
+// Element A (part 1) has a node at distance^2 0.02 from the bar, but its
+// first node is far (1.62); element B (part 2) has its first and nearest node
+// at 0.36. The bar belongs to A. On a tie (the bar equidistant from a node
+// shared by both elements of one domain) the first element in model order
+// keeps it.
 TEST(SectionProperties, BarJoinsTheElementOwningItsNearestNode) {
-  // Element A (part 1) has a node at distance^2 0.02 from the bar, but its
-  // first node is far (1.62); element B (part 2) has its first and nearest
-  // node at 0.36. The bar belongs to A.
   TestSection s;
   s.mesh.k = 4;
   s.mesh.add_element({0, 1, 1, 0}, {0, 0, 1, 1}, 1);
   s.mesh.add_element({1.5, 2.5, 2.5, 1.5}, {0.9, 0.9, 1.9, 1.9}, 2);
-  s.E = {1.0, 1.0};
+  s.E = s.w = {1.0, 1.0};
   s.nu = {0.0, 0.0};
-  s.w = {1.0, 1.0};
   s.n_parts = 3;  // part 3 has no element and stays empty
   s.add_bar(0.05, 0.9, 0.9, 2.0, 1.0);
   const auto m = build(s, true);
@@ -130,15 +127,12 @@ TEST(SectionProperties, BarJoinsTheElementOwningItsNearestNode) {
   EXPECT_TRUE(m.materials[2].empty);
   for (double v : m.materials[2].slot) EXPECT_EQ(v, 0.0);
 
-  // On a tie (the bar equidistant from a node shared by both elements of
-  // one domain) the first element in model order keeps it.
   TestSection tie;
   tie.mesh.k = 4;
   tie.mesh.add_rectangle(0, 0, 2, 1, 2, 1, 1);
   tie.mesh.parts[1] = 2;
-  tie.E = {1.0, 1.0};
+  tie.E = tie.w = {1.0, 1.0};
   tie.nu = {0.0, 0.0};
-  tie.w = {1.0, 1.0};
   tie.n_parts = 2;
   tie.add_bar(0.05, 1.0, -0.1, 2.0, 1.0);
   EXPECT_EQ(build(tie, true).bars[0].element, 1);

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/section_meshes.h"
-
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -14,73 +12,54 @@ namespace {
 namespace s = section_slot;
 constexpr double sentinel = -777.0;
 
-// A section with every value distinct, so a value in the wrong slot shows.
-SectionValues sample() {
-  SectionValues v;
-  v.area = 4.0;
-  v.weighted_area = 3.5;
-  v.xc = 1.0;
-  v.yc = 2.0;
-  v.iyy = 3.0;  // I1
-  v.ixx = 2.0;  // I2
-  v.ixy = 0.5;
-  v.torsion_constant = 1.25;
-  v.warping_constant = 0.125;
-  v.alpha_x = 0.8;
-  v.alpha_y = 0.7;
-  v.x_s = 0.5;
-  v.y_s = 2.5;
-  v.tau_max = 6.0;
-  v.pair_x = {0.11, 0.12};
-  v.pair_y = {0.13, 0.14};
-  v.polar_moment_shear_centre = 9.0;
-  return v;
-}
+// A section with every value distinct, so a value in the wrong slot shows:
+// A, weighted A, centroid (1, 2), I2 = 2, I1 = 3, I12, J, Iw, alphas, shear
+// centre (0.5, 2.5), tau_max, the pairs, Ip about the shear centre.
+const SectionValues sample{4.0, 3.5, 1.0, 2.0, 2.0, 3.0, 0.5, 1.25, 0.125, 0.8, 0.7, 0.5, 2.5, 6.0,
+                           {0.11, 0.12}, {0.13, 0.14}, 9.0, {}, {}, {}, {}};
 
 struct Call {
   std::vector<double> result, offsets;
   Status status;
 };
 
-Call fill(const SectionValues& v, std::vector<double> px, std::vector<double> py, int level, int reference,
-          std::size_t result_size = 200) {
-  Call c;
-  c.result.assign(result_size, sentinel);
-  c.offsets.assign(2 * px.size() + 4, sentinel);
+Call fill(const SectionValues& v, std::vector<double> px, std::vector<double> py, int level, int reference = 0) {
+  Call c{std::vector<double>(200, sentinel), std::vector<double>(2 * px.size() + 4, sentinel), Status::ok};
   c.status = fill_section_result(v, StressPointsIn{px, py}, level, reference, c.result, c.offsets);
   return c;
 }
 
+// I1 - I2 of pure rounding noise must not flip the angle to -45;
+// tan(2 phi) = 2 I12 / -(I1 - I2) = 1 gives 22.5 degrees (rounding of atan).
 TEST(SectionResultVector, EqualMomentsGive45WhicheverWayRoundingFalls) {
-  // I1 - I2 of pure rounding noise must not flip the angle to -45.
   const double i = 1.0 / 36.0;
   EXPECT_EQ(principal_angle_deg(i, i * (1 + 4e-16), -1.0 / 72.0), 45.0);
   EXPECT_EQ(principal_angle_deg(i * (1 + 4e-16), i, -1.0 / 72.0), 45.0);
   EXPECT_EQ(principal_angle_deg(2.0, 1.0, 0.0), 0.0);
-  // tan(2 phi) = 2 I12 / -(I1 - I2) = 1 -> phi = 22.5 degrees.
-  EXPECT_NEAR(principal_angle_deg(1.0, 2.0, 0.5), 22.5, 1e-13);  // rounding of atan
+  EXPECT_NEAR(principal_angle_deg(1.0, 2.0, 0.5), 22.5, 1e-13);
 }
 
+// I12 below 1e-8 (I1 + I2) and a shear-centre offset below 1e-4 sqrt(A) are
+// noise and read 0; just above, they are kept.
 TEST(SectionResultVector, NoiseRulesForProductMomentAndShearCentreOffset) {
-  SectionValues v = sample();
+  SectionValues v = sample;
   v.ixy = 0.99e-8 * (v.iyy + v.ixx);
   v.x_s = v.xc - 0.99e-4 * std::sqrt(v.area);
   v.y_s = v.yc + 1.01e-4 * std::sqrt(v.area);
-  Call c = fill(v, {}, {}, 0, 0);
+  Call c = fill(v, {}, {}, 0);
   ASSERT_EQ(c.status, Status::ok);
   EXPECT_EQ(c.result[s::i12], 0.0);
   EXPECT_EQ(c.result[s::centroid_minus_shear_centre_first], 0.0);
   EXPECT_NEAR(c.result[s::centroid_minus_shear_centre_second], -1.01e-4 * 2.0, 1e-15);  // y_s was rounded near 2
   v.ixy = 1.01e-8 * (v.iyy + v.ixx);
-  c = fill(v, {}, {}, 0, 0);
-  EXPECT_DOUBLE_EQ(c.result[s::i12], v.ixy);
+  EXPECT_DOUBLE_EQ(fill(v, {}, {}, 0).result[s::i12], v.ixy);
 }
 
+// Level 0: each value in its own slot, the level-1 values 0, nothing past the
+// basic block; the offsets need no analysis and are written at every level.
 TEST(SectionResultVector, LevelZeroWritesOnlyTheBasicSlots) {
-  const Call c = fill(sample(), {1.0}, {2.0}, 0, 0);
+  const Call c = fill(sample, {1.0}, {2.0}, 0);
   ASSERT_EQ(c.status, Status::ok);
-  // Every value of sample() lands in its own slot (19, 20: centroid minus
-  // shear centre).
   const std::pair<std::size_t, double> expected[] = {
       {s::area, 4.0}, {s::i1, 3.0}, {s::i2, 2.0}, {s::i12, 0.5}, {s::torsion_constant, 1.25},
       {s::alpha_first, 0.8}, {s::alpha_second, 0.7}, {s::centroid_first, 1.0}, {s::centroid_second, 2.0},
@@ -90,76 +69,64 @@ TEST(SectionResultVector, LevelZeroWritesOnlyTheBasicSlots) {
   for (const auto& [slot, value] : expected) EXPECT_EQ(c.result[slot], value) << slot;
   for (std::size_t k = s::principal_angle_deg; k <= s::radius_polar_shear_centre; ++k) EXPECT_EQ(c.result[k], 0.0);
   for (std::size_t k = s::basic_count; k < c.result.size(); ++k) ASSERT_EQ(c.result[k], sentinel) << k;
-  // The offsets need no analysis and are written at every level.
-  EXPECT_EQ(c.offsets[0], 0.0);
-  EXPECT_EQ(c.offsets[1], 0.0);
-  EXPECT_EQ(c.offsets[2], sentinel);
+  EXPECT_EQ(c.offsets, (std::vector<double>{0.0, 0.0, sentinel, sentinel, sentinel, sentinel}));
 }
 
+// Points relative to the shear centre (0.5, 2.5): x offsets 1.5, -2.5, 0.5;
+// y offsets 1.5, 0.5, -1.5. Extreme x: -2.5 (larger magnitude); extreme y: a
+// tie of 1.5 and -1.5, which the smallest wins. Level 1 writes Ip_s after
+// the (zero) stress-point block and nothing beyond.
 TEST(SectionResultVector, StressPointsFeedOffsetsAndModuliFromLevelOne) {
-  // Points relative to the shear centre (0.5, 2.5): x offsets 1.5, -2.5, 0.5;
-  // y offsets 1.5, 0.5, -1.5. Extreme x: -2.5 (larger magnitude); extreme y:
-  // a tie of 1.5 and -1.5, which the smallest wins.
-  const SectionValues v = sample();
-  const Call c = fill(v, {2.0, -2.0, 1.0}, {4.0, 3.0, 1.0}, 1, 1);
+  const Call c = fill(sample, {2.0, -2.0, 1.0}, {4.0, 3.0, 1.0}, 1, 1);
   ASSERT_EQ(c.status, Status::ok);
-  const std::vector<double> expected{1.5, 1.5, -2.5, 0.5, 0.5, -1.5};
-  for (std::size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(c.offsets[k], expected[k]);
-  EXPECT_EQ(c.offsets[6], sentinel);
+  EXPECT_EQ(c.offsets, (std::vector<double>{1.5, 1.5, -2.5, 0.5, 0.5, -1.5, sentinel, sentinel, sentinel, sentinel}));
   EXPECT_DOUBLE_EQ(c.result[s::modulus_first], 3.0 / -2.5);
   EXPECT_DOUBLE_EQ(c.result[s::modulus_second], 2.0 / -1.5);
-  // Points on the vertical axis through the shear centre, off it only by a
-  // rounding of its x: no modulus about that axis (not 3 / 1e-13).
-  const Call on_axis = fill(v, {0.5 + 1e-13, 0.5 - 1e-14}, {4.0, 2.0}, 1, 1);
-  EXPECT_EQ(on_axis.result[s::modulus_first], 0.0);
-  EXPECT_DOUBLE_EQ(on_axis.result[s::modulus_second], 2.0 / 1.5);
-  // Level 1: Ip_s at 42 + 3 n_sp, the stress-point block between stays zero,
-  // nothing after Ip_s is written.
   EXPECT_EQ(c.result[s::polar_moment_shear_centre(3)], 9.0);
   for (std::size_t k = s::stress_block; k < s::polar_moment_shear_centre(3); ++k) EXPECT_EQ(c.result[k], 0.0);
   EXPECT_EQ(c.result[s::polar_moment_shear_centre(3) + 1], sentinel);
+  // Points on the vertical axis through the shear centre, off it only by a
+  // rounding of its x: no modulus about that axis (not 3 / 1e-13).
+  const Call on_axis = fill(sample, {0.5 + 1e-13, 0.5 - 1e-14}, {4.0, 2.0}, 1, 1);
+  EXPECT_EQ(on_axis.result[s::modulus_first], 0.0);
+  EXPECT_DOUBLE_EQ(on_axis.result[s::modulus_second], 2.0 / 1.5);
 }
 
+// Level 2: omega, tau_zx, tau_zy per point, then Ip_s; level 3 adds the
+// extremes (positions, values, offsets from the centroid with reference 0).
 TEST(SectionResultVector, LevelTwoAndThreeBlocks) {
-  SectionValues v = sample();
+  SectionValues v = sample;
   v.point_omega = {0.1, 0.2};
   v.point_tau_zx = {1.1, 1.2};
   v.point_tau_zy = {2.1, 2.2};
   for (std::size_t f = 0; f < n_extreme_fields; ++f) v.extremes[f] = {10.0 + f, 20.0 + f, 30.0 + f};
-  Call c = fill(v, {0.0, 1.0}, {0.0, 1.0}, 2, 0);
+  Call c = fill(v, {0.0, 1.0}, {0.0, 1.0}, 2);
   ASSERT_EQ(c.status, Status::ok);
-  const std::vector<double> block{0.1, 0.2, 1.1, 1.2, 2.1, 2.2, 0, 0, 0, 0, 9.0};
-  for (std::size_t k = 0; k < block.size(); ++k) EXPECT_EQ(c.result[s::stress_block + k], block[k]);
-  EXPECT_EQ(c.result[s::extreme_block(2)], sentinel);
-
-  c = fill(v, {0.0, 1.0}, {0.0, 1.0}, 3, 0);
+  const std::vector<double> block{0.1, 0.2, 1.1, 1.2, 2.1, 2.2, 0, 0, 0, 0, 9.0, sentinel};
+  EXPECT_EQ(std::vector<double>(c.result.begin() + s::stress_block, c.result.begin() + s::stress_block + 12), block);
+  c = fill(v, {0.0, 1.0}, {0.0, 1.0}, 3);
   const std::size_t b = s::extreme_block(2);
   for (std::size_t f = 0; f < n_extreme_fields; ++f) {
     EXPECT_EQ(c.result[b + 2 * f], 20.0 + f);
     EXPECT_EQ(c.result[b + 2 * f + 1], 30.0 + f);
     EXPECT_EQ(c.result[b + 12 + f], 10.0 + f);
-    EXPECT_EQ(c.result[b + 18 + 2 * f], 20.0 + f - v.xc);  // offsets from the centroid (reference 0)
+    EXPECT_EQ(c.result[b + 18 + 2 * f], 20.0 + f - v.xc);
     EXPECT_EQ(c.result[b + 18 + 2 * f + 1], 30.0 + f - v.yc);
   }
   EXPECT_EQ(c.result[b + s::extreme_block_count], sentinel);
 }
 
-TEST(SectionResultVector, ZeroAreaOrNonFiniteValueFailsAndZeroesWhatItWouldWrite) {
-  SectionValues v = sample();
-  v.area = 0.0;
-  Call c = fill(v, {1.0}, {1.0}, 1, 0);
+// A value that is not finite fails like a section without area (whose
+// zeroing the meshed-section export tests pin): exactly what the level would
+// write is zeroed, offsets included.
+TEST(SectionResultVector, NonFiniteValueFailsAndZeroesWhatItWouldWrite) {
+  SectionValues v = sample;
+  v.warping_constant = std::numeric_limits<double>::quiet_NaN();
+  const Call c = fill(v, {1.0}, {1.0}, 1);
   EXPECT_EQ(c.status, Status::solver_error);
   for (std::size_t k = 0; k < s::size_for_level(1, 1); ++k) ASSERT_EQ(c.result[k], 0.0) << k;
   EXPECT_EQ(c.result[s::size_for_level(1, 1)], sentinel);
-  EXPECT_EQ(c.offsets[0], 0.0);
-  EXPECT_EQ(c.offsets[1], 0.0);
-  EXPECT_EQ(c.offsets[2], sentinel);
-
-  v = sample();
-  v.warping_constant = std::numeric_limits<double>::quiet_NaN();
-  c = fill(v, {}, {}, 0, 0);
-  EXPECT_EQ(c.status, Status::solver_error);
-  for (std::size_t k = 0; k < s::basic_count; ++k) ASSERT_EQ(c.result[k], 0.0) << k;
+  EXPECT_EQ(c.offsets, (std::vector<double>{0.0, 0.0, sentinel, sentinel, sentinel, sentinel}));
 }
 
 }  // namespace

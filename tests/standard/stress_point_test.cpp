@@ -71,15 +71,12 @@ TEST(StressPoint, TypeTwoIsTypeOneRotatedOrEqual) {
 TEST(StressPoint, NothingWhenDisabledOrTypeUnknown) {
   StressPoint::stress_coord_type1 t1;
   const std::vector<double> d{2, 4, 1, 1, 1, 1};
-  Points p;
-  p.fill(9.0);
-  StressPoint::evaluate_stress_points(t1, p, 1, d, 0, 0);  // flag clear
-  EXPECT_EQ(p, Points{});
-  t1.enabled = true;
-  for (int type : {0, 28, -3}) {
+  for (int type : {1, 0, 28, -3}) {  // type 1 with the flag clear
+    Points p;
     p.fill(9.0);
     StressPoint::evaluate_stress_points(t1, p, type, d, 0, 0);
     EXPECT_EQ(p, Points{}) << type;
+    t1.enabled = true;
   }
 }
 
