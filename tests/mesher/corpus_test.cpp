@@ -1,8 +1,5 @@
-// Every outline of tests/data/outlines goes through the domain maker and then
-// the grid mesher, and again the loop mesher alone, at the automatic element
-// size and at the two sizes its file names; every region's mesh must keep
-// every invariant of a finished mesh (mesher_2d_support.h) and have the
-// region's exact area.
+// Every outline of tests/data/outlines through the domain maker and the grid or loop mesher, at
+// the automatic size and its file's two: every invariant of a finished mesh and the exact areas.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -73,19 +70,17 @@ TEST_P(Corpus, MeshesEveryRegionWithAllInvariants) {
       }
       const auto smoothed = mesher_test::expect_meshes_validly<loop_mesher::Loop_Mesher>(region);
       areas.push_back(smoothed.area);
-      // Without the smoothing and improvement passes: they may only raise
-      // the worst element quality.
+      // Smoothing and improvement may only raise the worst quality.
       Mesh_Data raw = region;
       loop_mesher::Loop_Mesher unsmoothed;
       unsmoothed.set_smoothing(false);
       ASSERT_NO_THROW(unsmoothed.generate_mesh(raw, nullptr));
       EXPECT_GE(smoothed.min_quality, mesher_test::expect_valid_mesh(region, raw, unsmoothed.get_tolerance()).min_quality - 1e-12);  // the two quality formulas differ in round-off
     }
-    // Element areas add up to about 1e-15 relative.
     std::vector<double> expected = outline.areas;
     std::sort(areas.begin(), areas.end());
     std::sort(expected.begin(), expected.end());
-    for (std::size_t k = 0; k < areas.size(); ++k) EXPECT_NEAR(areas[k], expected[k], 1e-9 * expected[k]);
+    for (std::size_t k = 0; k < areas.size(); ++k) EXPECT_NEAR(areas[k], expected[k], 1e-9 * expected[k]);  // sums round at 1e-15
   }
 }
 

@@ -1,18 +1,14 @@
 #include "mesher/domain_maker/domain_maker.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
-#include <numbers>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "mesher/data_2d/mesh_error.h"
 #include "mesher/data_2d/primitives.h"
 #include "mesher_2d_support.h"
 
@@ -73,9 +69,7 @@ Result run(const Outline& outline, int pieces = 1, bool check_inner = true) {
 constexpr double area_round_off = 1e-9;
 constexpr double open_line = std::numeric_limits<double>::quiet_NaN();
 
-// What a domain's wires must be: kind, signed area (clockwise holes are
-// negative; open lines unchecked) and, where not 0, the number of node
-// entries of the closed wire.
+// Kind, signed area (holes negative; open lines unchecked) and, unless 0, the node entries.
 struct Wire_Expectation {
   std::int32_t kind;
   double area;
@@ -90,9 +84,7 @@ struct Shape_Case {
   bool check_inner = true;
 };
 
-// Every case also checks: no loose edge, the node list untouched, every
-// closed wire closed, and every wire of the record used by exactly one domain
-// (a removed hanging line leaves no wire behind).
+// Also: no loose edge, nodes untouched, wires closed, each wire in one domain (none left behind).
 TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
   // A polyline hanging off the corner (4, 3).
   const Outline flag = plus(loops({{{0, 0}, {4, 0}, {4, 3}, {0, 3}}}), drawing({{7, 6}, {9, 6}}, {{2, 4}, {4, 5}}));
@@ -103,11 +95,9 @@ TEST(DomainMaker, ShapesGiveTheirDomainsAndWires) {
   const Outline slit = drawing({{0, 0}, {10, 0}, {10, 6}, {0, 6}, {0, 3}, {4, 3}}, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}, {4, 5}});
   // Two triangles meeting at one point.
   const Outline bow_tie = plus(loops({{{0, 0}, {2, 1}, {0, 2}}}), drawing({{4, 0}, {4, 2}}, {{1, 3}, {3, 4}, {4, 1}}));
-  // A 0.2 square divided at 0.05: W^2 + H^2 = 0.08 would start the outside
-  // probe at x = 0.18, inside the square, where no ray meets the outline.
+  // An outside probe started at W^2 + H^2 = 0.08 would lie inside this 0.2 square.
   const Outline small = loops({{{0, 0}, {0.2, 0}, {0.2, 0.2}, {0, 0.2}}});
-  // Two rectangles side by side inside a box: with the inner check they are
-  // one clockwise hole around their union, (15,3) and (15,7) kept.
+  // Two rectangles in a box: checked, one clockwise hole round their union, (15,3), (15,7) kept.
   const Outline box = plus(loops({{{0, 0}, {30, 0}, {30, 10}, {0, 10}}}),
                            drawing({{10, 3}, {15, 3}, {20, 3}, {20, 7}, {15, 7}, {10, 7}}, {{4, 5}, {5, 6}, {6, 7}, {7, 8}, {8, 9}, {9, 4}, {5, 8}}));
   const Outline clockwise = loops({{{0, 0}, {0, 10}, {10, 10}, {10, 0}}});
@@ -164,12 +154,7 @@ const std::string not_closed = "* cannot construct closed domain - Domain_Maker:
 
 std::string failure_of(Domain_Data record) {
   std::vector<std::int32_t> loose;
-  try {
-    Domain_Maker().make_domain(record, loose);
-  } catch (const data_2d::Mesh_Error& e) {
-    return e.what();
-  }
-  return "no failure";
+  return mesher_test::error_of([&] { Domain_Maker().make_domain(record, loose); });
 }
 
 // One record of a single edge drawn as the polyline `path` through `points`.
@@ -181,8 +166,7 @@ Domain_Data one_edge(const std::vector<Point>& points, std::vector<std::int32_t>
 }
 
 TEST(DomainMaker, BrokenDrawingsFailWithTheirText) {
-  // The square 0..10 (edges 0-3, points 0-3) with points 4, 5, ... and further
-  // edges over all points.
+  // The square 0..10 (edges and points 0-3) with further points and edges.
   const auto square_with = [](std::vector<Point> points, std::vector<std::vector<int>> edges, int pieces = 1) {
     return make_record(plus(loops({{{0, 0}, {10, 0}, {10, 10}, {0, 10}}}), drawing(points, edges)), pieces);
   };
@@ -190,9 +174,7 @@ TEST(DomainMaker, BrokenDrawingsFailWithTheirText) {
   const std::vector<std::pair<Domain_Data, std::string>> cases = {
       {square_with(inside_out, {{4, 5}}), crossing},
       {square_with(inside_out, {{4, 5}}, 3), crossing},
-      // With several faults the message is the one an ordered scan over edge
-      // pairs (i < j) meets first, whatever order the grid buckets visit them
-      // in: edge 4 crosses edge 1, edge 5 repeats edge 0 or edge 2.
+      // Several faults: the first of an ordered scan over pairs (4 crosses 1, 5 repeats 0 or 2).
       {square_with(inside_out, {{4, 5}, {1, 0}}), duplicate},
       {square_with(inside_out, {{4, 5}, {2, 3}}), crossing},
       // One closed polyline drawn as a figure eight crosses itself.
@@ -206,17 +188,13 @@ TEST(DomainMaker, BrokenDrawingsFailWithTheirText) {
       {square_with({{10, 10}}, {{2, 4}}), "* zero length segment in edge - Domain_Maker::check_input_data()"},
       {make_record(Outline{}), "* no input node - Domain_Maker::check_input_data()"},
       {make_record(Outline{{{0, 0}, {1, 0}, {1, 1}}, {{0, 1}, {1, 2}}, {}, {}, {}}), not_closed},  // a polyline encloses nothing
-      // Collinear overlapping edges pass the crossing and duplicate checks but
-      // break the planar structure; every walk then fails to close, and each
-      // walk is bounded, so the maker reports it instead of walking forever.
+      // Collinear overlaps pass both checks but no walk closes: bounded walks report it.
       {square_with({{5, 0}}, {{0, 4}}), not_closed},
   };
   for (std::size_t k = 0; k < cases.size(); ++k) EXPECT_EQ(failure_of(cases[k].first), cases[k].second) << "case " << k;
 }
 
-// The first edge's left side is the first region: (10,0) -> (10,5) has x < 10
-// on its left, the reverse x > 10. An outside edge starts its own region
-// whatever its direction.
+// (10,0) -> (10,5) has x < 10 on its left, the reverse x > 10; an outside edge starts its own.
 TEST(DomainMaker, RegionsComeInTheOrderOfTheEdgeThatHasThemOnItsLeft) {
   Outline two = drawing({{0, 0}, {10, 0}, {20, 0}, {20, 5}, {10, 5}, {0, 5}}, {});
   const std::vector<std::pair<std::vector<int>, bool>> first_edges = {{{1, 4}, false}, {{4, 1}, true}, {{2, 3}, true}, {{3, 2}, true}};
@@ -233,10 +211,7 @@ TEST(DomainMaker, RegionsComeInTheOrderOfTheEdgeThatHasThemOnItsLeft) {
   }
 }
 
-// Nodes merge when their distance, not their squared distance, is below a
-// hundredth of the smallest spacing: with the spacing 0.001 here the squared
-// test would merge nodes up to 0.0032 apart and join the two squares (which
-// the corpus outline squares_apart meshes as two regions at three sizes).
+// Distance, not squared distance: at spacing 0.001 the squared test would join the squares.
 TEST(DomainMaker, ToleranceIsAHundredthOfTheSmallestSpacing) {
   Domain_Data record = make_record(loops({{{0, 0}, {10, 0}, {10, 10}, {0, 10}}, {{10.001, 0}, {20.001, 0}, {20.001, 10}, {10.001, 10}}}));
   std::vector<std::int32_t> loose;
@@ -247,10 +222,8 @@ TEST(DomainMaker, ToleranceIsAHundredthOfTheSmallestSpacing) {
 }
 
 TEST(DomainMaker, RepeatedPointsAreOneNodeNumberedByTheFirst) {
-  // Three copies of every corner, up to 7e-9 apart and interleaved; segments
-  // use any copy. Each corner is numbered by its first copy, as a scan over
-  // all pairs in node order would merge them, and keeps its coordinates.
-  // Round r holds corner (k + r) % 4 at point 4 r + k, shifted by r (3e-9, -2e-9).
+  // Three interleaved copies of each corner (round r: corner (k + r) % 4 at point 4 r + k,
+  // shifted by r (3e-9, -2e-9)); a pairwise scan in node order keeps the first copy.
   const double e = 3e-9, f = -2e-9;
   const Outline copies = drawing({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {10 + e, f}, {10 + e, 10 + f}, {e, 10 + f}, {e, f},
                                   {10 + 2 * e, 10 + 2 * f}, {2 * e, 10 + 2 * f}, {2 * e, 2 * f}, {10 + 2 * e, 2 * f}},
@@ -273,8 +246,7 @@ TEST(DomainMaker, OpenLinesAndSeedsJoinTheRegionHoldingThem) {
   EXPECT_EQ(kinds_of(r.record, 0), (std::vector<std::int32_t>{1, 2, 3, 3}));
   EXPECT_EQ(kinds_of(r.record, 1), (std::vector<std::int32_t>{1, 3}));
   // Open lines keep their edge numbers (segments 9 and 10 of the plate).
-  EXPECT_EQ((std::vector<std::int32_t>{wire_of(r.record, 0, 2).number, wire_of(r.record, 0, 3).number,
-                                       wire_of(r.record, 1, 1).number}),
+  EXPECT_EQ((std::vector<std::int32_t>{wire_of(r.record, 0, 2).number, wire_of(r.record, 0, 3).number, wire_of(r.record, 1, 1).number}),
             (std::vector<std::int32_t>{9, 10, 11}));
   const auto x_of = [&](const std::vector<std::int32_t>& nodes) {
     std::vector<double> xs;
@@ -287,8 +259,7 @@ TEST(DomainMaker, OpenLinesAndSeedsJoinTheRegionHoldingThem) {
   EXPECT_EQ(x_of(r.record.domains[1].seeds), (std::vector<double>{7.5, 7.0}));
 }
 
-// The same drawing moved, scaled and turned gives the same domains on the
-// same node numbers: every decision works on relative geometry.
+// Moved, scaled and turned: the same domains on the same node numbers.
 TEST(DomainMaker, DomainsAreInvariantUnderTranslationScaleAndRotation) {
   const Outline l_with_hole = plus(loops({{{0, 0}, {8, 0}, {8, 3}, {3, 3}, {3, 8}, {0, 8}}, {{1, 1}, {2, 1}, {2, 2}, {1, 2}}}), drawing({{5, 1}, {7, 2}}, {{10, 11}}));
   const Result reference = run(l_with_hole, 3);
@@ -308,8 +279,7 @@ TEST(DomainMaker, DomainsAreInvariantUnderTranslationScaleAndRotation) {
   }
 }
 
-// One domain cut out as a mesh record: its wire nodes in section order, then
-// its seeds; every wire keeps its shape on the new numbers.
+// A domain's record: wire nodes in section order, then seeds; wires keep their shape.
 TEST(DomainMakerMeshData, CutsOneDomainOutRenumberedInSectionOrder) {
   Outline nested = loops({{{0, 0}, {10, 0}, {10, 8}, {0, 8}}, {{2, 2}, {6, 2}, {6, 5}, {2, 5}}});
   nested.seeds = {{8, 4}, {3, 3}};

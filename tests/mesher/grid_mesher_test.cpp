@@ -7,7 +7,6 @@
 #include <set>
 #include <tuple>
 
-#include "mesher/data_2d/mesh_error.h"
 #include "mesher/data_2d/primitives.h"
 #include "mesher_2d_support.h"
 
@@ -19,8 +18,7 @@ using mesher_test::make_record;
 using mesher_test::subdivide;
 using mesher_test::Xy;
 
-// Whole meshes, quadratic, of regions the grid covers well, barely or not at
-// all (there the front meshes everything).
+// Quadratic meshes of regions the grid covers well, barely or not at all (the front does all).
 TEST(GridMesherRegion, MeshesWideSmallAndNarrowRegions) {
   const struct {
     const char* name;
@@ -31,8 +29,7 @@ TEST(GridMesherRegion, MeshesWideSmallAndNarrowRegions) {
       {"10 x 4 at h = 1", {{0, 0}, {10, 0}, {10, 4}, {0, 4}}, 1.0, 33, 1000},  // the 16 grid cells make 32
       {"narrower than the step", {{0, 0}, {0.5, 0}, {0.5, 0.3}, {0, 0.3}}, 1.0, 2, 2},
       {"0.2 square at 0.05", subdivide({{0, 0}, {0.2, 0}, {0.2, 0.2}, {0, 0.2}}, 0.05), 0.05, 32, 1000},
-      // The mended tolerance: sqrt(2e-4)/100 = 1.4e-4 exceeded the 1e-4 from
-      // a short side's midpoint to its corners, and collapsed the elements.
+      // Regression: a tolerance sqrt(2e-4)/100 above the 1e-4 half side collapsed elements.
       {"strip 2e-4 high", {{0, 0}, {1, 0}, {1, 2e-4}, {0, 2e-4}}, 0.0, 2, 1000},
   };
   for (const auto& c : cases) {
@@ -55,10 +52,8 @@ std::vector<Xy> rotated(const std::vector<Xy>& points, double angle_deg) {
 const std::vector<Xy> l_shape{{0, 0}, {6, 0}, {6, 1}, {1, 1}, {1, 8}, {0, 8}};
 
 TEST(GridMesherAxes, RotatedOutlineGivesRotatedNodesOfTheAxisAlignedMesh) {
-  // The L's first side is its bottom, so the rotated copy is turned back by
-  // exactly that side's angle about its first node, the origin. Sizes keep
-  // W/h and H/h and every grid node's wire distance away from the
-  // truncation and trimming thresholds, so round-off cannot flip them.
+  // The turned copy is turned back by its first side's angle about the origin; the size keeps
+  // every truncation and trimming decision clear of round-off.
   const double size = 0.45;
   Mesh_Data plain;
   Mesh_Data turned;
@@ -79,8 +74,7 @@ TEST(GridMesherAxes, RotatedOutlineGivesRotatedNodesOfTheAxisAlignedMesh) {
   }
 }
 
-// Sides within a degree of an axis leave the outline unturned (the grid on
-// the rows y = ymin + j H / ny); 2 degrees turn it, and 30 degrees.
+// Sides within a degree of an axis leave the outline unturned (grid rows y = ymin + j H / ny).
 TEST(GridMesherAxes, OnlyOutlinesMoreThanADegreeOffTheAxesAreTurned) {
   const struct {
     std::vector<Xy> ring;
@@ -108,14 +102,10 @@ TEST(GridMesherAxes, OnlyOutlinesMoreThanADegreeOffTheAxesAreTurned) {
   }
 }
 
-// The trimming rule as written, over every wire segment and with winding
-// sums, for comparison with the mesher's bucketed, scanline version.
+// The trimming rule as written (every segment, winding sums) against the bucketed scanline.
 std::set<std::pair<double, double>> literal_survivors(const Grid_Mesher& mesher, double h) {
   const auto& wires = mesher.get_wires();
-  const data_2d::Wire* outer = nullptr;
-  for (const auto& w : wires) {
-    if (w->kind == 1) outer = w.get();
-  }
+  const data_2d::Wire* outer = std::find_if(wires.begin(), wires.end(), [](const auto& w) { return w->kind == 1; })->get();
   double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
   for (const auto* n : outer->nodes) {
     x0 = std::min(x0, n->x);
@@ -167,10 +157,8 @@ TEST(GridMesherTrimming, KeepsTheNodesTheLiteralWindingScanKeeps) {
     ring.push_back({5.0 * std::cos(a), 5.0 * std::sin(a)});
     hole.push_back({2.5 * std::cos(-a), 2.5 * std::sin(-a)});
   }
-  // Survivors and cells where known (-1: some): 10 x 4 at h = 1 keeps the
-  // integer points i in 1..9, j in 1..3 and the 8 x 2 cells between them;
-  // 0.5 x 0.3 at h = 1 truncates to one cell, whose corners are the wire's
-  // (a zero count would have given infinite steps).
+  // Survivors and cells where known (-1: some): 10 x 4 keeps i in 1..9, j in 1..3 and 8 x 2 cells;
+  // 0.5 x 0.3 at h = 1 truncates to one cell of wire corners (a zero count gave infinite steps).
   const std::vector<std::tuple<Mesh_Data, int, int>> cases{
       {make_record({subdivide(l_shape, 0.3)}, 0.3), -1, -1},
       {make_record({star}, 0.4), -1, -1},

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "mesher/data_2d/mesh_error.h"
 #include "mesher/data_2d/primitives.h"
 #include "mesher/domain_maker/flat_mesh.h"
 #include "mesher/loop_mesher/loop_stamps.h"
@@ -70,8 +69,7 @@ double min_cell_quality(const Loop_Mesher& mesher) {
   return worst;
 }
 
-// What each shape gives before the final split (loops cut, quadrilaterals,
-// created nodes) and after it: triangles only, twice the cells.
+// Loops cut, quadrilaterals and created nodes before the final split; twice the cells after.
 TEST(LoopMesherShapes, CutAndFillAsExpected) {
   const std::size_t any = static_cast<std::size_t>(-1);
   const struct {
@@ -157,8 +155,7 @@ TEST(LoopMesherSingleWire, HoleIsJoinedByABridgeWalkedTwice) {
   EXPECT_NEAR(data_2d::polygon_area(loop.nodes), 24.0 - 2.0, 1e-12);  // round-off of ~30 products of order 10
 }
 
-// Random star-shaped six- and eight-corner loops, corners from convex to
-// reflex, are covered by valid quadrilaterals whose areas add up to the loop's.
+// Random star-shaped loops: valid quadrilaterals whose areas add up to the loop's.
 TEST(LoopMesherStamps, RandomSixAndEightCornerLoopsAreCoveredByValidCells) {
   std::mt19937 random(20261206);
   std::uniform_real_distribution<double> radius(0.3, 1.0);
@@ -249,11 +246,8 @@ TEST(LoopMesherSmoothing, MovesOnlyCreatedNodesAndNeverLowersTheWorstQuality) {
   EXPECT_GT(moved, 0u);
 }
 
-// Outlines the loop mesher must mesh, linear and quadratic. Those marked
-// grid_refuses make the grid mesher give up (its covered area falls short of
-// the region's), and the drivers then fall back to the loop mesher. The
-// others are random outlines that once failed, each for a fault of its own.
-// Rings are cut at the size unless marked whole.
+// Linear and quadratic: grid_refuses outlines are the drivers' fallback from the grid mesher;
+// the others random outlines that once failed. Rings are cut at the size unless whole.
 struct Outline_Case {
   const char* name;
   std::vector<std::pair<bool, std::vector<Xy>>> rings;  // (whole, corners)
@@ -263,10 +257,8 @@ struct Outline_Case {
 
 TEST(LoopMesherRobustness, MeshesFallbacksAndOutlinesThatOnceFailed) {
   const std::vector<Outline_Case> cases = {
-      // With h = 1 the grid step is 1.3 and the middle cell [1.3, 2.6]^2 keeps
-      // its corners (0.92 from the hole, above r = 0.707); the 0.1 hole at its
-      // centre crosses none of its sides, so only the area check stops the
-      // cell covering it.
+      // The grid cell [1.3, 2.6]^2 keeps its corners (0.92 > r = 0.707 from the hole) and the
+      // hole crosses none of its sides: only the area check stops the cell covering it.
       {"hole inside a grid cell", {{true, {{0, 0}, {3.9, 0}, {3.9, 3.9}, {0, 3.9}}}, {true, {{1.9, 1.9}, {1.9, 2.0}, {2.0, 2.0}, {2.0, 1.9}}}}, 1.0, true},
       {"strip as wide as the size", {{true, {{0, 0}, {10, 0}, {10, 1}, {0, 1}}}}, 1.0, true},
       {"strip narrower than the size", {{true, {{0, 0}, {10, 0}, {10, 0.5}, {0, 0.5}}}}, 0.6, true},
@@ -313,12 +305,8 @@ TEST(LoopMesherRobustness, MeshesFallbacksAndOutlinesThatOnceFailed) {
     if (c.grid_refuses) {
       Mesh_Data grid_record = record;
       domain_maker::Flat_Mesh flat;
-      try {
-        mesher_2d::run_grid_mesher(grid_record, flat);
-        ADD_FAILURE() << "the grid mesher meshed it";
-      } catch (const data_2d::Mesh_Error& e) {
-        EXPECT_STREQ(e.what(), "* failed to fill gaps - Grid_Mesher::generate_mesh()");
-      }
+      EXPECT_EQ(mesher_test::error_of([&] { mesher_2d::run_grid_mesher(grid_record, flat); }),
+                "* failed to fill gaps - Grid_Mesher::generate_mesh()");
     }
     for (const std::uint8_t quadratic : {0, 1}) {
       record.quadratic = quadratic;
@@ -327,10 +315,8 @@ TEST(LoopMesherRobustness, MeshesFallbacksAndOutlinesThatOnceFailed) {
   }
 }
 
-// Random star-shaped outlines of 5 to 34 corners, half of them with a hole,
-// wires cut at the element size or left whole. Such outlines found bridge
-// pieces enclosing nothing, chords through wire nodes and chord nodes merged
-// into chord ends.
+// Random star-shaped outlines, half with a hole, wires cut or whole: they found empty bridge
+// pieces, chords through wire nodes and chord nodes merged into chord ends.
 TEST(LoopMesherRobustness, RandomOutlinesGiveValidMeshes) {
   const auto cross = [](Xy p0, Xy p1, Xy q0, Xy q1) {
     const auto o = [](Xy a, Xy b, Xy c) { return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x); };
@@ -349,9 +335,7 @@ TEST(LoopMesherRobustness, RandomOutlinesGiveValidMeshes) {
     const double size = 0.05 + 0.15 * unit(random);
     std::vector<std::vector<Xy>> rings{outer};
     if (random() % 2 == 0) {
-      // The outer's corners lie 0.4 or more from the origin, its sides 0.25
-      // (0.4 cos 0.88); the hole within 0.39, its centre within 0.15: a hole
-      // crossing no side lies inside.
+      // Outer sides lie 0.25 (0.4 cos 0.88) or more out: a hole crossing none lies inside.
       const double c = 0.1 * unit(random);
       const double r = 0.05 + 0.2 * unit(random);
       const int m = 3 + static_cast<int>(random() % 8);

@@ -25,8 +25,7 @@ struct Front_Case {
 double area(const Element& e) { return 0.5 * data_2d::orientation(e.nodes[0]->point(), e.nodes[1]->point(), e.nodes[2]->point()); }
 
 TEST(AdvancingFront, HexagonWithCentreNodeBecomesSixTriangles) {
-  // The centre node sees every side under 60 degrees, more than any other
-  // corner sees it, so each side takes it: six equilateral triangles.
+  // The centre sees each side under 60 degrees, more than any corner: six equilateral triangles.
   Front_Case c;
   std::vector<Node*> ring;
   for (int k = 0; k < 6; ++k) ring.push_back(c.add(std::cos(k * std::acos(-1.0) / 3), std::sin(k * std::acos(-1.0) / 3)));
@@ -45,9 +44,7 @@ TEST(AdvancingFront, HexagonWithCentreNodeBecomesSixTriangles) {
 }
 
 TEST(AdvancingFront, ObstacleAndBlockedSideAreNeverCrossed) {
-  // Square 0..4 with a 1 x 1 element in its middle: the gap around it is
-  // filled by counter-clockwise triangles crossing none of its sides, which
-  // cover the square's area less the element's exactly.
+  // Square 0..4 round a 1 x 1 element: counter-clockwise triangles crossing none of its sides.
   Front_Case c;
   Node* s[4] = {c.add(0, 0), c.add(4, 0), c.add(4, 4), c.add(0, 4)};
   Node* q[4] = {c.add(1.5, 1.5), c.add(2.5, 1.5), c.add(2.5, 2.5), c.add(1.5, 2.5)};
@@ -70,8 +67,7 @@ TEST(AdvancingFront, ObstacleAndBlockedSideAreNeverCrossed) {
 }
 
 TEST(AdvancingFront, SegmentWithoutCandidateStaysOpen) {
-  // Three collinear nodes: no candidate sees a side under more than 0.1
-  // degrees, so nothing is made and both sides stay open.
+  // Three collinear nodes: no candidate sees a side under more than 0.1 degrees.
   Front_Case c;
   Node* a = c.add(0, 0);
   Node* b = c.add(1, 0);

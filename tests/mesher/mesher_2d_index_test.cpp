@@ -1,5 +1,4 @@
-// The index structures behind the mesher's near-linear steps, each against
-// the plain scan it replaces, on random data.
+// The mesher's index structures, each against the plain scan it replaces, on random data.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,6 +1,5 @@
-// Helpers shared by the mesher tests: records built by hand, and one check of
-// every invariant a finished mesh must keep, written from the definitions
-// (shoelace areas, edge counting), not from the mesher's code.
+// Mesher test helpers: hand-built records and a check of every finished-mesh invariant,
+// written from the definitions (shoelace areas, edge counting), not from the mesher's code.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,9 +9,11 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "mesher/data_2d/mesh_error.h"
 #include "mesher/data_2d/point.h"
 #include "mesher/domain_maker/mesh_data.h"
 
@@ -21,15 +22,12 @@ namespace mesher_test {
 using domain_maker::Mesh_Data;
 using Xy = data_2d::Point;
 
-// As few pieces as keep each piece of the side a-b no longer than `size`
-// (the drivers cut outline segments the same way).
+// As few pieces as keep each piece of a-b no longer than `size`, as the drivers cut.
 inline int pieces_of(Xy a, Xy b, double size) {
   return std::max(1, static_cast<int>(std::ceil(std::hypot(b.x - a.x, b.y - a.y) / size - 1e-9)));
 }
 
-// A record with one closed wire per ring (first outer, the others inner),
-// each ring given without repeating its first point, then open lines, then
-// seed points. Node records come in that order.
+// One closed wire per ring (first outer; first point not repeated), open lines, seeds: in that order.
 inline Mesh_Data make_record(const std::vector<std::vector<Xy>>& rings, double element_size,
                              const std::vector<std::vector<Xy>>& open_lines = {}, const std::vector<Xy>& seeds = {}) {
   Mesh_Data record;
@@ -61,9 +59,7 @@ inline std::vector<Xy> subdivide(const std::vector<Xy>& corners, double size) {
   return out;
 }
 
-// An outline as a host draws it: points, edges as polylines through them
-// (0-based point numbers) and seed points. The corpus files add two element
-// sizes and the areas of their regions.
+// Points, edges (0-based polylines) and seeds as a host draws them; corpus files add sizes and areas.
 struct Outline {
   std::vector<Xy> points;
   std::vector<std::vector<int>> edges;
@@ -71,9 +67,7 @@ struct Outline {
   std::vector<double> sizes, areas;
 };
 
-// The section record the drivers hand the domain maker: one wire per edge,
-// numbered from 1, every segment cut into `pieces` equal parts or, with
-// size > 0, by pieces_of; seeds flagged.
+// The drivers' section record: one wire per edge from 1, segments cut in `pieces` (or by size > 0).
 inline domain_maker::Domain_Data section_record(const Outline& outline, double size, int pieces = 1) {
   domain_maker::Domain_Data record;
   record.element_size = size;
@@ -112,8 +106,7 @@ inline double corner_area(const Mesh_Data& m, const std::vector<std::int32_t>& e
   return ring_area(m, {e[0], e[1], e[2], e[0]});
 }
 
-// Quality of a triangle from its definition: 4 sqrt(3) area / sum of squared
-// sides (1 for an equilateral triangle).
+// Triangle quality by definition: 4 sqrt(3) area / sum of squared sides.
 inline double corner_quality(const Mesh_Data& m, const std::vector<std::int32_t>& e) {
   double sides = 0.0;
   for (std::size_t k = 0; k < 3; ++k) {
@@ -130,14 +123,9 @@ struct Mesh_Summary {
   double area = 0.0;
 };
 
-// Checks the finished mesh `out` of the region `in` (the record as handed to
-// the mesher): the input nodes come first, unmoved; every element has 3
-// corners (6 nodes when quadratic), in range, counter-clockwise; every corner
-// edge is used at most once per direction, the edges used in one direction
-// only are exactly the closed-wire segments, and open-line segments are used
-// both ways; element areas add up to the area the closed wires enclose; no two
-// nodes lie closer than `node_tolerance`; every seed is a corner; with 6
-// nodes, each edge has one mid-side node of its own, at its midpoint.
+// Mesh `out` of region `in`: input nodes first and unmoved; elements of 3 (6) in-range nodes,
+// counter-clockwise; edges used once per direction, one-way exactly on closed wires, open lines
+// both ways; areas add up; no nodes closer than `node_tolerance`; seeds are corners; mid-sides own.
 inline Mesh_Summary expect_valid_mesh(const Mesh_Data& in, const Mesh_Data& out, double node_tolerance) {
   Mesh_Summary summary{out.elements.size()};
   EXPECT_GE(out.nodes.size(), in.nodes.size());
@@ -213,8 +201,7 @@ inline Mesh_Summary expect_valid_mesh(const Mesh_Data& in, const Mesh_Data& out,
   return summary;
 }
 
-// Meshes a copy of `in` with a fresh Mesher and checks it at that mesher's
-// own merging distance; the mesh is left in *out when asked.
+// Meshes a copy of `in` with a fresh Mesher, checks it at its tolerance; the mesh goes to *out.
 template <class Mesher>
 Mesh_Summary expect_meshes_validly(const Mesh_Data& in, Mesh_Data* out = nullptr) {
   Mesh_Data mesh = in;
@@ -223,6 +210,17 @@ Mesh_Summary expect_meshes_validly(const Mesh_Data& in, Mesh_Data* out = nullptr
   const Mesh_Summary summary = expect_valid_mesh(in, mesh, mesher.get_tolerance());
   if (out != nullptr) *out = std::move(mesh);
   return summary;
+}
+
+// The text of the Mesh_Error `f` throws, or "no failure".
+template <class F>
+std::string error_of(F&& f) {
+  try {
+    f();
+  } catch (const data_2d::Mesh_Error& e) {
+    return e.what();
+  }
+  return "no failure";
 }
 
 }  // namespace mesher_test

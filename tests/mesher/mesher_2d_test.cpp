@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "mesher/data_2d/mesh_error.h"
 #include "mesher/grid_mesher/grid_mesher.h"
 #include "mesher/loop_mesher/loop_mesher.h"
 #include "mesher/mesher_2d/run_mesher.h"
@@ -23,8 +22,7 @@ using domain_maker::Mesh_Data;
 using mesher_test::make_record;
 using mesher_test::Xy;
 
-// The frame with a trivial generate_mesh, and its protected state opened for
-// building elements by hand.
+// The frame with a trivial generate_mesh and its state opened for hand-built elements.
 class Frame : public mesher_2d::Mesher_2D {
  public:
   void generate_mesh(Mesh_Data&, mesher_2d::Interrupt) override {}
@@ -38,14 +36,9 @@ class Frame : public mesher_2d::Mesher_2D {
   void add_element(std::vector<Node*> corners) { elements.push_back(std::make_unique<Element>(std::move(corners))); }
 };
 
-std::string failure_of(Mesh_Data record) {
+std::string failure_of(const Mesh_Data& record) {
   Frame frame;
-  try {
-    frame.load_input_data(record);
-  } catch (const data_2d::Mesh_Error& e) {
-    return e.what();
-  }
-  return "";
+  return mesher_test::error_of([&] { frame.load_input_data(record); });
 }
 
 Mesh_Data unit_square() { return make_record({{{0, 0}, {1, 0}, {1, 1}, {0, 1}}}, 0.0); }
@@ -79,8 +72,7 @@ TEST(Mesher2DInputCheck, RejectsEachBrokenInputWithItsText) {
 }
 
 TEST(Mesher2DInputCheck, OrientsOuterCounterClockwiseAndInnerClockwise) {
-  // Node ids count from 1 in record order: the second node of each wire
-  // tells whether it was reversed.
+  // Ids count from 1 in record order: each wire's second node tells whether it was reversed.
   const struct {
     std::vector<std::vector<Xy>> rings;
     std::uint32_t outer_second, inner_second;
@@ -108,9 +100,8 @@ TEST(Mesher2DInputCheck, KeepsOnlySeedsStrictlyInsideTheRegion) {
 }
 
 TEST(Mesher2DTolerance, IsRootRuleCappedAtQuarterSpacing) {
-  // Spacing 1: sqrt(1)/100 = 0.01. Spacing 1e-4: sqrt rule 1e-4 would merge
-  // a midpoint 5e-5 away with a corner; the cap gives 2.5e-5. The two rules
-  // meet at spacing 1.6e-3 (4e-4).
+  // Spacing 1: sqrt(1)/100. At 1e-4 the sqrt rule would merge a midpoint 5e-5 away with a
+  // corner; the cap gives 2.5e-5. The rules meet at 1.6e-3 (4e-4).
   for (const auto& [height, tolerance] : {std::pair{1.0, 0.01}, {1e-4, 2.5e-5}, {1.6e-3, 4e-4}}) {
     Frame frame;
     frame.load_input_data(make_record({{{0, 0}, {1, 0}, {1, height}, {0, height}}}, 0.0));
@@ -125,12 +116,7 @@ TEST(Mesher2DTolerance, IsRootRuleCappedAtQuarterSpacing) {
   Frame overlap;
   overlap.add(0, 0, 1);
   overlap.add(1e-9, 0, 2);
-  try {
-    overlap.prepare_mesh();
-    ADD_FAILURE() << "no exception";
-  } catch (const data_2d::Mesh_Error& e) {
-    EXPECT_STREQ(e.what(), "* overlapped nodes exist - Mesher_2D::prepare_mesh()");
-  }
+  EXPECT_EQ(mesher_test::error_of([&] { overlap.prepare_mesh(); }), "* overlapped nodes exist - Mesher_2D::prepare_mesh()");
 }
 
 TEST(Mesher2DPrepare, AutomaticSizeIsMeanSegmentLength) {
@@ -146,9 +132,8 @@ TEST(Mesher2DPrepare, AutomaticSizeIsMeanSegmentLength) {
   }
 }
 
-// Random lookups against a scan in node order, with a tolerance large enough
-// that many points have several matches: the first match in node order, or a
-// new unnumbered node; the boundary mark is written only when asked.
+// Against a scan in node order with many multiple matches: the first match or a new unnumbered
+// node; the boundary mark written only when asked.
 TEST(Mesher2DNodeLookup, MatchesScanOverAllNodes) {
   Frame frame;
   frame.tolerance = 0.05;
@@ -194,11 +179,9 @@ TEST(Mesher2DSplit, QuadrilateralsSplitAlongTheRightDiagonal) {
       // |BD|^2 = 5.44 is not above |AC|^2 = 7.25: along BD.
       {"shorter diagonal BD", {{0, 0}, {2, 0}, {2.5, 1}, {0, 1.2}}, {{0, 1, 2, 3}}, {{0, 1, 3}, {1, 2, 3}}},
       {"shorter diagonal AC", {{0, 0}, {3, 0}, {1, 1}, {-2, 1}}, {{0, 1, 2, 3}}, {{0, 1, 2}, {0, 2, 3}}},  // |QS|^2 = 26 > |PR|^2 = 2
-      // BD (length 2) is the shorter diagonal but runs outside; splitting
-      // along it would give the clockwise (B, C, D).
+      // The shorter BD runs outside: splitting along it would give the clockwise (B, C, D).
       {"non-convex: the diagonal inside", {{0, 0}, {10, -1}, {9, 0}, {10, 1}}, {{0, 1, 2, 3}}, {{0, 1, 2}, {0, 2, 3}}},
-      // B is a 180 degree corner between A and C; the collinear triangle
-      // (quality 0) is removed.
+      // B is a 180 degree corner: the collinear triangle (quality 0) is removed.
       {"flat corner, sliver dropped", {{0, 0}, {1, 0}, {2, 0}, {1, 1}, {3, 0}}, {{0, 1, 2, 3}, {1, 2, 4}},
        {{1, 2, 3}, {1, 3, 0}}, true},
   };
@@ -224,9 +207,7 @@ TEST(Mesher2DSplit, QuadrilateralsSplitAlongTheRightDiagonal) {
 }
 
 TEST(Mesher2DWrite, NumbersInputNodesByTheirRecordEvenAfterDroppedSeed) {
-  // The seed outside the square comes first in the record; the mesher drops
-  // it, yet every wire node keeps its record number and no record is written
-  // twice.
+  // The outside seed comes first and is dropped; wire nodes keep their record numbers.
   Mesh_Data record;
   record.nodes.push_back({0, 1, 0.0, 5.0, 5.0});
   for (const Xy p : std::vector<Xy>{{0, 0}, {1, 0}, {1, 1}, {0, 1}}) record.nodes.push_back({1, 0, 0.0, p.x, p.y});
@@ -242,8 +223,7 @@ TEST(Mesher2DWrite, NumbersInputNodesByTheirRecordEvenAfterDroppedSeed) {
   EXPECT_EQ(record.nodes[0].x, 5.0);
 }
 
-// An interrupt ends either mesher's run with a textless exception; finish
-// mode 0 leaves quadrilaterals, 2 finishes like 1 with triangles only.
+// An interrupt ends either mesher with a textless exception; mode 0 leaves quadrilaterals.
 TEST(Mesher2DRun, InterruptAndFinishModes) {
   const Mesh_Data input = make_record({mesher_test::subdivide({{0, 0}, {4, 0}, {4, 3}, {0, 3}}, 0.5)}, 0.5);
   grid_mesher::Grid_Mesher grid;
@@ -270,8 +250,7 @@ TEST(Mesher2DRun, InterruptAndFinishModes) {
   }
 }
 
-// The drivers' entries overwrite the fields a caller may not choose; the
-// flat arrays they fill are checked in the corpus and flat-mesh tests.
+// The entries overwrite the fields a caller may not choose (flat arrays: corpus, flat-mesh tests).
 TEST(Mesher2DRun, EntriesSetTheCallerFieldsAndPassErrorsOn) {
   for (const auto entry : {&mesher_2d::run_grid_mesher, &mesher_2d::run_loop_mesher}) {
     Mesh_Data record = make_record({mesher_test::subdivide({{0, 0}, {3, 0}, {3, 2}, {0, 2}}, 0.5)}, 0.5);
@@ -285,12 +264,7 @@ TEST(Mesher2DRun, EntriesSetTheCallerFieldsAndPassErrorsOn) {
     Mesh_Data broken = unit_square();
     broken.wires[0].kind = 2;
     domain_maker::Flat_Mesh untouched;
-    try {
-      entry(broken, untouched);
-      ADD_FAILURE() << "no exception";
-    } catch (const data_2d::Mesh_Error& e) {
-      EXPECT_STREQ(e.what(), "* no outer wire - Mesher_2D::check_input_data()");
-    }
+    EXPECT_EQ(mesher_test::error_of([&] { entry(broken, untouched); }), "* no outer wire - Mesher_2D::check_input_data()");
     EXPECT_EQ(untouched.n_nodes, 0);
   }
 }

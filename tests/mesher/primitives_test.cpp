@@ -10,8 +10,7 @@
 namespace data_2d {
 namespace {
 
-// One acos or sin/cos evaluation and a multiplication by 180/pi: a few ulps
-// of the result.
+// One acos or sin/cos and a product by 180/pi: a few ulps.
 constexpr double angle_round_off = 1e-12;
 
 struct Polygon {
@@ -40,10 +39,8 @@ void expect_point(const std::optional<Point>& actual, Point expected, double tol
 TEST(SubtendedAngle, SignedQuarterTurnsAndDegenerateViews) {
   EXPECT_NEAR(subtended_angle({0, 0}, {1, 0}, {0, 1}), 90.0, angle_round_off);
   EXPECT_NEAR(subtended_angle({0, 0}, {0, 1}, {1, 0}), -90.0, angle_round_off);
-  // Independent of the distances to the end points and of translation.
-  EXPECT_NEAR(subtended_angle({5, 7}, {5 + 3, 7}, {5, 7 + 0.25}), 90.0, angle_round_off);
+  EXPECT_NEAR(subtended_angle({5, 7}, {5 + 3, 7}, {5, 7 + 0.25}), 90.0, angle_round_off);  // moved, unequal
   EXPECT_NEAR(subtended_angle({0, 0}, {1, 0}, {-1, std::sqrt(3.0)}), 120.0, angle_round_off);
-  // Degenerate views give zero or straight.
   EXPECT_EQ(subtended_angle({1, 1}, {1, 1}, {3, 4}), 0.0);         // P on an end point
   EXPECT_EQ(subtended_angle({0.5, 0}, {0, 0}, {1, 0}), 180.0);     // P inside the segment
   EXPECT_EQ(subtended_angle({2, 0}, {0, 0}, {1, 0}), 0.0);         // P on the line, outside
@@ -66,14 +63,12 @@ TEST(WindingSum, FullTurnInsideAndNothingOutside) {
 }
 
 TEST(PolygonArea, AreaAndCornerAnglesFollowOrientation) {
-  // An L of area 3, exact in doubles.
   const Polygon l_shape = polygon({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}});
   EXPECT_EQ(polygon_area(l_shape.open), 3.0);
   EXPECT_EQ(polygon_area(l_shape.closed), 3.0);
   const Polygon clockwise = polygon({{0, 0}, {0, 1}, {1, 1}, {1, 0}});
   EXPECT_EQ(polygon_area(clockwise.open), -1.0);
-  // Corner angles sweep counter-clockwise into [0, 360).
-  EXPECT_NEAR(corner_angle({0, 0}, {1, 0}, {0, 1}), 90.0, angle_round_off);
+  EXPECT_NEAR(corner_angle({0, 0}, {1, 0}, {0, 1}), 90.0, angle_round_off);  // counter-clockwise, [0, 360)
   EXPECT_NEAR(corner_angle({0, 0}, {0, 1}, {1, 0}), 270.0, angle_round_off);
   EXPECT_EQ(corner_angle({0, 0}, {1, 0}, {2, 0}), 0.0);
 }
@@ -84,18 +79,13 @@ TEST(ElementQuality, RegularShapesAreOneAndOrientationGivesTheSign) {
   EXPECT_NEAR(triangle_quality({0, 0}, {0, 1}, {1, 0}), -0.8660254037844386, 1e-15);
   EXPECT_EQ(triangle_quality({0, 0}, {1, 1}, {2, 2}), 0.0);
   EXPECT_EQ(triangle_quality({3, 3}, {3, 3}, {3, 3}), 0.0);
-  // Scale and translation invariant.
-  EXPECT_NEAR(triangle_quality({100, 100}, {100.001, 100}, {100, 100.001}), 0.8660254037844386, 1e-9);  // cancellation at 1e5 offset
-  // Quadrilaterals: a square is 1, a flat corner 0, a twisted one negative.
+  // Scaled and moved: cancellation at the 1e5 offset.
+  EXPECT_NEAR(triangle_quality({100, 100}, {100.001, 100}, {100, 100.001}), 0.8660254037844386, 1e-9);
   EXPECT_NEAR(quadrilateral_quality({0, 0}, {1, 0}, {1, 1}, {0, 1}), 1.0, 1e-15);
-  // A rectangle 2 x 1: corner triangles all of quality 2 sqrt(3) * 2 / 10.
-  EXPECT_NEAR(quadrilateral_quality({0, 0}, {2, 0}, {2, 1}, {0, 1}), 1.0, 1e-15);
-  // A corner of 180 degrees makes one corner triangle flat.
-  EXPECT_EQ(quadrilateral_quality({0, 0}, {1, 0}, {2, 0}, {1, 1}), 0.0);
-  // The crossed (bow-tie) order has corner triangles of both signs.
-  EXPECT_LT(quadrilateral_quality({0, 0}, {1, 1}, {1, 0}, {0, 1}), 0.0);
-  // A convex kite is worse than a square; a dart (one reflex corner) has a
-  // corner triangle turned over and scores negative.
+  EXPECT_NEAR(quadrilateral_quality({0, 0}, {2, 0}, {2, 1}, {0, 1}), 1.0, 1e-15);  // corners all 2 sqrt(3) 2 / 10
+  EXPECT_EQ(quadrilateral_quality({0, 0}, {1, 0}, {2, 0}, {1, 1}), 0.0);           // 180 degree corner
+  EXPECT_LT(quadrilateral_quality({0, 0}, {1, 1}, {1, 0}, {0, 1}), 0.0);           // crossed (bow tie)
+  // A convex kite is worse than a square; a dart (one reflex corner) scores negative.
   const double kite = quadrilateral_quality({0, 0}, {3, 0}, {2, 2}, {0, 3});
   EXPECT_GT(kite, 0.0);
   EXPECT_LT(kite, 1.0);
@@ -108,8 +98,7 @@ TEST(SegmentPredicates, OnlyProperCrossingsCountAndParallelsNeverMeet) {
   EXPECT_FALSE(segments_cross({0, 0}, {2, 0}, {1, 0}, {1, 1}));      // T: touches
   EXPECT_FALSE(segments_cross({0, 0}, {2, 0}, {1, 0}, {3, 0}));      // collinear overlap
   EXPECT_FALSE(segments_cross({0, 0}, {1, 0}, {2, -1}, {2, 1}));     // apart
-  // The products are absolute: a crossing whose orientation products are
-  // below 1e-8 (segments 1e-4 long, products about 1e-16) does not count.
+  // Absolute threshold: orientation products below 1e-8 (here about 1e-16) do not count.
   EXPECT_FALSE(segments_cross({0, 0}, {1e-4, 1e-4}, {0, 1e-4}, {1e-4, 0}));
   EXPECT_TRUE(segments_cross({0, 0}, {1e-1, 1e-1}, {0, 1e-1}, {1e-1, 0}));
   // Intersection points: end points touch, parallel lines never meet.
@@ -125,9 +114,7 @@ TEST(SegmentPredicates, OnlyProperCrossingsCountAndParallelsNeverMeet) {
 TEST(Rotate, QuarterAndHalfTurnsAndBackAboutAnyCentre) {
   expect_point(rotate({1, 0}, {0, 0}, 90.0), {0, 1}, 1e-15);  // cos(pi/2) is 6e-17, not 0
   expect_point(rotate({2, 1}, {1, 1}, 180.0), {0, 1}, 1e-15);
-  // Turning back about any centre returns the point.
-  const Point c{-2.5, 4.0};
-  const Point p{3.0, -1.0};
+  const Point c{-2.5, 4.0}, p{3.0, -1.0};
   expect_point(rotate(rotate(p, c, 37.0), c, -37.0), p, 1e-14);  // round-off of two rotations at |p - c| ~ 7
 }
 
