@@ -15,9 +15,7 @@ namespace {
 
 // Closed polygon, one segment per side.
 Outline polygon(std::vector<double> x, std::vector<double> y) {
-  Outline o;
-  o.x = std::move(x);
-  o.y = std::move(y);
+  Outline o{std::move(x), std::move(y), {}};
   const auto n = static_cast<std::int32_t>(o.x.size());
   for (std::int32_t k = 0; k < n; ++k) o.segments.push_back({k, (k + 1) % n});
   return o;
@@ -44,8 +42,7 @@ struct SizingCase {
 
 class ElementSizing : public testing::TestWithParam<SizingCase> {};
 
-// The worked values of the sizing rule: both automatic branches, the
-// requested size below and at the 0.02 threshold, a negative size.
+// Worked values: both automatic branches, requested size below and at 0.02, a negative size.
 TEST_P(ElementSizing, GivesDocumentedScaleSizeAndPieces) {
   const SizingCase& c = GetParam();
   Outline o = c.outline;
@@ -68,13 +65,11 @@ INSTANTIATE_TEST_SUITE_P(
         SizingCase{"AutoUnitSquare", polygon({0, 1, 1, 0}, {0, 0, 1, 1}), 0.0, 30, 2, {15, 15, 15, 15}},
         SizingCase{"Auto10By1", polygon({0, 10, 10, 0}, {0, 0, 1, 1}), 0.0, 4, 2, {20, 2, 20, 2}},
         SizingCase{"Requested002NotScaled", polygon({0, 1, 1, 0}, {0, 0, 1, 1}), 0.02, 1, 0.02, {50, 50, 50, 50}},
-        SizingCase{"Requested0019Scaled", polygon({0, 1, 1, 0}, {0, 0, 1, 1}), 0.019, 2 / 0.019, 2,
-                   {53, 53, 53, 53}},
+        SizingCase{"Requested0019Scaled", polygon({0, 1, 1, 0}, {0, 0, 1, 1}), 0.019, 2 / 0.019, 2, {53, 53, 53, 53}},
         SizingCase{"NegativeTurnsAndScales", polygon({0, 1, 1, 0}, {0, 0, 1, 1}), -0.5, -4, 2, {2, 2, 2, 2}}),
     [](const testing::TestParamInfo<SizingCase>& i) { return std::string(i.param.name); });
 
-// The estimate counts what the wires get: 3 pieces for 2.5 h (halves away
-// from zero), 2 for 2.4 h, and 1, not 0, below h / 2.
+// The estimate counts what wires get: 3 pieces for 2.5 h, 2 for 2.4 h, 1 (not 0) below h / 2.
 TEST(ElementSizing, RoundsHalvesAwayAndKeepsShortWires) {
   Outline o = polygon({0, 5, 5, 5.4}, {0, 0, 4.8, 4.8});
   o.segments.pop_back();
@@ -82,8 +77,7 @@ TEST(ElementSizing, RoundsHalvesAwayAndKeepsShortWires) {
   EXPECT_EQ(wire_piece_estimate(o, 2.0), 6.0);
 }
 
-// The automatic size never exceeds L_min / 2 in scaled units: every segment
-// gets at least two pieces, whatever the proportions.
+// The automatic size is at most L_min / 2: every segment gets two pieces, whatever the shape.
 TEST(ElementSizing, AutomaticSizeGivesEverySegmentTwoPieces) {
   for (const double aspect : {1e-3, 0.07, 1.0, 13.0, 400.0}) {
     Outline o = polygon({0, aspect, aspect, 0}, {0, 0, 1, 1});
@@ -93,8 +87,7 @@ TEST(ElementSizing, AutomaticSizeGivesEverySegmentTwoPieces) {
   }
 }
 
-// The triangle estimate the drivers cap against stays within 15 % of what the
-// grid mesher makes on simple regions, so the cap means what it says.
+// The estimate the drivers cap against is within 15 % of the grid mesher's count.
 TEST(ElementSizing, TriangleEstimateFollowsTheGridMesher) {
   struct Shape {
     Outline outline;

@@ -24,15 +24,9 @@ MergedSection merge(const PartsMesh& m) {
 
 PartsMesh literal(std::vector<double> y, std::vector<double> z, std::vector<std::int32_t> connectivity,
                   std::vector<std::int32_t> part_node_count, std::vector<std::int32_t> part_element_count, int k = 3) {
-  PartsMesh m;
-  m.y = std::move(y);
-  m.z = std::move(z);
-  m.connectivity = std::move(connectivity);
-  m.element_material.assign(m.connectivity.size() / static_cast<std::size_t>(k), 1);
-  m.part_node_count = std::move(part_node_count);
-  m.part_element_count = std::move(part_element_count);
-  m.nodes_per_element = k;
-  return m;
+  std::vector<std::int32_t> material(connectivity.size() / static_cast<std::size_t>(k), 1);
+  return {std::move(y), std::move(z), std::move(connectivity), std::move(material), std::move(part_node_count),
+          std::move(part_element_count), k};
 }
 
 // Two triangles (0,0),(1,0),(0,1) | (1,0),(1,1),(0,1), each its own part.
@@ -40,11 +34,8 @@ PartsMesh two_triangle_parts(double gap = 0.0) {
   return literal({0, 1, 0, 1 + gap, 1, gap}, {0, 0, 1, 0, 1, 1}, {1, 2, 3, 4, 5, 6}, {3, 3}, {1, 1});
 }
 
-// Node count and components of each mesh, and what every merge keeps: each
-// component owns a contiguous block of node numbers that its elements use
-// entirely (the solver's per-domain numbering relies on it); each element
-// keeps its input material; the corner area is the input's; every mid-side
-// node of these straight-sided meshes lies at its edge's midpoint.
+// Every merge keeps: each component's contiguous node block, used entirely (the solver relies on
+// it); input materials; the corner area; mid-side nodes at edge midpoints.
 TEST(MergeSection, NodesAndComponentsOfEachMesh) {
   PartsMesh with_empty_part = two_triangle_parts();
   with_empty_part.part_element_count = {0, 1, 1};
@@ -76,8 +67,7 @@ TEST(MergeSection, NodesAndComponentsOfEachMesh) {
       {"no elements at all", empty, 0, {}},
       // Two triangles of one part with separate copies of the diagonal's nodes.
       {"coincident nodes inside one part", literal({0, 1, 1, 0, 1, 0}, {0, 0, 1, 0, 1, 1}, {1, 2, 3, 4, 5, 6}, {6}, {2}), 9, {2}},
-      // The second part uses nodes 2 and 3 of the first directly: one
-      // component, or the second would reach outside its node block.
+      // Part 2 uses nodes 2 and 3 of part 1: one component, or it would leave its node block.
       {"parts sharing node numbers", literal({0, 1, 0, 1}, {0, 0, 1, 1}, {1, 2, 3, 2, 4, 3}, {3, 1}, {1, 1}), 9, {2}},
       {"disconnected pieces of one part", two_pieces, 18, {2, 2}},
       {"six-node parts share the interface mid-sides", six_node, 9 * 5, {16}},  // (2*4+1) x (2*2+1) lattice

@@ -8,22 +8,13 @@
 namespace bsp {
 namespace {
 
-// A merged mesh of straight-sided 6-node triangles from corner triples, every
-// node its own input node.
+// Straight-sided 6-node triangles from corner triples, every node its own input node.
 MergedSection mesh_of(const std::vector<std::array<double, 6>>& triangles) {
   MergedSection m;
   for (const auto& t : triangles) {
     const auto first = static_cast<std::int32_t>(m.x.size());
-    const double mx[3] = {(t[0] + t[2]) / 2, (t[2] + t[4]) / 2, (t[4] + t[0]) / 2};
-    const double my[3] = {(t[1] + t[3]) / 2, (t[3] + t[5]) / 2, (t[5] + t[1]) / 2};
-    for (int i = 0; i < 3; ++i) {
-      m.x.push_back(t[2 * i]);
-      m.y.push_back(t[2 * i + 1]);
-    }
-    for (int i = 0; i < 3; ++i) {
-      m.x.push_back(mx[i]);
-      m.y.push_back(my[i]);
-    }
+    m.x.insert(m.x.end(), {t[0], t[2], t[4], (t[0] + t[2]) / 2, (t[2] + t[4]) / 2, (t[4] + t[0]) / 2});
+    m.y.insert(m.y.end(), {t[1], t[3], t[5], (t[1] + t[3]) / 2, (t[3] + t[5]) / 2, (t[5] + t[1]) / 2});
     for (int i = 1; i <= 6; ++i) m.connectivity.push_back(first + i);
     m.element_material.push_back(1);
     m.element_origin.push_back(static_cast<std::int32_t>(m.element_origin.size()));
@@ -32,10 +23,8 @@ MergedSection mesh_of(const std::vector<std::array<double, 6>>& triangles) {
   return m;
 }
 
-// Separate node sets per triangle, so geometry alone decides: touching at a
-// corner or along a line, or 1e-6 apart (far less than an element, more than
-// the tolerance) is no overlap; any depth above the tolerance is one, down to
-// a sliver 1e-6 deep across the hypotenuse.
+// Separate nodes, so geometry decides: touching or 1e-6 apart (above the tolerance) is no
+// overlap; any depth above the tolerance is one, down to a sliver 1e-6 deep.
 TEST(MeshValidity, FindsOverlapsOfAnyDepthAboveTheTolerance) {
   EXPECT_FALSE(find_mesh_fault(mesh_of({{0, 0, 1, 0, 0, 1}, {1, 0, 2, 0, 1, 1}}), false));
   EXPECT_FALSE(find_mesh_fault(mesh_of({{0, 0, 1, 0, 0, 1}, {0.5 + 1e-6, 0.5 + 1e-6, 1, 1, 0, 2}}), false));
@@ -46,19 +35,16 @@ TEST(MeshValidity, FindsOverlapsOfAnyDepthAboveTheTolerance) {
 }
 
 TEST(MeshValidity, NodeInsideANeighboursEdgeHangsAndPrefersInputNodes) {
-  // Right triangle below the edge (0,0)-(2,0) and two small triangles above
-  // it that meet at (1,0), strictly inside that edge.
+  // A triangle below the edge (0,0)-(2,0), two above it meeting at (1,0) inside that edge.
   MergedSection m = mesh_of({{0, 0, 2, 0, 0, -2}, {0, 0, 1, 0, 0.5, 1}, {1, 0, 2, 0, 1.5, 1}});
-  // The big element's own edge midpoint coincides with (1,0): make it the
-  // same node as the small triangles' corner, as gluing would.
+  // The big element's midpoint (1,0) made the small triangles' corner, as gluing would.
   m.connectivity[3] = m.connectivity[6 + 1];
   const auto f = find_mesh_fault(m, false);
   ASSERT_TRUE(f);
   EXPECT_EQ(f->kind, MeshFault::Kind::hanging_node);
   EXPECT_EQ(f->element, 0);
   EXPECT_EQ(f->edge, 0);
-  // Of the hanging candidates (the shared corner at 1, the small triangles'
-  // mid-side nodes at 0.5 and 1.5) an input node is reported.
+  // Of the candidates (corner at 1, mid-sides at 0.5 and 1.5) an input node is reported.
   EXPECT_NE(m.node_origin[static_cast<std::size_t>(f->node)], -1);
 }
 

@@ -25,9 +25,7 @@ struct Tri {
   }
 };
 
-// b x h rectangle [x0, x0 + b] x [0, h] as a fan of four triangles about an
-// off-centre interior point (x0 + px, py), so that the axes cut elements at
-// all angles; added to `t`.
+// [x0, x0 + b] x [0, h] added to `t` as a fan about (x0 + px, py): the axes cut it at all angles.
 Tri rectangle_fan(double b, double h, double px, double py, std::int32_t part = 1, double x0 = 0, Tri t = {}) {
   t.add(x0, 0, x0 + b, 0, x0 + px, py, part);
   t.add(x0 + b, 0, x0 + b, h, x0 + px, py, part);
@@ -36,22 +34,19 @@ Tri rectangle_fan(double b, double h, double px, double py, std::int32_t part = 
   return t;
 }
 
-// Each half of a b x h rectangle has moment h b^2 / 8 about x = b/2 and
-// b h^2 / 8 about y = h/2, of opposite signs, whatever the triangulation.
+// Each half of a b x h rectangle: h b^2 / 8 about x = b/2, b h^2 / 8 about y = h/2, signed.
 TEST(SplitFirstMoments, RectangleHalvesAreExactForAnyTriangulation) {
   const double b = 10, h = 6;
   for (const auto& [px, py] : {std::pair{5.0, 3.0}, std::pair{1.3, 4.9}, std::pair{9.1, 0.2}}) {
     const SplitFirstMoments q = rectangle_fan(b, h, px, py).split({1.0}, b / 2, h / 2);
-    // Sums of a few products of numbers of order 10: round-off near 1e-14.
-    EXPECT_NEAR(q.about_x.positive, h * b * b / 8, 1e-12);
+    EXPECT_NEAR(q.about_x.positive, h * b * b / 8, 1e-12);  // sums of products of order 10
     EXPECT_NEAR(q.about_x.negative, -h * b * b / 8, 1e-12);
     EXPECT_NEAR(q.about_y.positive, b * h * h / 8, 1e-12);
     EXPECT_NEAR(q.about_y.negative, -b * h * h / 8, 1e-12);
   }
 }
 
-// A line through no element leaves every moment on one side; a line through
-// a corner splits the triangle into two triangles whose moments are known.
+// A line through no element leaves all on one side; one through a corner splits into two triangles.
 TEST(SplitFirstMoments, TriangleCutThroughItsCorner) {
   Tri t;
   t.add(0, 0, 2, 0, 1, 3);  // apex above x = 1
@@ -64,8 +59,7 @@ TEST(SplitFirstMoments, TriangleCutThroughItsCorner) {
   EXPECT_NEAR(q.about_y.negative, 3.0 * (1.0 - 10.0), 1e-13);
 }
 
-// Weights multiply each element's share; part numbers outside the weight
-// list add nothing.
+// Weights multiply each element's share; parts outside the weight list add nothing.
 TEST(SplitFirstMoments, WeightsScaleEachPart) {
   // The squares [0,2] x [0,2] of part 1 and [2,4] x [0,2] of part 2.
   const Tri t = rectangle_fan(2, 2, 1.5, 0.4, 2, 2.0, rectangle_fan(2, 2, 0.7, 1.1, 1));

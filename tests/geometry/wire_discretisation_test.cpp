@@ -14,23 +14,20 @@ using data_2d::Point;
 
 double distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
-// Tangents of (0,0), (1,1), (2,0) solved by hand from the end-free system:
-// x: 2a + b = 3, a + 4b + c = 6, b + 2c = 3 gives 1, 1, 1; y: 2a + b = 3,
-// a + 4b + c = 0, b + 2c = -3 gives 1.5, 0, -1.5.
+// End-free system by hand for (0,0), (1,1), (2,0): x: 2a + b = 3, a + 4b + c = 6, b + 2c = 3
+// gives 1, 1, 1; y: 2a + b = 3, a + 4b + c = 0, b + 2c = -3 gives 1.5, 0, -1.5.
 TEST(WireDiscretisation, TangentsSolveTheSplineSystem) {
   const std::vector<Point> p = {{0, 0}, {1, 1}, {2, 0}};
   const std::vector<Point> t = spline_tangents(p);
   const Point expected[] = {{1, 1.5}, {1, 0}, {1, -1.5}};
   ASSERT_EQ(t.size(), 3u);
   for (std::size_t i = 0; i < 3; ++i) {
-    // LU of a 3 x 3 system with small integers: round-off of a few ulps.
-    EXPECT_NEAR(t[i].x, expected[i].x, 1e-14);
+    EXPECT_NEAR(t[i].x, expected[i].x, 1e-14);  // LU of small integers: a few ulps
     EXPECT_NEAR(t[i].y, expected[i].y, 1e-14);
   }
 }
 
-// Equally spaced collinear vertices: the spline is the line, every tangent
-// the spacing, and the cut points are equally spaced on it.
+// Equally spaced collinear vertices: tangents are the spacing, cut points equally spaced.
 TEST(WireDiscretisation, CollinearWireIsCutIntoEqualPieces) {
   const std::vector<Point> p = {{0, 0}, {3, 4}, {6, 8}, {9, 12}};
   for (const Point t : spline_tangents(p)) {
@@ -45,17 +42,14 @@ TEST(WireDiscretisation, CollinearWireIsCutIntoEqualPieces) {
   }
 }
 
-// A curved wire keeps its end points, follows the spline (every cut point on
-// the sampled polyline, which passes through the vertices) and gets
-// round(L / h) pieces of equal length along that polyline.
+// A curved wire keeps its ends and gets round(L / h) pieces of equal length along the spline.
 TEST(WireDiscretisation, CurvedWireIsCutAtEqualArcLength) {
   const std::vector<Point> p = {{0, 0}, {1, 1}, {2, 0}};
   const std::vector<Point> cut = discretise_polyline(p, 0.25);
   EXPECT_TRUE(cut.front() == p.front() && cut.back() == p.back());
   double chord_sum = 0.0;
   for (std::size_t k = 1; k < cut.size(); ++k) chord_sum += distance(cut[k - 1], cut[k]);
-  // The spline through the three points is longer than the two chords (2.83)
-  // and than the sampled polyline's pieces cut at h: m = round(L / 0.25).
+  // The spline is longer than the two chords (2.83); m = round(L / 0.25).
   EXPECT_GT(chord_sum, 2.0 * std::sqrt(2.0));
   EXPECT_EQ(static_cast<double>(cut.size() - 1), std::round(chord_sum / 0.25));
   // Pieces of equal arc length: chords agree to the polyline's curvature.
@@ -68,14 +62,9 @@ TEST(WireDiscretisation, CurvedWireIsCutAtEqualArcLength) {
   }
 }
 
-// The section record: end nodes keep their indices, new nodes are appended
-// on the boundary, and a two-vertex wire is cut at p0 + (k/m)(p1 - p0).
+// End nodes keep their indices; boundary nodes at p0 + (k/m)(p1 - p0) are appended.
 TEST(WireDiscretisation, RecordKeepsEndNodesAndAppendsCutPoints) {
-  Outline o;
-  o.x = {0, 5, 5};
-  o.y = {0, 0, 4.8};
-  o.segments = {{0, 1}, {1, 2}, {2, 0}};
-  domain_maker::Domain_Data d = build_outline_domain(o);
+  domain_maker::Domain_Data d = build_outline_domain(Outline{{0, 5, 5}, {0, 0, 4.8}, {{{0, 1}, {1, 2}, {2, 0}}}});
   ASSERT_EQ(d.nodes.size(), 3u);
   ASSERT_EQ(d.wires.size(), 3u);
   EXPECT_EQ(d.wires[1].number, 2);
