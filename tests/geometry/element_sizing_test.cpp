@@ -89,16 +89,12 @@ TEST(ElementSizing, AutomaticSizeGivesEverySegmentTwoPieces) {
 
 // The estimate the drivers cap against is within 15 % of the grid mesher's count.
 TEST(ElementSizing, TriangleEstimateFollowsTheGridMesher) {
-  struct Shape {
-    Outline outline;
-    double area;
-  };
-  const Shape shapes[] = {{polygon({0, 40, 40, 0}, {0, 0, 30, 30}), 1200.0},
+  const std::pair<Outline, double> shapes[] = {{polygon({0, 40, 40, 0}, {0, 0, 30, 30}), 1200.0},
                           {polygon({0, 60, 60, 30, 30, 0}, {0, 0, 10, 10, 40, 40}), 60 * 10 + 30 * 30},
                           {polygon({0, 50, 0}, {0, 0, 50}), 1250.0}};
-  for (const Shape& sh : shapes) {
+  for (const auto& [outline, area] : shapes) {
     for (const double h : {1.0, 2.5}) {
-      domain_maker::Domain_Data d = build_outline_domain(sh.outline);
+      domain_maker::Domain_Data d = build_outline_domain(outline);
       d.element_size = h;
       discretise_wires(d, h);
       std::vector<std::int32_t> loose;
@@ -107,8 +103,8 @@ TEST(ElementSizing, TriangleEstimateFollowsTheGridMesher) {
       region.quadratic = 1;
       domain_maker::Flat_Mesh flat;
       mesher_2d::run_grid_mesher(region, flat);
-      const double estimate = triangle_estimate(sh.area, h);
-      EXPECT_NEAR(flat.n_elements, estimate, 0.15 * estimate) << "area " << sh.area << " h " << h;
+      const double estimate = triangle_estimate(area, h);
+      EXPECT_NEAR(flat.n_elements, estimate, 0.15 * estimate) << "area " << area << " h " << h;
     }
   }
 }

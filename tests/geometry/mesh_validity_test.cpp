@@ -41,9 +41,7 @@ TEST(MeshValidity, NodeInsideANeighboursEdgeHangsAndPrefersInputNodes) {
   m.connectivity[3] = m.connectivity[6 + 1];
   const auto f = find_mesh_fault(m, false);
   ASSERT_TRUE(f);
-  EXPECT_EQ(f->kind, MeshFault::Kind::hanging_node);
-  EXPECT_EQ(f->element, 0);
-  EXPECT_EQ(f->edge, 0);
+  EXPECT_TRUE(f->kind == MeshFault::Kind::hanging_node && f->element == 0 && f->edge == 0);
   // Of the candidates (corner at 1, mid-sides at 0.5 and 1.5) an input node is reported.
   EXPECT_NE(m.node_origin[static_cast<std::size_t>(f->node)], -1);
 }

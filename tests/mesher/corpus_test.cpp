@@ -84,14 +84,12 @@ TEST_P(Corpus, MeshesEveryRegionWithAllInvariants) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Outlines, Corpus,
-                         testing::Combine(testing::Values("rectangle", "rotated_rectangle", "l_shape", "t_shape", "i_shape", "channel",
-                                         "z_shape", "thin_plate", "triangle", "circle_64", "annulus", "box_with_hole",
-                                         "two_regions", "region_in_hole", "star", "open_line_and_seed",
-                                         "squares_apart"),
-                                          testing::Values(Mesher::grid, Mesher::loop)),
-                         [](const auto& info) {
-                           return std::string(std::get<0>(info.param)) + (std::get<1>(info.param) == Mesher::grid ? "_grid" : "_loop");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Outlines, Corpus,
+    testing::Combine(testing::Values("rectangle", "rotated_rectangle", "l_shape", "t_shape", "i_shape", "channel", "z_shape",
+                                     "thin_plate", "triangle", "circle_64", "annulus", "box_with_hole", "two_regions",
+                                     "region_in_hole", "star", "open_line_and_seed", "squares_apart"),
+                     testing::Values(Mesher::grid, Mesher::loop)),
+    [](const auto& info) { return std::string(std::get<0>(info.param)) + (std::get<1>(info.param) == Mesher::grid ? "_grid" : "_loop"); });
 
 }  // namespace

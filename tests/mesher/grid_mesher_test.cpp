@@ -108,10 +108,7 @@ std::set<std::pair<double, double>> literal_survivors(const Grid_Mesher& mesher,
   const data_2d::Wire* outer = std::find_if(wires.begin(), wires.end(), [](const auto& w) { return w->kind == 1; })->get();
   double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
   for (const auto* n : outer->nodes) {
-    x0 = std::min(x0, n->x);
-    x1 = std::max(x1, n->x);
-    y0 = std::min(y0, n->y);
-    y1 = std::max(y1, n->y);
+    std::tie(x0, x1, y0, y1) = std::tuple(std::min(x0, n->x), std::max(x1, n->x), std::min(y0, n->y), std::max(y1, n->y));
   }
   const int nx = std::max(1, static_cast<int>((x1 - x0) / h));
   const int ny = std::max(1, static_cast<int>((y1 - y0) / h));

@@ -212,12 +212,12 @@ Mesh_Summary expect_meshes_validly(const Mesh_Data& in, Mesh_Data* out = nullptr
   return summary;
 }
 
-// The text of the Mesh_Error `f` throws, or "no failure".
-template <class F>
+// The text of the E `f` throws, or "no failure".
+template <class E = data_2d::Mesh_Error, class F>
 std::string error_of(F&& f) {
   try {
     f();
-  } catch (const data_2d::Mesh_Error& e) {
+  } catch (const E& e) {
     return e.what();
   }
   return "no failure";
