@@ -115,7 +115,7 @@ TEST(SectionProperties, BarJoinsTheElementOwningItsNearestNode) {
   const double bar = pi * 0.05 * 0.05;  // k = 1
   EXPECT_NEAR(m.materials[0].slot[material_slot::area], 1.0 + bar, 1e-15);
   EXPECT_NEAR(m.materials[1].slot[material_slot::area], 1.0, 1e-15);
-  // Part 1's centroid moves toward the bar: (0.5 + 0.9 bar) / (1 + bar).
+  // The first part's centroid moves toward the bar: (0.5 + 0.9 bar) / (1 + bar).
   EXPECT_NEAR(m.materials[0].slot[material_slot::xc], (0.5 + 0.9 * bar) / (1 + bar), 1e-15);
   EXPECT_TRUE(m.materials[2].empty);
   for (double v : m.materials[2].slot) EXPECT_EQ(v, 0.0);
