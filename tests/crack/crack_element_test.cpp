@@ -22,11 +22,8 @@ AxisMoments sum(const std::vector<Edge>& edges, double a) {
   return m;
 }
 
-// A clockwise loop counts negative (a counter-clockwise triangle's area and
-// moments: the steel sections of the section tests). A point-like edge (down
-// to a half-length of 1e-16, below the floor of 2.2e-16) adds nothing; so
-// does a segment on the axis, as the integrands carry (z - a): the cut that
-// closes a clipped loop never needs to be formed.
+// A clockwise loop counts negative. A point-like edge (half-length 1e-16, below the 2.2e-16
+// floor) adds nothing, nor does one on the axis: a clipped loop's closing cut is never formed.
 TEST(EdgeIntegrals, ClockwiseLoopIsNegativeAndFlatEdgesAddNothing) {
   EXPECT_DOUBLE_EQ(sum(loop({{0.0, 0.0}, {1.0, 0.0}, {1.0, 1.0}, {0.0, 1.0}}), 0.0).area, 1.0);
   EXPECT_DOUBLE_EQ(sum(loop({{0.0, 0.0}, {0.0, 1.0}, {1.0, 1.0}, {1.0, 0.0}}), 0.0).area, -1.0);
@@ -37,8 +34,7 @@ TEST(EdgeIntegrals, ClockwiseLoopIsNegativeAndFlatEdgesAddNothing) {
   }
 }
 
-// An edge across the axis is cut on its own line; one wholly on the kept
-// side is kept whole; one on the dropped side or on the axis is dropped.
+// Cut on its own line across the axis, kept whole on the kept side, dropped otherwise.
 TEST(ClipToSide, KeepsCutsOrDropsAnEdge) {
   const Edge up{{0.0, 0.0}, {4.0, 8.0}};
   const auto clip = [&](double a, Side side) {
@@ -54,10 +50,8 @@ TEST(ClipToSide, KeepsCutsOrDropsAnEdge) {
   EXPECT_FALSE(clip_to_side({{0.0, 2.0}, {3.0, 2.0}}, 2.0, Side::upper, piece));
 }
 
-// The part of a triangle above z = a is a similar triangle: with the apex at
-// height h and the base b, its height is H = h - a, its area b H^2 / (2 h) and
-// its first moment about the axis b H^3 / (6 h). Moving only the end points'
-// z of the slanted edges would give a trapezoid-like figure instead.
+// Above z = a lies a similar triangle of height H = h - a: area b H^2 / (2 h), first moment
+// b H^3 / (6 h); moving only the slanted edges' end points would give a trapezoid instead.
 TEST(ConcreteElement, SlantedLoopKeepsSimilarTriangleAboveAxis) {
   const double b = 2.0, h = 3.0;
   std::vector<ConcreteElement> elements;

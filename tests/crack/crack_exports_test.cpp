@@ -1,6 +1,5 @@
-// CrackSectionProperty through its C signature, as a host calls it: the
-// reference values, missing arrays (the index and value faults: the
-// interface fault matrix) and the empty-section clause of bsp.h.
+// CrackSectionProperty as a host calls it: reference values, missing arrays and the empty
+// section of bsp.h (index and value faults: the interface fault matrix).
 #include <gtest/gtest.h>
 
 #include <array>
@@ -14,8 +13,7 @@ namespace {
 
 using test::CrackInput;
 
-// The beam 300 x 500 with bars of 1000 at z = 50 and 450: symmetric, so the
-// centroid is mid-depth and the two axes mirror each other.
+// 300 x 500, bars of 1000 at z = 50 and 450: symmetric, so the two axes mirror each other.
 TEST(CrackSectionExport, ReportsReferenceValues) {
   const test::Guarded v = test::crack_call(CrackInput{});
   EXPECT_NEAR(v[BSP_CRACK_CENTROID], 250.0, 1e-12);               // round-off only
@@ -24,9 +22,8 @@ TEST(CrackSectionExport, ReportsReferenceValues) {
   EXPECT_GT(v[BSP_CRACK_INERTIA_UPPER], 0.0);
 }
 
-// An array passed as NULL (here: an emptied one) zeroes all 14 entries; no
-// edges at all is the empty section (cracking moments +-1, all else 0), with
-// or without arrays; a NULL results pointer leaves nothing to write.
+// A NULL (here: emptied) array zeroes all 14 entries; no edges is the empty section (cracking
+// moments +-1, all else 0), with or without arrays; a NULL results pointer writes nothing.
 TEST(CrackSectionExport, MissingArraysAndTheEmptySection) {
   const auto call = [](const CrackInput& c) {
     test::Guarded out(BSP_CRACK_N_RESULTS);
@@ -37,29 +34,21 @@ TEST(CrackSectionExport, MissingArraysAndTheEmptySection) {
     return out.body();
   };
   const std::vector<double> zeros(BSP_CRACK_N_RESULTS, 0.0);
-  CrackInput no_table, no_bar_refs, no_edges, nothing;
-  no_table.table.clear();
-  no_bar_refs.bar_refs.clear();
-  EXPECT_EQ(call(no_table), zeros);
-  EXPECT_EQ(call(no_bar_refs), zeros);
-  no_edges.n_edges = 0;
+  EXPECT_EQ(call({.table = {}}), zeros);
+  EXPECT_EQ(call({.bar_refs = {}}), zeros);
   std::vector<double> empty = zeros;
   empty[BSP_CRACK_MOMENT_POS] = 1.0;
   empty[BSP_CRACK_MOMENT_NEG] = -1.0;
-  EXPECT_EQ(call(no_edges), empty);
-  nothing = CrackInput{{}, {}, {}, {}, {}, {}, {}, 0, 0};
-  EXPECT_EQ(call(nothing), empty);
+  EXPECT_EQ(call({.n_edges = 0}), empty);
+  EXPECT_EQ(call(CrackInput{{}, {}, {}, {}, {}, {}, {}, 0, 0}), empty);
   const CrackInput s;
   CrackSectionProperty(nullptr, s.n_bars, s.n_edges, s.table.data(), s.edges.data(), s.bar_refs.data(),
                        s.parameters.data(), s.bar_records.data(), s.node_y.data(), s.node_z.data());
 }
 
-// Key 5 has no edges (and no table entry is read for it): the bar lies in no
-// material and adds its full modulus.
+// Key 5 has no edges (nor a table entry read): the bar lies in no material, adds its full modulus.
 TEST(CrackSectionExport, BarInKeyWithoutEdgesIsSafe) {
-  CrackInput s;
-  s.bar_refs = {5, 0};
-  s.n_bars = 1;
+  const CrackInput s{.bar_refs = {5, 0}, .n_bars = 1};
   const double n = 200000.0 / 30000.0;
   EXPECT_NEAR(test::crack_call(s)[BSP_CRACK_CENTROID], (150000.0 * 250.0 + n * 1000.0 * 50.0) / (150000.0 + n * 1000.0),
               1e-12);  // round-off

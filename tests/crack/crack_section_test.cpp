@@ -18,8 +18,7 @@ struct Material {
   double modulus = 0.0, tensile_strength = 0.0, shrinkage = 0.0, ageing = 0.0, creep = 0.0;
 };
 
-// Cracked-section input from polygons (counter-clockwise) and bars, so each
-// test states its geometry, not index bookkeeping.
+// Cracked-section input from counter-clockwise polygons and bars.
 struct SectionBuilder {
   CrackSectionInput in;
   explicit SectionBuilder(double reference_modulus) { in.reference_modulus = reference_modulus; }
@@ -55,11 +54,9 @@ SectionBuilder plain_concrete_beam() {
   return s;
 }
 
-// Nothing cracks in steel: both axes at the centroid, both cracked inertias
-// I_g, cracking moments +-1, no long-term entries. The triangle's slanted
-// edges cross the axis and must be cut on their own lines (moving only their
-// end points' z gives an axis of 0.828). Bars in a steel host, one across the
-// axis, are the transformed section by hand with their own A r^2 / 4.
+// Nothing cracks in steel: axes at the centroid, cracked inertias I_g, cracking moments +-1, no
+// long-term entries. Slanted edges are cut on their own lines (moving end points: axis 0.828);
+// bars, one across the axis: the transformed section by hand with their own A r^2 / 4.
 TEST(CrackSection, SteelSectionsAreUncrackedOnBothFaces) {
   struct Case {
     const char* name;
@@ -77,8 +74,7 @@ TEST(CrackSection, SteelSectionsAreUncrackedOnBothFaces) {
   const double area = 20000.0 + 500.0 + 800.0 * 2.0, z = (20000.0 * 100.0 + 500.0 * 30.0 + 800.0 * 2.0 * 95.0) / area;
   const auto bar_i = [&](double a, double c, double ratio) { return ratio * a * ((c - z) * (c - z) + a / std::numbers::pi / 4.0); };
   ASSERT_LT(std::abs(z - 95.0), bar_radius(800.0));  // the second bar straddles the axis
-  // Axes: F is linear, Ridders' first step is exact but for round-off of the
-  // sums (1e4-sized; the bars' segments 1e-10); inertias: round-off.
+  // Axes: F is linear, Ridders is exact but for round-off (bar segments: 1e-10).
   const Case cases[] = {
       {"rectangle", steel(rectangle), 100.0, 100.0 * std::pow(200.0, 3) / 12.0, 1e-12},
       {"triangle", steel({{0.0, 0.0}, {2.0, 0.0}, {0.0, 2.0}}), 2.0 / 3.0, 2.0 * 8.0 / 36.0, 1e-15},  // b h^3 / 36
@@ -100,11 +96,8 @@ TEST(CrackSection, SteelSectionsAreUncrackedOnBothFaces) {
   }
 }
 
-// Plain concrete cracks through: F vanishes only at the range ends, the whole
-// depth is compressed and the cracked inertias and their long-term entries
-// are zero (cracking moments: the next test). Uncracked, its creep sum is p4
-// (I_d = I_eff), so the creep entry is p4 / (E_ref I_g); nothing shrinks
-// against anything, so the shrinkage entry is 0.
+// Plain concrete: F vanishes only at the range ends, cracked entries are zero. Uncracked, the
+// creep sum is p4 (I_d = I_eff), the entry p4 / (E_ref I_g); nothing restrains shrinkage.
 TEST(CrackSection, PlainConcreteRectangleCracksThrough) {
   SectionBuilder s(e_concrete);
   s.material(0, {false, e_concrete, 3.0, -3e-4, 0.8, 2.5}).rectangle(0, 0.0, 0.0, 300.0, 500.0);
@@ -114,20 +107,15 @@ TEST(CrackSection, PlainConcreteRectangleCracksThrough) {
   EXPECT_NEAR(v[BSP_CRACK_GROSS_INERTIA], 3.125e9, 1e-5);     // 1e-15 relative of 3e9
   EXPECT_EQ(v[BSP_CRACK_AXIS_UPPER], 500.0);
   EXPECT_EQ(v[BSP_CRACK_AXIS_LOWER], 0.0);
-  EXPECT_EQ(v[BSP_CRACK_INERTIA_UPPER], 0.0);
-  EXPECT_EQ(v[BSP_CRACK_INERTIA_LOWER], 0.0);
+  for (const int k : {BSP_CRACK_INERTIA_UPPER, BSP_CRACK_INERTIA_LOWER}) EXPECT_EQ(v[k], 0.0) << k;
   EXPECT_NEAR(v[BSP_CRACK_CREEP_GROSS], 2.5 / (e_concrete * i_g), 1e-12 * 2.5 / (e_concrete * i_g));  // round-off
   EXPECT_NEAR(v[BSP_CRACK_SHRINKAGE_GROSS], 0.0, 1e-20);  // zero lever arm, round-off of z_eff - z_c
   for (int k = BSP_CRACK_CREEP_UPPER; k < BSP_CRACK_N_RESULTS; ++k) EXPECT_EQ(v[k], 0.0) << k;
 }
 
-// The section cracks where the first concrete fibre reaches its strength:
-// f_t I_g / distance, the smallest over the concrete domains per sign. Plain
-// 300 x 500, f_t = 3: 3 * 3.125e9 / 250. Two webs side by side with
-// strengths 3 and 2 crack at the weaker: 2 I_g / 250, I_g = 600 * 500^3 / 12.
-// A slab wholly above the centroid of a steel web is compressed by a positive
-// moment (no candidate: 1) and its top fibre gives the negative one. 1e-12
-// relative: round-off.
+// f_t I_g / distance, smallest over concrete fibres per sign: plain 3 * 3.125e9 / 250; webs of
+// strengths 3 and 2 crack at the weaker; a slab above a steel web's centroid has no positive
+// candidate (1), its top fibre gives the negative one. 1e-12 relative: round-off.
 TEST(CrackSection, CrackingMomentIsTheSmallestOverConcreteFibres) {
   const double n = e_steel / e_concrete, z = (n * 90000.0 * 150.0 + 100000.0 * 350.0) / (n * 90000.0 + 100000.0);
   const double i_slab = n * (std::pow(300.0, 4) / 12.0 + 90000.0 * (150.0 - z) * (150.0 - z)) + 1e9 / 12.0 +
@@ -150,16 +138,10 @@ TEST(CrackSection, CrackingMomentIsTheSmallestOverConcreteFibres) {
   }
 }
 
-// Classical cracked transformed sections, upper face compressed (e.g. Park &
-// Paulay, ch. 10), x the depth of the compressed zone from the top and n the
-// modular ratio; each bar adds its own n A_s r^2 / 4. Rectangle:
-// b x^2 / 2 + (n - 1) A_s' (x - d') = n A_s (d - x), a compression bar
-// displacing concrete; the lower bar alone of 1000 gives the reference axis
-// 379.0655697... (the two-bar beam's axes: the export test). Tee with the
-// axis in the web: the flange and the web's part. Steel beam under a slab
-// (transformed to steel): the slab's compressed part at n_c; with the lower
-// face compressed the slab is all in tension and the axis and inertia are
-// the steel's own. Axes: the search tolerance; inertias: round-off.
+// Cracked transformed sections, upper face compressed (Park & Paulay, ch. 10): x is the depth of
+// the compressed zone, n the modular ratio, each bar adds n A_s r^2 / 4. Rectangle: b x^2 / 2 +
+// (n - 1) A_s' (x - d') = n A_s (d - x); tee, axis in the web; steel beam under a slab, whose
+// lower-face values are the steel's own. Axes: search tolerance; inertias: round-off.
 TEST(CrackSection, ReinforcedSectionsMatchTheTransformedSection) {
   const double n = e_steel / e_concrete;
   struct Case {
@@ -177,7 +159,7 @@ TEST(CrackSection, ReinforcedSectionsMatchTheTransformedSection) {
                               n * as * ((d - x) * (d - x) + r * r / 4.0)};
   };
   std::vector<Case> cases = {rectangle(1500.0, 0.0), rectangle(1500.0, 600.0), rectangle(1000.0, 0.0)};
-  EXPECT_NEAR(cases.back().axis_upper, 379.06556970305417, 1e-9);
+  EXPECT_NEAR(cases.back().axis_upper, 379.06556970305417, 1e-9);  // reference axis, one bar of 1000
   {
     const double bf = 1000.0, hf = 100.0, bw = 300.0, h = 600.0, d = 550.0, as = 4000.0, r = bar_radius(as);
     SectionBuilder s(e_concrete);
@@ -233,16 +215,12 @@ SectionBuilder doubly_reinforced(double shift, bool mirror, int pieces) {
   return s;
 }
 
-// Moving the section moves only the positions; mirroring it swaps the faces
-// (and turns the sign of curvatures and positions); cutting every edge into
-// collinear pieces changes nothing. Coordinates near 1500 instead of 500 grow
-// the round-off threefold, far below 1e-9; the axes carry the search tolerance.
+// Moving the section moves only positions; mirroring swaps the faces and turns signs; collinear
+// pieces change nothing. 1e-9: the search tolerance, far above round-off at 1500.
 TEST(CrackSection, TranslationMirrorAndRefinementInvariance) {
   const CrackSectionResult base = doubly_reinforced(0.0, false, 1).run();
   const auto& v = base.values;
-  // Two range ends and some ten Ridders steps per face until the bracket
-  // collapses (F ~ 1e7, so |F| < 1e-10 is below its round-off); far below
-  // the 2 * (2 + 200 + 100) of a search spinning to its step limits.
+  // Two ends and ~10 Ridders steps per face; a search spinning to its limits takes 2 * 302.
   EXPECT_LE(base.evaluations, 2 * 30);
   EXPECT_GE(base.evaluations, 2 * 4);
   const auto near = [](double x, double y) { return std::abs(x - y) <= 1e-9 * std::max(1.0, std::abs(y)); };
@@ -266,10 +244,8 @@ TEST(CrackSection, TranslationMirrorAndRefinementInvariance) {
   for (const auto& m : swaps) EXPECT_TRUE(near(w[m.mirrored], m.sign * v[m.original])) << m.mirrored;
 }
 
-// Shrinkage curvature of a reinforced section (e.g. Gilbert & Ranzi, ch. 5):
-// the steel restrains the shrinking concrete, kappa = -eps_sh E_s A_s (d -
-// z_eff) / (E I)_eff, which equals the library's sum over the concrete since
-// the long-term first moment about z_eff vanishes.
+// Gilbert & Ranzi, ch. 5: kappa = -eps_sh E_s A_s (d - z_eff) / (E I)_eff, equal to the
+// library's concrete sum as the long-term first moment about z_eff vanishes.
 TEST(CrackSection, ShrinkageCurvatureOfReinforcedRectangle) {
   const double b = 300.0, h = 500.0, c = 50.0, as = 1500.0, eps = -4e-4, chi = 0.8, phi = 2.0;
   const double e_eff = e_concrete / (1.0 + chi * phi);
@@ -285,8 +261,7 @@ TEST(CrackSection, ShrinkageCurvatureOfReinforcedRectangle) {
   const double kappa = -eps * e_steel * as * (c - z_eff) / ei;
   EXPECT_NEAR(v[BSP_CRACK_SHRINKAGE_GROSS], kappa, 1e-10 * std::abs(kappa));  // round-off of differences of 1e9 sums
 
-  // Cracked, upper face compressed: concrete above a1 at E_eff, the bar in
-  // cracked concrete at E_s.
+  // Cracked, upper face compressed: concrete above a1 at E_eff, the bar at E_s.
   const double a1 = v[BSP_CRACK_AXIS_UPPER];
   const double x = h - a1;
   const double ea1 = e_eff * b * x + e_steel * as;
@@ -296,8 +271,7 @@ TEST(CrackSection, ShrinkageCurvatureOfReinforcedRectangle) {
                      e_steel * as * ((c - z1) * (c - z1) + r * r / 4.0);
   const double kappa1 = -eps * e_steel * as * (c - z1) / ei1;
   EXPECT_NEAR(v[BSP_CRACK_SHRINKAGE_UPPER], kappa1, 1e-10 * std::abs(kappa1));  // as above
-  // Its creep sum: the only concrete domain is the compressed block, about
-  // z1, with the lever arm to the neutral axis.
+  // Creep sum: the compressed block about z1, with the lever arm to the neutral axis.
   const double creep1 = phi * (e_eff * (b * x * x * x / 12.0 + b * x * (zc - z1) * (zc - z1)) +
                                e_eff * b * x * (z1 - zc) * (a1 - z1)) / ei1;
   EXPECT_NEAR(v[BSP_CRACK_CREEP_UPPER], creep1 / (e_concrete * v[BSP_CRACK_INERTIA_UPPER]),

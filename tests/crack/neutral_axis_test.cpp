@@ -11,14 +11,9 @@ namespace {
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
-// Roots, the method that found them and the work. Ridders' exponential fit
-// is exact for a straight line: one step, four evaluations (two ends,
-// midpoint, new point). A zero at a range end is the root; one sign
-// throughout gives the named end. When Ridders' step cannot be formed (a
-// midpoint value that is not a number), false position finishes the search,
-// converging only linearly. Round-off larger than the absolute tolerance
-// (F ~ 1e12) must not keep the search spinning: it ends when the bracket
-// collapses. Tolerances: a few ulps of the root, or |f| < 1e-10 over |f'|.
+// Ridders' fit is exact for a line: two ends, midpoint, new point. A zero at an end is the root,
+// one sign gives the named end, a NaN midpoint hands over to false position, and round-off above
+// the tolerance (F ~ 1e12) ends with the bracket. Tolerances: ulps of the root, or 1e-10 / |f'|.
 TEST(NeutralAxis, FindsTheRootWithTheExpectedMethodAndWork) {
   const struct {
     const char* what;
@@ -49,9 +44,8 @@ TEST(NeutralAxis, FindsTheRootWithTheExpectedMethodAndWork) {
   EXPECT_EQ(find_neutral_axis(cases[0].f, 0.0, 1.0, 1.0).evaluations, 4);
 }
 
-// The search's work is bounded by its step limits whatever F does: a jump
-// that is never near zero, values that are not numbers inside the range, a
-// sign that flips on every double, and slopes near the double range.
+// Work bounded by the step limits whatever F does: a jump never near zero, NaN inside the range,
+// a sign flipping on every double, slopes near the double range.
 TEST(NeutralAxis, HostileFunctionsStayWithinTheStepLimits) {
   constexpr int bound = 2 + 2 * neutral_axis_max_steps + neutral_axis_max_steps;  // ends, Ridders, false position
   const std::function<double(double)> hostile[] = {

@@ -9,14 +9,11 @@
 namespace bsp {
 namespace {
 
-// Independent integration of the circle part above z - c = t: with
-// z - c = r cos(th), th in [0, acos(t/r)], the strip width is 2 r sin(th) and
-// dz = r sin(th) dth, so every moment is a smooth integral in th. Composite
-// Simpson with 2000 panels: error ~ (h^4) ~ 1e-13 relative.
+// Circle part above z - c = t in th, z - c = r cos(th): strip 2 r sin(th), dz = r sin(th) dth.
+// Composite Simpson, 2000 panels: error ~ h^4 ~ 1e-13 relative.
 AxisMoments circle_above_by_quadrature(double r, double t) {
-  const double top = std::acos(std::clamp(t / r, -1.0, 1.0));
   const int n = 2000;
-  const double step = top / n;
+  const double step = std::acos(std::clamp(t / r, -1.0, 1.0)) / n;
   AxisMoments m;
   for (int k = 0; k <= n; ++k) {
     const double th = k * step;
@@ -49,12 +46,11 @@ TEST(RebarElement, ClampsAxisToTheBar) {
   }
 }
 
-// In concrete, the part of the bar on the tension side counts with E_bar
-// (cracked concrete displaces nothing), the compressed part with E_bar - E_c.
+// In concrete the tension part counts with E_bar (cracked concrete displaces nothing), the
+// compressed part with E_bar - E_c.
 TEST(RebarElement, ConcreteHostCountsTensionPartWithFullModulus) {
-  const double e_bar = 200000.0, e_c = 30000.0, r = 3.0;
+  const double e_bar = 200000.0, e_c = 30000.0, r = 3.0, a = 1.0;  // a: the axis
   RebarElement bar(0.0, std::numbers::pi * r * r, e_bar, true);
-  const double a = 1.0;
   bar.set_axis(a, Side::upper);
   const AxisMoments above = shift_axis(circle_part_above(r, a), 0.0, a);
   const AxisMoments below = shift_axis(circle_part_below(r, a), 0.0, a);

@@ -19,9 +19,8 @@ namespace {
 
 using Vec = std::vector<double>;
 
-// Random symmetric band matrix made positive definite by diagonal dominance.
-// fill < 1 zeroes that share of off-diagonal entries; with `profile` each row
-// starts at a random column inside the band, as a renumbered mesh matrix does.
+// Random SPD band by diagonal dominance; fill < 1 zeroes that share of the off-diagonals; with
+// `profile` each row starts at a random column in the band, as a renumbered mesh's does.
 Vec random_spd_band(std::int64_t n, std::int64_t kd, std::uint32_t seed, double fill, bool profile) {
   std::mt19937 rng(seed);
   std::uniform_real_distribution<double> u(-1.0, 1.0), coin(0.0, 1.0);
@@ -52,20 +51,15 @@ Vec band_times(std::int64_t n, std::int64_t kd, const Vec& a, const Vec& x) {
   return y;
 }
 
-// Sizes around the blocking of the kernels: bands narrower and wider than a
-// block, full bands (kd = n - 1), orders that are not multiples of a block;
-// the widest are wide enough for the parallel routine to share work, and the
-// last band is past the width where panels double.
+// Around the kernels' blocking: bands narrower and wider than a block, full, orders off a block
+// multiple; the widest let the parallel routine share work, the last is past panel doubling.
 const struct {
   std::int64_t n, kd;
 } kShapes[] = {{1, 0},    {2, 1},     {7, 3},   {40, 39},  {31, 5},    {200, 17}, {130, 32},
                {257, 64}, {300, 100}, {97, 96}, {500, 150}, {700, 230}, {64, 0},   {650, 420}};
 
-// The factor of an SPD matrix is unique, so LAPACK's dpbtrf on the same lower
-// band storage pins it, for the serial routine and the parallel one with 1 to
-// 3 threads. Where dpbtrf leaves an exact zero (left of a row's first
-// non-zero) ours must too: the zero skipping and the memory estimate rely on
-// it.
+// The SPD factor is unique: LAPACK dpbtrf pins it, serial and with 1 to 3 threads. Its exact
+// zeros left of a row's first non-zero stay exact: zero skipping and memory estimate rely on it.
 TEST(BandLlt, FactorMatchesLapackAndSolvesTheSystem) {
   for (const auto& s : kShapes) {
     for (const bool profile : {false, true}) {
@@ -83,15 +77,12 @@ TEST(BandLlt, FactorMatchesLapackAndSolvesTheSystem) {
         for (std::int64_t j = 0; j < s.n; ++j)
           for (std::int64_t r = 0; r <= std::min(s.kd, s.n - 1 - j); ++r) {
             const double expected = ref[j * ld + r];
-            // Backward stability: both differ from the exact factor by ~kd ulps
-            // of the diagonal (1e-12 covers kd = 420); exact zeros stay exact.
+            // Backward stable: ~kd ulps of the diagonal (1e-12 covers kd = 420).
             ASSERT_NEAR(l[j * ld + r], expected, expected == 0.0 ? 0.0 : 1e-12 * ref[j * ld])
                 << "t" << threads << " " << j << "," << r;
           }
       }
-      // Two right-hand sides together: the first is A x, the second (with a
-      // zero leading value, which the forward skip takes) must come out
-      // bitwise as when solved alone.
+      // A second right-hand side with a zero lead (the forward skip): bitwise as solved alone.
       Vec x(s.n);
       for (std::int64_t i = 0; i < s.n; ++i) x[i] = std::sin(1.0 + 0.7 * static_cast<double>(i));
       Vec b = band_times(s.n, s.kd, a, x), second(x.rbegin(), x.rend());
@@ -105,12 +96,9 @@ TEST(BandLlt, FactorMatchesLapackAndSolvesTheSystem) {
   }
 }
 
-// Ten free Laplace chains of 37 nodes (diagonal 1,2,...,2,1, off-diagonal -1)
-// in a band far wider than they need: every chain's last pivot is exactly 0
-// in integer arithmetic, and the chains straddle the column blocks of the
-// kernels; a last, isolated node has the negative pivot -3. Each must be
-// floored, and L L^T must equal A but for band_pivot_floor in place of those
-// pivots; the floored -3 gives L = 1e-6 and x = 1e12 for a unit load.
+// Ten free Laplace chains of 37 nodes across the kernels' blocks, in a wide band: each last pivot
+// is exactly 0; an isolated last node has -3. Each is floored, L L^T = A but for band_pivot_floor
+// there, and the floored -3 gives L = 1e-6, x = 1e12 for a unit load.
 TEST(BandLlt, FloorsEveryZeroOrNegativePivot) {
   const std::int64_t chain = 37, n = chain * 10 + 1, kd = 70, ld = kd + 1;
   Vec a(ld * n, 0.0);
@@ -157,9 +145,8 @@ TEST(BandLlt, EmptySystemTouchesNothing) {
   EXPECT_EQ(b, (Vec{3.0}));
 }
 
-// A renumbered grid's profile (band_factor_reach) is far inside the band at
-// the ends of the numbering: no fill below it, and leaving out its exact
-// zeros changes no bit of the solution.
+// A renumbered grid's profile (band_factor_reach) is far inside the band at its ends: no fill
+// below it, and leaving its exact zeros out changes no bit of the solution.
 TEST(BandLlt, ProfileSolveEqualsTheWholeBandSolveBitForBit) {
   const test::Pattern p = test::quad_grid(15);
   BandSystem sys = test::assemble(p, 5, 1e-2).band;
@@ -180,10 +167,8 @@ TEST(BandLlt, ProfileSolveEqualsTheWholeBandSolveBitForBit) {
   EXPECT_EQ(profile, whole);
 }
 
-// A band large enough to be mapped (800 KB) is not cleared by allocate() but
-// taken zero from a fresh mapping; one written all over must come back zero.
-// A rejected size leaves the system as it was: (kd+1)*n past the address
-// space is a clean error, never a wrapped size.
+// A mapped band (800 KB) comes zero from a fresh mapping, even after one written all over. A
+// rejected size, past the address space too, is a clean error leaving the system as it was.
 TEST(BandSystem, AllocateZeroesAndRejectsImpossibleSizes) {
   BandSystem sys;
   for (const std::int64_t n : {50000, 50000, 4}) {

@@ -17,9 +17,8 @@ const auto& typical = test::typical_dimensions;
 struct Counts {
   int before, after, elements;
 };
-// Nodes before and after merging and quadrilaterals, per type: the fixed
-// divisions make them independent of the dimensions. Type 16 with its
-// second plate block at 10 x 50, so that it conforms to its neighbours.
+// Nodes before and after merging, quadrilaterals: fixed divisions make them independent of the
+// dimensions. Type 16's second plate block at 10 x 50 conforms to its neighbours.
 const std::map<int, Counts> expected_counts = {
     {1, {5112, 5041, 4900}},  {17, {5112, 5041, 4900}}, {2, {2486, 2431, 2200}},  {10, {2486, 2431, 2200}},
     {12, {2486, 2431, 2200}}, {4, {2486, 2381, 2200}},  {8, {2486, 2381, 2200}},  {13, {2486, 2381, 2200}},
@@ -30,14 +29,9 @@ const std::map<int, Counts> expected_counts = {
     {22, {5304, 5151, 5000}},
 };
 
-// Per type, the counts above (the size of the arrays follows them), and a
-// conforming mesh: every edge belongs to one or two quadrilaterals, one used
-// twice is used once each way (both neighbours counter-clockwise; the same
-// way twice is a fold), and an inner edge without its reverse (a hanging
-// node) would add to the boundary length, which must be the outline's;
-// every node is used; every quadrilateral has positive area and together
-// they cover the outline written from the catalogue (1e-12 relative: sums of
-// a few thousand exact lengths and bilinear areas).
+// Conforming: an edge used twice runs once each way (twice the same way is a fold); a hanging
+// node would add to the boundary length, which is the outline's; every node used; quadrilaterals
+// of positive area cover the outline (1e-12: sums of thousands of exact lengths and areas).
 TEST(BlockMesher, EveryTypeMeshesConformingWithItsCounts) {
   for (const auto& [type, c] : expected_counts) {
     SCOPED_TRACE(type);
@@ -84,8 +78,7 @@ TEST(BlockMesher, EveryTypeMeshesConformingWithItsCounts) {
   }
 }
 
-// The merge test is relative: the same shape in metres and in micrometres
-// merges the same nodes.
+// The merge test is relative: the same shape in metres and micrometres merges alike.
 TEST(BlockMesher, MergeIsScaleFree) {
   for (double scale : {1e-6, 1e6}) {
     std::vector<double> d = typical.at(3);

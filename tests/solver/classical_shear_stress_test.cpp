@@ -11,10 +11,8 @@
 namespace bsp {
 namespace {
 
-// Width of the outline along the line u = c: the crossings of every ring,
-// paired in order, holes subtracted. An edge counts on min(u) <= c < max(u),
-// the same half-open rule as the blocks, so a cut on a shared edge counts
-// the material beyond it.
+// Width along u = c, holes subtracted; an edge counts on min(u) <= c < max(u), the blocks'
+// half-open rule, so a cut on a shared edge counts the material beyond it.
 double outline_width(const test::Outline& o, int axis, double c) {
   double width = 0;
   for (const test::Ring& r : o) {
@@ -33,8 +31,7 @@ double outline_width(const test::Outline& o, int axis, double c) {
   return width;
 }
 
-// Largest Q/b by a dense scan plus every vertex coordinate of the outline
-// (where the width jumps).
+// Largest Q/b by a dense scan plus every vertex coordinate (where the width jumps).
 double scan_q_over_b(const test::Outline& o, int axis, double centroid) {
   std::vector<double> cuts;
   double lo = 1e300, hi = -1e300;
@@ -68,9 +65,8 @@ const Case cases[] = {
     {20, {10, 8, 1, 1}},   {22, {2, 10, 8, 4}},         {24, {20, 12, 1, 1.5, 8, 2}}, {27, {10, 4, 12, 1}},
 };
 
-// 1e-6 relative: the scan's step (1/20000 of the extent) bounds how close it
-// comes to a smooth maximum (second order, ~1e-9), and the search's to a
-// maximum at a width jump (first order in its last step).
+// 1e-6: the scan step (1/20000) finds a smooth maximum to ~1e-9, and the search one at a width
+// jump to first order in its last step.
 TEST(ClassicalShearStress, LargestRatioMatchesADenseScanOfTheOutline) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);

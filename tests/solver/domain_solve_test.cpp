@@ -9,8 +9,7 @@
 namespace bsp {
 namespace {
 
-// A model of one domain: 3 x 2 quadrilaterals, or 6-node triangles, the
-// second row of cells optionally inverted.
+// One domain of 3 x 2 cells (k = 4 or 6), the second row optionally inverted.
 T_MULTI_DOMAIN model(int k, bool inverted_row, test::TestSection& flat) {
   test::Section sec(k);
   test::DomainMesh& d = sec.add_domain();
@@ -20,10 +19,8 @@ T_MULTI_DOMAIN model(int k, bool inverted_row, test::TestSection& flat) {
   return build_model(flat.input(), ModelOptions{});
 }
 
-// After a solve, assembling again keeps the factor when the matrix is the
-// same, and with inverted elements (whose coefficient may change) assembles
-// anew. The first assembly relies on the freshly allocated band being zero;
-// a later one must clear the factor it overwrites: same sums, same bits.
+// Reassembly keeps the factor of an unchanged matrix; with inverted elements (coefficient may
+// change) it clears the factor it overwrites: same sums, same bits as the first.
 TEST(DomainSolve, ReassemblyKeepsTheFactorOrRebuildsTheFirstMatrixExactly) {
   for (const bool inverted : {false, true}) {
     test::TestSection flat;
@@ -45,9 +42,8 @@ TEST(DomainSolve, ReassemblyKeepsTheFactorOrRebuildsTheFirstMatrixExactly) {
   }
 }
 
-// Patch test: the load K u of a linear field u = 2x - 3y + 5, summed element
-// by element, balances, and the solve must return u up to the constant the
-// pin fixes (u = 0 at the last equation), for both element kinds.
+// Patch test: the load K u of u = 2x - 3y + 5 balances; the solve returns u up to the constant
+// the pin fixes (u = 0 at the last equation).
 TEST(DomainSolve, NeumannProblemReproducesALinearFieldUpToItsConstant) {
   for (const int k : {4, 6}) {
     test::TestSection flat;

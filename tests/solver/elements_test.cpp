@@ -32,8 +32,7 @@ double rule_integral(int p, int q) {
   return sum;
 }
 
-// The decimals the element rules were given as (issue 2, 15 significant
-// digits: 1e-15 is the last), against the closed forms the code uses.
+// The rules' 15-digit decimals (1e-15: the last digit) against the closed forms the code uses.
 TEST(ElementRules, ClosedFormConstantsReproduceTheirDecimals) {
   EXPECT_NEAR(Quad4Rule::g, 0.577350269189626, 1e-15);
   EXPECT_NEAR(Tria6Rule::a, 0.091576213509771, 1e-15);
@@ -49,9 +48,8 @@ TEST(ElementRules, ClosedFormConstantsReproduceTheirDecimals) {
     EXPECT_NEAR(constexpr_sqrt(v), std::sqrt(v), 2 * std::numeric_limits<double>::epsilon() * std::sqrt(v));
 }
 
-// Gauss 2x2 is exact for s^p t^q with p, q <= 3, the triangle rule for
-// p + q <= 4 (round-off of a dozen terms of order 1: 1e-15), and not beyond:
-// else the comparison would tell nothing about the degree.
+// Gauss 2x2 is exact for p, q <= 3, the triangle rule for p + q <= 4 (round-off 1e-15), and not
+// beyond, or the comparison would tell nothing about the degree.
 TEST(ElementRules, IntegrateEveryMonomialOfTheirDegreeExactly) {
   for (int p = 0; p <= 3; ++p)
     for (int q = 0; q <= 3; ++q) EXPECT_NEAR(rule_integral<Quad4Rule>(p, q), square_monomial(p, q), 1e-15) << p << q;
@@ -67,9 +65,8 @@ void expect_interpolating_basis() {
     const auto n = Rule::shape(Rule::node[j].s, Rule::node[j].t);
     for (int i = 0; i < Rule::n_nodes; ++i) EXPECT_EQ(n[i], i == j ? 1.0 : 0.0) << i << " at node " << j;
   }
-  // Partition of unity and zero derivative sum at an arbitrary point, and the
-  // derivatives agree with central differences of the shape functions
-  // (step 1e-6: truncation 1e-12 for these quadratics, round-off 1e-10).
+  // Partition of unity; derivatives against central differences (step 1e-6: truncation 1e-12,
+  // round-off 1e-10).
   const double s = 0.21, t = 0.37, h = 1e-6;
   const auto n = Rule::shape(s, t);
   const auto d = Rule::gradient(s, t);
@@ -84,9 +81,8 @@ void expect_interpolating_basis() {
   }
 }
 
-// Extrapolation from the integration points reproduces at the nodes a field
-// its interpolant spans: bilinear for the quadrilateral, linear for the
-// triangle (round-off: 1e-14).
+// Extrapolation from the integration points reproduces a field the interpolant spans: bilinear
+// (quadrilateral), linear (triangle); round-off 1e-14.
 template <class Rule, class Field>
 void expect_extrapolation(Field field) {
   std::array<double, Rule::n_points> v{};
@@ -102,9 +98,8 @@ TEST(ElementRules, ShapeFunctionsInterpolateDifferentiateAndExtrapolate) {
 }
 
 TEST(ElementStiffness, RectangleMatchesTheHandIntegratedMatrix) {
-  // Bilinear element on an a x b rectangle: K = b/(6a) Kx + a/(6b) Ky with the
-  // textbook integer patterns; 2x2 Gauss integrates the quadratic integrand
-  // exactly, so only round-off (1e-15 of entries of order 1) remains.
+  // K = b/(6a) Kx + a/(6b) Ky, the textbook integer patterns; 2x2 Gauss is exact for the
+  // quadratic integrand, so only round-off (1e-15) remains.
   const double a = 2.0, b = 0.5;
   const auto e = make_element<Quad4Rule>({0, a, a, 0}, {0, 0, b, b});
   const int kx[4][4] = {{2, -2, -1, 1}, {-2, 2, 1, -1}, {-1, 1, 2, -2}, {1, -1, -2, 2}};
@@ -126,8 +121,7 @@ void expect_laplace_properties(const T_ELEMENT<Rule>& e, double area, double gra
     }
     EXPECT_NEAR(row, 0.0, 1e-14 * scale) << "constant field must cost no energy, row " << i;
   }
-  // u = x has energy int |grad u|^2 = area; u = x^2 has int 4 x^2. Both lie
-  // in the element's span (u = x^2 only for the quadratic triangle).
+  // u = x has energy int |grad u|^2 = area; u = x^2 (quadratic triangle only) int 4 x^2.
   auto energy = [&](auto field) {
     double sum = 0;
     for (int i = 0; i < n; ++i)

@@ -23,9 +23,8 @@ struct FirstMomentCase {
   std::int32_t error;
 };
 
-// Values worked out by hand: triangle (0,0),(1,0),(0,1) has area 1/2 and
-// first moments 1/6 about the origin; any triangle rule of degree >= 1 gives
-// them exactly. (Modulus ratio and reference point: the export's table.)
+// By hand: triangle (0,0),(1,0),(0,1) has area 1/2, first moments 1/6, exact for any rule of
+// degree >= 1. (Modulus ratio and reference point: the export's table.)
 const std::vector<FirstMomentCase> cases = {
     {"rule1", 3, 1, {0, 1, 0}, {0, 0, 1}, {1, 2, 3}, 1.0, 0, 0.5, 1.0 / 6, 1.0 / 6, 0},
     {"rule3", 3, 3, {0, 1, 0}, {0, 0, 1}, {1, 2, 3}, 1.0, 0, 0.5, 1.0 / 6, 1.0 / 6, 0},

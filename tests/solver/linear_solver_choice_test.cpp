@@ -14,8 +14,7 @@ namespace {
 using test::Section;
 
 TEST(LinearSolverChoice, PinnedNeumannDomainNeedsNoPivotFloorOnEitherPath) {
-  // The pinned equation makes the singular Laplace matrix definite; a floored
-  // pivot on one path only would mean the pin differs between them.
+  // The pin makes the Laplace matrix definite; a floored pivot on one path: pins that differ.
   for (const auto request : {LinearSolverRequest::band, LinearSolverRequest::sparse}) {
     Section sec(6);  // an L-shaped domain, without symmetry
     sec.add_domain().add_box(0, 0, 3, 0.4, 15, 4, 1).add_box(0, 0.4, 0.6, 2, 3, 8, 1);
@@ -36,9 +35,8 @@ TEST(LinearSolverChoice, PinnedNeumannDomainNeedsNoPivotFloorOnEitherPath) {
   }
 }
 
-// A 10 x 10 domain takes the band without the sparse analysis; 141 x 141
-// quadrilaterals take the sparse path (the RCM band does ~ n^2 work, AMD
-// ~ n^1.5) by the margin of the rule, and only the chosen storage exists.
+// 10 x 10 cells take the band without sparse analysis; 140 x 140 the sparse path (band ~ n^2
+// work, AMD ~ n^1.5) by the rule's margin; only the chosen storage exists.
 TEST(LinearSolverChoice, SmallDomainsTakeTheBandLargeSolidOnesTheSparsePath) {
   for (const int cells : {10, 140}) {
     Section sec(4);

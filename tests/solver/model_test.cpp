@@ -9,10 +9,8 @@ namespace {
 
 using test::TestSection;
 
-// 2 x 1 quadrilaterals over [0,2]x[0,1]: (1, 0.5) lies on the shared side,
-// (0.25, 0.25) inside the first, (1.75, 1) on the top of the second, (3, 3)
-// nowhere; without the option nothing is located. (The elements' geometry
-// and materials through the renumbering: the meshed-section export tests.)
+// 2 x 1 quadrilaterals on [0,2]x[0,1]: (1, 0.5) on the shared side, (0.25, 0.25) in the first,
+// (1.75, 1) on the second's top, (3, 3) nowhere; without the option nothing is located.
 TEST(Model, StressPointGoesToTheFirstElementThatHoldsIt) {
   TestSection s;
   s.mesh.k = 4;

@@ -22,10 +22,8 @@ const AxisCase axis_cases[] = {
     {"angle: axis just above the horizontal leg", 20, {10, 8, 1, 1}, 1, 1.5},
 };
 
-// The axis where the area halves, to 1e-12 of the section's size. At the
-// extreme accepted scales the absolute area tolerance (1e-12) is not what
-// ends the search: its rounding stop must, some 130 passes of shrinking by
-// 0.75 down to a few ulps, not the 1000-pass limit.
+// The axis where the area halves, to 1e-12 of the size. At extreme scales the rounding stop, not
+// the absolute area tolerance, ends the search: ~130 passes of 0.75, far below the limit.
 TEST(PlasticModulus, ExtremeScalesEndWellInsideThePassLimit) {
   for (const double scale : {1.0, 1e6, 1e-6}) {
     for (const AxisCase& c : axis_cases) {

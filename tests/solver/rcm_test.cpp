@@ -36,11 +36,9 @@ std::vector<std::int32_t> renumber(const Conn& before, int n, int npe, Conn* aft
 
 const Conn ladder = {1, 2, 6, 5, 2, 3, 7, 6, 3, 4, 8, 7};  // three quadrilaterals in a row
 
-// Orderings worked out by hand. One quadrilateral: all degrees 3; from node 1
-// the last level {2,3,4} offers node 2, no deeper, so the search ends on 2;
-// Cuthill-McKee from 2 appends 1,3,4, the equal-degree rule reverses them:
-// 2,4,3,1, reversed 1,3,4,2. The ladder: degrees 3 at the ends, 5 inside;
-// the search ends on node 4; Cuthill-McKee 4; 8,7,3; 6,2; 5,1, reversed.
+// By hand. One quadrilateral: the search ends on 2, Cuthill-McKee 2,4,3,1 (equal degrees
+// reversed), reversed 1,3,4,2. The ladder (degrees 3 at the ends, 5 inside): the search ends on
+// 4; Cuthill-McKee 4; 8,7,3; 6,2; 5,1, reversed.
 TEST(RcmRenumber, SmallMeshesMatchHandOrderings) {
   const struct {
     Conn conn;
@@ -53,8 +51,7 @@ TEST(RcmRenumber, SmallMeshesMatchHandOrderings) {
     EXPECT_EQ(renumber(c.conn, c.n, 4, &after), c.map);
     EXPECT_EQ(BANDWIDTH(4, static_cast<std::int64_t>(after.size()) / 4, after.data()), c.bandwidth);
   }
-  // n counting two nodes no element uses: the four used ones still get
-  // distinct numbers (renumber checks), all in 1..6.
+  // Two nodes no element uses: the four used ones still get distinct numbers in 1..6.
   Conn c;
   renumber({1, 2, 3, 4}, 6, 4, &c);
   for (auto v : c) EXPECT_TRUE(v >= 1 && v <= 6) << v;
@@ -74,10 +71,8 @@ TEST(RcmRenumber, DisconnectedGroupsAreNumberedOneAfterTheOther) {
   }
 }
 
-// Shuffling the elements and rotating each element's node list leaves the
-// node graph, hence the new numbers, unchanged. A fan of k 6-node triangles
-// gives its centre 3k neighbours, far past 12, so a per-node neighbour cap
-// would make the result depend on element order.
+// Shuffled elements with rotated node lists keep the node graph, hence the numbers. The fan's
+// centre has 3k neighbours, far past 12: a neighbour cap would depend on element order.
 TEST(RcmRenumber, OrderingDependsOnlyOnTheNodeGraph) {
   const int k = 10, first_mid = 2 + k;  // centre 1, rim 2..k+1, spokes' then rim mid-sides from first_mid
   Conn fan;
@@ -100,9 +95,8 @@ TEST(RcmRenumber, OrderingDependsOnlyOnTheNodeGraph) {
   }
 }
 
-// From any starting numbering a square grid of side m ends with kd <= 2m; a
-// 30 x 4 grid numbered along its long side (kd = 31) is swept along it, in
-// diagonal fronts of at most 4 nodes: kd <= 8.
+// From any numbering an m x m grid ends with kd <= 2m; a 30 x 4 grid numbered along its long
+// side (kd = 31) is swept in diagonal fronts of at most 4 nodes: kd <= 8.
 TEST(RcmRenumber, GridBandwidthIsOfTheShortSide) {
   std::mt19937 rng(11);
   const struct {
@@ -120,9 +114,8 @@ TEST(RcmRenumber, GridBandwidthIsOfTheShortSide) {
   }
 }
 
-// No nodes, or more than new int32 numbers can express (the work arrays are
-// never attempted, as after a failed allocation): false, the message, the
-// old numbering kept.
+// No nodes, or more than int32 numbers can express (as after a failed allocation): false, the
+// message, the old numbering kept.
 TEST(RcmRenumber, EmptyOrUnallocatableDomainKeepsTheOldNumbering) {
   Conn c = {3, 1, 2, 4};
   EXPECT_FALSE(RCM_RENUMBER(0, 4, 1, c.data()));

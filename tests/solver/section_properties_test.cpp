@@ -25,8 +25,7 @@ TestSection single_element(std::int32_t k, const std::vector<double>& x, const s
   return s;
 }
 
-// Two rectangles [0,2]x[0,1] and [3,4]x[2,5] as two domains: A = 2 + 3,
-// centroid and moments by parallel axes. Round-off: 1e-13.
+// [0,2]x[0,1] and [3,4]x[2,5] as two domains: parallel axes. Round-off: 1e-13.
 TEST(SectionProperties, DisjointDomainsCombineByParallelAxes) {
   TestSection s;
   s.mesh.k = 6;
@@ -41,10 +40,8 @@ TEST(SectionProperties, DisjointDomainsCombineByParallelAxes) {
   for (int k = 0; k < 6; ++k) EXPECT_NEAR(got[k], expected[k], 1e-13) << k;
 }
 
-// Green's theorem along the three quadratic sides of a 6-node triangle:
-// A = closed integral of x dy, Sx = closed integral of x^2/2 dy,
-// Sy = -closed integral of y^2/2 dx. Gauss-Legendre with 3 points per side is
-// exact for these polynomial integrands (degree <= 5 in the side parameter).
+// Green's theorem along the quadratic sides: A = closed int x dy, Sx = closed int x^2/2 dy,
+// Sy = -closed int y^2/2 dx; 3-point Gauss-Legendre per side is exact (degree <= 5).
 struct BoundaryIntegrals {
   double A = 0, Sx = 0, Sy = 0;
 };
@@ -69,9 +66,8 @@ BoundaryIntegrals boundary_integrals(const std::vector<double>& x, const std::ve
   return r;
 }
 
-// With curved sides det J is quadratic, so area (degree 2) and first moments
-// (degree 3) are within the rule's degree 4 and must equal the boundary
-// integrals to round-off (1e-14); the straight triangle's area differs.
+// Curved sides: det J is quadratic, area and first moments within the rule's degree 4 equal the
+// boundary integrals to round-off (1e-14); the straight triangle's area differs.
 TEST(SectionProperties, CurvedTriangleSidesIntegrateLikeTheirBoundary) {
   const std::vector<double> x = {0, 2, 0.3, 1.0, 1.3, 0.0};
   const std::vector<double> y = {0, 0.2, 1.7, -0.15, 1.05, 0.8};
@@ -84,9 +80,8 @@ TEST(SectionProperties, CurvedTriangleSidesIntegrateLikeTheirBoundary) {
   EXPECT_GT(std::abs(m.A - straight), 0.1);
 }
 
-// A bar as stiff as the reference adds nothing; one without stiffness is a
-// void in the section (k = -1) but never in the part list. (Stiff bars in
-// sections and parts: the meshed-section export tests.)
+// A bar as stiff as the reference adds nothing; one without stiffness is a void (k = -1) in the
+// section, never in the part list.
 TEST(SectionProperties, SoftBarsAreVoidsInTheSectionOnly) {
   TestSection same = single_element(4, {0, 1, 1, 0}, {0, 0, 1, 1});
   same.add_bar(0.1, 0.5, 0.5, 1.0, 1.0);  // E_b = E_ref: k = 0
@@ -102,11 +97,9 @@ TEST(SectionProperties, SoftBarsAreVoidsInTheSectionOnly) {
   EXPECT_EQ(v.bars[0].element, 0);
 }
 
-// Element A (part 1) has a node at distance^2 0.02 from the bar, but its
-// first node is far (1.62); element B (part 2) has its first and nearest node
-// at 0.36. The bar belongs to A. On a tie (the bar equidistant from a node
-// shared by both elements of one domain) the first element in model order
-// keeps it.
+// A (part 1) has a node at distance^2 0.02, its first node far (1.62); B (part 2) has its first
+// and nearest at 0.36: A gets the bar. On a tie (a node shared by both elements of one domain)
+// the first element in model order keeps it.
 TEST(SectionProperties, BarJoinsTheElementOwningItsNearestNode) {
   TestSection s;
   s.mesh.k = 4;
@@ -122,7 +115,7 @@ TEST(SectionProperties, BarJoinsTheElementOwningItsNearestNode) {
   const double bar = pi * 0.05 * 0.05;  // k = 1
   EXPECT_NEAR(m.materials[0].slot[material_slot::area], 1.0 + bar, 1e-15);
   EXPECT_NEAR(m.materials[1].slot[material_slot::area], 1.0, 1e-15);
-  // Part 1's centroid moves toward the bar: (0.5 + 0.9 bar) / (1 + bar).
+  // The first part's centroid moves toward the bar: (0.5 + 0.9 bar) / (1 + bar).
   EXPECT_NEAR(m.materials[0].slot[material_slot::xc], (0.5 + 0.9 * bar) / (1 + bar), 1e-15);
   EXPECT_TRUE(m.materials[2].empty);
   for (double v : m.materials[2].slot) EXPECT_EQ(v, 0.0);

@@ -12,9 +12,8 @@ namespace {
 namespace s = section_slot;
 constexpr double sentinel = -777.0;
 
-// A section with every value distinct, so a value in the wrong slot shows:
-// A, weighted A, centroid (1, 2), I2 = 2, I1 = 3, I12, J, Iw, alphas, shear
-// centre (0.5, 2.5), tau_max, the pairs, Ip about the shear centre.
+// Every value distinct, so one in the wrong slot shows: A, weighted A, centroid, I2, I1, I12, J,
+// Iw, alphas, shear centre, tau_max, the pairs, Ip about the shear centre.
 const SectionValues sample{4.0, 3.5, 1.0, 2.0, 2.0, 3.0, 0.5, 1.25, 0.125, 0.8, 0.7, 0.5, 2.5, 6.0,
                            {0.11, 0.12}, {0.13, 0.14}, 9.0, {}, {}, {}, {}};
 
@@ -29,8 +28,7 @@ Call fill(const SectionValues& v, std::vector<double> px, std::vector<double> py
   return c;
 }
 
-// I1 - I2 of pure rounding noise must not flip the angle to -45;
-// tan(2 phi) = 2 I12 / -(I1 - I2) = 1 gives 22.5 degrees (rounding of atan).
+// Rounding noise in I1 - I2 must not flip 45 to -45; tan(2 phi) = 2 I12 / (I2 - I1) = 1: 22.5.
 TEST(SectionResultVector, EqualMomentsGive45WhicheverWayRoundingFalls) {
   const double i = 1.0 / 36.0;
   EXPECT_EQ(principal_angle_deg(i, i * (1 + 4e-16), -1.0 / 72.0), 45.0);
@@ -39,8 +37,7 @@ TEST(SectionResultVector, EqualMomentsGive45WhicheverWayRoundingFalls) {
   EXPECT_NEAR(principal_angle_deg(1.0, 2.0, 0.5), 22.5, 1e-13);
 }
 
-// I12 below 1e-8 (I1 + I2) and a shear-centre offset below 1e-4 sqrt(A) are
-// noise and read 0; just above, they are kept.
+// I12 below 1e-8 (I1 + I2) and a shear-centre offset below 1e-4 sqrt(A) read 0; above, kept.
 TEST(SectionResultVector, NoiseRulesForProductMomentAndShearCentreOffset) {
   SectionValues v = sample;
   v.ixy = 0.99e-8 * (v.iyy + v.ixx);
@@ -72,10 +69,8 @@ TEST(SectionResultVector, LevelZeroWritesOnlyTheBasicSlots) {
   EXPECT_EQ(c.offsets, (std::vector<double>{0.0, 0.0, sentinel, sentinel, sentinel, sentinel}));
 }
 
-// Points relative to the shear centre (0.5, 2.5): x offsets 1.5, -2.5, 0.5;
-// y offsets 1.5, 0.5, -1.5. Extreme x: -2.5 (larger magnitude); extreme y: a
-// tie of 1.5 and -1.5, which the smallest wins. Level 1 writes Ip_s after
-// the (zero) stress-point block and nothing beyond.
+// Offsets from the shear centre (0.5, 2.5): x 1.5, -2.5, 0.5; y 1.5, 0.5, -1.5. Extreme x: -2.5;
+// y: the tie 1.5, -1.5 goes to the smallest. Level 1 writes Ip_s after the zero point block only.
 TEST(SectionResultVector, StressPointsFeedOffsetsAndModuliFromLevelOne) {
   const Call c = fill(sample, {2.0, -2.0, 1.0}, {4.0, 3.0, 1.0}, 1, 1);
   ASSERT_EQ(c.status, Status::ok);
@@ -85,8 +80,7 @@ TEST(SectionResultVector, StressPointsFeedOffsetsAndModuliFromLevelOne) {
   EXPECT_EQ(c.result[s::polar_moment_shear_centre(3)], 9.0);
   for (std::size_t k = s::stress_block; k < s::polar_moment_shear_centre(3); ++k) EXPECT_EQ(c.result[k], 0.0);
   EXPECT_EQ(c.result[s::polar_moment_shear_centre(3) + 1], sentinel);
-  // Points on the vertical axis through the shear centre, off it only by a
-  // rounding of its x: no modulus about that axis (not 3 / 1e-13).
+  // Off the shear centre's vertical axis only by rounding: no modulus (not 3 / 1e-13).
   const Call on_axis = fill(sample, {0.5 + 1e-13, 0.5 - 1e-14}, {4.0, 2.0}, 1, 1);
   EXPECT_EQ(on_axis.result[s::modulus_first], 0.0);
   EXPECT_DOUBLE_EQ(on_axis.result[s::modulus_second], 2.0 / 1.5);
@@ -116,9 +110,8 @@ TEST(SectionResultVector, LevelTwoAndThreeBlocks) {
   EXPECT_EQ(c.result[b + s::extreme_block_count], sentinel);
 }
 
-// A value that is not finite fails like a section without area (whose
-// zeroing the meshed-section export tests pin): exactly what the level would
-// write is zeroed, offsets included.
+// A non-finite value fails like a section without area: exactly what the level would write is
+// zeroed, offsets included.
 TEST(SectionResultVector, NonFiniteValueFailsAndZeroesWhatItWouldWrite) {
   SectionValues v = sample;
   v.warping_constant = std::numeric_limits<double>::quiet_NaN();

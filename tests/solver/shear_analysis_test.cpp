@@ -21,10 +21,8 @@ Section rectangle(int k, double b, double h, int nx, int ny, double nu = 0.0) {
 }
 
 TEST(ShearAnalysis, PoissonCouplingMatchesTheElasticBeamSolution) {
-  // nu = 1/4, force along the depth: the largest shear stress sits at the
-  // ends of the neutral axis and is 1.033, 1.126, 1.396 times 1.5 V/A for
-  // width/depth 1/2, 1, 2 (Timoshenko and Goodier, Theory of Elasticity,
-  // section 124, table, three digits). Read from the level-3 extremes.
+  // nu = 1/4: the largest stress, at the ends of the neutral axis, is 1.033, 1.126, 1.396 x 1.5 V/A
+  // for width/depth 1/2, 1, 2 (Timoshenko & Goodier, Theory of Elasticity, sec. 124, table).
   const std::pair<double, double> table[] = {{0.5, 1.033}, {1.0, 1.126}, {2.0, 1.396}};
   for (const auto& [width, ratio] : table) {
     Section sec = rectangle(6, width, 1.0, static_cast<int>(20 * width), 20, 0.25);
@@ -41,20 +39,17 @@ TEST(ShearAnalysis, PoissonCouplingMatchesTheElasticBeamSolution) {
 }
 
 TEST(ShearAnalysis, ForceIsSharedBetweenDomainsByBendingStiffness) {
-  // Two disjoint rectangles 1 wide, 1 and 2 deep: a force along y is
-  // carried 1 : 8 (Ixx 1/12 : 8/12), so the deeper one takes 8/9 of it and
-  // its 1.5 V_d / A_d is the largest stress: 1.5 (8/9) / 2 = 2/3.
+  // Rectangles 1 wide, 1 and 2 deep share a force along y 1 : 8 (Ixx): the deeper one's
+  // 1.5 V_d / A_d = 1.5 (8/9) / 2 = 2/3 is the largest stress.
   Section sec(6);
   sec.add_domain().add_box(0, 0, 1, 1, 8, 8, 1);
   sec.add_domain().add_box(3, 0, 4, 2, 8, 16, 1);
   const auto out = sec.solve();
   ASSERT_EQ(out.status, Status::ok);
   EXPECT_NEAR(out[s::pair_second_phi], 2.0 / 3.0, 1e-2 * 2 / 3);  // nodal extrapolation, 16 cells deep
-  // A force along x is shared by Iyy, 1/12 : 2/12, which gives both
-  // rectangles 1.5 V_d / A_d = 1/2.
+  // Along x shared by Iyy, 1 : 2: both give 1.5 V_d / A_d = 1/2.
   EXPECT_NEAR(out[s::pair_first_psi], 0.5, 2e-2 * 0.5);  // nodal extrapolation, 8 cells across
-  // Shear centre: each rectangle's own centre, weighted by Ixx for x and by
-  // Iyy for y: x = (0.5 * 1 + 3.5 * 8) / 9, y = (0.5 * 1 + 1 * 2) / 3.
+  // Shear centre: the rectangles' centres weighted by Ixx for x, by Iyy for y.
   const double x_s = out[s::centroid_first] - out[s::centroid_minus_shear_centre_first];
   const double y_s = out[s::centroid_second] - out[s::centroid_minus_shear_centre_second];
   EXPECT_NEAR(x_s, (0.5 + 3.5 * 8) / 9, 1e-6);  // symmetric rectangles: discretisation cancels

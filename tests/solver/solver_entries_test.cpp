@@ -10,10 +10,8 @@
 namespace bsp {
 namespace {
 
-// A 3 x 1.5 rectangle of 6-node triangles, two stress points, three detail
-// materials. No section forces: every stress and the summary's extremes are
-// 0, the largest von Mises value (0) is reported at point 1, material 1, and
-// nothing past the block (4 stresses x 2 points x 3 materials + 6 + 2) is written.
+// No section forces: every stress and extreme is 0, the largest von Mises (0) at point 1,
+// material 1, and nothing past 4 stresses x 2 points x 3 materials + 6 + 2 is written.
 TEST(SolveDetailSection, ZeroesExactlyItsFirstOutputBlock) {
   test::TestSection s;
   s.mesh.k = 6;

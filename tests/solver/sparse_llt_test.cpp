@@ -29,9 +29,8 @@ TEST(SparseLlt, SolvesLikeTheBandOnGridMeshes) {
   }
 }
 
-// A second solve takes the stored factor (a second factorisation would
-// overwrite L with its own factor), on both paths and with the band's
-// parallel routine too; same factor, same operations, same bits.
+// A second solve takes the stored factor (refactorising would overwrite L), on both paths and
+// the band's parallel routine: same factor, same bits.
 TEST(SparseLlt, SecondSolveReusesTheFactorOnBothPaths) {
   const test::Pattern p = test::quad_grid(12);
   for (const int threads : {0, 1, 2}) {
@@ -51,9 +50,8 @@ TEST(SparseLlt, SecondSolveReusesTheFactorOnBothPaths) {
   }
 }
 
-// Five free pairs [1 -1; -1 1] as two-node elements: each pair's second
-// pivot is exactly 0 in any order and must be floored as the band floors it
-// (exactly sqrt of the floor on the diagonal); a balanced load stays finite.
+// Five free pairs [1 -1; -1 1]: each second pivot is exactly 0 and floored as the band does
+// (sqrt of the floor on the diagonal); a balanced load stays finite.
 TEST(SparseLlt, FloorsTheZeroPivotOfEveryFreeComponentAsTheBandDoes) {
   const test::Pattern p{10, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}};
   SparseSystem sp = test::assemble(p, 1, 0.0).sparse;

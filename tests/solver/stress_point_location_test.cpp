@@ -12,10 +12,8 @@ T_ELEMENT<Rule> make_element(const std::array<double, Rule::n_nodes>& x, const s
   return e;
 }
 
-// Maps each natural point to the plane and locates the image: points inside
-// (Rule::node included) must come back to 1e-9 (Newton stops on steps below
-// 1e-10, converging quadratically; outline points are clamped by 1e-12),
-// points outside must not be found.
+// Points inside (Rule::node too) come back to 1e-9 (Newton stops on steps below 1e-10,
+// quadratically; outline points clamped by 1e-12); points outside are not found.
 template <class Rule>
 void expect_round_trips(const T_ELEMENT<Rule>& e, std::vector<NaturalPoint> inside, std::vector<NaturalPoint> outside) {
   inside.insert(inside.end(), Rule::node.begin(), Rule::node.end());
@@ -32,9 +30,8 @@ void expect_round_trips(const T_ELEMENT<Rule>& e, std::vector<NaturalPoint> insi
   }
 }
 
-// A general convex quadrilateral (no two sides parallel), also far from the
-// origin (1e6: working relative to the first node keeps 1e-9); a 6-node
-// triangle with straight sides and the same with every side bowed.
+// A convex quadrilateral without parallel sides, also at 1e6 (relative to its first node: 1e-9);
+// a 6-node triangle with straight sides and with every side bowed.
 TEST(StressPointLocation, FindsPointsInsideAndOnTheOutlineAndRejectsOthers) {
   const std::array<double, 4> qx = {0.0, 4.0, 3.5, 0.5}, qy = {0.0, 0.5, 3.0, 2.5};
   const std::vector<NaturalPoint> quad_in = {{0, 0}, {0.3, -0.7}, {-0.95, 0.9}, {0.5, 0.5}, {1, 0.2}, {-0.4, -1}, {-1, 0.1}, {0.8, 1}};
@@ -49,9 +46,7 @@ TEST(StressPointLocation, FindsPointsInsideAndOnTheOutlineAndRejectsOthers) {
   expect_round_trips(make_element<Tria6Rule>({0, 3, 1, 1.5, 2.15, 0.4}, {0, 0, 2, -0.2, 1.1, 1.05}), tria_in, {});
 }
 
-// Unit square side y = 0: 1e-9 below it (scaled) is on the outline and
-// clamped into the element, 1e-7 below is outside; the same for the square
-// scaled to 1e3 and 1e-3 with the distances scaled alike.
+// At any scale, 1e-9 of the size below side y = 0 is on the outline, clamped in; 1e-7 is out.
 TEST(StressPointLocation, OutlineToleranceIsRelativeToElementSize) {
   for (double size : {1.0, 1e3, 1e-3}) {
     const auto e = make_element<Quad4Rule>({0, size, size, 0}, {0, 0, size, size});

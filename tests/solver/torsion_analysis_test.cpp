@@ -23,9 +23,7 @@ Section rectangle(int k, double b, double h, int nx, int ny) {
 }
 
 TEST(TorsionAnalysis, RectangleMatchesSaintVenantSeries) {
-  // Bilinear quadrilaterals (the 6-node triangles are checked through the
-  // meshed-section export) converge at second order: halving the cells must
-  // cut the error by about four.
+  // Bilinear cells converge at second order: halving them cuts the error by about four.
   const double b = 2.0, h = 1.0, exact = rectangle_torsion_constant(b, h);
   const double e1 = relative(rectangle(4, b, h, 20, 10).solve()[s::torsion_constant], exact);
   const double e2 = relative(rectangle(4, b, h, 40, 20).solve()[s::torsion_constant], exact);
@@ -34,8 +32,7 @@ TEST(TorsionAnalysis, RectangleMatchesSaintVenantSeries) {
   EXPECT_LT(e1 / e2, 4.5);
 }
 
-// A square tube whose hole is meshed with inverted elements must behave as
-// the tube meshed without its core, for moduli near 1 and in MPa alike.
+// A tube's hole of inverted elements acts as the tube without its core, for E near 1 and in MPa.
 TEST(TorsionAnalysis, HoleOfInvertedElementsActsAsAHole) {
   for (const double E : {1.0, 2.1e5}) {
     Section tube(6), cored(6);
@@ -63,8 +60,7 @@ TEST(TorsionAnalysis, HoleOfInvertedElementsActsAsAHole) {
 }
 
 TEST(TorsionAnalysis, DomainWithoutAreaIsSkipped) {
-  // A second domain made only of inverted elements has no area: it must add
-  // nothing (no 0/0 from its centroid) and leave the first domain's values.
+  // A domain of inverted elements only has no area: it adds nothing (no 0/0 centroid).
   Section one = rectangle(6, 2, 1, 8, 4);
   Section two = one;
   two.add_domain().add_box(5, 0, 6, 1, 2, 2, -1);

@@ -11,13 +11,9 @@
 namespace bsp {
 namespace {
 
-// Values worked out by hand from the formulas (rectangle: Roark's fit; box:
-// Bredt; open shapes: sum l t^3 / 3), for each shape and its turned twin,
-// which swaps the shear areas. 1e-14 relative: the same operations in another
-// order can move the last bit or two. The last two rows are exact: the
-// built-up shapes apply 5/6 as *5.0 then /6.0, the rectangle multiplies by
-// the stored 0.8333333333333334, and for a product of 0.2 the two differ in
-// the last bit.
+// By hand (rectangle: Roark's fit; box: Bredt; open shapes: sum l t^3 / 3), each shape and its
+// turned twin (shear areas swapped); 1e-14: operation order. The last two rows are exact: built-up
+// shapes apply 5/6 as *5.0 then /6.0, the rectangle the stored 0.8333333333333334 (last bit).
 TEST(AnalyticSection, TorsionalConstantsAndShearAreasOfEveryShape) {
   const std::vector<double> i{20.0, 10.0, 1.0, 2.0, 8.0, 1.5}, t{20.0, 10.0, 1.0, 2.0}, st{4.0, 5.0, 12.0, 1.5, 1.0};
   const double nan = std::nan("");  // not checked in that row
@@ -53,9 +49,8 @@ TEST(AnalyticSection, TorsionalConstantsAndShearAreasOfEveryShape) {
   }
 }
 
-// Through the C exports: the values of the functions above (code 4: the
-// turned I), and zeros for a missing argument. (Faults and unknown codes:
-// the interface fault matrix.)
+// The C exports give the values above (code 4: the turned I) and zeros for a missing argument
+// (faults and unknown codes: the interface fault matrix).
 TEST(AnalyticExports, WriteZerosThenTheFormula) {
   const std::array<double, 6> d{20.0, 10.0, 1.0, 2.0, 8.0, 1.5};
   std::int32_t code = 4;

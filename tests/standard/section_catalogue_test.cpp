@@ -30,8 +30,7 @@ const Case cases[] = {
     {"too large kept, relational rules still run", 2, {2e7, 50, 10, 30}, {2e7, 50, 10, 24.999749660491943}, 2},
     {"too large alone", 1, {2e7, 4}, {2e7, 4}, 99},
     {"simple rule: tube bore", 18, {1, 1}, {1, 0.9999899864196777}, 2},
-    // One factor 10 f / 12 for both: the sum is then below 10 (the
-    // sequential rule gave 4.99995 + 5.45452).
+    // One factor 10 f / 12 for both keeps the sum below 10 (sequential: 4.99995 + 5.45452).
     {"paired rule scales both alike", 3, {10, 8, 8, 1, 6, 6}, {10, 8, 8, 1, 4.999949932098389, 4.999949932098389}, 2},
     {"paired rule of the box, both pairs", 14, {10, 8, 5, 5, 6, 6},
      {10, 8, 3.999959945678711, 3.999959945678711, 4.999949932098389, 4.999949932098389}, 2},
@@ -56,8 +55,7 @@ TEST(SectionCatalogue, CorrectsDimensionsAsTheRulesSay) {
   }
 }
 
-// After a correction the same dimensions pass the same rules: the shrunk
-// values sit strictly inside their limits.
+// Corrected dimensions pass the same rules: the shrunk values sit strictly inside their limits.
 TEST(SectionCatalogue, CorrectedDimensionsPassAgain) {
   for (const Case& c : cases) {
     if (c.status != 2) continue;

@@ -18,8 +18,7 @@ struct Case {
   Points type1, type2;
 };
 
-// Points worked out by hand from the shapes; exact in binary (small
-// integers and halves), so compared exactly.
+// Worked by hand; exact in binary (small integers and halves), so compared exactly.
 const Case cases[] = {
     {"rectangle", 1, {2, 4}, 0, 0, {2, 1, -2, 1, -2, -1, 2, -1}, {2, -1, 2, 1, -2, 1, -2, -1}},
     {"angle, offsets from the dimension frame", 20, {10, 8, 1, 1}, 1, 2,
@@ -36,7 +35,6 @@ const Case cases[] = {
      {0, 7, -6, 7, 0, -10, 6, 7}, {0.5, -10, 6, 7, -6, 7, -0.5, -10}},
 };
 
-// The points in type 1 and type 2 order.
 std::pair<Points, Points> both_orders(int type, const std::vector<double>& dims, double cy, double cz) {
   StressPoint::stress_coord_type1 t1;
   StressPoint::stress_coord_type2 t2;
@@ -54,8 +52,7 @@ TEST(StressPoint, TypeOneAndTypeTwoPointsOfTheCatalogue) {
   }
 }
 
-// Every other type: type2 is type1 rotated by one (P4, P1, P2, P3), or the
-// same for the types whose two orders agree.
+// Every other type: type2 is type1 rotated by one (P4, P1, P2, P3), or equal to it.
 TEST(StressPoint, TypeTwoIsTypeOneRotatedOrEqual) {
   const std::vector<double> d{7, 3, 5, 2, 1.5, 1.25};
   const std::vector<int> same = {6, 15, 18, 19, 22, 24, 25, 26, 27};
