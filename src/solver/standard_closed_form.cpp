@@ -193,7 +193,6 @@ SectionValues circle(std::int32_t type, std::span<const double> d) {
   v.pair_x = {tau, 0.0};
   v.pair_y = {0.0, tau};
   v.tau_max = R;  // G theta r at the outer radius
-  v.polar_moment_shear_centre = v.ixx + v.iyy;
   return v;
 }
 
@@ -293,9 +292,6 @@ std::optional<SectionValues> standard_closed_form(std::int32_t type, std::span<c
   v.pair_x = {largest_q_over_b(type, dims, 0, v.xc) / v.iyy, 0.0};
   v.pair_y = {0.0, largest_q_over_b(type, dims, 1, v.yc) / v.ixx};
   if (type == 1) v.pair_x[0] = v.pair_y[1] = 1.5 / v.area;
-  // Polar moment about the shear centre.
-  v.polar_moment_shear_centre =
-      v.ixx + v.iyy + v.area * ((v.xc - v.x_s) * (v.xc - v.x_s) + (v.yc - v.y_s) * (v.yc - v.y_s));
   return v;
 }
 
