@@ -286,12 +286,12 @@ inline StandardRun standard_call(Std e, std::int32_t type, const std::vector<dou
 // Outline sections.
 
 struct OutlineSection {
-  std::vector<double> point_y, point_z;
-  std::vector<std::int32_t> segments;  // 1-based pairs
-  std::vector<double> modulus, poisson, weight;  // per region
+  std::vector<double> point_y{}, point_z{};
+  std::vector<std::int32_t> segments{};            // 1-based pairs
+  std::vector<double> modulus{}, poisson{}, weight{};  // per region
   double e_ref = 1.0, nu_ref = 0.0, w_ref = 1.0;
-  Bars bars;
-  std::vector<double> stress_y, stress_z;
+  Bars bars{};
+  std::vector<double> stress_y{}, stress_z{};
   double element_size = 0.0;
   std::int32_t level = 1, reference = 0, linear = 0;
 
