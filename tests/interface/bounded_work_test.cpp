@@ -1,8 +1,6 @@
-// The mesher's worst outlines end: a comb of thin spikes, a star of needle
-// points, a sliver, and a side cut into thousands of collinear pieces or
-// near-coincident corners that would need a mesh of runaway size (refused by
-// the size cap before any meshing). Each call returns a result or a clean input
-// error; none may run on (the test's time limit) or report nonsense.
+// The mesher's worst outlines end (spikes, needles, a sliver, thousands of collinear pieces,
+// near-coincident corners the size cap refuses): each returns a result or a clean input error,
+// within the test's time limit.
 #include <gtest/gtest.h>
 
 #include <cmath>

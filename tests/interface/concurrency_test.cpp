@@ -1,8 +1,6 @@
-// Every export family from 8 threads at once: each thread runs every call
-// many times, in its own order, and every result (code, each output double
-// bit for bit, the thread's BSPLastError text) must equal the one of a serial
-// run. A failing call is among them, so a message that leaked from one thread
-// to another shows too.
+// Every export family from 8 threads at once, each in its own order: every result (code, outputs
+// bit for bit, the thread's BSPLastError) must equal the serial run's. One call fails, so a message
+// leaking between threads shows too.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -44,16 +42,10 @@ Result collect(const Call& r) {
 }
 
 MeshedSection two_materials() {
-  MeshedSection s;
-  s.mesh = rectangle_part(0.0, 0.0, 2.0, 1.0, 6, 3, 1);
+  MeshedSection s{.mesh = rectangle_part(0.0, 0.0, 2.0, 1.0, 6, 3, 1), .modulus = {1.0, 3.0}, .poisson = {0.2, 0.3},
+                  .weight = {1.0, 2.0}, .stress_y = {0.0, 3.0, 1.5}, .stress_z = {0.0, 1.0, 0.2}, .level = 3};
   s.mesh.append(rectangle_part(2.0, 0.0, 1.0, 1.0, 3, 3, 2));
-  s.modulus = {1.0, 3.0};
-  s.poisson = {0.2, 0.3};
-  s.weight = {1.0, 2.0};
   s.bars.add(0.05, 1.0, 0.5, 10.0, 2.0);
-  s.stress_y = {0.0, 3.0, 1.5};
-  s.stress_z = {0.0, 1.0, 0.2};
-  s.level = 3;
   return s;
 }
 

@@ -1,6 +1,5 @@
-// Values of BSPFirstMomentOfArea (the unit right triangle) and
-// BSPFirstMomentOfAreaMesh (a 10 x 6 rectangle at the origin), and the
-// size sequence of the latter. (Faults: bad_input_matrix_test.cpp.)
+// Values of BSPFirstMomentOfArea (unit right triangle) and BSPFirstMomentOfAreaMesh (10 x 6
+// rectangle at the origin), and the latter's size sequence. (Faults: bad_input_matrix_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,9 +17,8 @@ namespace {
 
 constexpr double pi = std::numbers::pi;
 
-// A row: the export, the change to its section (the references are the
-// triangle's y_ref, z_ref for both) and the outputs: area, moment about
-// z_ref, about y_ref.
+// The export, the change to its section (both take the triangle's y_ref, z_ref) and the outputs:
+// area, moment about z_ref, about y_ref.
 struct ValueCase {
   const char* name;
   bool mesh;
@@ -42,17 +40,12 @@ const std::vector<ValueCase> values = {
      {0.5, 1.0 / 6 - 1.0, 1.0 / 6 - 0.5}},
     {"outline_about_centre", true, [](T& c, O&) { c.y_ref = 5; c.z_ref = 3; }, {60, 0, 0}},
     {"outline_about_origin", true, [](T&, O&) {}, {60, 180, 300}},
-    // 10 x 6 at 0.01 would be 1.2e6 triangles: every given size is refused
-    // and the automatic attempt ends the sequence.
+    // 10 x 6 at 0.01 would be 1.2e6 triangles: every size is refused but the automatic last one.
     {"outline_size_0_01", true, [](T&, O& s) { s.element_size = 0.01; }, {60, 180, 300}},
     {"outline_size_1_5", true, [](T&, O& s) { s.element_size = 1.5; }, {60, 180, 300}},
     // 0.1 x 0.06 at 0.01 is meshed scaled by 200 and scaled back.
     {"outline_scaled", true,
-     [](T&, O& s) {
-       s.point_y = {0, 0.1, 0.1, 0};
-       s.point_z = {0, 0, 0.06, 0.06};
-       s.element_size = 0.01;
-     },
+     [](T&, O& s) { s.point_y = {0, 0.1, 0.1, 0}; s.point_z = {0, 0, 0.06, 0.06}; s.element_size = 0.01; },
      {0.006, 1.8e-4, 3e-4}},
     {"outline_double_modulus", true, [](T&, O& s) { s.modulus = {2}; }, {120, 360, 600}},
     {"outline_bar", true, [](T&, O& s) { s.bars.add(1, 2, 3, 2, 1); }, {60 + pi, 180 + 3 * pi, 300 + 2 * pi}},
@@ -78,8 +71,7 @@ TEST_P(FirstMomentExports, Values) {
 INSTANTIATE_TEST_SUITE_P(Cases, FirstMomentExports, ::testing::ValuesIn(values),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Attempts failing until the size `works` (NAN: never): the sizes tried in
-// order, and whether the frame gave up.
+// Attempts failing until the size `works` (NAN: never): the sizes tried, and whether it gave up.
 TEST(FirstMomentAttempts, FirstSuccessEndsTheSequence) {
   struct Case {
     double works;

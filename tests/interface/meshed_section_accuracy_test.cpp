@@ -1,5 +1,4 @@
-// Accuracy of the meshed-section exports against closed forms and invariants,
-// on meshes built here the way a host would send them.
+// Accuracy of the meshed-section exports against closed forms and invariants.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,25 +17,19 @@ using namespace bsp::test;
 constexpr double pi = std::numbers::pi;
 
 MeshedSection rectangle(double b, double h, int ny, int nz) {
-  MeshedSection s;
-  s.mesh = rectangle_part(0, 0, b, h, ny, nz, 1);
-  s.level = 3;
-  return s;
+  return {.mesh = rectangle_part(0, 0, b, h, ny, nz, 1), .level = 3};
 }
 
-// Channel: web of centre-line height h on y = 0, flanges of centre-line width
-// b (from the web's centre line) towards +y, all plates t thick; five parts.
+// Channel: web of centre-line height h on y = 0, flanges of centre-line width b towards +y, all
+// plates t thick; five parts.
 MeshedSection channel() {
   const double t = plate_t, h = plate_h, b = plate_b;
   const auto ys = grid_lines({{t / 2, 2}, {b, 49}}, -t / 2);
   const auto zs = grid_lines({{-h / 2 + t / 2, 2}, {h / 2 - t / 2, 98}, {h / 2 + t / 2, 2}}, -h / 2 - t / 2);
-  MeshedSection s;
-  s.mesh = grid_part(ys, zs, 0, 2, 0, 2, 1);
-  s.mesh.append(grid_part(ys, zs, 0, 2, 2, 100, 1));
-  s.mesh.append(grid_part(ys, zs, 0, 2, 100, 102, 1));
-  s.mesh.append(grid_part(ys, zs, 2, 51, 0, 2, 1));
-  s.mesh.append(grid_part(ys, zs, 2, 51, 100, 102, 1));
-  s.level = 3;
+  MeshedSection s{.level = 3};
+  for (const auto& [i0, i1, j0, j1] : {std::array{0, 2, 0, 2}, {0, 2, 2, 100}, {0, 2, 100, 102}, {2, 51, 0, 2},
+                                       {2, 51, 100, 102}})
+    s.mesh.append(grid_part(ys, zs, i0, i1, j0, j1, 1));
   return s;
 }
 
@@ -47,27 +40,23 @@ TEST(MeshedSectionAccuracy, RectangleMatchesTheElasticitySolutions) {
   const double b = 2.0, h = 1.0;
   const CombResult r = comb(rectangle(b, h, 20, 10));
   ASSERT_EQ(r.code, BSP_OK);
-  // Area and second moments: quadratic integrands on straight-sided
-  // elements, integrated exactly; round-off only.
-  // Symmetry zeroes I12 and the shear centre offsets exactly.
-  const std::vector<std::array<double, 3>> exact = {{BSP_SLOT_AREA, b * h, 1e-13}, {BSP_SLOT_I1, h * b * b * b / 12, 1e-13},
-                                                    {BSP_SLOT_I2, b * h * h * h / 12, 1e-13}, {BSP_SLOT_I12, 0, 0},
-                                                    {BSP_SLOT_CENTROID_MINUS_SC_Y, 0, 0}, {BSP_SLOT_CENTROID_MINUS_SC_Z, 0, 0}};
-  for (const auto& [slot, value, tolerance] : exact) EXPECT_NEAR(r[static_cast<std::size_t>(slot)], value, tolerance) << slot;
+  // Area and second moments integrated exactly (round-off only); symmetry zeroes I12 and the offsets.
+  const std::vector<std::array<double, 3>> exact = {
+      {BSP_SLOT_AREA, b * h, 1e-13}, {BSP_SLOT_I1, h * b * b * b / 12, 1e-13}, {BSP_SLOT_I2, b * h * h * h / 12, 1e-13},
+      {BSP_SLOT_I12, 0, 0}, {BSP_SLOT_CENTROID_MINUS_SC_Y, 0, 0}, {BSP_SLOT_CENTROID_MINUS_SC_Z, 0, 0}};
+  for (const auto& [slot, value, tolerance] : exact)
+    EXPECT_NEAR(r[static_cast<std::size_t>(slot)], value, tolerance) << slot;
   // 800 quadratic triangles resolve the warping function to better than 1e-4 of J.
   const double j = rectangle_torsion_constant(b, h);
   EXPECT_NEAR(r[BSP_SLOT_TORSION_CONSTANT] / j, 1.0, 1e-4);
-  // With nu = 0 the shear stress of a rectangle is the parabola of beam
-  // theory, whose shear-area ratio is 5/6; discretisation error below 1e-3.
+  // nu = 0: the beam-theory parabola, shear-area ratio 5/6; discretisation error below 1e-3.
   EXPECT_NEAR(r[BSP_SLOT_ALPHA_Y], 5.0 / 6, 1e-3);
   EXPECT_NEAR(r[BSP_SLOT_ALPHA_Z], 5.0 / 6, 1e-3);
-  // The parabola's peak 1.5 V / A at the neutral axis; the pair of a force
-  // along z there has no y component. 1e-2 relative: the peak is taken at
-  // integration or extrapolated node points, not exactly on the axis.
+  // The parabola's peak 1.5 V / A on the neutral axis; 1e-2: taken at integration or extrapolated
+  // node points, not exactly on the axis.
   EXPECT_NEAR(std::abs(r[BSP_SLOT_TAU_Z_OF_VZ]) * b * h, 1.5, 1.5e-2);
-  // Level 3: the largest |tau_z| of a force along z (fourth field) lies on
-  // the neutral axis z = h/2, within one cell (h/10); its offset is measured
-  // from the centroid, to the round-off of one subtraction.
+  // Level 3: the largest |tau_z| of V_z (fourth field) lies on z = h/2 within one cell (h/10); its
+  // offset is from the centroid, to the round-off of one subtraction.
   const std::size_t x = BSP_SLOT_EXTREMES(0), field = 3;
   EXPECT_NEAR(std::abs(r[x + 12 + field]) * b * h, 1.5, 1.5e-2);
   EXPECT_NEAR(r[x + 2 * field + 1], h / 2, h / 10);
@@ -76,27 +65,20 @@ TEST(MeshedSectionAccuracy, RectangleMatchesTheElasticitySolutions) {
 }
 
 TEST(MeshedSectionAccuracy, SolidCircleHasPolarTorsionConstantAndNoWarping) {
-  MeshedSection s;
   const double radius = 1.0;
-  s.mesh = disc_part(radius, 8, 24, 1);
-  s.stress_y = {0.5, 0.0, -0.7};
-  s.stress_z = {0.0, 0.9, 0.3};
-  s.level = 2;
-  const CombResult r = comb(s);
+  const CombResult r = comb(
+      {.mesh = disc_part(radius, 8, 24, 1), .stress_y = {0.5, 0.0, -0.7}, .stress_z = {0.0, 0.9, 0.3}, .level = 2});
   ASSERT_EQ(r.code, BSP_OK);
   // Quadratic rim through 48 points: area within 1e-5 of pi R^2.
   EXPECT_NEAR(r[BSP_SLOT_AREA] / (pi * radius * radius), 1.0, 1e-5);
   EXPECT_NEAR(r[BSP_SLOT_TORSION_CONSTANT] / (pi * std::pow(radius, 4) / 2), 1.0, 5e-3);
-  // Warping of a circle vanishes; what is left is discretisation noise,
-  // small against R^2.
+  // A circle's warping vanishes; what is left is discretisation noise, small against R^2.
   for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(r[BSP_SLOT_STRESS_POINTS + i], 0.0, 1e-4) << i;
   EXPECT_NEAR(r[BSP_SLOT_WARPING_CONSTANT], 0.0, 1e-6);
 }
 
-// Thin-walled theory, plates t thick: shear centre e = 3 b^2 t_f / (6 b t_f
-// + h t_w) behind the web's centre line (e.g. Megson, Aircraft Structures,
-// sec. 17.3). 3 %: walls t/b = 0.04 are not infinitely thin. Symmetry:
-// exact zeros, or round-off. (The I's warping constant: outline_accuracy.)
+// Thin-walled theory: shear centre e = 3 b^2 t_f / (6 b t_f + h t_w) behind the web (Megson,
+// Aircraft Structures, sec. 17.3); 3 %: walls t/b = 0.04 are not infinitely thin.
 TEST(MeshedSectionAccuracy, ChannelShearCentreLiesBehindTheWeb) {
   const double t = plate_t, h = plate_h, b = plate_b;
   const CombResult r = comb(channel());
@@ -119,8 +101,7 @@ void expect_relative(double actual, double expected, double tolerance, const cha
   EXPECT_NEAR(actual, expected, tolerance * std::abs(expected)) << what;
 }
 
-// The section with its nodes renumbered at random inside each part (so the
-// part node counts stay right).
+// The section with its nodes renumbered at random inside each part.
 MeshedSection shuffled_nodes(const MeshedSection& s) {
   MeshedSection shuffled = s;
   std::vector<std::int32_t> perm(static_cast<std::size_t>(s.n_nodes()));
@@ -139,18 +120,12 @@ MeshedSection shuffled_nodes(const MeshedSection& s) {
   return shuffled;
 }
 
-// Moved by (100, -50): centroid and shear centre move with it, 1e-9 the
-// round-off of coordinates some 20 section sizes from the origin. Turned by
-// a quarter turn, (y, z) -> (-z, y): the same sums in another frame, axes
-// swapped, 1e-10 round-off; the shear centre on y at -e moves to z at -e.
-// Renumbered: every slot the same to round-off.
+// Moved by (100, -50): 1e-9, round-off some 20 section sizes from the origin. A quarter turn,
+// (y, z) -> (-z, y), swaps the axes: 1e-10 round-off. Renumbered: every slot to round-off.
 TEST(MeshedSectionAccuracy, TranslationQuarterTurnAndRenumbering) {
-  const CombResult base = comb(channel());
-  const CombResult moved = comb(moved_channel(100.0, -50.0, false));
-  const CombResult turned = comb(moved_channel(0.0, 0.0, true));
-  ASSERT_EQ(base.code, BSP_OK);
-  ASSERT_EQ(moved.code, BSP_OK);
-  ASSERT_EQ(turned.code, BSP_OK);
+  const CombResult base = comb(channel()), moved = comb(moved_channel(100.0, -50.0, false)),
+                   turned = comb(moved_channel(0.0, 0.0, true)), renumbered = comb(shuffled_nodes(channel()));
+  for (const CombResult* r : {&base, &moved, &turned, &renumbered}) ASSERT_EQ(r->code, BSP_OK);
   EXPECT_NEAR(moved[BSP_SLOT_CENTROID_Y], base[BSP_SLOT_CENTROID_Y] + 100.0, 1e-9);
   EXPECT_NEAR(moved[BSP_SLOT_CENTROID_Z], base[BSP_SLOT_CENTROID_Z] - 50.0, 1e-9);
   EXPECT_NEAR(shear_centre_y(moved), shear_centre_y(base) + 100.0, 1e-9);
@@ -165,31 +140,23 @@ TEST(MeshedSectionAccuracy, TranslationQuarterTurnAndRenumbering) {
     EXPECT_NEAR(moved[t], base[t], 1e-9 * std::abs(base[t])) << "moved, slot " << t;
     EXPECT_NEAR(turned[t], base[f], 1e-10 * std::abs(base[f])) << "turned, slot " << t;
   }
-  const CombResult renumbered = comb(shuffled_nodes(channel()));
-  ASSERT_EQ(renumbered.code, BSP_OK);
   for (std::size_t slot = 0; slot < base.result.documented; ++slot)  // round-off only
     EXPECT_NEAR(renumbered[slot], base[slot], 1e-12 * (1.0 + std::abs(base[slot]))) << "renumbered, slot " << slot;
 }
 
 // Two identical 2 x 1 rectangles 2 apart, with a stress point in each.
 MeshedSection two_rectangles(bool reversed) {
-  MeshedSection s;
   const PartsMesh left = rectangle_part(0, 0, 2, 1, 8, 4, 1), right = rectangle_part(4, 0, 2, 1, 8, 4, 1);
-  s.mesh = reversed ? right : left;
+  MeshedSection s{
+      .mesh = reversed ? right : left, .stress_y = {0.3, 5.7, 1.9}, .stress_z = {0.1, 0.8, 0.95}, .level = 2};
   s.mesh.append(reversed ? left : right);
-  s.stress_y = {0.3, 5.7, 1.9};
-  s.stress_z = {0.1, 0.8, 0.95};
-  s.level = 2;
   return s;
 }
 
 TEST(MeshedSectionAccuracy, DisjointPartsLeaveNoArbitraryWarpingConstant) {
-  const CombResult a = comb(two_rectangles(false));
-  const CombResult b = comb(two_rectangles(true));
-  const CombResult c = comb(shuffled_nodes(two_rectangles(false)));
-  ASSERT_EQ(a.code, BSP_OK);
-  ASSERT_EQ(b.code, BSP_OK);
-  ASSERT_EQ(c.code, BSP_OK);
+  const CombResult a = comb(two_rectangles(false)), b = comb(two_rectangles(true)),
+                   c = comb(shuffled_nodes(two_rectangles(false)));
+  for (const CombResult* r : {&a, &b, &c}) ASSERT_EQ(r->code, BSP_OK);
   const double iw = a[BSP_SLOT_WARPING_CONSTANT];
   // Independent of order and numbering to round-off.
   expect_relative(b[BSP_SLOT_WARPING_CONSTANT], iw, 1e-9, "reversed parts");
@@ -201,24 +168,17 @@ TEST(MeshedSectionAccuracy, DisjointPartsLeaveNoArbitraryWarpingConstant) {
     EXPECT_NEAR(b[BSP_SLOT_STRESS_POINTS + i], a[BSP_SLOT_STRESS_POINTS + i], 1e-9 * scale) << i;
     EXPECT_NEAR(c[BSP_SLOT_STRESS_POINTS + i], a[BSP_SLOT_STRESS_POINTS + i], 1e-9 * scale) << i;
   }
-  // About the common shear centre, midway, each rectangle's warping function
-  // is its own plus the rotation term d (z - z_c), d = 2 the distance of its
-  // centroid from the shear centre; the cross term vanishes by symmetry and
-  // the constants are gone, so Iw = 2 (Iw_one + d^2 I2_one), I2_one = 2/12.
-  // The linear term is exact in quadratic elements: round-off only.
-  MeshedSection one;
-  one.mesh = rectangle_part(0, 0, 2, 1, 8, 4, 1);
-  one.level = 2;
+  // About the common shear centre each rectangle's warping is its own plus d (z - z_c), d = 2 its
+  // centroid's distance, so Iw = 2 (Iw_one + d^2 I2_one); exact in quadratic elements: round-off.
   const double d = 2.0, i2_one = 2.0 / 12;
-  expect_relative(2 * (comb(one)[BSP_SLOT_WARPING_CONSTANT] + d * d * i2_one), iw, 1e-9, "two rectangles");
+  const CombResult one = comb({.mesh = rectangle_part(0, 0, 2, 1, 8, 4, 1), .level = 2});
+  expect_relative(2 * (one[BSP_SLOT_WARPING_CONSTANT] + d * d * i2_one), iw, 1e-9, "two rectangles");
 }
 
-// A 2 x 1 rectangle whose node coordinates are exact doubles, at the origin
-// and moved to (1e8, 1e8): the solver works relative to the section, so the
-// two agree in every value that does not depend on the position.
+// A 2 x 1 rectangle of exact doubles at the origin and at (1e8, 1e8): the solver works relative to
+// the section, so the two agree in every value that does not depend on the position.
 TEST(MeshedSectionAccuracy, FarRectangleKeepsItsDigits) {
-  MeshedSection near;
-  near.mesh = rectangle_part(0.0, 0.0, 2.0, 1.0, 8, 4, 1);
+  const MeshedSection near{.mesh = rectangle_part(0.0, 0.0, 2.0, 1.0, 8, 4, 1)};
   MeshedSection far = near;
   for (double& y : far.mesh.y) y += 1e8;
   for (double& z : far.mesh.z) z += 1e8;
@@ -241,18 +201,13 @@ TEST(MeshedSectionAccuracy, FarRectangleKeepsItsDigits) {
   EXPECT_NEAR(d.section[BSP_SLOT_CENTROID_Y], 1e8 + 1.0, 1e-8);
 }
 
-// Shear stresses against closed forms to 1e-2 of the peak: stresses are
-// derivatives of the quadratic field, extrapolated to the points. Rectangle
-// 1 x 2, nu = 0, V_z = 3: the beam-theory parabola, peak 1.5 V / A on the
-// neutral axis, no component across. Disc R = 1, T = 2: tau = T r / J,
-// tangential (along z at (R, 0)), none at the centre.
+// Shear stresses to 1e-2 of the peak (derivatives extrapolated to the points). Rectangle 1 x 2,
+// nu = 0, V_z = 3: peak 1.5 V / A on the neutral axis. Disc R = 1, T = 2: tau = T r / J, tangential.
 TEST(BSPDetail, ShearStressesOfARectangleAndACircle) {
-  MeshedSection rect = rectangle(1.0, 2.0, 10, 20), disc;
+  MeshedSection rect = rectangle(1.0, 2.0, 10, 20);
   rect.stress_y = {0.5};
   rect.stress_z = {1.0};
-  disc.mesh = disc_part(1.0, 8, 24, 1);
-  disc.stress_y = {0.0, 0.999999};
-  disc.stress_z = {0.0, 0.0};
+  const MeshedSection disc{.mesh = disc_part(1.0, 8, 24, 1), .stress_y = {0.0, 0.999999}, .stress_z = {0.0, 0.0}};
   const double rim = 2.0 / (pi / 2);
   const struct {
     const MeshedSection* s;
@@ -270,21 +225,13 @@ TEST(BSPDetail, ShearStressesOfARectangleAndACircle) {
   }
 }
 
-// Lower half material 1 (E = 1, nu = 0), upper half material 2 (E = 3,
-// nu = 0.5), one part each, a point in each half. Plane sections: sigma_m =
-// E_m (N / A + M_y z' / I2 + M_z y' / I1) with the transformed A = 4,
-// centroid (1, 0.625) and moments, exact for a linear field: round-off only.
-// Shear of material 2 at either point: the strain there times G_2 = 1,
-// twice material 1's (G_1 = 0.5). Von Mises: sqrt(sigma^2 + 3 tau^2).
+// Lower half E = 1, nu = 0, upper half E = 3, nu = 0.5. Plane sections: sigma_m = E_m (N / A +
+// M_y z' / I2 + M_z y' / I1), transformed A = 4, centroid (1, 0.625), exact: round-off only.
+// Material 2's shear is twice material 1's (G_2 = 1, G_1 = 0.5). Von Mises: sqrt(sigma^2 + 3 tau^2).
 TEST(BSPDetail, PlaneSectionsAndEachMaterialsModuli) {
-  MeshedSection s;
-  s.mesh = rectangle_part(0, 0, 2, 0.5, 16, 4, 1);
+  MeshedSection s{.mesh = rectangle_part(0, 0, 2, 0.5, 16, 4, 1), .modulus = {1.0, 3.0}, .poisson = {0.0, 0.5},
+                  .weight = {1.0, 1.0}, .stress_y = {1.0, 1.3}, .stress_z = {0.25, 0.8}};
   s.mesh.append(rectangle_part(0, 0.5, 2, 0.5, 16, 4, 2));
-  s.modulus = {1.0, 3.0};
-  s.poisson = {0.0, 0.5};
-  s.weight = {1.0, 1.0};
-  s.stress_y = {1.0, 1.3};
-  s.stress_z = {0.25, 0.8};
   const Forces f{.n = 8.0, .v_z = 2.0, .m_y = 0.5, .m_z = -0.25};
   const DetailResult r = detail(s, f);
   ASSERT_EQ(r.code, BSP_OK);

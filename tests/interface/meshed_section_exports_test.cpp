@@ -1,7 +1,5 @@
-// Contract of the meshed-section exports (BSPCombMain, BSPPartMain,
-// BSPDetail): output lengths, exact values where the integration is exact,
-// the part records and the offsets of the stress points. (Their faults:
-// bad_input_matrix_test.cpp.)
+// Contract of BSPCombMain, BSPPartMain and BSPDetail: output lengths, exact values, part records,
+// stress-point offsets. (Input faults: bad_input_matrix_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,18 +15,12 @@ namespace {
 
 using namespace bsp::test;
 
-// Two unit squares side by side, materials 1 and 2, each its own part,
-// stress points at two corners and a bar inside the second.
+// Two unit squares side by side, materials 1 and 2, each its own part, a bar inside the second.
 MeshedSection two_material_section() {
-  MeshedSection s;
-  s.mesh = rectangle_part(0, 0, 1, 1, 2, 2, 1);
+  MeshedSection s{.mesh = rectangle_part(0, 0, 1, 1, 2, 2, 1), .modulus = {1.0, 2.0}, .poisson = {0.0, 0.25},
+                  .weight = {1.0, 0.5}, .stress_y = {0.0, 2.0}, .stress_z = {0.0, 1.0}};
   s.mesh.append(rectangle_part(1, 0, 1, 1, 2, 2, 2));
-  s.modulus = {1.0, 2.0};
-  s.poisson = {0.0, 0.25};
-  s.weight = {1.0, 0.5};
   s.bars.add(0.1, 1.75, 0.5, 10.0, 3.0);
-  s.stress_y = {0.0, 2.0};
-  s.stress_z = {0.0, 1.0};
   return s;
 }
 
@@ -54,20 +46,18 @@ TEST(BSPCombMain, WritesExactlyTheLevelsLengthAndLeavesUnusedSlotsZero) {
 
 // Right triangle with unit legs as one 6-node element with straight sides.
 TEST(BSPCombMain, RightTriangleGivesExactPrincipalValues) {
-  MeshedSection s;
-  s.mesh = {{0, 1, 0, 0.5, 0.5, 0}, {0, 0, 1, 0, 0.5, 0.5}, {1, 2, 3, 4, 5, 6}, {1}, {6}, {1}, 6};
-  const CombResult r = comb(s);
+  const CombResult r =
+      comb({.mesh = {{0, 1, 0, 0.5, 0.5, 0}, {0, 0, 1, 0, 0.5, 0.5}, {1, 2, 3, 4, 5, 6}, {1}, {6}, {1}, 6}});
   ASSERT_EQ(r.code, BSP_OK);
-  // The 6-point rule integrates the quadratic moments of a straight-sided
-  // triangle exactly: only round-off remains. Principal moments 1/36 +-
-  // 1/72; equal moments with I12 != 0 give 45 degrees.
-  // Radii (sqrt(I / A)) add the round-off of a root.
+  // The 6-point rule is exact on a straight-sided triangle: round-off only (radii: and of a root).
+  // Principal moments 1/36 +- 1/72; equal moments with I12 != 0 give 45 degrees.
   const std::vector<std::array<double, 3>> exact = {
       {BSP_SLOT_AREA, 0.5, 1e-15}, {BSP_SLOT_CENTROID_Y, 1.0 / 3, 1e-15}, {BSP_SLOT_I1, 1.0 / 36, 1e-15},
       {BSP_SLOT_I2, 1.0 / 36, 1e-15}, {BSP_SLOT_I12, -1.0 / 72, 1e-15}, {BSP_SLOT_PRINCIPAL_ANGLE_DEG, 45.0, 0},
       {BSP_SLOT_RADIUS_MAJOR, 0.28867513459481287, 1e-14}, {BSP_SLOT_RADIUS_MINOR, 1.0 / 6, 1e-14},
       {BSP_SLOT_RADIUS_Y, 1.0 / std::sqrt(18.0), 1e-14}};
-  for (const auto& [slot, value, tolerance] : exact) EXPECT_NEAR(r[static_cast<std::size_t>(slot)], value, tolerance) << slot;
+  for (const auto& [slot, value, tolerance] : exact)
+    EXPECT_NEAR(r[static_cast<std::size_t>(slot)], value, tolerance) << slot;
 }
 
 TEST(BSPCombMain, NoBarsGivesTheSameResultsAsAZeroBar) {
@@ -98,8 +88,7 @@ TEST(BSPPartMain, PartSlotsAddUpToTheSectionAndABarJoinsItsPart) {
   EXPECT_NEAR(p.at(1, BSP_PART_AREA), 1.0, 1e-14);  // round-off of exact integrals
   EXPECT_NEAR(p.at(2, BSP_PART_AREA), 2.0 + bar_area, 1e-14);
   EXPECT_NEAR(p.at(1, BSP_PART_AREA) + p.at(2, BSP_PART_AREA), c[BSP_SLOT_AREA], 1e-14);
-  // The bar, off the square's centre, moves the part's centroid and adds its
-  // own and its transfer term.
+  // The bar, off the square's centre, moves the part's centroid and adds its own and transfer terms.
   const double yc = (2.0 * 1.5 + bar_area * 1.75) / (2.0 + bar_area);
   EXPECT_NEAR(p.at(2, BSP_PART_CENTROID_Y), yc, 1e-14);
   EXPECT_NEAR(p.at(2, BSP_PART_CENTROID_Z), 0.5, 1e-14);
@@ -108,10 +97,8 @@ TEST(BSPPartMain, PartSlotsAddUpToTheSectionAndABarJoinsItsPart) {
   // Weighted areas: 1 * 1 + 0.5 * 1 + pi r^2 (3/1 - 1).
   EXPECT_NEAR(p.at(2, BSP_PART_WEIGHTED_AREA), 0.5 + std::numbers::pi * 0.01 * 2.0, 1e-14);
   EXPECT_NEAR(c[BSP_SLOT_WEIGHTED_AREA], 1.5 + std::numbers::pi * 0.01 * 2.0, 1e-14);
-  // The section from the two parts, transformed: exact. Level 1: the
-  // materials' shares of J and Iw add up to the section's, and their shear
-  // ratios weighted by their areas give the section's (same sums, another
-  // order: round-off).
+  // Level 1: the section from the two parts, exact; the materials' shares of J and Iw add up to the
+  // section's, their area-weighted shear ratios to its own (same sums, another order: round-off).
   s.level = 1;
   const CombResult c1 = comb(s);
   ASSERT_EQ(c1.code, BSP_OK);
@@ -129,13 +116,8 @@ TEST(BSPPartMain, PartSlotsAddUpToTheSectionAndABarJoinsItsPart) {
 
 TEST(BSPCombMain, StressReferenceSelectsTheShearCentreForOffsets) {
   // An L of two plates: centroid and shear centre (the plates' crossing) differ.
-  MeshedSection s;
-  s.mesh = rectangle_part(0, 0, 4, 0.5, 16, 2, 1);
+  MeshedSection s{.mesh = rectangle_part(0, 0, 4, 0.5, 16, 2, 1), .stress_y = {4.0, 0.0}, .stress_z = {0.0, 4.0}};
   s.mesh.append(rectangle_part(0, 0.5, 0.5, 3.5, 2, 14, 1));
-  s.stress_y = {4.0, 0.0};
-  s.stress_z = {0.0, 4.0};
-  s.level = 1;
-  s.reference = 0;
   const CombResult centroid = comb(s);
   s.reference = 1;
   const CombResult shear_centre = comb(s);
@@ -166,8 +148,7 @@ TEST(BSPDetail, SectionSlotsAreThoseOfCombMainAtLevelOneAndSummaryFindsTheLarges
   // Offsets from the shear centre with the reference option set.
   const double sy = c[BSP_SLOT_CENTROID_Y] - c[BSP_SLOT_CENTROID_MINUS_SC_Y];
   EXPECT_NEAR(d.offsets[0], s.stress_y[0] - sy, 1e-12);  // round-off of one subtraction
-  // Summary: the largest normal stress over (material, point) pairs, and the
-  // point and material of the largest von Mises value (no shear here).
+  // Summary: extreme normal stresses over (material, point), and where von Mises peaks (no shear).
   double largest = -1e300, smallest = 1e300, vm = -1.0;
   std::size_t at_point = 0, at_material = 0;
   for (std::size_t m = 0; m < 2; ++m)

@@ -1,6 +1,5 @@
-// Accuracy of the outline exports against closed forms, against the
-// meshed-section export on an independent host mesh, and invariance under
-// the order of the outline's data, translation and the scaling rule.
+// Accuracy of the outline exports against closed forms and the meshed-section export on an
+// independent host mesh; invariance under data order, translation and the scaling rule.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,20 +15,17 @@ namespace {
 using namespace bsp::test;
 constexpr double pi = std::numbers::pi;
 
-OutlineSection rectangle(double y0, double z0, double b, double h) {
-  OutlineSection s;
+OutlineSection rectangle(double y0, double z0, double b, double h, double element_size = 0.0) {
+  OutlineSection s{.element_size = element_size};
   s.add_loop({{y0, z0}, {y0 + b, z0}, {y0 + b, z0 + h}, {y0, z0 + h}});
   s.add_region(1.0);
-  s.level = 1;
   return s;
 }
 
-// Rectangles at the automatic size: polygon integrals exact to round-off,
-// J within 1e-3 of the series, and each half's first moment h b^2 / 8 (the
-// slot adds the magnitudes of both halves: h b^2 / 4).
+// Rectangles at the automatic size: polygon integrals exact to round-off; the first-moment slot adds
+// both halves' h b^2 / 8. The automatic size cuts the shorter side in two only: J within 1e-3 of
+// the series, 2.5e-3 for 1 : 9.
 TEST(OutlineAccuracy, RectangleAtTheAutomaticSize) {
-  // The automatic size cuts the shorter side into two pieces only: J of a
-  // 1 : 9 rectangle is then within 2.5e-3, of squarer ones within 1e-3.
   const struct {
     double y0, z0, b, h, j_tolerance;
   } cases[] = {{0, 0, 1, 1, 1e-3}, {-3, 2, 4, 1.5, 1e-3}, {100, -40, 0.3, 2.7, 2.5e-3}, {0, 0, 10, 1, 2.5e-3}};
@@ -41,8 +37,7 @@ TEST(OutlineAccuracy, RectangleAtTheAutomaticSize) {
     EXPECT_NEAR(r[BSP_SLOT_AREA], a, tol * a);
     EXPECT_NEAR(r[BSP_SLOT_CENTROID_Y], c.y0 + c.b / 2, tol * std::max(1.0, std::abs(c.y0) + c.b));
     EXPECT_NEAR(r[BSP_SLOT_CENTROID_Z], c.z0 + c.h / 2, tol * std::max(1.0, std::abs(c.z0) + c.h));
-    // Second moments about a centroid far from the origin lose digits to
-    // the translation: tolerance scaled by (distance / size)^2.
+    // Second moments far from the origin lose digits to the translation: (distance / size)^2.
     const double far = std::pow(1.0 + (std::abs(c.y0) + std::abs(c.z0)) / std::min(c.b, c.h), 2);
     EXPECT_NEAR(r[BSP_SLOT_I1], c.h * c.b * c.b * c.b / 12, tol * far * c.h * c.b * c.b * c.b / 12);
     EXPECT_NEAR(r[BSP_SLOT_I2], c.b * c.h * c.h * c.h / 12, tol * far * c.b * c.h * c.h * c.h / 12);
@@ -53,9 +48,7 @@ TEST(OutlineAccuracy, RectangleAtTheAutomaticSize) {
   }
 }
 
-// Doubly symmetric I: flanges b wide, web of centre-line height h, plates t
-// thick (the section of the meshed-section accuracy tests).
-
+// The doubly symmetric I of plate_i_section(): flanges b wide, web of centre-line height h, plates t.
 OutlineSection i_outline() {
   const double t = plate_t, h = plate_h, b = plate_b;
   OutlineSection s;
@@ -63,19 +56,14 @@ OutlineSection i_outline() {
   s.add_loop({{-b / 2, zb}, {b / 2, zb}, {b / 2, zb2}, {t / 2, zb2}, {t / 2, zt}, {b / 2, zt},
               {b / 2, zt2}, {-b / 2, zt2}, {-b / 2, zt}, {-t / 2, zt}, {-t / 2, zb2}, {-b / 2, zb2}});
   s.add_region(1.0);
-  s.level = 1;
   return s;
 }
 
-// The same I-section as an outline, as a host mesh and as standard type 7
-// (clear web h - t, flanges 2t together, width b, web t): area and second
-// moments agree to round-off (all exact); J, the warping constant and the
-// shear-area ratios within 1 % (three different meshes of the thin plates).
+// The I as an outline, a host mesh and standard type 7: area and second moments exact (round-off);
+// J, warping constant and shear ratios within 1 % (three different meshes of the thin plates).
 TEST(OutlineAccuracy, ISectionAgreesWithTheMeshedAndStandardExports) {
   const CombResult o = mesh_main(i_outline());
-  MeshedSection host;
-  host.mesh = plate_i_section();
-  const CombResult m = comb(host);
+  const CombResult m = comb({.mesh = plate_i_section()});
   ASSERT_EQ(o.code, BSP_OK);
   ASSERT_EQ(m.code, BSP_OK);
   const StandardRun type7 = standard_call(Std::main, 7, {plate_h - plate_t, 2 * plate_t, plate_b, plate_t},
@@ -93,18 +81,15 @@ TEST(OutlineAccuracy, ISectionAgreesWithTheMeshedAndStandardExports) {
   EXPECT_NEAR(o[BSP_SLOT_I1], 2 * t * b * b * b / 12 + (h - t) * t * t * t / 12, 1e-10 * 4.2);
   EXPECT_NEAR(o[BSP_SLOT_I2], 2 * (b * t * t * t / 12 + b * t * h * h / 4) + t * std::pow(h - t, 3) / 12,
               1e-10 * 66);
-  // Thin-walled warping constant t_f b^3 h^2 / 24 (Timoshenko & Gere,
-  // Theory of Elastic Stability, sec. 5.10): 3 %, the web and the plate
-  // thickness that theory neglects. Symmetry: shear centre on the centroid.
+  // Thin-walled Iw = t_f b^3 h^2 / 24 (Timoshenko & Gere, Theory of Elastic Stability, sec. 5.10);
+  // 3 %: the web and plate thickness it neglects. Symmetry: shear centre on the centroid.
   EXPECT_NEAR(m[BSP_SLOT_WARPING_CONSTANT] / (t * b * b * b * h * h / 24), 1.0, 3e-2);
   EXPECT_EQ(m[BSP_SLOT_CENTROID_MINUS_SC_Y], 0.0);
   EXPECT_EQ(m[BSP_SLOT_CENTROID_MINUS_SC_Z], 0.0);
 }
 
-// Box 10 x 8 with a 6 x 4 inner rectangle at (2, 2) of modulus 4 and two
-// bars: polygon integrals and closed-form bars, exact to round-off. I2 about
-// the centroid: box 10 x 8 (E_ref) plus 3 x the 6 x 4 block at z = 4, plus
-// the bars' own and transfer terms. (The box with a hole: outline_exports.)
+// Box 10 x 8 with a 6 x 4 inner block at (2, 2) of modulus 4 and two bars: polygon integrals and
+// closed-form bars, exact to round-off.
 TEST(OutlineAccuracy, TransformedValuesOfMaterialsAndBars) {
   OutlineSection s;
   s.add_loop({{0, 0}, {10, 0}, {10, 8}, {0, 8}});
@@ -125,18 +110,14 @@ TEST(OutlineAccuracy, TransformedValuesOfMaterialsAndBars) {
   EXPECT_NEAR(r[BSP_SLOT_I2], i2, 1e-12 * i2);
 }
 
-// The order of points and segments does not matter (beyond the region
-// order it fixes), nor do translation and linear_elements; the scaling rule
-// makes element size 0.01 on a unit square the same mesh as size 2 on a
-// 200 x 200 square.
+// Neither the order of points and segments (beyond the region order) nor translation nor
+// linear_elements matters; the scaling rule meshes size 0.01 on a unit square like size 2 on 200 x 200.
 TEST(OutlineAccuracy, InvariantUnderOrderTranslationAndScale) {
-  OutlineSection base = rectangle_with_hole(1.0, 0.0);
-  base.level = 1;
+  const OutlineSection base = rectangle_with_hole(1.0, 0.0);
   const CombResult r0 = mesh_main(base);
   ASSERT_EQ(r0.code, BSP_OK);
 
-  // Points listed in reverse, segments reordered and some reversed; the
-  // first segment is still an outer one, so the rectangle stays region 1.
+  // Points reversed, segments reordered and some reversed; the first is still outer (region 1).
   OutlineSection shuffled = base;
   const auto n = static_cast<std::int32_t>(base.point_y.size());
   std::reverse(shuffled.point_y.begin(), shuffled.point_y.end());
@@ -171,11 +152,7 @@ TEST(OutlineAccuracy, InvariantUnderOrderTranslationAndScale) {
   linear.linear = 1;
   EXPECT_EQ(mesh_main(linear).result.body(), r0.result.body());
 
-  OutlineSection unit = rectangle(0, 0, 0.5, 0.5);
-  unit.element_size = 0.01;
-  OutlineSection big = rectangle(0, 0, 100, 100);
-  big.element_size = 2;
-  const CombResult ru = mesh_main(unit), rb = mesh_main(big);
+  const CombResult ru = mesh_main(rectangle(0, 0, 0.5, 0.5, 0.01)), rb = mesh_main(rectangle(0, 0, 100, 100, 2));
   ASSERT_EQ(ru.code, BSP_OK);
   ASSERT_EQ(rb.code, BSP_OK);
   const double s2 = 200.0 * 200.0, s4 = s2 * s2;
@@ -186,13 +163,8 @@ TEST(OutlineAccuracy, InvariantUnderOrderTranslationAndScale) {
               1e-10 * rb[BSP_SLOT_TORSION_CONSTANT]);
   EXPECT_NEAR(ru[BSP_SLOT_ALPHA_Y], rb[BSP_SLOT_ALPHA_Y], 1e-10);
 
-  // A negative size scales by f = 2 / size < 0, a turn by 180 degrees that
-  // the scaling back undoes: results in the caller's position and units.
-  OutlineSection turned = rectangle(1, 2, 1, 1);
-  turned.element_size = -0.5;
-  OutlineSection plain = rectangle(1, 2, 1, 1);
-  plain.element_size = 0.5;
-  const CombResult rt = mesh_main(turned), rp = mesh_main(plain);
+  // A negative size scales by f = 2 / size < 0, a half turn the scaling back undoes.
+  const CombResult rt = mesh_main(rectangle(1, 2, 1, 1, -0.5)), rp = mesh_main(rectangle(1, 2, 1, 1, 0.5));
   ASSERT_EQ(rt.code, BSP_OK);
   ASSERT_EQ(rp.code, BSP_OK);
   EXPECT_NEAR(rt[BSP_SLOT_CENTROID_Y], 1.5, 1e-12);

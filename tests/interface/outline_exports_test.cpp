@@ -1,6 +1,5 @@
-// Contract of the outline exports (bsp.h, "Outline sections"): the values
-// worked out by hand for the documented examples and the mended faults of
-// the driver chain. (Their faults: bad_input_matrix_test.cpp.)
+// Contract of the outline exports: hand values of the documented examples and the mended faults
+// of the driver chain. (Input faults: bad_input_matrix_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,10 +23,8 @@ OutlineSection square(double y0, double z0, double side = 1.0) {
   return s;
 }
 
-// Worked example: 10 x 6 rectangle with a centred 2 x 2 hole, level 2, stress
-// points (10, 6) and (0, 0), automatic size. Every polygonal value is exact
-// on a straight-sided mesh; slot 48 (polar moment about the shear centre)
-// depends on the computed shear centre, equal to the centroid by symmetry.
+// Worked example: the rectangle with a hole at level 2, stress points (10, 6) and (0, 0). Polygonal
+// values are exact; slot 48 uses the computed shear centre, the centroid by symmetry.
 TEST(BSPMeshMain, RectangleWithHoleMatchesHandValues) {
   OutlineSection s = rectangle_with_hole();
   s.level = 2;
@@ -49,11 +46,9 @@ TEST(BSPMeshMain, RectangleWithHoleMatchesHandValues) {
   for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(r.coords[i], coords[i], 1e-9 * 5) << "coordinate " << i;
 }
 
-// First moments come from the glued mesh, each element weighted by its own
-// region's E / E_ref: a hole takes away what its surroundings would have
-// had, an island counts once with its own modulus. Values by hand: half of
-// the rectangle about x = 5 has 6 * 25 / 2 = 75, the hole's half 1; about
-// z = 3, 45 and 1. The part records weigh each region alike.
+// First moments of the glued mesh weigh each element by its own region's E / E_ref: a hole takes
+// away, an island counts once. By hand: about x = 5 the rectangle's half has 75, the hole's 1;
+// about z = 3, 45 and 1.
 TEST(BSPMeshMain, FirstMomentsWeightEachRegionOnce) {
   const struct {
     double e_outer, e_inner, q1, q2;
@@ -70,8 +65,7 @@ TEST(BSPMeshMain, FirstMomentsWeightEachRegionOnce) {
     ASSERT_EQ(r.code, BSP_OK);
     EXPECT_NEAR(r[BSP_SLOT_FIRST_MOMENT_Y], c.q1, 1e-11 * c.q1);  // exact clipping
     EXPECT_NEAR(r[BSP_SLOT_FIRST_MOMENT_Z], c.q2, 1e-11 * c.q2);
-    // BSPPartMeshMain: one record per solid region in region order, a hole
-    // has none (its guard would show a write); exact polygon integrals.
+    // BSPPartMeshMain: one record per solid region, none for a hole (the guard); exact integrals.
     const PartResult p = part_mesh_main(s);
     ASSERT_EQ(p.code, BSP_OK);
     EXPECT_NEAR(p.at(1, BSP_PART_AREA), c.e_outer * 56, 1e-12 * 112);  // transformed
@@ -84,9 +78,8 @@ TEST(BSPMeshMain, FirstMomentsWeightEachRegionOnce) {
   }
 }
 
-// Bars: their transformed area moves the centroid; their moments about it
-// are added by magnitude, and their weighted area at every level. Level 0
-// writes slots up to 37 only.
+// Bars: their transformed area moves the centroid, their first moments add by magnitude, their
+// weighted area counts at every level.
 TEST(BSPMeshMain, BarsAddFirstMomentsAndWeightedAreaAtEveryLevel) {
   OutlineSection s = rectangle_with_hole();
   s.bars.add(1.0, 8.0, 3.0, 3.0, 3.0);  // r = 1, E_b = 3 E_ref, w_b = 3 w_ref: 2 pi each
@@ -114,13 +107,12 @@ TEST(BSPMeshMain, BarsAddFirstMomentsAndWeightedAreaAtEveryLevel) {
   }
 }
 
-// Components by union-find: squares [0,1]^2, [3,4] x [0,1] and [1,2] x [0,1]
-// in that order; the third touches the first, not the last. Two domains,
-// {1, 3} (a 2 x 1 rectangle) and {2}.
+// Union-find: squares [0,1]^2, [3,4] x [0,1], [1,2] x [0,1] in that order; the third touches the
+// first, not the last: domains {1, 3} (a 2 x 1 rectangle) and {2}.
 TEST(BSPMeshMain, RegionsTouchingAnEarlierComponentJoinIt) {
   OutlineSection s = square(0, 0);
   s.add_loop({{3, 0}, {4, 0}, {4, 1}, {3, 1}});
-  // Third square: points (2,0), (2,1); its left side is the first square's right side.
+  // Third square: new points (2,0), (2,1); its left side is the first square's right side.
   s.point_y.insert(s.point_y.end(), {2, 2});
   s.point_z.insert(s.point_z.end(), {0, 1});
   s.segments.insert(s.segments.end(), {2, 9, 9, 10, 10, 3});
@@ -131,8 +123,7 @@ TEST(BSPMeshMain, RegionsTouchingAnEarlierComponentJoinIt) {
   EXPECT_NEAR(r[BSP_SLOT_AREA], 3.0, 1e-12 * 3);
   EXPECT_NEAR(r[BSP_SLOT_CENTROID_Y], 11.0 / 6, 1e-12 * 2);
   EXPECT_NEAR(r[BSP_SLOT_CENTROID_Z], 0.5, 1e-12);
-  // J adds over domains: a 2 x 1 rectangle and a unit square. Discretisation
-  // error of the automatic mesh is below 1e-3.
+  // J adds over domains; the automatic mesh's discretisation error is below 1e-3.
   const double j = rectangle_torsion_constant(2, 1) + rectangle_torsion_constant(1, 1);
   EXPECT_NEAR(r[BSP_SLOT_TORSION_CONSTANT], j, 1e-3 * j);
 
@@ -142,16 +133,12 @@ TEST(BSPMeshMain, RegionsTouchingAnEarlierComponentJoinIt) {
   EXPECT_NEAR(p.at(3, BSP_PART_CENTROID_Y), 1.5, 1e-12);
 }
 
-// BSPDetailMesh: stresses on a 10 x 6 rectangle with plane sections; its
-// outputs are sized by the solid regions (the guards check).
+// BSPDetailMesh: plane-section stresses; outputs sized by the solid regions (the guards check).
 TEST(BSPDetailMesh, PlaneSectionStressesAtStressPoints) {
   OutlineSection s = rectangle_with_hole();
   s.stress_y = {10, 0};
   s.stress_z = {6, 0};
-  Forces f;
-  f.n = 56;          // sigma = 1 from N / A
-  f.m_y = 178.66666666666666;  // M_y / I2 * z' = z' = +-3
-  const DetailResult r = detail_mesh(s, f);
+  const DetailResult r = detail_mesh(s, {.n = 56, .m_y = 178.66666666666666});  // N / A = 1, M_y z' / I2 = z'
   ASSERT_EQ(r.code, BSP_OK);
   EXPECT_NEAR(r.section[BSP_SLOT_AREA], 56, 1e-12 * 56);
   EXPECT_NEAR(r.stress(0, 0, 0, 2), 1 + 3, 1e-9);  // exact polygon integrals, solved 2 x 2 system
@@ -160,9 +147,8 @@ TEST(BSPDetailMesh, PlaneSectionStressesAtStressPoints) {
   EXPECT_EQ(r.materials[0], 1.0);
 }
 
-// Segments that enclose nothing change nothing: a line hanging outward from
-// a corner is dropped, one reaching inward from the boundary is a line the
-// mesh follows. The area stays the rectangle's exactly.
+// Segments that enclose nothing change nothing: one hanging outward is dropped, one reaching inward
+// is a line the mesh follows.
 TEST(BSPMeshMain, OpenSegmentsEncloseNoRegion) {
   for (const double end_y : {13.0, 7.0}) {
     OutlineSection s = rectangle_with_hole();
@@ -176,10 +162,8 @@ TEST(BSPMeshMain, OpenSegmentsEncloseNoRegion) {
   }
 }
 
-// Two segments that cross must be refused at every element size. Cut into
-// pieces, each may get a node at the crossing point; the two nodes merged
-// into a junction once let a bow tie through at size 0.2 (regions found
-// where the caller drew none).
+// Crossing segments are refused at every size: cut into pieces, each may get a node at the crossing,
+// and merging the two once let a bow tie through at size 0.2.
 TEST(BSPMeshMain, CrossingSegmentsAreRefusedAtEverySize) {
   OutlineSection s = rectangle_with_hole();
   std::swap(s.point_y[0], s.point_y[1]);  // the outer loop becomes a bow tie crossing at (5, 3)

@@ -58,18 +58,17 @@ double extent(const test::Outline& o) {
   return e;
 }
 
-// Bilinear blocks of straight-sided plates are integrated exactly by the
-// element rule, so area, centroid and second moments agree with the outline
-// to rounding: 1e-10 relative (area to itself, centroid to the outline's
-// extent, moments to I1 + I2) leaves room for sums over 5000 elements and
-// the test's own cancellation in I = integral x^2 - A xc^2.
+// Straight-sided blocks are integrated exactly, so area, centroid and second moments agree with
+// the outline to rounding: 1e-10 (of the area, the extent, I1 + I2) covers sums over 5000 elements
+// and the test's own cancellation in I = integral x^2 - A xc^2.
 TEST(StandardExports, GeometryAndPlasticModuliOfEveryMeshedTypeMatchItsOutline) {
   for (auto [type, dims] : shapes()) {
     SCOPED_TRACE(testing::Message() << "type " << type << " D1 " << dims[0]);
-    const test::OutlineMoments m = test::outline_moments(test::standard_outline(type, dims));
+    const test::Outline o = test::standard_outline(type, dims);
+    const test::OutlineMoments m = test::outline_moments(o);
     const Call c = bspmain(type, dims);
     EXPECT_EQ(c.dims.body(), dims);  // valid dimensions stay as given
-    const double size = extent(test::standard_outline(type, dims)), i_sum = m.i_first() + m.i_second();
+    const double size = extent(o), i_sum = m.i_first() + m.i_second();
     EXPECT_NEAR(c[BSP_SLOT_AREA], m.area, 1e-10 * m.area);
     EXPECT_NEAR(c[BSP_SLOT_CENTROID_Y], m.xc(), 1e-10 * size);
     EXPECT_NEAR(c[BSP_SLOT_CENTROID_Z], m.yc(), 1e-10 * size);
@@ -79,36 +78,31 @@ TEST(StandardExports, GeometryAndPlasticModuliOfEveryMeshedTypeMatchItsOutline) 
     const double i12 = std::abs(m.i_product()) < 1e-8 * i_sum ? 0.0 : m.i_product();
     EXPECT_NEAR(c[BSP_SLOT_I12], i12, 1e-10 * i_sum);
     EXPECT_EQ(c[BSP_SLOT_WEIGHTED_AREA], c[BSP_SLOT_AREA]);
-    // Every stress point lies on the outline: distance to its nearest side
-    // at rounding of the centroid (1e-10 of the extent).
+    // The stress points lie on the outline (to rounding of the centroid) and, but for the lipped
+    // channel's and the hat's (on the lips and brims), reach the extreme fibres both ways.
     const Call about_centroid = test::standard_call(Std::expand, type, dims, {.offset_mode = 0});
-    for (int k = 0; k < 4; ++k) {
-      const test::Vertex p{about_centroid[5 + 2 * k] + m.xc(), about_centroid[6 + 2 * k] + m.yc()};
-      EXPECT_LT(distance_to_outline(test::standard_outline(type, dims), p), 1e-10 * size) << "point " << k + 1;
-    }
-    // ... and they reach the extreme fibres both ways (1e-12: rounding of the
-    // centroid), but for the lipped channel and the hat, whose catalogue
-    // points sit on the lips and the brims.
     double far_y = 0, far_z = 0, point_y = 0, point_z = 0;
-    for (const test::Ring& r : test::standard_outline(type, dims))
-      for (test::Vertex v : r.v) far_y = std::max(far_y, std::abs(v.x - m.xc())), far_z = std::max(far_z, std::abs(v.y - m.yc()));
-    for (int k = 0; k < 4; ++k)
-      point_y = std::max(point_y, std::abs(about_centroid[5 + 2 * k])), point_z = std::max(point_z, std::abs(about_centroid[6 + 2 * k]));
-    if (type != 15 && type != 27) {
+    for (int k = 0; k < 4; ++k) {
+      const double py = about_centroid[5 + 2 * k], pz = about_centroid[6 + 2 * k];
+      EXPECT_LT(distance_to_outline(o, {py + m.xc(), pz + m.yc()}), 1e-10 * size) << "point " << k + 1;
+      point_y = std::max(point_y, std::abs(py));
+      point_z = std::max(point_z, std::abs(pz));
+    }
+    for (const test::Ring& r : o)
+      for (test::Vertex v : r.v)
+        far_y = std::max(far_y, std::abs(v.x - m.xc())), far_z = std::max(far_z, std::abs(v.y - m.yc()));
+    if (type != 15 && type != 27) {  // 1e-12: rounding of the centroid
       EXPECT_NEAR(point_y, far_y, 1e-12 * size);
       EXPECT_NEAR(point_z, far_z, 1e-12 * size);
     }
     EXPECT_GT(c[BSP_SLOT_TORSION_CONSTANT], 0.0);
-    // Slots 30 and 31 are BSPPlasticModulus's pair (0 for the types
-    // without plastic moduli); that pair against bisection for the halving
-    // line and exact clipping of the outline: 1e-6 relative, the accuracy
-    // the bracketing search promises (its tolerance is on the area, 1e-15 of it).
+    // Slots 30, 31 are BSPPlasticModulus's pair, against bisection and exact clipping of the
+    // outline: 1e-6, the accuracy of the library's search (its tolerance: 1e-15 of the area).
     const Call z = test::standard_call(Std::plastic, type, dims);
     EXPECT_EQ(c[BSP_STD_SLOT_PLASTIC_MODULUS_Y], z.plastic[0]);
     EXPECT_EQ(c[BSP_STD_SLOT_PLASTIC_MODULUS_Z], z.plastic[1]);
-    if (type == 15 || type == 16 || type == 17 || type == 27) continue;
+    if (type == 15 || type == 16 || type == 17 || type == 27) continue;  // none: zeros
     ASSERT_EQ(z.code, BSP_OK);
-    const test::Outline o = test::standard_outline(type, dims);
     const double ref1 = test::outline_plastic_modulus(o, 1), ref2 = test::outline_plastic_modulus(o, 0);
     EXPECT_NEAR(z.plastic[0], ref1, 1e-6 * ref1);
     EXPECT_NEAR(z.plastic[1], ref2, 1e-6 * ref2);
@@ -123,19 +117,11 @@ struct PlasticCase {
 
 // Values worked out by hand (areas and centroids of rectangles).
 const PlasticCase plastic_cases[] = {
-    {1, {2, 4}, 4, 8},
-    {2, {10, 20, 2, 1.5}, 132.8, 422},
-    {3, {20, 12, 8, 1, 2, 1.5}, 100.125, 362.0625},
-    {4, {12, 20, 2, 1}, 76.5, 185.25},  // the axis lies in the flange
-    {8, {4, 20, 1, 1}, 138, 9},         // the axis lies in the stem
-    {7, {20, 2, 10, 1}, 310, 55},
-    {8, {12, 15, 2, 1}, 134.8125, 75.75},
-    {20, {10, 8, 1, 1}, 44.25, 29.275},
-    {24, {20, 12, 1, 1.5, 8, 2}, 377.0625, 90.125},
-    {26, {10, 8, 1, 2}, 46, 52},
-    {19, {1}, 4.0 / 3.0, 4.0 / 3.0},
-    {18, {2, 1}, 28.0 / 3.0, 28.0 / 3.0},
-};
+    {1, {2, 4}, 4, 8}, {2, {10, 20, 2, 1.5}, 132.8, 422}, {3, {20, 12, 8, 1, 2, 1.5}, 100.125, 362.0625},
+    {4, {12, 20, 2, 1}, 76.5, 185.25} /* axis in the flange */, {8, {4, 20, 1, 1}, 138, 9} /* in the stem */,
+    {7, {20, 2, 10, 1}, 310, 55}, {8, {12, 15, 2, 1}, 134.8125, 75.75}, {20, {10, 8, 1, 1}, 44.25, 29.275},
+    {24, {20, 12, 1, 1.5, 8, 2}, 377.0625, 90.125}, {26, {10, 8, 1, 2}, 46, 52},
+    {19, {1}, 4.0 / 3.0, 4.0 / 3.0}, {18, {2, 1}, 28.0 / 3.0, 28.0 / 3.0}};
 
 TEST(StandardExports, PlasticModuliWorkedOutByHand) {
   for (const PlasticCase& p : plastic_cases) {
@@ -156,8 +142,7 @@ void expect_slots(const Call& c, std::initializer_list<Expected> expected) {
   for (const Expected& e : expected) EXPECT_NEAR(c[e.slot], e.value, e.tolerance) << "slot " << e.slot;
 }
 
-// Rectangle 2 high, 4 wide, nu = 0, meshed: exact values where the mesh
-// integrates exactly, the rest to its discretisation error.
+// Rectangle 2 high, 4 wide, nu = 0, meshed: exact where the mesh integrates exactly.
 TEST(StandardExports, RectangleOnTheMesh) {
   const Call c = bspmain(1, {2, 4}, 0.0);
   const double exact = 1e-12;  // rounding of sums over 4900 elements
@@ -175,8 +160,7 @@ TEST(StandardExports, RectangleOnTheMesh) {
   for (std::size_t i = 0; i < 8; ++i) EXPECT_NEAR(c[BSP_STD_SLOT_POINTS + i], points[i], 1e-14);
 }
 
-// Tolerances: the rounding of the closed forms. Rectangle: J = a b^3 (1/3 -
-// 0.21 (b/a)(1 - b^4 / 12 a^4)), a = 4, b = 2.
+// Tolerances: rounding of the closed forms. Rectangle: J = a b^3 (1/3 - 0.21 (b/a)(1 - b^4 / 12 a^4)).
 TEST(StandardExports, ClosedForms) {
   expect_slots(bspmain(1, {2, 4}, 0.0, 2), {{4, 7.324166666666667, 0}, {14, 0.8333333333333334, 0},
                                             {15, 0.8333333333333334, 0}, {0, 8, 0}, {30, 4, 0}});
@@ -195,11 +179,8 @@ TEST(StandardExports, ClosedForms) {
   }
 }
 
-// Slots 5-12 are taken about the shear centre, but the elastic moduli use
-// the distances of the same points from the centroid, whichever origin and
-// order BSPMAIN_EXPAND reports them in (about the centroid in type 2 order
-// P4, P1, P2, P3 here; the moduli differ by the rounding of moving the
-// points). Angle 10 x 8 x 1: centroid (73/34, 107/34).
+// Slots 5-12 are about the shear centre, but the elastic moduli use the points' distances from the
+// centroid, whatever origin and order BSPMAIN_EXPAND reports. Angle 10 x 8 x 1: centroid (73/34, 107/34).
 TEST(StandardExports, ElasticModuliFromTheCentroidWhereverThePoints) {
   const Call c = bspmain(20, {10, 8, 1, 1});
   const double yc = 73.0 / 34.0, zc = 107.0 / 34.0;
@@ -210,8 +191,7 @@ TEST(StandardExports, ElasticModuliFromTheCentroidWhereverThePoints) {
   const double ys = yc - c[19], zs = zc - c[20];
   EXPECT_NEAR(c[BSP_STD_SLOT_POINTS + 0], 8 - ys, 1e-12);
   EXPECT_NEAR(c[BSP_STD_SLOT_POINTS + 3], 10 - zs, 1e-12);
-  // The shear centre of an angle lies near the corner of the legs' centre
-  // lines (0.5, 0.5); the mesh's value is within 0.1 of it (thick legs).
+  // An angle's shear centre lies near its legs' crossing (0.5, 0.5); 0.1: thick legs.
   EXPECT_NEAR(ys, 0.5, 0.1);
   EXPECT_NEAR(zs, 0.5, 0.1);
   const Call r = test::standard_call(Std::expand, 20, {10, 8, 1, 1}, {.offset_mode = 0, .order = 0});
@@ -236,17 +216,12 @@ TEST(StandardExports, ClosedFormModeFallsBackToTheMesh) {
   EXPECT_EQ(mesh.result.body(), mode2.result.body());
 }
 
-// Thin walls (t / length 1/50 to 1/100): the mesh against the closed forms
-// of thin-walled theory. J: 3 %, the junctions' extra stiffness and the
-// plates' end effects are of order t/b. Shear centre: 1 % of the depth.
-// Shear-area ratios: 3 %, the centre-line model ignores the flow across the
-// junction squares. Warping constant: 3 %, the same end effects; 5 % for the
-// box, whose constant comes from the difference of its wall terms.
+// Thin walls (t / length 1/50 to 1/100) against thin-walled theory: J, shear ratios and warping
+// constant 3 % (junctions and plate ends, of order t/b; 5 % for the box's difference of wall
+// terms), shear centre 1 % of the depth.
 TEST(StandardExports, ThinWalledTypesAgreeWithThinWallTheory) {
-  const std::map<int, std::vector<double>> thin = {
-      {2, {10, 20, 0.2, 0.2}}, {3, {40, 12, 8, 0.4, 0.4, 0.4}}, {4, {12, 20, 0.2, 0.2}},
-      {5, {10, 8, 0.1, 0.1}},  {20, {10, 8, 0.1, 0.1}},
-  };
+  const std::map<int, std::vector<double>> thin = {{2, {10, 20, 0.2, 0.2}}, {3, {40, 12, 8, 0.4, 0.4, 0.4}},
+      {4, {12, 20, 0.2, 0.2}}, {5, {10, 8, 0.1, 0.1}}, {20, {10, 8, 0.1, 0.1}}};
   for (const auto& [type, dims] : thin) {
     SCOPED_TRACE(type);
     const Call mesh = bspmain(type, dims, 0.3, 0), closed = bspmain(type, dims, 0.3, 2);

@@ -17,12 +17,9 @@ using StdRun = bsp::test::StandardRun;
 
 double rel(double a, double b, double scale) { return std::abs(a - b) / scale; }
 
-// The general path integrates the same straight-sided geometry exactly, so
-// area and second moments agree with BSPMAIN to rounding (1e-9 relative,
-// sums over up to 10^4 elements). J, the warping constant, the shear ratios
-// and the shear centre come from fields that 6-node triangles and 4-node
-// quadrilaterals on the same nodes approximate differently; the largest
-// differences measured over this table are stated at each tolerance.
+// The general path integrates the same straight-sided geometry exactly: area and second moments
+// agree with BSPMAIN to rounding (1e-9, sums over up to 10^4 elements). J, Iw, the shear ratios and
+// centre come from fields that 6-node triangles and 4-node quadrilaterals approximate differently.
 TEST(TemplateExports, GeneralPathAgreesWithTheStandardSolver) {
   for (const auto& [type, dims] : bsp::test::typical_dimensions) {
     SCOPED_TRACE(testing::Message() << "type " << type);
@@ -30,9 +27,8 @@ TEST(TemplateExports, GeneralPathAgreesWithTheStandardSolver) {
     ASSERT_EQ(a.code, 0);
     const double i_sum = b[1] + b[2];
     const double size = std::sqrt(b[0]);
-    // Largest over this table after the exact ones: J 2.4e-3 (type 24), Iw
-    // 2.5e-3 (type 14), shear ratios 2.0e-3 (type 7), shear centre 2.1e-4
-    // sqrt(A) (types 4, 13); tolerances about twice those.
+    // Largest measured: J 2.4e-3 (type 24), Iw 2.5e-3 (type 14), shear ratios 2.0e-3 (type 7),
+    // shear centre 2.1e-4 sqrt(A) (types 4, 13); tolerances about twice those.
     const struct {
       int slot;
       double scale, tolerance;
@@ -41,17 +37,13 @@ TEST(TemplateExports, GeneralPathAgreesWithTheStandardSolver) {
                   {14, b[14], 4e-3}, {15, b[15], 4e-3}, {19, size, 5e-4}, {20, size, 5e-4},
                   {30, std::max(b[30], 1.0), 1e-12}, {31, std::max(b[31], 1.0), 1e-12}};  // plastic pair: one routine
     for (const auto& c : checks) EXPECT_LT(rel(a[c.slot], b[c.slot], c.scale), c.tolerance) << "slot " << c.slot;
-    // The stress points, about the shear centre: as far apart as the two
-    // shear centres.
+    // The stress points, about the shear centre: as far apart as the two shear centres.
     for (std::size_t slot = 5; slot <= 12; ++slot) EXPECT_LT(rel(a[slot], b[slot], size), 5e-4) << "slot " << slot;
   }
 }
 
-// The angle 10 x 8, plates 1: centroid (36.5/17, 53.5/17) in the dimension
-// frame; the civil points (type 2 order, about the centroid) are shifted
-// once. The general path about the shear centre (offset mode 1) moves every
-// point by the centroid's offset from it, slots 19 and 20, and the moduli
-// not at all. Tolerances: rounding of a subtraction or of the mesh's sums.
+// Angle 10 x 8 x 1, centroid (36.5/17, 53.5/17): the civil points are about the centroid; offset
+// mode 1 moves every point by slots 19, 20 and the moduli not at all. Tolerances: rounding.
 TEST(TemplateExports, AnglePointsAboutTheCentroidAndTheShearCentre) {
   const StdRun c = standard_call(Std::civil, 20, {10, 8, 1, 1});
   const StdRun a = standard_call(Std::general, 20, {10, 8, 1, 1}, {.offset_mode = 0});
@@ -72,11 +64,9 @@ TEST(TemplateExports, AnglePointsAboutTheCentroidAndTheShearCentre) {
   EXPECT_NEAR(b[24], a[24], 1e-12 * std::abs(a[24]));
 }
 
-// Corrected dimensions are written back by every export of the family
-// (the trough's lip of 30 becomes 24.999749660491943); the general path
-// accepts them when called again, and BSPMAIN reports the corrected
-// shape's stress points (D2 / 2, D1). (Codes, zeroing and messages of the
-// failures: bad_input_matrix_test.cpp.)
+// Every export of the family writes corrected dimensions back (the trough's lip 30 becomes
+// 24.999749660491943); the general path accepts them, and BSPMAIN's stress points are the corrected
+// shape's (D2 / 2, D1).
 TEST(StandardFamily, CorrectedDimensionsAreWrittenBack) {
   const std::vector<double> trough{100, 50, 10, 30};
   for (const Std e : {Std::general, Std::main, Std::plastic})

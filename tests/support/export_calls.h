@@ -1,10 +1,5 @@
-// Calls of the exports as a host makes them, with guard values around every
-// output array: each call allocates its outputs longer than documented,
-// fills them with a sentinel, and checks afterwards that the guards before
-// and past the documented range still hold it and that the calling thread's
-// OpenMP thread count is what it was. Meshed sections (the host's parts),
-// the exports of a handful of arrays (cracked section, first moments,
-// standard sections) and outline sections.
+// Calls of the exports as a host makes them. Every output array carries guards of a sentinel on
+// either side; each call checks that the guards hold and that the thread count is unchanged.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,11 +32,11 @@ struct Bars {
 };
 
 struct MeshedSection {
-  PartsMesh mesh;
+  PartsMesh mesh{};
   double e_ref = 1.0, nu_ref = 0.0, w_ref = 1.0;
   std::vector<double> modulus{1.0}, poisson{0.0}, weight{1.0};
-  Bars bars;
-  std::vector<double> stress_y, stress_z;
+  Bars bars{};
+  std::vector<double> stress_y{}, stress_z{};
   std::int32_t level = 1, reference = 0;
   // Counts passed to the export; default to the arrays' own lengths.
   std::int32_t n_nodes() const { return mesh.n_nodes(); }
@@ -49,8 +44,7 @@ struct MeshedSection {
   std::int32_t n_sp() const { return static_cast<std::int32_t>(stress_y.size()); }
 };
 
-// Count overrides for hostile calls; -2 means "use the true count", and
-// null_count (n_materials, n_stress_points) a NULL pointer to it.
+// Count overrides for hostile calls: -2 the true count, null_count a NULL pointer to it.
 inline constexpr std::int32_t null_count = -3;
 struct Counts {
   std::int32_t n_nodes = -2, n_elements = -2, n_materials = -2, n_parts = -2, n_bars = -2, n_sp = -2;
@@ -61,8 +55,7 @@ inline std::int32_t pick(std::int32_t override_value, std::int32_t actual) {
 }
 inline const std::int32_t* count_ptr(const std::int32_t& n) { return n == null_count ? nullptr : &n; }
 
-// Output array of `documented` doubles with a guard of sentinels on either
-// side: a call that writes before or past its documented range spoils one.
+// Output array of `documented` doubles between two guards of sentinels.
 struct Guarded {
   std::vector<double> data;
   std::size_t documented = 0;
@@ -78,11 +71,7 @@ struct Guarded {
       if ((i < guard_length || i >= guard_length + documented) && data[i] != sentinel) return false;
     return true;
   }
-  bool body_zero() const {
-    for (std::size_t i = 0; i < documented; ++i)
-      if ((*this)[i] != 0.0) return false;
-    return true;
-  }
+  bool body_zero() const { return std::ranges::all_of(body(), [](double v) { return v == 0.0; }); }
 };
 
 inline std::size_t comb_size(std::int32_t level, std::int32_t n_sp) {
@@ -90,8 +79,7 @@ inline std::size_t comb_size(std::int32_t level, std::int32_t n_sp) {
   return level <= 0 ? 39 + 3 * n : (level < 3 ? 43 + 3 * n : 73 + 3 * n);
 }
 
-// Runs fn with the thread count set to a value no call would choose, and
-// checks that the call left it so.
+// Runs fn with the thread count set to a value no call would choose, and checks it stays.
 template <class Fn>
 auto with_thread_count_watched(Fn&& fn) {
   constexpr int marker = 3;
@@ -123,12 +111,11 @@ inline CombResult comb(const MeshedSection& s, Counts c = {}) {
   r.code = with_thread_count_watched([&] {
     return BSPCombMain(r.result.ptr(), r.coords.ptr(), &n_nodes, count_ptr(n_sp), &n_elements,
                        count_ptr(n_materials), &n_parts, s.mesh.y.data(), s.mesh.z.data(), s.stress_y.data(),
-                       s.stress_z.data(),
-                       s.mesh.connectivity.data(), s.mesh.element_material.data(), s.mesh.part_node_count.data(),
-                       s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref, &s.w_ref, s.modulus.data(),
-                       s.poisson.data(), s.weight.data(), &n_bars, s.bars.radius.data(), s.bars.y.data(),
-                       s.bars.z.data(), s.bars.modulus.data(), s.bars.weight.data(), c.null_level ? nullptr : &s.level,
-                       &s.reference, &six);
+                       s.stress_z.data(), s.mesh.connectivity.data(), s.mesh.element_material.data(),
+                       s.mesh.part_node_count.data(), s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref, &s.w_ref,
+                       s.modulus.data(), s.poisson.data(), s.weight.data(), &n_bars, s.bars.radius.data(),
+                       s.bars.y.data(), s.bars.z.data(), s.bars.modulus.data(), s.bars.weight.data(),
+                       c.null_level ? nullptr : &s.level, &s.reference, &six);
   });
   EXPECT_TRUE(r.guards()) << "BSPCombMain wrote past an output";
   return r;
@@ -155,9 +142,8 @@ inline PartResult part_main(const MeshedSection& s, Counts c = {}) {
     return BSPPartMain(r.part.ptr(), &n_nodes, &n_elements, count_ptr(n_materials), &n_parts, s.mesh.y.data(),
                        s.mesh.z.data(), s.mesh.connectivity.data(), s.mesh.element_material.data(),
                        s.mesh.part_node_count.data(), s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref, &s.w_ref,
-                       s.modulus.data(),
-                       s.poisson.data(), s.weight.data(), &n_bars, s.bars.radius.data(), s.bars.y.data(),
-                       s.bars.z.data(), s.bars.modulus.data(), s.bars.weight.data(), &six);
+                       s.modulus.data(), s.poisson.data(), s.weight.data(), &n_bars, s.bars.radius.data(),
+                       s.bars.y.data(), s.bars.z.data(), s.bars.modulus.data(), s.bars.weight.data(), &six);
   });
   EXPECT_TRUE(r.part.guard_intact()) << "BSPPartMain wrote past part_result";
   return r;
@@ -169,8 +155,7 @@ struct Forces {
   double reference = 0;
 };
 
-// Outputs of BSPDetail or BSPDetailMesh for n stress points and m materials
-// (n < 0: sizes unknown).
+// Outputs of BSPDetail or BSPDetailMesh for n stress points (< 0: sizes unknown) and m materials.
 struct DetailResult {
   std::int32_t code = 0;
   Guarded section{0}, stresses{0}, offsets{0}, materials{0};
@@ -198,10 +183,9 @@ inline DetailResult detail(const MeshedSection& s, const Forces& f, Counts c = {
     return BSPDetail(r.section.ptr(), r.stresses.ptr(), r.offsets.ptr(), r.materials.ptr(), &n_nodes,
                      count_ptr(n_sp), &n_elements, count_ptr(n_materials), &n_parts, s.mesh.y.data(),
                      s.mesh.z.data(), s.stress_y.data(), s.stress_z.data(), s.mesh.connectivity.data(),
-                     s.mesh.element_material.data(),
-                     s.mesh.part_node_count.data(), s.mesh.part_element_count.data(), &s.e_ref, &s.nu_ref,
-                     s.modulus.data(), s.poisson.data(), &n_bars, s.bars.radius.data(), s.bars.y.data(),
-                     s.bars.z.data(), s.bars.modulus.data(), o1, o2, o3, o4, &six);
+                     s.mesh.element_material.data(), s.mesh.part_node_count.data(), s.mesh.part_element_count.data(),
+                     &s.e_ref, &s.nu_ref, s.modulus.data(), s.poisson.data(), &n_bars, s.bars.radius.data(),
+                     s.bars.y.data(), s.bars.z.data(), s.bars.modulus.data(), o1, o2, o3, o4, &six);
   });
   EXPECT_TRUE(r.guards()) << "BSPDetail wrote past an output";
   return r;
@@ -210,8 +194,7 @@ inline DetailResult detail(const MeshedSection& s, const Forces& f, Counts c = {
 // ---------------------------------------------------------------------------
 // Exports of a handful of arrays.
 
-// Reinforced concrete beam 300 x 500 (key 1, record 1, counter-clockwise),
-// two bars (records 0 and 1), E_ref = 30000.
+// Reinforced concrete beam 300 x 500 (key 1, record 1), two bars (records 0 and 1), E_ref = 30000.
 struct CrackInput {
   std::vector<int32_t> table{1, 0, 0, 1};
   std::vector<int32_t> edges{1, 0, 1, 1, 1, 2, 1, 2, 3, 1, 3, 0};
@@ -220,8 +203,7 @@ struct CrackInput {
   std::vector<double> bar_records{50.0, 1000.0, 200000.0, 450.0, 1000.0, 200000.0};
   std::vector<double> node_y{0.0, 300.0, 300.0, 0.0};
   std::vector<double> node_z{0.0, 0.0, 500.0, 500.0};
-  int32_t n_edges = 4;
-  int32_t n_bars = 2;
+  int32_t n_edges = 4, n_bars = 2;
 };
 
 inline Guarded crack_call(const CrackInput& c) {
@@ -243,8 +225,7 @@ struct TriangleMoments {
   std::int32_t n_bars = -2;  // -2: the bars' own count
 };
 
-// The three outputs of a first-moment export, each its own guarded double,
-// and the code of the export that returns one.
+// The three outputs of a first-moment export, each its own guarded double.
 struct MomentOutputs {
   std::int32_t code = 0;
   Guarded area{1}, about_z{1}, about_y{1};
@@ -263,8 +244,7 @@ inline MomentOutputs first_moment_call(const TriangleMoments& c) {
   return o;
 }
 
-// The standard-section family. BSPMAIN and BSPMAIN_EXPAND return nothing
-// (code 0); BSPPlasticModulus writes its pair into `plastic`.
+// The standard-section family; BSPMAIN and BSPMAIN_EXPAND return nothing (code 0).
 enum class Std { main, expand, plastic, general, civil };
 
 struct StdArgs {
@@ -306,12 +286,12 @@ inline StandardRun standard_call(Std e, std::int32_t type, const std::vector<dou
 // Outline sections.
 
 struct OutlineSection {
-  std::vector<double> point_y, point_z;
-  std::vector<std::int32_t> segments;  // 1-based pairs
-  std::vector<double> modulus, poisson, weight;  // per region
+  std::vector<double> point_y{}, point_z{};
+  std::vector<std::int32_t> segments{};            // 1-based pairs
+  std::vector<double> modulus{}, poisson{}, weight{};  // per region
   double e_ref = 1.0, nu_ref = 0.0, w_ref = 1.0;
-  Bars bars;
-  std::vector<double> stress_y, stress_z;
+  Bars bars{};
+  std::vector<double> stress_y{}, stress_z{};
   double element_size = 0.0;
   std::int32_t level = 1, reference = 0, linear = 0;
 
@@ -320,8 +300,7 @@ struct OutlineSection {
   std::int32_t n_regions() const { return static_cast<std::int32_t>(modulus.size()); }
   std::int32_t n_sp() const { return static_cast<std::int32_t>(stress_y.size()); }
 
-  // A closed polygon through new points, its segments in the order given
-  // (counter-clockwise corners put the polygon on the left of each segment).
+  // A closed polygon through new points, its segments in the order of the corners.
   void add_loop(const std::vector<std::pair<double, double>>& corners) {
     const auto first = n_points() + 1;
     const auto count = static_cast<std::int32_t>(corners.size());
@@ -420,8 +399,7 @@ inline MomentOutputs first_moment_mesh_call(const OutlineSection& s, OutlineCoun
   return o;
 }
 
-// 10 x 6 rectangle (outer segments first, counter-clockwise) with a centred
-// 2 x 2 hole: regions [rectangle less hole, hole].
+// 10 x 6 rectangle (outer segments first) with a centred 2 x 2 hole: regions [rectangle less hole, hole].
 inline OutlineSection rectangle_with_hole(double e_outer = 1.0, double e_inner = 0.0) {
   OutlineSection s;
   s.add_loop({{0, 0}, {10, 0}, {10, 6}, {0, 6}});

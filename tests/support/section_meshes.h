@@ -1,9 +1,6 @@
-// Section meshes that the tests build themselves, in the two forms the
-// library reads: the solver's (domains one after another, node numbers
-// global and 1-based, one material number per element) and the host's
-// (parts one after another, each with its own copies of its interface
-// nodes). Both are made by one patch mesher, DomainMesh, so a rectangle is
-// laid out the same way wherever a test needs one.
+// Section meshes built by the tests in the library's two forms: the solver's (domains, global
+// 1-based node numbers) and the host's (parts, each with its own copies of its interface nodes).
+// One patch mesher, DomainMesh, makes both, so a rectangle is laid out alike wherever it is used.
 #pragma once
 
 #include <algorithm>
@@ -35,11 +32,8 @@ class DomainMesh {
 
   int k() const { return k_; }
 
-  // The image of the unit square under `map`, nu x nv cells, nodes numbered
-  // row by row. With k = 3 or 6 each cell is two triangles (lower right,
-  // then upper left). Nodes that land on existing nodes (within 1e-9, far
-  // below any cell of these meshes) are shared; cells whose corners collapse
-  // lose their degenerate triangle.
+  // The image of the unit square under `map`, nu x nv cells (k = 3, 6: two triangles each). Nodes
+  // within 1e-9 of an existing node (far below any cell here) are shared; degenerate triangles dropped.
   void add_patch(const std::function<Point(double, double)>& map, int nu, int nv, std::int32_t part) {
     const int step = k_ == 6 ? 2 : 1;
     const int gu = step * nu + 1, gv = step * nv + 1;
@@ -115,10 +109,10 @@ class DomainMesh {
 
 struct TestMesh {
   std::int32_t k = 4;
-  std::vector<double> x, y;
-  std::vector<std::int32_t> connectivity;  // global 1-based
-  std::vector<std::int32_t> parts;         // per element
-  std::vector<std::int32_t> domain_elements, domain_nodes;
+  std::vector<double> x{}, y{};
+  std::vector<std::int32_t> connectivity{};  // global 1-based
+  std::vector<std::int32_t> parts{};         // per element
+  std::vector<std::int32_t> domain_elements{}, domain_nodes{};
 
   void add_domain(const DomainMesh& d) {
     const auto offset = static_cast<std::int32_t>(x.size());
@@ -130,14 +124,12 @@ struct TestMesh {
     domain_nodes.push_back(static_cast<std::int32_t>(d.x.size()));
   }
 
-  // The b x h rectangle with its lower left corner at (x0, y0), nx x ny
-  // cells, as a new domain.
+  // The b x h rectangle from (x0, y0), nx x ny cells, as a new domain.
   void add_rectangle(double x0, double y0, double b, double h, int nx, int ny, std::int32_t part) {
     add_domain(DomainMesh(k).add_box(x0, y0, x0 + b, y0 + h, nx, ny, part));
   }
 
-  // One element from explicit coordinates, taken as given (inverted or
-  // curved alike), as a new domain.
+  // One element from explicit coordinates, taken as given (inverted or curved alike), as a new domain.
   void add_element(const std::vector<double>& ex, const std::vector<double>& ey, std::int32_t part) {
     const auto offset = static_cast<std::int32_t>(x.size());
     for (std::size_t i = 0; i < ex.size(); ++i) {
@@ -153,14 +145,13 @@ struct TestMesh {
   std::size_t n_elements() const { return parts.size(); }
 };
 
-// A flat mesh with the materials, bars and stress points a test owns;
-// input() points a SolverInput at them.
+// A flat mesh with the materials, bars and stress points a test owns; input() points a SolverInput at them.
 struct TestSection {
   TestMesh mesh;
   double E_ref = 1.0, nu_ref = 0.0, w_ref = 1.0;
   std::vector<double> E{1.0}, nu{0.0}, w{1.0};
-  std::vector<double> bar_r, bar_x, bar_y, bar_E, bar_w;
-  std::vector<double> sp_x, sp_y;
+  std::vector<double> bar_r{}, bar_x{}, bar_y{}, bar_E{}, bar_w{};
+  std::vector<double> sp_x{}, sp_y{};
   std::int32_t n_parts = 1, level = 0, stress_reference = 0;
 
   void add_bar(double r, double x, double y, double E_b, double w_b) {
@@ -205,21 +196,11 @@ struct Section {
   DomainMesh& add_domain() { return domains.emplace_back(k); }
 
   TestSection flatten() const {
-    TestSection f;
-    f.mesh.k = k;
+    TestSection f{.mesh = {.k = k}, .E_ref = E_ref, .nu_ref = nu_ref, .w_ref = w_ref, .E = E, .nu = nu, .w = w,
+                  .sp_x = sp_x, .sp_y = sp_y, .n_parts = static_cast<std::int32_t>(E.size()), .level = level,
+                  .stress_reference = stress_reference};
     for (const DomainMesh& d : domains) f.mesh.add_domain(d);
     for (const Bar& b : bars) f.add_bar(b.r, b.x, b.y, b.E, b.w);
-    f.E_ref = E_ref;
-    f.nu_ref = nu_ref;
-    f.w_ref = w_ref;
-    f.E = E;
-    f.nu = nu;
-    f.w = w;
-    f.sp_x = sp_x;
-    f.sp_y = sp_y;
-    f.n_parts = static_cast<std::int32_t>(E.size());
-    f.level = level;
-    f.stress_reference = stress_reference;
     return f;
   }
 
@@ -236,10 +217,8 @@ struct Section {
 // Relative difference, for values whose scale the test does not know.
 inline double relative(double value, double reference) { return std::abs(value - reference) / std::abs(reference); }
 
-// Saint-Venant torsion constant of a b x t rectangle (Timoshenko & Goodier,
-// Theory of Elasticity, sec. 109): J = b t^3 / 3 - (64 / pi^5) t^4 sum over
-// odd n of tanh(n pi b / (2 t)) / n^5, b >= t. The terms fall as n^-5: 100
-// of them leave an error far below 1e-12.
+// Saint-Venant torsion constant of a b x t rectangle, b >= t (Timoshenko & Goodier, Theory of
+// Elasticity, sec. 109); the series' terms fall as n^-5, so 100 of them leave an error below 1e-12.
 inline double rectangle_torsion_constant(double b, double t) {
   if (b < t) std::swap(b, t);
   double sum = 0.0;
@@ -285,26 +264,17 @@ struct PartsMesh {
 
 // One part made of a domain (x -> y, y -> z, part numbers -> materials).
 inline PartsMesh as_part(const DomainMesh& d) {
-  PartsMesh m;
-  m.nodes_per_element = d.k();
-  m.y = d.x;
-  m.z = d.y;
-  m.connectivity = d.connectivity;
-  m.element_material = d.parts;
-  m.part_node_count.push_back(m.n_nodes());
-  m.part_element_count.push_back(m.n_elements());
-  return m;
+  return {d.x, d.y, d.connectivity, d.parts, {static_cast<std::int32_t>(d.x.size())},
+          {static_cast<std::int32_t>(d.n_elements())}, d.k()};
 }
 
-// One part: the rectangle [y0, y0 + b] x [z0, z0 + h] in ny x nz cells of two
-// triangles each, 3-node or (six_node) 6-node.
+// One part: the rectangle [y0, y0 + b] x [z0, z0 + h] in ny x nz cells of two triangles each.
 inline PartsMesh rectangle_part(double y0, double z0, double b, double h, int ny, int nz, std::int32_t material,
                                 bool six_node = false) {
   return as_part(DomainMesh(six_node ? 6 : 3).add_box(y0, z0, y0 + b, z0 + h, ny, nz, material));
 }
 
-// A rectangle split into column strips, each strip its own part with its own
-// copies of the nodes on the strip boundaries.
+// A rectangle split into column strips, each its own part with its own copies of the boundary nodes.
 inline PartsMesh striped_rectangle(double b, double h, int ny, int nz, int strips, std::int32_t material) {
   PartsMesh all;
   for (int s = 0; s < strips; ++s) {
@@ -314,12 +284,9 @@ inline PartsMesh striped_rectangle(double b, double h, int ny, int nz, int strip
   return all;
 }
 
-// One part: the disc of radius r about the origin, a structured polar mesh of
-// 6-node triangles (rings x sectors cells, the innermost ring a fan). Nodes sit
-// on a lattice of radii r*i/(2 rings) and angles 2 pi a/(2 sectors), so every
-// mid-side node is the image of its edge's midpoint in (radius, angle) and the
-// rim is curved quadratically. (A polar DomainMesh patch would put the fan's
-// mid-side nodes off their edges.)
+// One part: the disc of radius r about the origin in 6-node triangles, rings x sectors cells (the
+// inner ring a fan), nodes on a polar lattice so the rim is curved quadratically. (A polar
+// DomainMesh patch would put the fan's mid-side nodes off their edges.)
 inline PartsMesh disc_part(double r, int rings, int sectors, std::int32_t material) {
   PartsMesh m;
   m.nodes_per_element = 6;
@@ -355,12 +322,9 @@ inline PartsMesh disc_part(double r, int rings, int sectors, std::int32_t materi
   return m;
 }
 
-// Sections made of axis-aligned plates on one set of grid lines: every part
-// is the block of grid cells between lines ys[i0..i1] and zs[j0..j1], meshed
-// with the grid's own lines, so parts that touch share their interface
-// nodes exactly (each part keeps its own copies, as a host sends them).
+// Sections of axis-aligned plates on one set of grid lines, stops (next coordinate, cells up to it):
+// every part is the block of cells between ys[i0..i1] and zs[j0..j1], so touching parts match exactly.
 inline std::vector<double> grid_lines(std::initializer_list<std::pair<double, int>> stops, double start) {
-  // stops: (next coordinate, cells up to it)
   std::vector<double> lines{start};
   double at = start;
   for (const auto& [next, cells] : stops) {

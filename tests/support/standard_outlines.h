@@ -1,10 +1,6 @@
-// Outlines of the standard sections written from the catalogue's description
-// of each shape (plates, flanges, walls), independently of the block lists
-// the library meshes, and exact integrals over them: area, first and second
-// moments by Green's theorem, and the part on one side of a line. A test that
-// compares the library with these catches a wrong block.
-//
-// Frame: (x, y) = the host's (y, z), origin where the stress points put it.
+// Outlines of the standard sections from the catalogue's description of each shape, independent of
+// the block lists the library meshes, and exact integrals over them (Green's theorem), whole or
+// clipped by a line. Frame: (x, y) = the host's (y, z), origin where the stress points put it.
 #pragma once
 
 #include <array>
@@ -56,13 +52,9 @@ inline OutlineMoments outline_moments(const Outline& o) {
   OutlineMoments sum;
   for (const Ring& r : o) {
     const OutlineMoments m = ring_moments(r.v);
-    const double s = r.hole ? -1.0 : 1.0;
-    sum.area += s * m.area;
-    sum.sx += s * m.sx;
-    sum.sy += s * m.sy;
-    sum.xx += s * m.xx;
-    sum.yy += s * m.yy;
-    sum.xy += s * m.xy;
+    for (double OutlineMoments::*f : {&OutlineMoments::area, &OutlineMoments::sx, &OutlineMoments::sy,
+                                      &OutlineMoments::xx, &OutlineMoments::yy, &OutlineMoments::xy})
+      sum.*f += (r.hole ? -1.0 : 1.0) * m.*f;
   }
   return sum;
 }
