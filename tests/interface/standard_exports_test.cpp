@@ -82,18 +82,34 @@ TEST(StandardExports, GeometryAndPlasticModuliOfEveryMeshedTypeMatchItsOutline) 
     // channel's and the hat's (on the lips and brims), reach the extreme fibres both ways.
     const Call about_centroid = test::standard_call(Std::expand, type, dims, {.offset_mode = 0});
     double far_y = 0, far_z = 0, point_y = 0, point_z = 0;
+    std::vector<test::Vertex> points, corners;
     for (int k = 0; k < 4; ++k) {
       const double py = about_centroid[5 + 2 * k], pz = about_centroid[6 + 2 * k];
       EXPECT_LT(distance_to_outline(o, {py + m.xc(), pz + m.yc()}), 1e-10 * size) << "point " << k + 1;
       point_y = std::max(point_y, std::abs(py));
       point_z = std::max(point_z, std::abs(pz));
+      points.push_back({py, pz});
     }
     for (const test::Ring& r : o)
-      for (test::Vertex v : r.v)
+      for (test::Vertex v : r.v) {
         far_y = std::max(far_y, std::abs(v.x - m.xc())), far_z = std::max(far_z, std::abs(v.y - m.yc()));
+        corners.push_back({v.x - m.xc(), v.y - m.yc()});
+      }
     if (type != 15 && type != 27) {  // 1e-12: rounding of the centroid
       EXPECT_NEAR(point_y, far_y, 1e-12 * size);
       EXPECT_NEAR(point_z, far_z, 1e-12 * size);
+    }
+    // ... and share the outline's mirror symmetries about the centroidal axes.
+    for (const bool about_z : {true, false}) {
+      const auto mirrors_onto = [&](const std::vector<test::Vertex>& from, const std::vector<test::Vertex>& to) {
+        return std::all_of(from.begin(), from.end(), [&](test::Vertex v) {
+          const test::Vertex w{about_z ? -v.x : v.x, about_z ? v.y : -v.y};
+          return std::any_of(to.begin(), to.end(), [&](test::Vertex u) { return std::hypot(u.x - w.x, u.y - w.y) < 1e-9 * size; });
+        });
+      };
+      if (mirrors_onto(corners, corners)) {
+        EXPECT_TRUE(mirrors_onto(points, points)) << (about_z ? "mirrored in y" : "mirrored in z");
+      }
     }
     EXPECT_GT(c[BSP_SLOT_TORSION_CONSTANT], 0.0);
     // Slots 30, 31 are BSPPlasticModulus's pair, against bisection and exact clipping of the
