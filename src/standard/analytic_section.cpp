@@ -1,5 +1,6 @@
 #include "standard/analytic_section.h"
 
+#include <cassert>
 #include <cmath>
 #include <utility>
 
@@ -25,7 +26,7 @@ double rectangle_j(double d1, double d2) noexcept {
   // The longer side is chosen by a strict comparison: equal sides take D2.
   const double a = d1 > d2 ? d1 : d2;
   const double b = d1 > d2 ? d2 : d1;
-  if (!(a > 0.0)) return 0.0;
+  assert(a > 0.0);  // the export refuses dimensions that are not > 0
   return a * std::pow(b, 3.0) *
          (1.0 / 3.0 - rectangle_fit_slope * (b / a) *
                           (1.0 - std::pow(b, 4.0) / (rectangle_fit_quartic * std::pow(a, 4.0))));
