@@ -1,6 +1,5 @@
-// BSPAnalyticTorsionalConstant and BSPAnalyticShearArea with any shape code
-// and hostile dimensions: the outputs are 0.0 or a finite positive value,
-// never NaN or infinite, and nothing around them is written.
+// BSPAnalyticTorsionalConstant and BSPAnalyticShearArea with any shape code and hostile dimensions:
+// the outputs are 0.0 or finite and positive, and nothing around them is written.
 #include <cmath>
 #include <cstdint>
 
@@ -15,8 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   double* dims = out.array(6);
   const double unit = units[in.byte() % 5];
   for (int i = 0; i < 6; ++i) dims[i] = in.byte() % 4 ? unit * (1 + in.byte() % 40) / 8.0 : in.real(unit);
-  double* j = out.array(1);
-  double* areas = out.array(2);
+  double *j = out.array(1), *areas = out.array(2);
   BSPAnalyticTorsionalConstant(&code, dims, j);
   const bool j_failed = *BSPLastError() != '\0';
   BSPAnalyticShearArea(&code, dims, areas, areas + 1);

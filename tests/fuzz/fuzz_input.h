@@ -1,15 +1,13 @@
-// Turns a fuzzer's bytes into the values of one call: counts and indices in
-// a range a little wider than the valid one (so that the off-by-one values
-// and negatives come up often), and reals that are mostly ordinary, with the
-// hostile ones (NaN, infinities, zero, signed tiny and huge, subnormal) mixed
-// in. When the bytes run out every further value is 0.
+// Turns a fuzzer's bytes into the values of one call: counts and indices now and then just
+// outside their range or negative, reals mostly ordinary with hostile ones (NaN, infinities, zero,
+// tiny, huge, subnormal, any bit pattern) mixed in. Past the last byte every value is 0.
 #pragma once
 
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -32,9 +30,8 @@ class Input {
     return lo + static_cast<std::int32_t>(v % span);
   }
 
-  // A count or an index: usually lo..hi, sometimes one of the values that
-  // break a careless check. The largest int32 is left to index(): a count
-  // that large would promise arrays no harness can allocate.
+  // A count or an index: usually lo..hi, else one past either end or the smallest int32 (not the
+  // largest: a count that large would promise arrays no harness can allocate).
   std::int32_t index(std::int32_t lo, std::int32_t hi) {
     switch (byte() % 16) {
       case 0: return lo - 1;
@@ -48,7 +45,7 @@ class Input {
     return byte() % 32 == 0 ? std::numeric_limits<std::int32_t>::max() : index(lo, hi);
   }
 
-  // A real: a small multiple of `unit` most of the time, else a hostile value.
+  // A small multiple of `unit` most of the time, else a hostile value.
   double real(double unit = 1.0) {
     switch (byte() % 24) {
       case 0: return std::numeric_limits<double>::quiet_NaN();
@@ -61,18 +58,15 @@ class Input {
       case 7: return -1e-6 * unit;
       case 8: return 1e6 * unit;
       case 9: {
-        double d = 0.0;
         std::uint64_t bits = 0;
         for (int k = 0; k < 8; ++k) bits = bits << 8 | byte();
-        std::memcpy(&d, &bits, sizeof d);
-        return d;
+        return std::bit_cast<double>(bits);
       }
       default: return unit * (in(-64, 64) / 4.0);
     }
   }
 
-  // A real that is ordinary unless the next byte says otherwise, for the
-  // arguments a test wants mostly valid (moduli, Poisson ratios).
+  // `ordinary` unless the next byte says otherwise (moduli, Poisson ratios).
   double mostly(double ordinary) { return byte() % 8 == 0 ? real(ordinary) : ordinary; }
 
   std::vector<double> reals(std::size_t n, double unit = 1.0) {
@@ -81,23 +75,14 @@ class Input {
     return v;
   }
 
-  // Pointer to the data, or NULL now and then (the empty vector's data() may
-  // be NULL anyway).
-  template <class T>
-  const T* maybe_null(const std::vector<T>& v) {
-    return byte() % 32 == 0 ? nullptr : v.data();
-  }
-
  private:
   const std::uint8_t* data_;
   std::size_t size_;
   std::size_t pos_ = 0;
 };
 
-// Output arrays sized as documented, with guard values on both sides. The
-// targets trap on what no input may cause: a write outside an array, a
-// failure that leaves a non-zero output, a success with a value that is not
-// finite.
+// Output arrays sized as documented, guarded on both sides. The targets trap on what no input may
+// cause: a write outside an array, a failure that leaves a non-zero output, a non-finite success.
 class Outputs {
  public:
   void expect(bool ok) const {

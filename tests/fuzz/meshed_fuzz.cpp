@@ -1,7 +1,6 @@
-// BSPCombMain, BSPPartMain, BSPDetail and BSPFirstMomentOfArea on a mesh made
-// from the bytes: mostly a valid 3 x 3-node patch of eight triangles (or a
-// free set of nodes) with a few entries spoiled, hostile counts, material
-// numbers, part sums and values.
+// BSPCombMain, BSPPartMain, BSPDetail and BSPFirstMomentOfArea on a mesh from the bytes: mostly a
+// valid 3 x 3-node patch of eight triangles (or free nodes) with a few entries spoiled, hostile
+// counts, material numbers, part sums and values.
 #include <cstdint>
 #include <vector>
 
@@ -71,10 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        &n_bars, br.data(), by.data(), bz.data(), be.data(), bw.data(), &six);
   } else if (which == 2) {
     const bool sized = n_sp >= 0 && n_m >= 0;
-    code = BSPDetail(out.array(sized ? 38 : 0), out.array(sized ? 4 * sp * m + 6 : 0),
-                     out.array(sized ? 2 * sp : 0), out.array(sized ? sp : 0), &n_nodes, &n_sp, &n_elements, &n_m, &n_parts, y.data(), z.data(), sy.data(),
-                     sz.data(), conn.data(), mat.data(), pn.data(), pe.data(), &e_ref, &nu_ref, e.data(), nu.data(),
-                     &n_bars, br.data(), by.data(), bz.data(), be.data(), forces, forces + 2, forces + 4,
+    code = BSPDetail(out.array(sized ? 38 : 0), out.array(sized ? 4 * sp * m + 6 : 0), out.array(sized ? 2 * sp : 0),
+                     out.array(sized ? sp : 0), &n_nodes, &n_sp, &n_elements, &n_m, &n_parts, y.data(), z.data(),
+                     sy.data(), sz.data(), conn.data(), mat.data(), pn.data(), pe.data(), &e_ref, &nu_ref, e.data(),
+                     nu.data(), &n_bars, br.data(), by.data(), bz.data(), be.data(), forces, forces + 2, forces + 4,
                      forces + 6, &six);
   } else {
     // First moments read three node numbers per element whatever k is.

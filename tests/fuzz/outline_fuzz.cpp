@@ -1,7 +1,7 @@
-// BSPMeshMain, BSPPartMeshMain, BSPDetailMesh and BSPFirstMomentOfAreaMesh on
-// an outline made from the bytes: a loop through the first points (so that
-// many inputs enclose something), extra segments between any two point
-// numbers, regions, bars and stress points with hostile counts and values.
+// BSPMeshMain, BSPPartMeshMain, BSPDetailMesh and BSPFirstMomentOfAreaMesh on an outline from the
+// bytes: a loop through the first points (so that many inputs enclose something), extra segments
+// between any two point numbers, regions, bars and stress points with hostile counts and values.
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -19,27 +19,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::int32_t> seg;
   const std::int32_t loop = in.in(0, n_points);
   for (std::int32_t k = 0; k < loop; ++k) seg.insert(seg.end(), {k + 1, (k + 1) % loop + 1});
-  for (std::int32_t k = in.in(0, 4); k > 0; --k) seg.insert(seg.end(), {in.wild_index(1, n_points), in.wild_index(1, n_points)});
+  for (std::int32_t k = in.in(0, 4); k > 0; --k)
+    seg.insert(seg.end(), {in.wild_index(1, n_points), in.wild_index(1, n_points)});
   std::int32_t n_segments = static_cast<std::int32_t>(seg.size() / 2);
   if (in.byte() % 16 == 0) n_segments = in.in(-1, n_segments);  // fewer: more would read past seg
   const std::int32_t n_regions = in.index(0, 3);
   const std::size_t regions = static_cast<std::size_t>(n_regions > 0 ? n_regions : 0);
   std::vector<double> region_e(regions), region_nu(regions), region_w(regions);
-  for (std::size_t r = 0; r < regions; ++r) {
-    region_e[r] = in.byte() % 4 == 0 ? 0.0 : in.mostly(1.0 + r);
-    region_nu[r] = in.mostly(0.3);
+  for (std::size_t r = 0; r < regions; ++r)
+    region_e[r] = in.byte() % 4 == 0 ? 0.0 : in.mostly(1.0 + r), region_nu[r] = in.mostly(0.3),
     region_w[r] = in.mostly(1.0);
-  }
   const std::int32_t n_bars = in.index(0, 2);
   const std::size_t bars = static_cast<std::size_t>(n_bars > 0 ? n_bars : 0);
   std::vector<double> bar_r(bars), bar_y(bars), bar_z(bars), bar_e(bars), bar_w(bars);
-  for (std::size_t b = 0; b < bars; ++b) {
-    bar_r[b] = in.mostly(0.1 * unit);
-    bar_y[b] = in.real(unit);
-    bar_z[b] = in.real(unit);
-    bar_e[b] = in.mostly(5.0);
+  for (std::size_t b = 0; b < bars; ++b)
+    bar_r[b] = in.mostly(0.1 * unit), bar_y[b] = in.real(unit), bar_z[b] = in.real(unit), bar_e[b] = in.mostly(5.0),
     bar_w[b] = in.mostly(1.0);
-  }
   const std::int32_t n_sp = in.index(0, 3);
   const std::size_t sp = static_cast<std::size_t>(n_sp > 0 ? n_sp : 0);
   std::vector<double> sy = in.reals(sp, unit), sz = in.reals(sp, unit);
@@ -47,11 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const double h = in.byte() % 2 ? unit * (1 + in.byte() % 8) : in.real(unit);
   const std::int32_t level = in.index(0, 3), reference = in.byte() % 2, linear = in.byte() % 2;
   const double forces[8] = {in.real(), in.real(), in.real(), in.real(), in.real(), in.real(), 0.0, 0.0};
-  const std::size_t solid = [&] {
-    std::size_t s = 0;
-    for (double e : region_e) s += e != 0.0;
-    return s;
-  }();
+  const auto solid = static_cast<std::size_t>(std::ranges::count_if(region_e, [](double e) { return e != 0.0; }));
 
   bsp::fuzz::Outputs out;
   std::int32_t code = 0;

@@ -4,12 +4,14 @@ import contextlib
 import importlib.util
 import math
 import os
+import pathlib
 import re
 import sys
 import unittest
 from concurrent.futures import ThreadPoolExecutor
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+HEADER = pathlib.Path(ROOT, "include", "bsp", "bsp.h").read_text()
 sys.path.insert(0, os.path.join(ROOT, "python"))
 import bsp  # noqa: E402
 
@@ -18,10 +20,8 @@ UNIT_SQUARE = ([[0, 0], [1, 0], [1, 1], [0, 1]], [[1, 2, 3], [1, 3, 4]])
 
 class Package(unittest.TestCase):
     def test_export_table_matches_the_header(self):
-        with open(os.path.join(ROOT, "include", "bsp", "bsp.h")) as f:
-            header = f.read()
         declared = {}
-        for m in re.finditer(r"BSP_API\s+((?:const\s+)?\w+(?:\s*\*)?)\s*(\w+)\s*\(([^;]*)\);", header):
+        for m in re.finditer(r"BSP_API\s+((?:const\s+)?\w+(?:\s*\*)?)\s*(\w+)\s*\(([^;]*)\);", HEADER):
             args = re.sub(r"/\*.*?\*/", "", m.group(3), flags=re.S).strip()
             kinds = []
             for a in ([] if args == "void" else args.split(",")):
@@ -32,8 +32,7 @@ class Package(unittest.TestCase):
         self.assertEqual(declared, bsp.EXPORTS)
 
     def test_library_version_is_the_header_version(self):
-        with open(os.path.join(ROOT, "include", "bsp", "bsp.h")) as f:
-            parts = dict(re.findall(r"#define BSP_VERSION_(MAJOR|MINOR|PATCH) (\d+)", f.read()))
+        parts = dict(re.findall(r"#define BSP_VERSION_(MAJOR|MINOR|PATCH) (\d+)", HEADER))
         self.assertEqual(bsp.library_version(), f"{parts['MAJOR']}.{parts['MINOR']}.{parts['PATCH']}")
         self.assertEqual(bsp.version(), bsp.library_version())
 
@@ -51,8 +50,7 @@ class Package(unittest.TestCase):
         self.assertEqual((r.cracking_moment_pos, r.cracking_moment_neg), (1.0, -1.0))
 
     def test_reference_takes_the_first_materials_poisson_ratio(self):
-        # One material: J must not depend on its nu. A reference nu of 0
-        # against a material of 0.3 would scale J by 1 / 1.3.
+        # One material: J must not depend on its nu (a reference nu of 0 would scale it by 1 / 1.3).
         j = [bsp.mesh([(bsp.Material("m", E=1.0, nu=nu), *UNIT_SQUARE)], level=0).torsion_constant for nu in (0.0, 0.3)]
         self.assertTrue(math.isclose(j[0], j[1], rel_tol=1e-12))  # same system up to round-off
 
@@ -92,9 +90,8 @@ class Package(unittest.TestCase):
                 bsp.standard(*bad, nu=0.3)
 
     def test_outline_regions_take_their_polygons_materials(self):
-        # A 400 x 400 concrete column whose hole a 100 x 100 steel core fills,
-        # off centre: A = 150000 + 7 * 10000 exactly (straight sides); the
-        # core given to the concrete region would give 1060000.
+        # A 400 x 400 concrete column whose off-centre hole a 100 x 100 steel core fills: A = 150000 +
+        # 7 * 10000 exactly (straight sides); the core given to the concrete region would give 1060000.
         c, s = bsp.Material("c", E=30000.0, nu=0.2), bsp.Material("s", E=210000.0, nu=0.2)
         core = [[250, 250], [350, 250], [350, 350], [250, 350]]
         r = bsp.outline([(c, [[0, 0], [400, 0], [400, 400], [0, 400]], [core]), (s, core[::-1])], level=0)
@@ -103,8 +100,7 @@ class Package(unittest.TestCase):
         self.assertTrue(math.isclose(r.polygons["2"].area, 70000.0, rel_tol=1e-12))
 
     def test_outline_does_not_depend_on_polygon_order_or_direction(self):
-        # A steel core floating in the hole of a concrete square: three
-        # regions (core, the void around it, the concrete), whatever the order.
+        # A steel core floating in the hole of a concrete square: three regions whatever the order.
         c, s = bsp.Material("c", E=30000.0, nu=0.2), bsp.Material("s", E=210000.0, nu=0.2)
         sq = lambda a, b: [[a, a], [b, a], [b, b], [a, b]]  # noqa: E731
         given = [(c, sq(0, 400), [sq(100, 300)]), (s, sq(150, 250))]
@@ -115,8 +111,7 @@ class Package(unittest.TestCase):
             self.assertTrue(math.isclose(a[key], b[key], rel_tol=1e-9), key)  # same regions, same meshes
 
     def test_box_of_four_plates_encloses_a_void(self):
-        # The webs stand on the flanges (sides shared in part); the space they
-        # enclose is a void, so A is the plates' and J is a closed cell's.
+        # Webs standing on the flanges (sides shared in part) enclose a void: A is the plates', J a cell's.
         st = bsp.Material("steel", E=210000.0, nu=0.3)
         rect = lambda y0, z0, y1, z1: [[y0, z0], [y1, z0], [y1, z1], [y0, z1]]  # noqa: E731
         plates = [rect(-500, 980, 500, 1000), rect(-400, 20, -390, 980), rect(390, 20, 400, 980), rect(-500, 0, 500, 20)]
@@ -140,8 +135,7 @@ class Package(unittest.TestCase):
             bsp.first_moment(polygons=[(c, [[0, 0], [1, 1], [1, 0], [0, 1]])])
 
     def test_meshed_standard_has_the_block_area_and_second_moments(self):
-        block = bsp.standard("tee", [200, 300, 20, 12], nu=0.3)
-        meshed = bsp.standard("tee", [200, 300, 20, 12], nu=0.3, meshed=True)
+        block, meshed = (bsp.standard("tee", [200, 300, 20, 12], nu=0.3, meshed=m) for m in (False, True))
         for key in ("area", "i1", "i2", "centroid_z", "plastic_modulus_y"):
             self.assertTrue(math.isclose(meshed.to_dict()[key], block.to_dict()[key], rel_tol=1e-9), key)  # same polygon
         civil = bsp.standard("tee", [200, 300, 20, 12], nu=0.3, meshed=True, stress_point_origin="centroid",
@@ -149,8 +143,7 @@ class Package(unittest.TestCase):
         self.assertEqual(civil.area, meshed.area)
 
     def test_standard_outlines_enclose_the_library_area(self):
-        # The block table the pictures draw, against the library's own area
-        # (exact for straight-sided blocks; 18 and 19 are drawn as polygons).
+        # The outlines the pictures draw against the library's area (18 and 19 are drawn as polygons).
         dims = [[300, 200], [300, 200, 20, 15], [300, 200, 150, 12, 20, 15], [200, 300, 20, 12], [300, 200, 15, 20],
                 [200, 20, 300, 20], [260, 40, 200, 12], [200, 300, 20, 12], [80, 200, 10, 100], [200, 10, 180, 200],
                 [200, 20, 180, 200], [20, 10, 200, 300], [200, 300, 20, 12], [300, 200, 10, 12, 15, 20],
@@ -182,9 +175,8 @@ class Package(unittest.TestCase):
             self.assertGreater(sum(p < 250 for p in pixels) / len(pixels), 0.01, r.kind)  # some ink
 
     def test_rejected_section_raises_bsp_error_with_code(self):
-        nodes, _ = UNIT_SQUARE
         with self.assertRaises(bsp.BSPError) as e:
-            bsp.mesh([(bsp.Material("m", E=1.0), nodes, [[1, 2, 9]])])  # node 9 of 4
+            bsp.mesh([(bsp.Material("m", E=1.0), UNIT_SQUARE[0], [[1, 2, 9]])])  # node 9 of 4
         self.assertEqual(e.exception.code, -1)
         self.assertTrue(e.exception.message)
 
@@ -199,8 +191,7 @@ class Package(unittest.TestCase):
                              [r.to_dict() for i, r in enumerate(serial) if i != 3])
 
     def test_readme_example_runs(self):
-        with open(os.path.join(ROOT, "README.md")) as f:
-            code = re.search(r"```python\n(.*?)```", f.read(), re.S).group(1)
+        code = re.search(r"```python\n(.*?)```", pathlib.Path(ROOT, "README.md").read_text(), re.S).group(1)
         cwd = os.getcwd()
         try:
             os.chdir(ROOT)

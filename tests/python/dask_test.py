@@ -1,7 +1,8 @@
-"""bsp.map on a Dask LocalCluster with two worker processes gives the serial
-results (closed forms, standard sections, a mesh). Needs python3-distributed
-(Debian); skipped (code 77) without it."""
+"""bsp.map on a Dask LocalCluster of two worker processes gives the serial results (closed forms,
+standard sections, a mesh). Skipped (code 77) without python3-distributed (Debian)."""
+import json
 import os
+import pathlib
 import sys
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
@@ -14,14 +15,11 @@ except ImportError:
 import bsp  # noqa: E402
 
 if __name__ == "__main__":
-    with open(os.path.join(ROOT, "examples", "sections.json")) as f:
-        import json
-        doc = json.load(f)
-    channel = doc["sections"][1]
+    doc = json.loads(pathlib.Path(ROOT, "examples", "sections.json").read_text())
     sections = [{"kind": "closed_form", "shape": "rectangle", "dimensions": [1.0 + i, 2.0]} for i in range(40)]
     sections += [{"kind": "standard", "type": "tee", "dimensions": [200.0, 280.0, 20.0 + i, 12.0], "nu": 0.3}
                  for i in range(8)]
-    sections += [channel, {"kind": "closed_form", "shape": "tee", "dimensions": [1.0, 1.0]}]  # the last one fails
+    sections += [doc["sections"][1], {"kind": "closed_form", "shape": "tee", "dimensions": [1.0, 1.0]}]  # fails
     serial = [bsp._compute_or_error((s, doc["materials"])) for s in sections]
     with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None) as cluster, \
             Client(cluster) as client:

@@ -1,9 +1,9 @@
-"""The bsp command: bad section files, the report against the exports called
-directly (through the Python package), pictures rendered by a real SVG
-converter, and batches. BSP_CLI names the command; BSP_LIBRARY, when set,
-enables the comparisons with the package."""
+"""The bsp command: bad section files, the report against the exports called through the Python
+package (when BSP_LIBRARY is set), pictures rendered by a real SVG converter, and batches. BSP_CLI
+names the command."""
 import json
 import os
+import pathlib
 import re
 import shutil
 import struct
@@ -19,15 +19,18 @@ EXAMPLES = [os.path.join(ROOT, "examples", f) for f in ("demo.json", "sections.j
 sys.path.insert(0, os.path.join(ROOT, "python"))
 
 
-def run(*args, stdin=None):
-    return subprocess.run([CLI, *args], capture_output=True, text=True, input=stdin, timeout=120)
+def run(*args):
+    return subprocess.run([CLI, *args], capture_output=True, text=True, timeout=120)
+
+
+def write(folder, name, text):
+    (path := pathlib.Path(folder, name)).write_text(text)
+    return str(path)
 
 
 def png_colours(path):
-    """Distinct colours and the non-white share of an 8-bit RGB or RGBA PNG
-    (what rsvg-convert writes), decoded with zlib only."""
-    with open(path, "rb") as f:
-        data = f.read()
+    """Distinct colours and non-white share of an 8-bit RGB(A) PNG as rsvg-convert writes it."""
+    data = pathlib.Path(path).read_bytes()
     pos, idat, width, height = 8, b"", 0, 0
     while pos < len(data):
         n, kind = struct.unpack(">I4s", data[pos:pos + 8])
@@ -113,9 +116,7 @@ class BadFiles(unittest.TestCase):
     def test_each_gives_one_line_naming_the_place(self):
         with tempfile.TemporaryDirectory() as d:
             for content, expected in self.CASES:
-                path = os.path.join(d, "bad.json")
-                with open(path, "w") as f:
-                    f.write(content)
+                path = write(d, "bad.json", content)
                 r = run(path)
                 with self.subTest(expected=expected):
                     self.assertEqual(r.returncode, 2, r.stderr)
@@ -126,13 +127,9 @@ class BadFiles(unittest.TestCase):
             self.assertEqual((r.returncode, r.stderr.strip()), (2, f"bsp: {d}: is a directory, not a section file"))
 
     def test_readme_section_file_runs(self):
-        with open(os.path.join(ROOT, "README.md")) as f:
-            text = re.search(r"```json\n(.*?)```", f.read(), re.S).group(1)
+        text = re.search(r"```json\n(.*?)```", pathlib.Path(ROOT, "README.md").read_text(), re.S).group(1)
         with tempfile.TemporaryDirectory() as d:
-            path = os.path.join(d, "readme.json")
-            with open(path, "w") as f:
-                f.write(text)
-            r = run("--json", path)
+            r = run("--json", write(d, "readme.json", text))
         self.assertEqual(r.returncode, 0, r.stderr)
         self.assertEqual(json.loads(r.stdout)[1]["values"]["stress_points.1.steel.normal"], 1000.0)  # N / A, A = 1
 
@@ -145,21 +142,15 @@ class BadFiles(unittest.TestCase):
 
 class Reports(unittest.TestCase):
     def test_a_corrected_standard_dimension_is_reported_with_both_values(self):
-        # A tee whose flange (D1 100) is narrower than its stem (D4 150): the
-        # rule shrinks the stem to 0.99999 (single precision) of the flange.
-        doc = {"sections": [{"kind": "standard", "type": "tee", "dimensions": [100, 200, 20, 150], "nu": 0.3}]}
+        # A tee's stem (D4 150) wider than its flange (D1 100) shrinks to 0.99999 (single precision) of it.
         with tempfile.TemporaryDirectory() as d:
-            path = os.path.join(d, "t.json")
-            with open(path, "w") as f:
-                json.dump(doc, f)
-            r = run("--json", path)
+            r = run("--json", write(d, "t.json", STANDARD % ('"tee"', "[100, 200, 20, 150]", "")))
         self.assertEqual(r.returncode, 1)
         s = json.loads(r.stdout)[0]
         self.assertEqual((s["code"], s["values"]["dimension_status"], s["values"]["given_dimensions.stem"]), (-1, 2, 150))
         self.assertAlmostEqual(s["values"]["dimensions.stem"], 100 * 0.9999899864196777, delta=1e-9)  # single-precision factor
         self.assertIn("D4 (stem) corrected from 150 to 99.99899", s["message"])
         self.assertNotIn("area", s["values"])
-
 
     def test_csv_has_a_row_per_section_and_a_column_per_key(self):
         lines = run("--csv", EXAMPLES[0]).stdout.splitlines()
@@ -177,8 +168,7 @@ class Reports(unittest.TestCase):
                 self.assertEqual(cli["code"], 0)
                 self.assertEqual(list(cli["values"]), list(py.to_dict()), path)
                 for key, value in py.to_dict().items():
-                    # The same calls with the same inputs; only hypot in the
-                    # principal moments may round differently between libm and Python.
+                    # The same calls; only hypot (principal moments) may round differently in libm and Python.
                     self.assertAlmostEqual(cli["values"][key], value, delta=1e-12 * max(1.0, abs(value)), msg=key)
 
 
@@ -206,9 +196,7 @@ class Batch(unittest.TestCase):
         lines = [doc(1.0 + i) for i in range(200)]
         lines[7] = '{"sections": [{"kind": "closed_form"}]}'
         with tempfile.TemporaryDirectory() as d:
-            path = os.path.join(d, "b.jsonl")
-            with open(path, "w") as f:
-                f.write("\n".join(lines) + "\n")
+            path = write(d, "b.jsonl", "\n".join(lines) + "\n")
             one, two = run("batch", path, "--jobs", "1"), run("batch", path, "--jobs", "2")
             csv = run("batch", path, "--csv").stdout.splitlines()
         self.assertEqual(len(csv), 201)  # a header and a row per line, the failed one included
