@@ -429,7 +429,8 @@ std::vector<Row> single_rows() {
     rows.push_back({std::string("BSPAnalyticShearArea: ") + c.fault, [c] { return A(c.code, c.dims); }, 0, c.left,
                     c.message});
   }
-  rows.push_back({"BSPAnalyticTorsionalConstant: box without a cell", [] { return J(2, {1, 10, 1, 1, 1, 1}); }, 0,
+  // Flanges thicker than the box is deep: Bredt's formula alone would give a positive J.
+  rows.push_back({"BSPAnalyticTorsionalConstant: box without a cell", [] { return J(2, {1, 10, 1, 1, 1.5, 1.5}); }, 0,
                   Left::zeros, "describe no such shape"});
   return rows;
 }
