@@ -292,6 +292,7 @@ const std::vector<FamilyFault> family_faults = {
     {m_mesh | m_part_mesh, "ref area weight 0", O(os([](OutlineSection& s) { s.w_ref = 0; })), BSP_E_SOLVER, Left::zeros, "ref_area_weight is 0"},
     {outline, "bar radius -1", O(os([](OutlineSection& s) { s.bars.add(-1, 1, 1, 2, 1); })), BSP_E_INPUT, Left::zeros, "radius"},
     {outline, "bar z NaN", O(os([](OutlineSection& s) { s.bars.add(0.1, 1, nan, 2, 1); })), BSP_E_INPUT, Left::zeros, "bar 1 has a centre that is not finite"},
+    {outline, "second bar's modulus -1", O(os([](OutlineSection& s) { s.bars.add(0.1, 1, 1, 2, 1); s.bars.add(0.1, 1.5, 1, -1, 1); })), BSP_E_INPUT, Left::zeros, "bar 2 has modulus -1; it must be finite and >= 0"},
     {m_mesh | m_det_mesh, "stress point inf", O(os([](OutlineSection& s) { s.stress_y[0] = inf; })), BSP_E_INPUT, Left::zeros, "stress point 1 has a coordinate that is not finite"},
     {m_det_mesh, "shear force NaN", O([](OutlineSection&, OutlineCounts&, Forces& f) { f.v_y = nan; }), BSP_E_INPUT, Left::zeros, "detail_option_2 holds a value that is not finite"},
     {outline, "element size NaN", O(os([](OutlineSection& s) { s.element_size = nan; })), BSP_E_INPUT, Left::zeros, "element_size is nan; it must be finite"},
