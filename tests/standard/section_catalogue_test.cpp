@@ -41,6 +41,7 @@ const Case cases[] = {
     {"replacement outranks too large", 1, {2e7, 0}, {2e7, 199.99999494757503}, 1},
     {"rules run in order: web wider than both flanges", 24, {20, 12, 13, 1.5, 8, 2}, {20, 12, 7.9999198913574219, 1.5, 8, 2}, 2},
     {"channel web wider than its first flange only", 25, {20, 12, 13, 1.5, 16, 2}, {20, 12, 11.999879837036133, 1.5, 16, 2}, 2},
+    {"channel web wider than its second flange only", 25, {20, 12, 10, 1.5, 8, 2}, {20, 12, 7.9999198913574219, 1.5, 8, 2}, 2},
 };
 
 TEST(SectionCatalogue, CorrectsDimensionsAsTheRulesSay) {
