@@ -27,5 +27,19 @@ TEST(RegionMeshGluing, RegionsJoinTheComponentTheyTouch) {
   }
 }
 
+// Four triangles round a centre node, corners first: of the mid-side nodes only those between two
+// corners may lie on the outline, and the shared side's middle one must still join its twin.
+TEST(RegionMeshGluing, MidSideNodesBetweenTwoWireNodesAreCandidates) {
+  const auto fan = [](double x0) -> domain_maker::Flat_Mesh {
+    return {13, 4,
+            {x0, x0 + 1, x0 + 1, x0, x0 + 0.5, x0 + 0.5, x0 + 1, x0 + 0.5, x0, x0 + 0.75, x0 + 0.75, x0 + 0.25, x0 + 0.25},
+            {0, 0, 1, 1, 0.5, 0, 0.5, 1, 0.5, 0.25, 0.75, 0.75, 0.25},
+            {1, 2, 5, 6, 10, 13, 2, 3, 5, 7, 11, 10, 3, 4, 5, 8, 12, 11, 4, 1, 5, 9, 13, 12}};
+  };
+  const MergedSection g = glue_region_meshes(std::vector<RegionMesh>{{fan(0), 1, 4}, {fan(1), 2, 4}});
+  EXPECT_EQ(g.component_element_count, (std::vector<std::int32_t>{8}));
+  EXPECT_EQ(g.node_count(), 23);  // the shared side's two corners and its middle node once
+}
+
 }  // namespace
 }  // namespace bsp
