@@ -33,17 +33,7 @@
 #include <new>
 
 #include "common/status.h"
-
-extern "C" {
-void dgemm_(const char* ta, const char* tb, const int* m, const int* n, const int* k, const double* alpha,
-            const double* a, const int* lda, const double* b, const int* ldb, const double* beta, double* c,
-            const int* ldc, std::size_t, std::size_t);
-void dsyrk_(const char* uplo, const char* trans, const int* n, const int* k, const double* alpha, const double* a,
-            const int* lda, const double* beta, double* c, const int* ldc, std::size_t, std::size_t);
-void dtrsm_(const char* side, const char* uplo, const char* ta, const char* diag, const int* m, const int* n,
-            const double* alpha, const double* a, const int* lda, double* b, const int* ldb, std::size_t, std::size_t,
-            std::size_t, std::size_t);
-}
+#include "solver/dense_kernels.h"
 
 namespace bsp {
 namespace {
@@ -345,8 +335,7 @@ void take_pivot(double& d) {
 // dense_block: the block's diagonal part right-looking with the pivot floor,
 // its rows below by a triangular solve, the trailing columns by a rank-k
 // update.
-void factor_panel(double* a, i64 nr, i64 nc) {
-  const int ld = static_cast<int>(nr);
+void factor_panel(double* a, i64 nr, i64 nc, std::vector<double>& pack) {
   for (i64 k0 = 0; k0 < nc; k0 += dense_block) {
     const i64 kb = std::min<i64>(dense_block, nc - k0);
     double* akk = a + k0 * nr + k0;
@@ -362,18 +351,12 @@ void factor_panel(double* a, i64 nr, i64 nc) {
         for (i64 i = jj; i < kb; ++i) cjj[i] -= cj[i] * l;
       }
     }
-    const int below = static_cast<int>(nr - k0 - kb), ikb = static_cast<int>(kb);
+    const i64 below = nr - k0 - kb;
     if (below == 0) continue;
-    const double one = 1.0, minus_one = -1.0;
-    dtrsm_("R", "L", "T", "N", &below, &ikb, &one, akk, &ld, akk + kb, &ld, 1, 1, 1, 1);
-    const int trailing = static_cast<int>(nc - k0 - kb);
+    solve_right_lower_transposed(below, kb, akk, nr, akk + kb, nr);
+    const i64 trailing = nc - k0 - kb;
     if (trailing == 0) continue;
-    double* a21 = akk + kb;
-    double* a22 = a + (k0 + kb) * nr + (k0 + kb);
-    dsyrk_("L", "N", &trailing, &ikb, &minus_one, a21, &ld, &one, a22, &ld, 1, 1);
-    const int rest = static_cast<int>(nr - nc);
-    if (rest > 0) dgemm_("N", "T", &rest, &trailing, &ikb, &minus_one, a21 + trailing, &ld, a21, &ld, &one,
-                         a22 + trailing, &ld, 1, 1);
+    subtract_lower_product(below, trailing, kb, akk + kb, nr, a + (k0 + kb) * nr + (k0 + kb), nr, pack);
   }
 }
 
@@ -386,7 +369,7 @@ void SPARSE_LLT_DECOMP(SparseSystem& sys) {
   std::vector<i64> head(static_cast<std::size_t>(ns), -1), next(static_cast<std::size_t>(ns), -1),
       pos(static_cast<std::size_t>(ns), 0);
   std::vector<i32> map(static_cast<std::size_t>(sym.n), 0);
-  std::vector<double> work(static_cast<std::size_t>(sym.update_size));
+  std::vector<double> work(static_cast<std::size_t>(sym.update_size)), pack;
   const auto link = [&](i64 d, i64 p) {
     pos[static_cast<std::size_t>(d)] = p;
     const i64 t = sym.super_of[static_cast<std::size_t>(sym.rows[static_cast<std::size_t>(sym.row_ptr[static_cast<std::size_t>(d)] + p)])];
@@ -410,33 +393,30 @@ void SPARSE_LLT_DECOMP(SparseSystem& sys) {
       i64 p2 = p;
       while (p2 < nr_d && rows_d[p2] <= l) ++p2;
       const i64 k1 = p2 - p, m = nr_d - p;
-      // work (m x k1) = L_d(p.., :) * L_d(p..p2, :)^T
+      // work (m x k1) = -L_d(p.., :) * L_d(p..p2, :)^T, lower trapezoid.
+      for (i64 jj = 0; jj < k1; ++jj) std::fill(work.data() + jj * m + jj, work.data() + (jj + 1) * m, 0.0);
       if (m * k1 * nc_d < small_update) {
         for (i64 jj = 0; jj < k1; ++jj) {
           double* w = work.data() + jj * m;
-          for (i64 ii = jj; ii < m; ++ii) w[ii] = 0.0;
           for (i64 k = 0; k < nc_d; ++k) {
             const double* col = ld_ + k * nr_d + p;
             const double y = col[jj];
             if (y == 0.0) continue;
-            for (i64 ii = jj; ii < m; ++ii) w[ii] += col[ii] * y;
+            for (i64 ii = jj; ii < m; ++ii) w[ii] -= col[ii] * y;
           }
         }
       } else {
-        const int im = static_cast<int>(m), ik = static_cast<int>(k1), ikd = static_cast<int>(nc_d),
-                  ldd = static_cast<int>(nr_d);
-        const double one = 1.0, zero = 0.0;
-        dgemm_("N", "T", &im, &ik, &ikd, &one, ld_ + p, &ldd, ld_ + p, &ldd, &zero, work.data(), &im, 1, 1);
+        subtract_lower_product(m, k1, nc_d, ld_ + p, nr_d, work.data(), m, pack);
       }
       for (i64 jj = 0; jj < k1; ++jj) {
         double* target = ls + (rows_d[p + jj] - f) * nr;
         const double* w = work.data() + jj * m;
-        for (i64 ii = jj; ii < m; ++ii) target[map[static_cast<std::size_t>(rows_d[p + ii])]] -= w[ii];
+        for (i64 ii = jj; ii < m; ++ii) target[map[static_cast<std::size_t>(rows_d[p + ii])]] += w[ii];
       }
       if (p2 < nr_d) link(d, p2);
       d = d_next;
     }
-    factor_panel(ls, nr, nc);
+    factor_panel(ls, nr, nc, pack);
     if (nc < nr) link(s, nc);
   }
 }
