@@ -75,6 +75,10 @@ struct T_SINGLE_DOMAIN {
   bool reassemble = false;
   // Right-hand sides of the current analysis, n_nodes per column.
   std::vector<double> rhs;
+  // The warping function about the domain centroid, solved by the shear
+  // analysis in the same sweep as its two load cases when the torsion matrix
+  // is the shear matrix; empty otherwise (torsion_analysis.h).
+  std::vector<double> warping_about_centroid;
 
   DomainShear shear;
 

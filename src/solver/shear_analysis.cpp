@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "solver/domain_solve.h"
+#include "solver/torsion_analysis.h"
 
 namespace bsp {
 namespace {
@@ -162,7 +163,19 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
     if (!has_area(d)) continue;
     assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); });
     assemble_shear_loads(d, elements);
-    solve_domain(d, 2, m.threads);
+    // The warping load about the centroid rides along in the same sweep when
+    // the torsion matrix is this one (torsion_analysis.h).
+    const bool with_warping = !d.reassemble;
+    const auto n = static_cast<std::size_t>(d.n_nodes);
+    if (with_warping) {
+      d.rhs.resize(3 * n, 0.0);
+      assemble_torsion_load(d, elements, d.xc, d.yc, d.rhs.data() + 2 * n);
+    }
+    solve_domain(d, with_warping ? 3 : 2, m.threads);
+    if (with_warping) {
+      d.warping_about_centroid.assign(d.rhs.begin() + static_cast<std::ptrdiff_t>(2 * n), d.rhs.end());
+      d.rhs.resize(2 * n);
+    }
     if (several) drop_factor(d);
     shear_stresses(d, elements);
     DomainShear& s = d.shear;

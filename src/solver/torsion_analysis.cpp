@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "solver/domain_solve.h"
 
@@ -11,25 +12,31 @@ namespace {
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
-// Right-hand side of the warping problem about (x_s, y_s): the weak form of
-// the boundary flux d omega/dn = y' n_x - x' n_y, turned into an area
-// integral, with the element's coefficient as in the matrix.
+// omega about (x_s, y_s) from the warping function about the domain
+// centroid that the shear analysis solved (torsion_analysis.h). The shift is
+// taken relative to the pinned equation's node, so the pinned value stays 0
+// as a direct solve would leave it.
 template <class Elem>
-void assemble_torsion_load(T_SINGLE_DOMAIN& d, std::span<Elem> elements, double x_s, double y_s) {
+void shift_warping(T_SINGLE_DOMAIN& d, std::span<Elem> elements, double x_s, double y_s) {
   using Rule = typename Elem::rule;
-  d.rhs.assign(static_cast<std::size_t>(d.n_nodes), 0.0);
+  const auto n = static_cast<std::size_t>(d.n_nodes);
+  std::vector<double> x(n, 0.0), y(n, 0.0);
   for (std::int64_t e = 0; e < d.n_elements; ++e) {
     const Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
     const auto eq = d.element_nodes(e);
-    const double c = field_coefficient(el);
-    for (int g = 0; g < Rule::n_points; ++g) {
-      const double xp = el.xg[g] - x_s, yp = el.yg[g] - y_s;
-      for (int i = 0; i < Rule::n_nodes; ++i) {
-        const auto p = static_cast<std::size_t>(eq[static_cast<std::size_t>(i)] - 1);
-        d.rhs[p] += c * (el.dNdx[g][i] * yp - el.dNdy[g][i] * xp) * el.dA[g];
-      }
+    for (int i = 0; i < Rule::n_nodes; ++i) {
+      const auto p = static_cast<std::size_t>(eq[static_cast<std::size_t>(i)] - 1);
+      x[p] = el.x[i];
+      y[p] = el.y[i];
     }
   }
+  const std::int64_t pin = pinned_equation(d.n_nodes);
+  const double x0 = pin >= 0 ? x[static_cast<std::size_t>(pin)] : 0.0;
+  const double y0 = pin >= 0 ? y[static_cast<std::size_t>(pin)] : 0.0;
+  const double a = d.yc - y_s, b = d.xc - x_s;
+  d.rhs.resize(n);
+  for (std::size_t p = 0; p < n; ++p) d.rhs[p] = d.warping_about_centroid[p] + a * (x[p] - x0) - b * (y[p] - y0);
+  d.warping_about_centroid = {};
 }
 
 // Removes the domain's weighted mean of omega (over the elements that are
@@ -134,9 +141,14 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
   for (T_SINGLE_DOMAIN& d : m.domains) {
     if (d.n_elements == 0 || !(d.A > 0.0)) continue;
     any = true;
-    assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); });
-    assemble_torsion_load(d, elements, m.x_s, m.y_s);
-    solve_domain(d, 1, m.threads);
+    if (!d.warping_about_centroid.empty()) {
+      shift_warping(d, elements, m.x_s, m.y_s);
+    } else {
+      assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); });
+      d.rhs.assign(static_cast<std::size_t>(d.n_nodes), 0.0);
+      assemble_torsion_load(d, elements, m.x_s, m.y_s, d.rhs.data());
+      solve_domain(d, 1, m.threads);
+    }
     remove_domain_mean(d, elements);
     torsion_results(m, d, elements, sums);
     const double ex = d.xc - m.x_s, ey = d.yc - m.y_s;
