@@ -53,6 +53,8 @@ struct MeshFault {
 // cell side near the mean element size; only pairs whose boxes meet are
 // tested, so the work is linear in the element count for any mesh whose
 // element sizes do not vary by orders of magnitude within a cell's reach.
-std::optional<MeshFault> find_mesh_fault(const MergedSection& mesh, bool created_mid_side_nodes);
+// With threads >= 2 a large mesh is searched by two threads, with the same
+// report.
+std::optional<MeshFault> find_mesh_fault(const MergedSection& mesh, bool created_mid_side_nodes, int threads = 1);
 
 }  // namespace bsp

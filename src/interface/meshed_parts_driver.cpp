@@ -134,7 +134,7 @@ Status prepare(const MeshedPartsInput& in, MeshedPartsExport kind, std::int32_t 
   if (check_domain_node_ranges(p.mesh) != Status::ok)
     throw CallError(Status::solver_error, "internal error: the merged mesh's domains are inconsistent");
   if (const auto f = find_misshapen_element(p.mesh)) reject_shape(in, p.mesh, *f);
-  if (const auto f = find_mesh_fault(p.mesh, in.nodes_per_element == 3)) reject_mesh(in, p.mesh, *f);
+  if (const auto f = find_mesh_fault(p.mesh, in.nodes_per_element == 3, threads)) reject_mesh(in, p.mesh, *f);
 
   p.solver = mesh_solver_input(p.mesh, in, in.material_modulus, in.material_poisson, in.material_area_weight,
                                kind != MeshedPartsExport::detail);

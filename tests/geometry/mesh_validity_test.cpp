@@ -46,5 +46,32 @@ TEST(MeshValidity, NodeInsideANeighboursEdgeHangsAndPrefersInputNodes) {
   EXPECT_NE(m.node_origin[static_cast<std::size_t>(f->node)], -1);
 }
 
+// A large mesh is searched by two threads over halves of the elements: the report must be the one
+// the single-threaded search gives, with faults in either half or in both.
+TEST(MeshValidity, TwoThreadsReportTheSingleThreadedFault) {
+  std::vector<std::array<double, 6>> cells;
+  for (int j = 0; j < 60; ++j)
+    for (int i = 0; i < 60; ++i) {
+      // Cells' triangles shrunk apart (separate nodes would hang on shared edges).
+      const double x = i, y = j, a = 0.05, b = 0.9;
+      cells.push_back({x + a, y + a, x + b, y + a, x + a, y + b});
+      cells.push_back({x + 1 - a, y + 1 - b, x + 1 - a, y + 1 - a, x + 1 - b, y + 1 - a});
+    }
+  const std::size_t n = cells.size();
+  for (const std::vector<std::size_t>& bad : {std::vector<std::size_t>{}, {n - 10}, {100, n - 10}, {n / 2 - 1}}) {
+    auto t = cells;
+    for (std::size_t e : bad) {
+      t[e] = {t[e][0] + 0.3, t[e][1] + 0.3, t[e][2] + 0.3, t[e][3] + 0.3, t[e][4] + 0.3, t[e][5] + 0.3};
+    }
+    const MergedSection m = mesh_of(t);
+    const auto one = find_mesh_fault(m, false, 1), two = find_mesh_fault(m, false, 2);
+    ASSERT_EQ(one.has_value(), !bad.empty());
+    ASSERT_EQ(two.has_value(), one.has_value());
+    if (one) {
+      EXPECT_TRUE(one->kind == two->kind && one->element == two->element && one->other_element == two->other_element);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace bsp
