@@ -112,7 +112,7 @@ void paths_case(benchmark::State& state, Mesh mesh, bool with_band) {
         if (r == 0 || a != 0.0) sp.at(j + r, j) = a;
       }
     t0 = Clock::now();
-    bsp::SPARSE_LLT_DECOMP(sp);
+    bsp::SPARSE_LLT_DECOMP(sp, 2);
     factor.take(t0);
     x_sparse = rhs;
     const double c1 = bsp::bench::thread_cpu_seconds();

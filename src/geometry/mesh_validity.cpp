@@ -81,8 +81,14 @@ class Checker {
       const std::size_t half = n / 2;
 #pragma omp parallel num_threads(2)
       {
+        // A team of one (nested in a host's region) searches both halves.
         const int t = omp_get_thread_num();
-        if (t < 2) found[t] = t == 0 ? search(0, half, stamps[0]) : search(half, n, stamps[1]);
+        if (omp_get_num_threads() < 2) {
+          found[0] = search(0, half, stamps[0]);
+          found[1] = search(half, n, stamps[1]);
+        } else if (t < 2) {
+          found[t] = t == 0 ? search(0, half, stamps[0]) : search(half, n, stamps[1]);
+        }
       }
       return found[0] ? found[0] : found[1];
     }

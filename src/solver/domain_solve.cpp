@@ -28,7 +28,7 @@ void solve_domain(T_SINGLE_DOMAIN& d, std::int64_t nrhs, int threads) {
   if (n >= 2)
     for (std::int64_t c = 0; c < nrhs; ++c) d.rhs[static_cast<std::size_t>(c * n + n - 1)] = 0.0;
   if (d.path == LinearSolverPath::sparse)
-    solve_sparse_system(d.sparse, d.rhs.data(), nrhs);
+    solve_sparse_system(d.sparse, d.rhs.data(), nrhs, threads);
   else
     solve_band_system(d.band, d.rhs.data(), nrhs, threads);
 }

@@ -31,6 +31,9 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
+
+#include <omp.h>
 
 #include "common/status.h"
 #include "solver/dense_kernels.h"
@@ -71,6 +74,9 @@ constexpr int dense_block = 64;
 // Below this many multiply-adds an update is done by plain loops: a BLAS call
 // costs about a microsecond of set-up.
 constexpr i64 small_update = 4096;
+// From this many flops the factorisation runs as two tasks (plan_factor)
+// and the rest: a few milliseconds, against about 0.1 ms to wake a team.
+constexpr double parallel_factor_flops = 2e7;
 
 // Full symmetric adjacency (no diagonal) of the equations, CSR with 32-bit
 // indices as AMD takes them. Equation `decoupled` gets no neighbours.
@@ -362,34 +368,45 @@ void factor_panel(double* a, i64 nr, i64 nc, std::vector<double>& pack) {
 
 }  // namespace
 
-void SPARSE_LLT_DECOMP(SparseSystem& sys) {
+namespace {
+
+// Work storage of one factorisation task, all of it made before any thread
+// starts: nothing inside the parallel region allocates.
+struct FactorWork {
+  std::vector<i64> head;   // per target supernode: first descendant waiting to update it
+  std::vector<i32> map;    // row -> position in the current supernode
+  std::vector<double> work, pack;
+};
+
+// Supernodes [s0, s1) in order, left-looking: each gathers the updates of
+// the descendants waiting in its list, is factorised, and waits in the list
+// of the next supernode its rows reach. next and pos are per supernode and
+// shared by the tasks, which own disjoint supernodes.
+void factor_range(SparseSystem& sys, i64 s0, i64 s1, FactorWork& fw, std::vector<i64>& next, std::vector<i64>& pos) {
   const SparseSymbolic& sym = sys.sym;
-  const i64 ns = sym.n_super();
-  if (sym.n < 1) return;
-  std::vector<i64> head(static_cast<std::size_t>(ns), -1), next(static_cast<std::size_t>(ns), -1),
-      pos(static_cast<std::size_t>(ns), 0);
-  std::vector<i32> map(static_cast<std::size_t>(sym.n), 0);
-  std::vector<double> work(static_cast<std::size_t>(sym.update_size)), pack;
+  std::vector<i64>& head = fw.head;
+  std::vector<i32>& map = fw.map;
+  std::vector<double>& work = fw.work;
   const auto link = [&](i64 d, i64 p) {
-    pos[static_cast<std::size_t>(d)] = p;
-    const i64 t = sym.super_of[static_cast<std::size_t>(sym.rows[static_cast<std::size_t>(sym.row_ptr[static_cast<std::size_t>(d)] + p)])];
-    next[static_cast<std::size_t>(d)] = head[static_cast<std::size_t>(t)];
-    head[static_cast<std::size_t>(t)] = d;
+    at(pos, d) = p;
+    const i64 t = at(sym.super_of, at(sym.rows, at(sym.row_ptr, d) + p));
+    at(next, d) = at(head, t);
+    at(head, t) = d;
   };
-  for (i64 s = 0; s < ns; ++s) {
-    const i64 f = sym.super_first[static_cast<std::size_t>(s)], l = sym.super_first[static_cast<std::size_t>(s) + 1] - 1;
+  for (i64 s = s0; s < s1; ++s) {
+    const i64 f = at(sym.super_first, s), l = at(sym.super_first, s + 1) - 1;
     const i64 nc = l - f + 1;
-    const i32* rows_s = sym.rows.data() + sym.row_ptr[static_cast<std::size_t>(s)];
-    const i64 nr = sym.row_ptr[static_cast<std::size_t>(s) + 1] - sym.row_ptr[static_cast<std::size_t>(s)];
-    double* ls = sys.values.data() + sym.value_ptr[static_cast<std::size_t>(s)];
-    for (i64 r = 0; r < nr; ++r) map[static_cast<std::size_t>(rows_s[r])] = static_cast<i32>(r);
-    for (i64 d = head[static_cast<std::size_t>(s)]; d >= 0;) {
-      const i64 d_next = next[static_cast<std::size_t>(d)];
-      const i32* rows_d = sym.rows.data() + sym.row_ptr[static_cast<std::size_t>(d)];
-      const i64 nr_d = sym.row_ptr[static_cast<std::size_t>(d) + 1] - sym.row_ptr[static_cast<std::size_t>(d)];
-      const i64 nc_d = sym.super_first[static_cast<std::size_t>(d) + 1] - sym.super_first[static_cast<std::size_t>(d)];
-      const double* ld_ = sys.values.data() + sym.value_ptr[static_cast<std::size_t>(d)];
-      const i64 p = pos[static_cast<std::size_t>(d)];
+    const i32* rows_s = sym.rows.data() + at(sym.row_ptr, s);
+    const i64 nr = at(sym.row_ptr, s + 1) - at(sym.row_ptr, s);
+    double* ls = sys.values.data() + at(sym.value_ptr, s);
+    for (i64 r = 0; r < nr; ++r) at(map, rows_s[r]) = static_cast<i32>(r);
+    for (i64 d = at(head, s); d >= 0;) {
+      const i64 d_next = at(next, d);
+      const i32* rows_d = sym.rows.data() + at(sym.row_ptr, d);
+      const i64 nr_d = at(sym.row_ptr, d + 1) - at(sym.row_ptr, d);
+      const i64 nc_d = at(sym.super_first, d + 1) - at(sym.super_first, d);
+      const double* ld_ = sys.values.data() + at(sym.value_ptr, d);
+      const i64 p = at(pos, d);
       i64 p2 = p;
       while (p2 < nr_d && rows_d[p2] <= l) ++p2;
       const i64 k1 = p2 - p, m = nr_d - p;
@@ -406,19 +423,163 @@ void SPARSE_LLT_DECOMP(SparseSystem& sys) {
           }
         }
       } else {
-        subtract_lower_product(m, k1, nc_d, ld_ + p, nr_d, work.data(), m, pack);
+        subtract_lower_product(m, k1, nc_d, ld_ + p, nr_d, work.data(), m, fw.pack);
       }
       for (i64 jj = 0; jj < k1; ++jj) {
         double* target = ls + (rows_d[p + jj] - f) * nr;
         const double* w = work.data() + jj * m;
-        for (i64 ii = jj; ii < m; ++ii) target[map[static_cast<std::size_t>(rows_d[p + ii])]] += w[ii];
+        for (i64 ii = jj; ii < m; ++ii) target[at(map, rows_d[p + ii])] += w[ii];
       }
       if (p2 < nr_d) link(d, p2);
       d = d_next;
     }
-    factor_panel(ls, nr, nc, pack);
+    factor_panel(ls, nr, nc, fw.pack);
     if (nc < nr) link(s, nc);
   }
+}
+
+using Ranges = std::vector<std::pair<i64, i64>>;
+
+// How the factorisation splits into two independent tasks and the rest.
+// From the roots of the supernodal elimination tree down, the subtree of the
+// most work is replaced by its children while it holds more than half of
+// the work left in subtrees; the subtrees are then dealt to the two tasks,
+// largest first, each to the lighter one. Supernodes outside them (the top
+// separators) follow, in order, once both tasks are done. Depends on the
+// structure alone, never on the thread count, so one thread runs the same
+// tasks one after the other and gets the same bits.
+struct FactorPlan {
+  Ranges task[2];
+  Ranges rest;
+};
+
+FactorPlan plan_factor(const SparseSymbolic& sym) {
+  const i64 ns = sym.n_super();
+  FactorPlan plan;
+  const auto all = [&] {
+    plan = FactorPlan{};
+    plan.rest.push_back({0, ns});
+    return plan;
+  };
+  if (ns < 2 || sym.flops < parallel_factor_flops) return all();
+  std::vector<i64> parent(static_cast<std::size_t>(ns), -1), first(static_cast<std::size_t>(ns)), size(static_cast<std::size_t>(ns), 1);
+  std::vector<double> work(static_cast<std::size_t>(ns), 0.0);
+  for (i64 s = 0; s < ns; ++s) {
+    const i64 nc = at(sym.super_first, s + 1) - at(sym.super_first, s);
+    const i64 nr = at(sym.row_ptr, s + 1) - at(sym.row_ptr, s);
+    at(first, s) = s;
+    at(work, s) += static_cast<double>(nc) * static_cast<double>(nr) * static_cast<double>(nr);
+    if (nr > nc) {
+      const i64 p = at(sym.super_of, at(sym.rows, at(sym.row_ptr, s) + nc));
+      if (p <= s) return all();  // not a postorder: no split
+      at(parent, s) = p;
+    }
+  }
+  for (i64 s = 0; s < ns; ++s) {
+    const i64 p = at(parent, s);
+    if (p < 0) continue;
+    at(first, p) = std::min(at(first, p), at(first, s));
+    at(size, p) += at(size, s);
+    at(work, p) += at(work, s);
+  }
+  for (i64 s = 0; s < ns; ++s)
+    if (s - at(first, s) + 1 != at(size, s)) return all();  // a subtree not contiguous: no split
+  std::vector<std::vector<i64>> children(static_cast<std::size_t>(ns));
+  std::vector<i64> picked;
+  for (i64 s = 0; s < ns; ++s) {
+    if (at(parent, s) >= 0)
+      at(children, at(parent, s)).push_back(s);
+    else
+      picked.push_back(s);
+  }
+  for (int step = 0; step < 64; ++step) {
+    double total = 0;
+    for (i64 c : picked) total += at(work, c);
+    const auto big = std::max_element(picked.begin(), picked.end(), [&](i64 a, i64 b) { return at(work, a) < at(work, b); });
+    const i64 c = *big;
+    if (!(at(work, c) > 0.5 * total) || at(children, c).empty()) break;
+    picked.erase(big);
+    picked.insert(picked.end(), at(children, c).begin(), at(children, c).end());
+  }
+  std::sort(picked.begin(), picked.end(), [&](i64 a, i64 b) { return at(work, a) > at(work, b) || (at(work, a) == at(work, b) && a < b); });
+  double load[2] = {0, 0};
+  for (i64 c : picked) {
+    const int t = load[1] < load[0] ? 1 : 0;
+    load[t] += at(work, c);
+    plan.task[t].push_back({at(first, c), c + 1});
+  }
+  Ranges taken = plan.task[0];
+  taken.insert(taken.end(), plan.task[1].begin(), plan.task[1].end());
+  std::sort(taken.begin(), taken.end());
+  i64 from = 0;
+  for (const auto& [b, e] : taken) {
+    if (b > from) plan.rest.push_back({from, b});
+    from = e;
+  }
+  if (from < ns) plan.rest.push_back({from, ns});
+  for (Ranges& r : plan.task) std::sort(r.begin(), r.end());
+  return plan;
+}
+
+FactorWork make_factor_work(const SparseSymbolic& sym, i64 max_rows) {
+  FactorWork fw;
+  fw.head.assign(static_cast<std::size_t>(sym.n_super()), -1);
+  fw.map.assign(static_cast<std::size_t>(sym.n), 0);
+  fw.work.resize(static_cast<std::size_t>(sym.update_size));
+  // What subtract_lower_product needs at most: whole tiles of rows, by at
+  // most its block of 256 terms.
+  fw.pack.resize(static_cast<std::size_t>((max_rows + 12) * 256));
+  return fw;
+}
+
+}  // namespace
+
+void SPARSE_LLT_DECOMP(SparseSystem& sys, int threads) {
+  const SparseSymbolic& sym = sys.sym;
+  const i64 ns = sym.n_super();
+  if (sym.n < 1) return;
+  i64 max_rows = 0;
+  for (i64 s = 0; s < ns; ++s) max_rows = std::max(max_rows, at(sym.row_ptr, s + 1) - at(sym.row_ptr, s));
+  const FactorPlan plan = plan_factor(sym);
+  std::vector<i64> next(static_cast<std::size_t>(ns), -1), pos(static_cast<std::size_t>(ns), 0);
+  FactorWork rest = make_factor_work(sym, max_rows);
+  if (!plan.task[0].empty() || !plan.task[1].empty()) {
+    FactorWork task[2] = {make_factor_work(sym, max_rows), make_factor_work(sym, max_rows)};
+    const auto run = [&](int t) {
+      for (const auto& [b, e] : plan.task[t]) factor_range(sys, b, e, task[t], next, pos);
+    };
+    if (threads >= 2) {
+#pragma omp parallel num_threads(2)
+      {
+        // A team of one (nested in a host's region) runs both tasks.
+        const int t = omp_get_thread_num();
+        if (omp_get_num_threads() < 2) {
+          run(0);
+          run(1);
+        } else if (t < 2) {
+          run(t);
+        }
+      }
+    } else {
+      run(0);
+      run(1);
+    }
+    // The rest's lists: the first task's waiting descendants, then the
+    // second's, in that order whatever the thread count.
+    for (const auto& [b, e] : plan.rest)
+      for (i64 t = b; t < e; ++t) {
+        i64 h = at(task[0].head, t);
+        if (h < 0) {
+          h = at(task[1].head, t);
+        } else {
+          i64 tail = h;
+          while (at(next, tail) >= 0) tail = at(next, tail);
+          at(next, tail) = at(task[1].head, t);
+        }
+        at(rest.head, t) = h;
+      }
+  }
+  for (const auto& [b, e] : plan.rest) factor_range(sys, b, e, rest, next, pos);
 }
 
 void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
@@ -484,9 +645,9 @@ void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
   }
 }
 
-void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs) {
+void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs, int threads) {
   if (!sys.factorised) {
-    SPARSE_LLT_DECOMP(sys);
+    SPARSE_LLT_DECOMP(sys, threads);
     sys.zeroed = false;
     sys.factorised = true;
   }

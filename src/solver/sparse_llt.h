@@ -4,7 +4,8 @@
 // degree order (AMD, SuiteSparse's libamd, BSD-3), which on a solid section
 // keeps the factor to O(n log n) entries where the band holds n^1.5; columns
 // with the same structure below the diagonal are grouped into supernodes, and
-// each supernode is a dense panel factorised with LAPACK/BLAS kernels.
+// each supernode is a dense panel factorised with the kernels of
+// dense_kernels.h.
 //
 // Same pivot rule as the band: a pivot d <= 0 is factorised as
 // band_pivot_floor and the factorisation always completes; nothing is
@@ -63,14 +64,16 @@ struct SparseSystem {
   double& at(std::int64_t i, std::int64_t j);
 };
 
-// Factorises in place. Reentrant.
-void SPARSE_LLT_DECOMP(SparseSystem& sys);
+// Factorises in place, on up to two threads: two independent subtrees of
+// the elimination tree side by side, then the separators above them. The
+// result is the same for any thread count. Reentrant.
+void SPARSE_LLT_DECOMP(SparseSystem& sys, int threads = 1);
 
 // Overwrites b (n rows by nrhs columns, column-major, equation order) with
 // A^-1 * b, given the factor.
 void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b);
 
-// Factorises if not yet done, then solves.
-void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs);
+// Factorises if not yet done (with `threads` threads), then solves.
+void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs, int threads = 1);
 
 }  // namespace bsp

@@ -14,15 +14,23 @@ namespace {
 
 using Vec = std::vector<double>;
 
-TEST(SparseLlt, SolvesLikeTheBandOnGridMeshes) {
-  for (const int m : {2, 7, 40}) {
+// The largest grid's factorisation splits into two tasks (over 10^8 flops): one thread and two
+// must give the same bits.
+TEST(SparseLlt, SolvesLikeTheBandOnGridMeshesOnAnyThreadCount) {
+  for (const int m : {2, 7, 40, 160}) {
     const test::Pattern p = test::quad_grid(m);
     test::Assembled a = test::assemble(p, 3 + m, 1e-3);
+    SparseSystem two = a.sparse;
+    if (m == 160) {
+      ASSERT_GT(two.sym.flops, 1e8);
+    }
     Vec b(static_cast<std::size_t>(2 * p.n));
     for (std::size_t i = 0; i < b.size(); ++i) b[i] = std::cos(0.37 * static_cast<double>(i));
-    Vec xb = b, xs = b;
+    Vec xb = b, xs = b, x2 = b;
     solve_band_system(a.band, xb.data(), 2, 1);
-    solve_sparse_system(a.sparse, xs.data(), 2);
+    solve_sparse_system(a.sparse, xs.data(), 2, 1);
+    solve_sparse_system(two, x2.data(), 2, 2);
+    EXPECT_EQ(x2, xs) << m;
     const double scale = std::abs(*std::max_element(xb.begin(), xb.end(), [](double a, double b) { return std::abs(a) < std::abs(b); }));
     for (std::size_t i = 0; i < b.size(); ++i)
       EXPECT_NEAR(xs[i], xb[i], 1e-10 * scale) << m << " " << i;  // shift 1e-3 gives condition ~1e5: rounding ~1e-11
