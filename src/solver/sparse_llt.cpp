@@ -381,8 +381,11 @@ struct FactorWork {
 // Supernodes [s0, s1) in order, left-looking: each gathers the updates of
 // the descendants waiting in its list, is factorised, and waits in the list
 // of the next supernode its rows reach. next and pos are per supernode and
-// shared by the tasks, which own disjoint supernodes.
-void factor_range(SparseSystem& sys, i64 s0, i64 s1, FactorWork& fw, std::vector<i64>& next, std::vector<i64>& pos) {
+// shared by the tasks, which own disjoint supernodes. Compiled once per
+// instruction set, for the update loops and the diagonal blocks.
+[[gnu::target_clones("arch=x86-64-v3", "default")]] void factor_range(SparseSystem& sys, i64 s0, i64 s1,
+                                                                       FactorWork& fw, std::vector<i64>& next,
+                                                                       std::vector<i64>& pos) {
   const SparseSymbolic& sym = sys.sym;
   std::vector<i64>& head = fw.head;
   std::vector<i32>& map = fw.map;
@@ -582,10 +585,14 @@ void SPARSE_LLT_DECOMP(SparseSystem& sys, int threads) {
   for (const auto& [b, e] : plan.rest) factor_range(sys, b, e, rest, next, pos);
 }
 
-void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
+namespace {
+
+// The substitutions, compiled once per instruction set like the dense
+// kernels: each row's four lanes are one AVX register.
+[[gnu::target_clones("arch=x86-64-v3", "default")]] void substitute(const SparseSystem& sys, std::int64_t nrhs,
+                                                                     double* b) {
   const SparseSymbolic& sym = sys.sym;
   const i64 n = sym.n, ns = sym.n_super();
-  if (n < 1 || nrhs < 1) return;
   // All right-hand sides in one pass over the factor, interleaved (row k of
   // every column together) so that each factor entry serves all of them.
   constexpr i64 block = 4;
@@ -643,6 +650,13 @@ void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
     for (i64 k = 0; k < n; ++k)
       for (i64 c = 0; c < nb; ++c) b[(c0 + c) * n + sym.perm[static_cast<std::size_t>(k)]] = x[k * block + c];
   }
+}
+
+}  // namespace
+
+void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
+  if (sys.sym.n < 1 || nrhs < 1) return;
+  substitute(sys, nrhs, b);
 }
 
 void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs, int threads) {
