@@ -2,7 +2,9 @@
 // 6-node triangles glued into section shapes, quadrilateral grids, and the
 // band matrices built from them. Only the sparsity and a well-posed SPD
 // matrix matter for timing, so a graph Laplacian with a diagonal shift stands
-// in for the element stiffness.
+// in for the element stiffness. Also the whole call's input: sections of the
+// usual families (square, disc, I, channel, box, angle, tee) as a host sends
+// them, 3-node triangles in two parts.
 #pragma once
 
 #include <algorithm>
