@@ -16,7 +16,11 @@
 // The sections: rectangles a x 1 meshed as 3-node triangles in two parts
 // (left and right half, sharing their interface), as a host would send it; a
 // slender one (a = 10), whose band stays narrow, and a compact one (a = 2),
-// whose band grows like the square root of the node count. Run with
+// whose band grows like the square root of the node count. BM_CombMainFamily
+// times the call alone on the usual section families (square, disc, I,
+// channel, box, angle, tee) at about 3 k, 13 k, 50 k and 200 k merged nodes;
+// scripts/compare_paths runs it, or any other filter, in both programs and
+// sets times and results side by side. Run with
 // OMP_WAIT_POLICY=passive on a shared machine: spinning workers of a
 // descheduled team otherwise dominate the factorisation's time.
 #include <benchmark/benchmark.h>
@@ -43,10 +47,12 @@ namespace {
 
 using bsp::bench::HostMesh;
 using bsp::bench::rectangle_in_two_parts;
+using bsp::bench::SectionFamily;
 
 std::int32_t comb_main(const HostMesh& m, std::vector<double>& result, std::vector<double>& coords) {
   const std::int32_t n_nodes = static_cast<std::int32_t>(m.y.size()), n_sp = 0;
-  const std::int32_t n_elements = static_cast<std::int32_t>(m.material.size()), n_materials = 1, n_parts = 2;
+  const std::int32_t n_elements = static_cast<std::int32_t>(m.material.size()), n_materials = 1;
+  const std::int32_t n_parts = static_cast<std::int32_t>(m.part_nodes.size());
   const std::int32_t n_bars = 0, level = 1, reference = 0, six = 0;
   const double e_ref = 210000.0, nu_ref = 0.3, w_ref = 1.0, e = 210000.0, nu = 0.3, w = 1.0;
   return BSPCombMain(result.data(), coords.data(), &n_nodes, &n_sp, &n_elements, &n_materials, &n_parts, m.y.data(),
@@ -88,19 +94,31 @@ struct Fastest {
   void take(Clock::time_point t0) { seconds = std::min(seconds, seconds_since(t0)); }
 };
 
-void BM_CombMain(benchmark::State& state) {
-  const HostMesh m = rectangle_in_two_parts(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+// Times the call on m and reports the merged node count, the time per node
+// and the results that depend on the linear solves, to set the two solver
+// paths against each other (comb_main_bench against comb_main_band_bench);
+// --benchmark_format=json prints them with all digits. A, I1 and I2 do not
+// depend on the solves: they give the scale against which a result that is
+// zero by symmetry is compared. sparse_domains counts the domains the call
+// puts on the sparse path, from a model built once more after the timing.
+void time_call(benchmark::State& state, const HostMesh& m) {
   std::vector<double> result(43), coords;
   for (auto _ : state) benchmark::DoNotOptimize(comb_main(m, result, coords));
-  const auto nodes = merge(m).node_count();
+  const bsp::MergedSection s = merge(m);
+  const auto nodes = s.node_count();
+  {
+    const double e = 210000.0, nu = 0.3;
+    const bsp::ThreadCountGuard threads;
+    const bsp::T_MULTI_DOMAIN model = bsp::build_model(solver_input(s, e, nu, threads.threads()), {});
+    const auto sparse = std::count_if(model.domains.begin(), model.domains.end(),
+                                      [](const auto& d) { return d.path == bsp::LinearSolverPath::sparse; });
+    state.counters["domains"] = static_cast<double>(model.domains.size());
+    state.counters["sparse_domains"] = static_cast<double>(sparse);
+  }
   state.counters["nodes"] = nodes;
-  // Peak resident memory of the whole process so far: meaningful for the
-  // largest case run alone (--benchmark_filter), which is how it is read.
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  // Results, to set the two solver paths against each other (comb_main_bench
-  // against comb_main_band_bench); printed with all digits by --benchmark_format=json.
+  state.counters["A"] = result[BSP_SLOT_AREA];
+  state.counters["I1"] = result[BSP_SLOT_I1];
+  state.counters["I2"] = result[BSP_SLOT_I2];
   state.counters["J"] = result[BSP_SLOT_TORSION_CONSTANT];
   state.counters["Iw"] = result[BSP_SLOT_WARPING_CONSTANT];
   state.counters["alpha_y"] = result[BSP_SLOT_ALPHA_Y];
@@ -110,6 +128,28 @@ void BM_CombMain(benchmark::State& state) {
   state.counters["ns_per_node"] = benchmark::Counter(static_cast<double>(nodes) * 1e-9,
                                                      benchmark::Counter::kIsIterationInvariantRate |
                                                          benchmark::Counter::kInvert);
+}
+
+void BM_CombMain(benchmark::State& state) {
+  time_call(state, rectangle_in_two_parts(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))));
+  // Peak resident memory of the whole process so far: meaningful for the
+  // largest case run alone (--benchmark_filter), which is how it is read.
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// Arguments: family (bsp::bench::SectionFamily), thousands of merged nodes.
+void BM_CombMainFamily(benchmark::State& state) {
+  const auto family = static_cast<SectionFamily>(state.range(0));
+  time_call(state, bsp::bench::section_in_two_parts(family, 1000.0 * static_cast<double>(state.range(1))));
+  state.SetLabel(bsp::bench::section_family_name(family));
+}
+
+std::vector<std::int64_t> all_families() {
+  std::vector<std::int64_t> f;
+  for (int i = 0; i < bsp::bench::section_family_count; ++i) f.push_back(i);
+  return f;
 }
 
 // One iteration runs every phase once, timed separately; counters give each
@@ -212,6 +252,16 @@ BENCHMARK(BM_CombMain)
 BENCHMARK(BM_CombMain)
     ->Args({27, 1})->Args({56, 1})->Args({112, 1})->Args({224, 1})->Iterations(1)
     ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+// Every family at four sizes. The band path takes seconds on the compact
+// 200 k sections: one iteration from 50 k nodes on keeps a run of all 28
+// cases in each program to a couple of minutes; the small cases take enough
+// iterations (a few tenths of a second) to average over the machine's noise.
+BENCHMARK(BM_CombMainFamily)->ArgNames({"family", "knodes"})->ArgsProduct({all_families(), {3}})->Iterations(30)
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_CombMainFamily)->ArgNames({"family", "knodes"})->ArgsProduct({all_families(), {13}})->Iterations(5)
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_CombMainFamily)->ArgNames({"family", "knodes"})->ArgsProduct({all_families(), {50, 200}})
+    ->Iterations(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_CombMainBreakdown)->Args({5, 10})->Args({11, 2})->Iterations(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CombMainBreakdown)->Args({16, 10})->Args({35, 2})->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CombMainBreakdown)->Args({50, 10})->Args({112, 2})->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
