@@ -14,14 +14,14 @@
 // supernodal factorisation in a GPL module; MUMPS (CeCILL-C) is a
 // multifrontal solver for far larger problems that brings a Fortran runtime
 // and Scotch along. AMD (SuiteSparse's libamd, BSD-3, no dependency but its
-// config library) gives the ordering, and LAPACK/BLAS, which the library
-// links already, the dense kernels. Measured with
-// bench/solver/sparse_llt_bench.cpp (same matrices, same process, one run on
-// a shared two-core machine, so only the ratios count), this code's
-// factorisation + solve took 0.15 to 0.51 times CHOLMOD's supernodal with
-// the same AMD order on the 6-node meshes of 13 k to 213 k nodes, and 1.3
-// to 2.6 times (two runs) on the 200 k-node square, where the largest dense
-// fronts dominate and both codes wait for the BLAS threads of a busy machine.
+// config library) gives the ordering; the dense kernels are our own
+// (dense_kernels.h), run on the calling thread and one helper of the
+// factorisation's two tasks. Measured with bench/solver/sparse_llt_bench.cpp
+// (same matrices, same process, one run on a shared two-core machine, so only
+// the ratios count), this code's factorisation + solve took 0.12 to 0.31
+// times CHOLMOD's supernodal with the same AMD order (its BLAS threaded) on
+// the 6-node meshes of 3 k to 213 k nodes, the 200 k-node square included;
+// 0.29 to 0.54 times with both analyses counted.
 #include "solver/sparse_llt.h"
 
 #include <amd.h>
@@ -340,8 +340,8 @@ void take_pivot(double& d) {
 // lower part: the diagonal block and the rows below it. Columns in blocks of
 // dense_block: the block's diagonal part right-looking with the pivot floor,
 // its rows below by a triangular solve, the trailing columns by a rank-k
-// update.
-void factor_panel(double* a, i64 nr, i64 nc, std::vector<double>& pack) {
+// update. Inlined into factor_range's clones.
+[[gnu::always_inline]] inline void factor_panel(double* a, i64 nr, i64 nc, std::vector<double>& pack) {
   for (i64 k0 = 0; k0 < nc; k0 += dense_block) {
     const i64 kb = std::min<i64>(dense_block, nc - k0);
     double* akk = a + k0 * nr + k0;
