@@ -27,34 +27,48 @@ struct Adjacency {
   std::int64_t degree(Node v) const { return start[v + 1] - start[v]; }
 };
 
+// Two passes, no sorting. The first lists the elements of each node. The
+// second walks the nodes u in ascending order and appends u to the row of
+// every other node v of each of u's elements, unless that row already ends
+// in u: since the relation is symmetric, row v receives exactly v's
+// neighbours, each once (all copies of the pair arrive while u is current)
+// and in ascending order (u only grows). Rows are filled into the bound
+// npe - 1 slots per appearance of the node, then compacted.
 Adjacency build_adjacency(std::int64_t n, int npe, std::int64_t n_elements, const std::int32_t* conn) {
+  const auto un = static_cast<std::size_t>(n);
+  const auto at = [](std::int64_t i) { return static_cast<std::size_t>(i); };
+  LargeVector<std::int64_t> first(un + 1, 0);  // elements of node v: of_node[first[v] .. first[v+1])
+  for (std::int64_t k = 0; k < n_elements * npe; ++k) ++first[at(conn[k])];
+  for (std::size_t v = 0; v < un; ++v) first[v + 1] += first[v];
+  LargeVector<std::int64_t> fill(first.begin(), first.end() - 1);
+  LargeVector<std::int64_t> of_node(at(first[un]));
+  for (std::int64_t e = 0; e < n_elements; ++e)
+    for (int a = 0; a < npe; ++a) of_node[at(fill[at(conn[e * npe + a] - 1)]++)] = e;
+
   Adjacency g;
-  g.start.assign(static_cast<std::size_t>(n) + 1, 0);
-  // Upper bound per node: npe - 1 entries per element it appears in.
-  for (std::int64_t k = 0; k < n_elements * npe; ++k) g.start[static_cast<std::size_t>(conn[k])] += npe - 1;
-  for (std::int64_t v = 0; v < n; ++v) g.start[v + 1] += g.start[v];
-  g.adj.resize(static_cast<std::size_t>(g.start[n]));
-  LargeVector<std::int64_t> fill(g.start.begin(), g.start.end() - 1);
-  for (std::int64_t e = 0; e < n_elements; ++e) {
-    const std::int32_t* c = conn + e * npe;
-    for (int a = 0; a < npe; ++a)
-      for (int b = 0; b < npe; ++b)
-        if (c[a] != c[b]) g.adj[static_cast<std::size_t>(fill[c[a] - 1]++)] = c[b] - 1;
+  g.adj.resize(at(first[un] * (npe - 1)));
+  LargeVector<std::int64_t>& end = fill;  // end of row v, from its bound (npe - 1) * first[v]
+  for (std::size_t v = 0; v < un; ++v) end[v] = first[v] * (npe - 1);
+  for (std::size_t u = 0; u < un; ++u) {
+    const Node nu = static_cast<Node>(u);
+    for (std::int64_t p = first[u]; p < first[u + 1]; ++p) {
+      const std::int32_t* c = conn + of_node[at(p)] * npe;
+      for (int b = 0; b < npe; ++b) {
+        const Node v = c[b] - 1;
+        std::int64_t& row_end = end[at(v)];
+        if (v == nu || (row_end > first[at(v)] * (npe - 1) && g.adj[at(row_end - 1)] == nu)) continue;
+        g.adj[at(row_end++)] = nu;
+      }
+    }
   }
-  // Sort and deduplicate each row, compacting in place.
+  g.start.resize(un + 1);
   std::int64_t out = 0;
-  for (std::int64_t v = 0; v < n; ++v) {
-    const auto first = g.adj.begin() + g.start[v];
-    const auto last = g.adj.begin() + fill[v];
-    std::sort(first, last);
-    const auto unique_end = std::unique(first, last);
-    const std::int64_t count = unique_end - first;
+  for (std::size_t v = 0; v < un; ++v) {
     g.start[v] = out;
-    std::copy(first, unique_end, g.adj.begin() + out);
-    out += count;
+    for (std::int64_t p = first[v] * (npe - 1); p < end[v]; ++p) g.adj[at(out++)] = g.adj[at(p)];
   }
-  g.start[n] = out;
-  g.adj.resize(static_cast<std::size_t>(out));
+  g.start[un] = out;
+  g.adj.resize(at(out));
   return g;
 }
 
