@@ -205,18 +205,24 @@ struct T_ELEMENT {
   std::int32_t material_record = -1;
   ElementMaterial material;
 
+  // The geometry below is written whole by set_up_element and has no
+  // default member initialiser: a default-initialised record (the model's
+  // element table makes them so) leaves it unset rather than clearing what
+  // set-up overwrites at once; a value-initialised one (T_QUAD4 e{}) still
+  // holds zeros.
+
   // Own copy of the node coordinates: the renumbering of the domain's
   // connectivity changes equation numbers only, never the geometry.
-  std::array<double, n_nodes> x{}, y{};
+  std::array<double, n_nodes> x, y;
 
   // Per integration point: global position, integration factor
   // dA = det J * weight, global shape derivatives.
-  std::array<double, n_points> xg{}, yg{}, dA{};
-  std::array<std::array<double, n_nodes>, n_points> dNdx{}, dNdy{};
+  std::array<double, n_points> xg, yg, dA;
+  std::array<std::array<double, n_nodes>, n_points> dNdx, dNdy;
 
   // Laplace stiffness without material factor, K(i,j) = K[j*n_nodes + i],
   // both triangles filled.
-  std::array<double, n_nodes * n_nodes> K{};
+  std::array<double, n_nodes * n_nodes> K;
 
   // Filled by the analyses: stresses at the integration points and the
   // stress points (0-based indices into T_MULTI_DOMAIN::details) located in
