@@ -16,23 +16,27 @@ namespace {
 
 using Node = std::int32_t;  // 0-based node index; node numbers are int32 at the boundary
 
+// Work arrays that are written whole before they are read need no clearing.
+template <class T>
+using WorkVector = std::vector<T, UninitialisedLargeAllocator<T>>;
+
 // Node adjacency in compressed rows: the neighbours of node v (itself
 // excluded) are adj[start[v] .. start[v+1]), ascending. Built from every pair
 // of one element, so a node keeps all its neighbours however many elements
 // meet at it (a corner of a 6-node triangle mesh easily has more than 12).
 struct Adjacency {
-  LargeVector<std::int64_t> start;
-  LargeVector<Node> adj;
+  WorkVector<std::int64_t> start;
+  WorkVector<Node> adj;
 
   std::int64_t degree(Node v) const { return start[v + 1] - start[v]; }
 };
 
 // Two passes, no sorting. The first lists the elements of each node. The
 // second walks the nodes u in ascending order and appends u to the row of
-// every other node v of each of u's elements, unless that row already ends
-// in u: since the relation is symmetric, row v receives exactly v's
-// neighbours, each once (all copies of the pair arrive while u is current)
-// and in ascending order (u only grows). Rows are filled into the bound
+// every other node v of each of u's elements, unless u is already there
+// (last[v] == u; all copies of the pair arrive while u is current). The
+// relation is symmetric, so row v receives exactly v's neighbours, each
+// once and in ascending order (u only grows). Rows are filled into the bound
 // npe - 1 slots per appearance of the node, then compacted.
 Adjacency build_adjacency(std::int64_t n, int npe, std::int64_t n_elements, const std::int32_t* conn) {
   const auto un = static_cast<std::size_t>(n);
@@ -40,24 +44,25 @@ Adjacency build_adjacency(std::int64_t n, int npe, std::int64_t n_elements, cons
   LargeVector<std::int64_t> first(un + 1, 0);  // elements of node v: of_node[first[v] .. first[v+1])
   for (std::int64_t k = 0; k < n_elements * npe; ++k) ++first[at(conn[k])];
   for (std::size_t v = 0; v < un; ++v) first[v + 1] += first[v];
-  LargeVector<std::int64_t> fill(first.begin(), first.end() - 1);
-  LargeVector<std::int64_t> of_node(at(first[un]));
+  WorkVector<std::int64_t> end(first.begin(), first.end() - 1);
+  WorkVector<std::int64_t> of_node(at(first[un]));
   for (std::int64_t e = 0; e < n_elements; ++e)
-    for (int a = 0; a < npe; ++a) of_node[at(fill[at(conn[e * npe + a] - 1)]++)] = e;
+    for (int a = 0; a < npe; ++a) of_node[at(end[at(conn[e * npe + a] - 1)]++)] = e;
 
   Adjacency g;
   g.adj.resize(at(first[un] * (npe - 1)));
-  LargeVector<std::int64_t>& end = fill;  // end of row v, from its bound (npe - 1) * first[v]
-  for (std::size_t v = 0; v < un; ++v) end[v] = first[v] * (npe - 1);
+  for (std::size_t v = 0; v < un; ++v) end[v] = first[v] * (npe - 1);  // row v grows from its bound
+  LargeVector<Node> last(un, -1);
   for (std::size_t u = 0; u < un; ++u) {
     const Node nu = static_cast<Node>(u);
+    last[u] = nu;  // a node is not its own neighbour
     for (std::int64_t p = first[u]; p < first[u + 1]; ++p) {
       const std::int32_t* c = conn + of_node[at(p)] * npe;
       for (int b = 0; b < npe; ++b) {
-        const Node v = c[b] - 1;
-        std::int64_t& row_end = end[at(v)];
-        if (v == nu || (row_end > first[at(v)] * (npe - 1) && g.adj[at(row_end - 1)] == nu)) continue;
-        g.adj[at(row_end++)] = nu;
+        const auto v = at(c[b] - 1);
+        if (last[v] == nu) continue;
+        last[v] = nu;
+        g.adj[at(end[v]++)] = nu;
       }
     }
   }
@@ -111,14 +116,14 @@ class LevelBuilder {
     return lv;
   }
 
-  const LargeVector<Node>& order() const { return order_; }
+  const WorkVector<Node>& order() const { return order_; }
 
  private:
   const Adjacency& g_;
   const LargeVector<char>& numbered_;
   LargeVector<std::int64_t> stamp_;  // a node is visited in the current search when stamp == current_
   std::int64_t current_ = 0;
-  LargeVector<Node> order_;
+  WorkVector<Node> order_;
 };
 
 // Pseudo-peripheral root of the component of start: repeatedly jump to a
@@ -143,7 +148,7 @@ Node pseudo_peripheral_root(Node start, const Adjacency& g, LevelBuilder& levels
 
 // Cuthill-McKee order of root's component appended to perm from position
 // first; returns the position after it. The component is then reversed.
-std::int64_t cuthill_mckee(Node root, const Adjacency& g, LargeVector<char>& numbered, LargeVector<Node>& perm,
+std::int64_t cuthill_mckee(Node root, const Adjacency& g, LargeVector<char>& numbered, WorkVector<Node>& perm,
                            std::int64_t first) {
   std::int64_t tail = first;
   perm[tail++] = root;
@@ -185,7 +190,7 @@ bool RCM_RENUMBER(std::int64_t n, int npe, std::int64_t n_elements, std::int32_t
       throw std::bad_alloc();
     const Adjacency g = build_adjacency(n, npe, n_elements, connectivity);
     LargeVector<char> numbered(static_cast<std::size_t>(n), 0);
-    LargeVector<Node> perm(static_cast<std::size_t>(n));
+    WorkVector<Node> perm(static_cast<std::size_t>(n));
     LevelBuilder levels(g, numbered, n);
     std::int64_t filled = 0;
     for (Node i = 0; i < n && filled < n; ++i) {
@@ -193,7 +198,7 @@ bool RCM_RENUMBER(std::int64_t n, int npe, std::int64_t n_elements, std::int32_t
       const Node root = pseudo_peripheral_root(i, g, levels);
       filled = cuthill_mckee(root, g, numbered, perm, filled);
     }
-    LargeVector<std::int32_t> new_number(static_cast<std::size_t>(n));
+    WorkVector<std::int32_t> new_number(static_cast<std::size_t>(n));
     for (std::int64_t k = 0; k < n; ++k) new_number[perm[k]] = static_cast<std::int32_t>(k + 1);
     for (std::int64_t k = 0; k < n_elements * npe; ++k) connectivity[k] = new_number[connectivity[k] - 1];
     return true;
