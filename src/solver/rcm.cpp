@@ -6,6 +6,7 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
 #include "common/checked_size.h"
@@ -53,24 +54,36 @@ Adjacency build_adjacency(std::int64_t n, int npe, std::int64_t n_elements, cons
   g.adj.resize(at(first[un] * (npe - 1)));
   for (std::size_t v = 0; v < un; ++v) end[v] = first[v] * (npe - 1);  // row v grows from its bound
   LargeVector<Node> last(un, -1);
-  for (std::size_t u = 0; u < un; ++u) {
-    const Node nu = static_cast<Node>(u);
-    last[u] = nu;  // a node is not its own neighbour
-    for (std::int64_t p = first[u]; p < first[u + 1]; ++p) {
-      const std::int32_t* c = conn + of_node[at(p)] * npe;
-      for (int b = 0; b < npe; ++b) {
-        const auto v = at(c[b] - 1);
-        if (last[v] == nu) continue;
-        last[v] = nu;
-        g.adj[at(end[v]++)] = nu;
+  // npe as a constant for the two element kinds, so the inner loop unrolls.
+  const auto append = [&](auto k) {
+    Node* adj = g.adj.data();
+    for (std::size_t u = 0; u < un; ++u) {
+      const Node nu = static_cast<Node>(u);
+      last[u] = nu;  // a node is not its own neighbour
+      for (std::int64_t p = first[u], p_end = first[u + 1]; p < p_end; ++p) {
+        const std::int32_t* c = conn + of_node[at(p)] * k;
+        for (int b = 0; b < k; ++b) {
+          const auto v = at(c[b] - 1);
+          if (last[v] == nu) continue;
+          last[v] = nu;
+          adj[end[v]++] = nu;
+        }
       }
     }
-  }
+  };
+  if (npe == 4)
+    append(std::integral_constant<int, 4>{});
+  else if (npe == 6)
+    append(std::integral_constant<int, 6>{});
+  else
+    append(npe);
   g.start.resize(un + 1);
   std::int64_t out = 0;
   for (std::size_t v = 0; v < un; ++v) {
     g.start[v] = out;
-    for (std::int64_t p = first[v] * (npe - 1); p < end[v]; ++p) g.adj[at(out++)] = g.adj[at(p)];
+    const std::int64_t bound = first[v] * (npe - 1);
+    if (out != bound) std::copy(g.adj.begin() + bound, g.adj.begin() + end[v], g.adj.begin() + out);  // to the left
+    out += end[v] - bound;
   }
   g.start[un] = out;
   g.adj.resize(at(out));
@@ -87,28 +100,37 @@ struct Levels {
   std::int64_t last_begin = 0;
 };
 
+// A node's mark: numbered_mark once it has its new number, otherwise the
+// number of the last level structure that reached it (0: none yet). One
+// array answers "numbered or already reached" with one comparison.
+constexpr std::int64_t numbered_mark = std::numeric_limits<std::int64_t>::max();
+
 class LevelBuilder {
  public:
-  LevelBuilder(const Adjacency& g, const LargeVector<char>& numbered, std::int64_t n)
-      : g_(g), numbered_(numbered), stamp_(static_cast<std::size_t>(n), 0), order_(static_cast<std::size_t>(n)) {}
+  LevelBuilder(const Adjacency& g, LargeVector<std::int64_t>& mark, std::int64_t n)
+      : g_(g), mark_(mark), order_(static_cast<std::size_t>(n)) {}
 
   Levels build(Node root) {
     ++current_;
     Levels lv;
+    const std::int64_t* start = g_.start.data();
+    const Node* adj = g_.adj.data();
+    std::int64_t* mark = mark_.data();
+    Node* order = order_.data();
     std::int64_t head = 0, tail = 0;
-    order_[tail++] = root;
-    stamp_[root] = current_;
+    order[tail++] = root;
+    mark[root] = current_;
     while (head < tail) {
       const std::int64_t level_end = tail;
       lv.last_begin = head;
       ++lv.count;
       for (; head < level_end; ++head) {
-        const Node v = order_[head];
-        for (std::int64_t p = g_.start[v]; p < g_.start[v + 1]; ++p) {
-          const Node w = g_.adj[p];
-          if (numbered_[w] || stamp_[w] == current_) continue;
-          stamp_[w] = current_;
-          order_[tail++] = w;
+        const Node v = order[head];
+        for (std::int64_t p = start[v], p_end = start[v + 1]; p < p_end; ++p) {
+          const Node w = adj[p];
+          if (mark[w] >= current_) continue;  // numbered, or reached in this search
+          mark[w] = current_;
+          order[tail++] = w;
         }
       }
     }
@@ -120,8 +142,7 @@ class LevelBuilder {
 
  private:
   const Adjacency& g_;
-  const LargeVector<char>& numbered_;
-  LargeVector<std::int64_t> stamp_;  // a node is visited in the current search when stamp == current_
+  LargeVector<std::int64_t>& mark_;
   std::int64_t current_ = 0;
   WorkVector<Node> order_;
 };
@@ -148,18 +169,18 @@ Node pseudo_peripheral_root(Node start, const Adjacency& g, LevelBuilder& levels
 
 // Cuthill-McKee order of root's component appended to perm from position
 // first; returns the position after it. The component is then reversed.
-std::int64_t cuthill_mckee(Node root, const Adjacency& g, LargeVector<char>& numbered, WorkVector<Node>& perm,
+std::int64_t cuthill_mckee(Node root, const Adjacency& g, LargeVector<std::int64_t>& mark, WorkVector<Node>& perm,
                            std::int64_t first) {
   std::int64_t tail = first;
   perm[tail++] = root;
-  numbered[root] = 1;
+  mark[root] = numbered_mark;
   for (std::int64_t head = first; head < tail; ++head) {
     const Node v = perm[head];
     const std::int64_t appended = tail;
-    for (std::int64_t p = g.start[v]; p < g.start[v + 1]; ++p) {
+    for (std::int64_t p = g.start[v], p_end = g.start[v + 1]; p < p_end; ++p) {
       const Node w = g.adj[p];
-      if (numbered[w]) continue;
-      numbered[w] = 1;
+      if (mark[w] == numbered_mark) continue;
+      mark[w] = numbered_mark;
       perm[tail++] = w;
     }
     // Insertion sort by ascending degree; an equal degree is passed over, so
@@ -189,14 +210,14 @@ bool RCM_RENUMBER(std::int64_t n, int npe, std::int64_t n_elements, std::int32_t
         !checked_size(n_elements, std::int64_t{npe} * npe))
       throw std::bad_alloc();
     const Adjacency g = build_adjacency(n, npe, n_elements, connectivity);
-    LargeVector<char> numbered(static_cast<std::size_t>(n), 0);
+    LargeVector<std::int64_t> mark(static_cast<std::size_t>(n), 0);
     WorkVector<Node> perm(static_cast<std::size_t>(n));
-    LevelBuilder levels(g, numbered, n);
+    LevelBuilder levels(g, mark, n);
     std::int64_t filled = 0;
     for (Node i = 0; i < n && filled < n; ++i) {
-      if (numbered[i]) continue;
+      if (mark[i] == numbered_mark) continue;
       const Node root = pseudo_peripheral_root(i, g, levels);
-      filled = cuthill_mckee(root, g, numbered, perm, filled);
+      filled = cuthill_mckee(root, g, mark, perm, filled);
     }
     WorkVector<std::int32_t> new_number(static_cast<std::size_t>(n));
     for (std::int64_t k = 0; k < n; ++k) new_number[perm[k]] = static_cast<std::int32_t>(k + 1);
