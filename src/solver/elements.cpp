@@ -12,16 +12,17 @@ namespace {
 // One double per integration point of the quadrilateral, so that the four
 // points are set up side by side (two SSE2 or one AVX register); GCC and
 // Clang vector extension, as in band_llt.cpp. Values of this type never
-// cross a call that is not inlined (at_points folds at compile time), so the
-// ABI note GCC gives for returning one without AVX never applies.
+// cross a call that is not inlined (at_points is folded at compile time), so
+// the ABI note GCC gives for returning one without AVX never applies.
 #pragma GCC diagnostic ignored "-Wpsabi"
 using PointVector = double __attribute__((vector_size(4 * sizeof(double))));
 
-// The value f(s, t) at each integration point, folded at compile time.
+// The value f(point, index) at each integration point, folded at compile
+// time.
 template <class F>
 [[gnu::always_inline]] constexpr PointVector at_points(F f) {
   PointVector v{};
-  for (int g = 0; g < 4; ++g) v[g] = f(Quad4Rule::point[g].s, Quad4Rule::point[g].t);
+  for (int g = 0; g < 4; ++g) v[g] = f(Quad4Rule::point[g], g);
   return v;
 }
 
@@ -36,10 +37,10 @@ void set_up_quad4(T_ELEMENT<Quad4Rule>& e, std::span<const double, 4> x, std::sp
   const double tx = x2 - x3, ty = y2 - y3;  // top edge, P4 -> P3
   const double lx = x3 - x0, ly = y3 - y0;  // left edge, P1 -> P4
   const double rx = x2 - x1, ry = y2 - y1;  // right edge, P2 -> P3
-  const PointVector lo_t = at_points([](double, double t) { return (1 - t) / 4; });
-  const PointVector hi_t = at_points([](double, double t) { return (1 + t) / 4; });
-  const PointVector lo_s = at_points([](double s, double) { return (1 - s) / 4; });
-  const PointVector hi_s = at_points([](double s, double) { return (1 + s) / 4; });
+  const PointVector lo_t = at_points([](NaturalPoint p, int) { return (1 - p.t) / 4; });
+  const PointVector hi_t = at_points([](NaturalPoint p, int) { return (1 + p.t) / 4; });
+  const PointVector lo_s = at_points([](NaturalPoint p, int) { return (1 - p.s) / 4; });
+  const PointVector hi_s = at_points([](NaturalPoint p, int) { return (1 + p.s) / 4; });
   const PointVector j11 = lo_t * bx + hi_t * tx, j12 = lo_t * by + hi_t * ty;
   const PointVector j21 = lo_s * lx + hi_s * rx, j22 = lo_s * ly + hi_s * ry;
   const PointVector det = j11 * j22 - j21 * j12;
@@ -48,15 +49,10 @@ void set_up_quad4(T_ELEMENT<Quad4Rule>& e, std::span<const double, 4> x, std::sp
   // dN/ds = (-lo_t, lo_t, hi_t, -hi_t), dN/dt = (-lo_s, -hi_s, hi_s, lo_s).
   const PointVector dx[4] = {-a * lo_t + b * lo_s, a * lo_t + b * hi_s, a * hi_t - b * hi_s, -a * hi_t - b * lo_s};
   const PointVector dy[4] = {c * lo_t - d * lo_s, -c * lo_t - d * hi_s, -c * hi_t + d * hi_s, c * hi_t + d * lo_s};
-  const PointVector weight = at_points([](double s, double t) {
-    for (int g = 0; g < 4; ++g)
-      if (Quad4Rule::point[g].s == s && Quad4Rule::point[g].t == t) return Quad4Rule::weight[g];
-    return 0.0;
-  });
-  const PointVector dA = det * weight;
+  const PointVector dA = det * at_points([](NaturalPoint, int g) { return Quad4Rule::weight[g]; });
   PointVector xg{}, yg{};
   for (int i = 0; i < 4; ++i) {
-    const PointVector n = at_points([i](double s, double t) { return Quad4Rule::shape(s, t)[i]; });
+    const PointVector n = at_points([i](NaturalPoint, int g) { return shape_at_points<Quad4Rule>[g][i]; });
     xg += n * x[i];
     yg += n * y[i];
   }
