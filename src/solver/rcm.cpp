@@ -1,10 +1,13 @@
 #include "solver/rcm.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <optional>
+#include <span>
 #include <stdexcept>
 #include <type_traits>
 #include <vector>
@@ -17,20 +20,67 @@ namespace {
 
 using Node = std::int32_t;  // 0-based node index; node numbers are int32 at the boundary
 
-// Work arrays that are written whole before they are read need no clearing.
-template <class T>
-using WorkVector = std::vector<T, UninitialisedLargeAllocator<T>>;
+// All work arrays of one renumbering live in one block. The allocator maps
+// a block of 128 KiB or more in whole 2 MiB huge pages and the system clears
+// every page it maps (large_allocator.h), so the adjacency and the element
+// lists of a mesh of a few thousand nodes, a few hundred KiB each, would cost
+// a cleared huge page apiece; together they cost one per 2 MiB they fill.
+// The block is not cleared: each array is filled before it is read.
+class Workspace {
+ public:
+  explicit Workspace(std::size_t bytes) : block_(bytes) {}
+
+  // The next `count` values of type T, aligned for T. The bytes of the block
+  // provide storage for them (arrays of std::byte create such objects).
+  template <class T>
+  std::span<T> take(std::size_t count) {
+    static_assert(std::is_trivial_v<T> && alignof(T) <= alignof(std::max_align_t));
+    const std::size_t offset = aligned(used_, alignof(T));
+    used_ = offset + count * sizeof(T);
+    if (used_ > block_.size()) throw std::bad_alloc();  // a sizing slip, never expected
+    return {reinterpret_cast<T*>(block_.data() + offset), count};
+  }
+  // Position to return to when the arrays taken after it are no longer needed.
+  std::size_t mark() const { return used_; }
+  void release_to(std::size_t mark) { used_ = mark; }
+
+  static constexpr std::size_t aligned(std::size_t bytes, std::size_t alignment) {
+    return (bytes + alignment - 1) / alignment * alignment;
+  }
+
+ private:
+  std::vector<std::byte, UninitialisedLargeAllocator<std::byte>> block_;
+  std::size_t used_ = 0;
+};
 
 // Node adjacency in compressed rows: the neighbours of node v (itself
 // excluded) are adj[start[v] .. start[v+1]), ascending. Built from every pair
 // of one element, so a node keeps all its neighbours however many elements
 // meet at it (a corner of a 6-node triangle mesh easily has more than 12).
 struct Adjacency {
-  WorkVector<std::int64_t> start;
-  WorkVector<Node> adj;
+  std::span<std::int64_t> start;
+  std::span<Node> adj;
 
   std::int64_t degree(Node v) const { return start[v + 1] - start[v]; }
 };
+
+// Bytes of the workspace one renumbering takes: the adjacency (at its bound
+// npe - 1 entries per appearance of a node), then either the scratch of its
+// construction or the arrays of the ordering, which reuse that space; each
+// array may need up to 7 bytes of alignment. Nothing when a size overflows.
+std::optional<std::size_t> workspace_bytes(std::int64_t n, int npe, std::int64_t n_elements) {
+  const auto appearances = checked_size(n_elements, npe);
+  const auto bound = checked_size(n_elements, std::int64_t{npe} * (npe - 1));
+  const auto nodes = checked_size(n + 1);
+  if (!appearances || !bound || !nodes) return std::nullopt;
+  const std::size_t limit = std::numeric_limits<std::size_t>::max() / 64;
+  if (*appearances > limit || *bound > limit || *nodes > limit) return std::nullopt;
+  const std::size_t pad = 8;
+  const std::size_t adjacency = 8 * *nodes + 4 * *bound + 2 * pad;
+  const std::size_t construction = 8 * *nodes + 8 * *nodes + 8 * *appearances + 4 * *nodes + 4 * pad;
+  const std::size_t ordering = 8 * *nodes + 3 * 4 * *nodes + 4 * pad;
+  return adjacency + std::max(construction, ordering);
+}
 
 // Two passes, no sorting. The first lists the elements of each node. The
 // second walks the nodes u in ascending order and appends u to the row of
@@ -38,22 +88,30 @@ struct Adjacency {
 // (last[v] == u; all copies of the pair arrive while u is current). The
 // relation is symmetric, so row v receives exactly v's neighbours, each
 // once and in ascending order (u only grows). Rows are filled into the bound
-// npe - 1 slots per appearance of the node, then compacted.
-Adjacency build_adjacency(std::int64_t n, int npe, std::int64_t n_elements, const std::int32_t* conn) {
+// npe - 1 slots per appearance of the node, then compacted. The scratch of
+// the construction is given back to the workspace before returning.
+Adjacency build_adjacency(std::int64_t n, int npe, std::int64_t n_elements, const std::int32_t* conn,
+                          Workspace& ws) {
   const auto un = static_cast<std::size_t>(n);
   const auto at = [](std::int64_t i) { return static_cast<std::size_t>(i); };
-  LargeVector<std::int64_t> first(un + 1, 0);  // elements of node v: of_node[first[v] .. first[v+1])
+  Adjacency g;
+  g.start = ws.take<std::int64_t>(un + 1);
+  g.adj = ws.take<Node>(at(n_elements * npe * (npe - 1)));
+  const std::size_t scratch = ws.mark();
+
+  const std::span<std::int64_t> first = ws.take<std::int64_t>(un + 1);  // elements of v: of_node[first[v] ..)
+  std::fill(first.begin(), first.end(), 0);
   for (std::int64_t k = 0; k < n_elements * npe; ++k) ++first[at(conn[k])];
   for (std::size_t v = 0; v < un; ++v) first[v + 1] += first[v];
-  WorkVector<std::int64_t> end(first.begin(), first.end() - 1);
-  WorkVector<std::int64_t> of_node(at(first[un]));
+  const std::span<std::int64_t> end = ws.take<std::int64_t>(un);
+  std::copy(first.begin(), first.end() - 1, end.begin());
+  const std::span<std::int64_t> of_node = ws.take<std::int64_t>(at(first[un]));
   for (std::int64_t e = 0; e < n_elements; ++e)
     for (int a = 0; a < npe; ++a) of_node[at(end[at(conn[e * npe + a] - 1)]++)] = e;
 
-  Adjacency g;
-  g.adj.resize(at(first[un] * (npe - 1)));
   for (std::size_t v = 0; v < un; ++v) end[v] = first[v] * (npe - 1);  // row v grows from its bound
-  LargeVector<Node> last(un, -1);
+  const std::span<Node> last = ws.take<Node>(un);
+  std::fill(last.begin(), last.end(), Node{-1});
   // npe as a constant for the two element kinds, so the inner loop unrolls.
   const auto append = [&](auto k) {
     Node* adj = g.adj.data();
@@ -77,16 +135,16 @@ Adjacency build_adjacency(std::int64_t n, int npe, std::int64_t n_elements, cons
     append(std::integral_constant<int, 6>{});
   else
     append(npe);
-  g.start.resize(un + 1);
   std::int64_t out = 0;
   for (std::size_t v = 0; v < un; ++v) {
     g.start[v] = out;
     const std::int64_t bound = first[v] * (npe - 1);
-    if (out != bound) std::copy(g.adj.begin() + bound, g.adj.begin() + end[v], g.adj.begin() + out);  // to the left
+    if (out != bound) std::copy(g.adj.begin() + bound, g.adj.begin() + end[v], g.adj.begin() + out);  // leftwards
     out += end[v] - bound;
   }
   g.start[un] = out;
-  g.adj.resize(at(out));
+  g.adj = g.adj.first(at(out));
+  ws.release_to(scratch);
   return g;
 }
 
@@ -107,8 +165,8 @@ constexpr std::int64_t numbered_mark = std::numeric_limits<std::int64_t>::max();
 
 class LevelBuilder {
  public:
-  LevelBuilder(const Adjacency& g, LargeVector<std::int64_t>& mark, std::int64_t n)
-      : g_(g), mark_(mark), order_(static_cast<std::size_t>(n)) {}
+  LevelBuilder(const Adjacency& g, std::span<std::int64_t> mark, std::span<Node> order)
+      : g_(g), mark_(mark), order_(order) {}
 
   Levels build(Node root) {
     ++current_;
@@ -138,13 +196,13 @@ class LevelBuilder {
     return lv;
   }
 
-  const WorkVector<Node>& order() const { return order_; }
+  std::span<const Node> order() const { return order_; }
 
  private:
   const Adjacency& g_;
-  LargeVector<std::int64_t>& mark_;
+  std::span<std::int64_t> mark_;
   std::int64_t current_ = 0;
-  WorkVector<Node> order_;
+  std::span<Node> order_;
 };
 
 // Pseudo-peripheral root of the component of start: repeatedly jump to a
@@ -156,7 +214,7 @@ Node pseudo_peripheral_root(Node start, const Adjacency& g, LevelBuilder& levels
   if (lv.count < 2) return root;
   for (;;) {
     if (lv.count == lv.size) return root;
-    const auto& order = levels.order();
+    const std::span<const Node> order = levels.order();
     Node candidate = order[lv.last_begin];
     for (std::int64_t k = lv.last_begin + 1; k < lv.size; ++k)
       if (g.degree(order[k]) < g.degree(candidate)) candidate = order[k];
@@ -169,7 +227,7 @@ Node pseudo_peripheral_root(Node start, const Adjacency& g, LevelBuilder& levels
 
 // Cuthill-McKee order of root's component appended to perm from position
 // first; returns the position after it. The component is then reversed.
-std::int64_t cuthill_mckee(Node root, const Adjacency& g, LargeVector<std::int64_t>& mark, WorkVector<Node>& perm,
+std::int64_t cuthill_mckee(Node root, const Adjacency& g, std::span<std::int64_t> mark, std::span<Node> perm,
                            std::int64_t first) {
   std::int64_t tail = first;
   perm[tail++] = root;
@@ -206,22 +264,30 @@ bool RCM_RENUMBER(std::int64_t n, int npe, std::int64_t n_elements, std::int32_t
   try {
     // New numbers must fit the int32 connectivity; past that no work array is
     // worth attempting, which is the same outcome as a failed allocation.
-    if (n > std::numeric_limits<std::int32_t>::max() || npe < 1 || n_elements < 0 ||
-        !checked_size(n_elements, std::int64_t{npe} * npe))
-      throw std::bad_alloc();
-    const Adjacency g = build_adjacency(n, npe, n_elements, connectivity);
-    LargeVector<std::int64_t> mark(static_cast<std::size_t>(n), 0);
-    WorkVector<Node> perm(static_cast<std::size_t>(n));
-    LevelBuilder levels(g, mark, n);
+    const std::optional<std::size_t> bytes =
+        n > std::numeric_limits<std::int32_t>::max() || npe < 1 || n_elements < 0 ||
+                !checked_size(n_elements, std::int64_t{npe} * npe)
+            ? std::nullopt
+            : workspace_bytes(n, npe, n_elements);
+    if (!bytes) throw std::bad_alloc();
+    const auto un = static_cast<std::size_t>(n);
+    Workspace ws(*bytes);
+    const Adjacency g = build_adjacency(n, npe, n_elements, connectivity, ws);
+    const std::span<std::int64_t> mark = ws.take<std::int64_t>(un);
+    std::fill(mark.begin(), mark.end(), 0);
+    const std::span<Node> perm = ws.take<Node>(un);
+    LevelBuilder levels(g, mark, ws.take<Node>(un));
     std::int64_t filled = 0;
     for (Node i = 0; i < n && filled < n; ++i) {
-      if (mark[i] == numbered_mark) continue;
+      if (mark[static_cast<std::size_t>(i)] == numbered_mark) continue;
       const Node root = pseudo_peripheral_root(i, g, levels);
       filled = cuthill_mckee(root, g, mark, perm, filled);
     }
-    WorkVector<std::int32_t> new_number(static_cast<std::size_t>(n));
-    for (std::int64_t k = 0; k < n; ++k) new_number[perm[k]] = static_cast<std::int32_t>(k + 1);
-    for (std::int64_t k = 0; k < n_elements * npe; ++k) connectivity[k] = new_number[connectivity[k] - 1];
+    const std::span<std::int32_t> new_number = ws.take<std::int32_t>(un);
+    for (std::size_t k = 0; k < un; ++k)
+      new_number[static_cast<std::size_t>(perm[k])] = static_cast<std::int32_t>(k + 1);
+    for (std::int64_t k = 0; k < n_elements * npe; ++k)
+      connectivity[k] = new_number[static_cast<std::size_t>(connectivity[k] - 1)];
     return true;
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
