@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <new>
 #include <optional>
 #include <span>
@@ -20,15 +21,30 @@ namespace {
 
 using Node = std::int32_t;  // 0-based node index; node numbers are int32 at the boundary
 
-// All work arrays of one renumbering live in one block. The allocator maps
-// a block of 128 KiB or more in whole 2 MiB huge pages and the system clears
-// every page it maps (large_allocator.h), so the adjacency and the element
-// lists of a mesh of a few thousand nodes, a few hundred KiB each, would cost
-// a cleared huge page apiece; together they cost one per 2 MiB they fill.
-// The block is not cleared: each array is filled before it is read.
+// All work arrays of one renumbering live in one block, not cleared (each
+// array is filled before it is read). As separate arrays, the adjacency and
+// the element lists of a mesh of a few thousand nodes, a few hundred KiB
+// each, would each be mapped in a huge page of their own (large_allocator.h:
+// the system clears every 2 MiB it maps), and the smaller ones would grow
+// and shrink the heap page by page on every call. A block below 1 MiB comes
+// from operator new, whose heap keeps it from one call to the next; from
+// 1 MiB on it is mapped like the other large arrays, one huge page per 2 MiB
+// it fills. Rule of this library, measured with
+// bench/solver/standard_section_bench.cpp on block meshes of 1 000 - 6 000
+// nodes against separate arrays and against one mapped block.
+inline constexpr std::size_t workspace_heap_limit = std::size_t{1} << 20;
+
 class Workspace {
  public:
-  explicit Workspace(std::size_t bytes) : block_(bytes) {}
+  explicit Workspace(std::size_t bytes) : size_(bytes) {
+    if (bytes < workspace_heap_limit) {
+      heap_.reset(new std::byte[bytes]);
+      data_ = heap_.get();
+    } else {
+      mapped_.resize(bytes);
+      data_ = mapped_.data();
+    }
+  }
 
   // The next `count` values of type T, aligned for T. The bytes of the block
   // provide storage for them (arrays of std::byte create such objects).
@@ -37,8 +53,8 @@ class Workspace {
     static_assert(std::is_trivial_v<T> && alignof(T) <= alignof(std::max_align_t));
     const std::size_t offset = aligned(used_, alignof(T));
     used_ = offset + count * sizeof(T);
-    if (used_ > block_.size()) throw std::bad_alloc();  // a sizing slip, never expected
-    return {reinterpret_cast<T*>(block_.data() + offset), count};
+    if (used_ > size_) throw std::bad_alloc();  // a sizing slip, never expected
+    return {reinterpret_cast<T*>(data_ + offset), count};
   }
   // Position to return to when the arrays taken after it are no longer needed.
   std::size_t mark() const { return used_; }
@@ -49,7 +65,10 @@ class Workspace {
   }
 
  private:
-  std::vector<std::byte, UninitialisedLargeAllocator<std::byte>> block_;
+  std::unique_ptr<std::byte[]> heap_;
+  std::vector<std::byte, UninitialisedLargeAllocator<std::byte>> mapped_;
+  std::byte* data_ = nullptr;
+  std::size_t size_ = 0;
   std::size_t used_ = 0;
 };
 
