@@ -1,17 +1,19 @@
 // Standard-section solver per type, split into its phases and reported as
 // ratios measured in the same iteration (thread CPU time, one thread, medians
 // over iterations), so a busy machine scales all phases alike:
-//   mesh_per_factor    validation and block meshing / band factorisation
-//   setup_per_factor   model set-up (elements, RCM, band allocation,
-//                      geometric integrals) / band factorisation
-//   mesh_setup_per_factor  the two together / band factorisation; below 1
+//   mesh_per_factor    validation and block meshing / factorisation
+//   setup_per_factor   model set-up (elements, RCM, choice of the linear
+//                      solver, its storage, geometric integrals) /
+//                      factorisation
+//   mesh_setup_per_factor  the two together / factorisation; below 1
 //                      means the fixed-size block mesh costs less than one
 //                      factorisation of the shear problem
 //   factor_share       factorisation / the whole SOLVE_STANDARD_SECTION call
 //   rest_share         everything else of the call (assembly, solves,
 //                      integration of results, plastic moduli) / the call
-// The factorisation timed is the one the shear analysis needs: the domain's
-// assembled band, factorised serially.
+// The factorisation timed is the one the shear analysis needs, on the path
+// the domain takes (linear_solver_choice.h): the assembled band factorised
+// serially, or the sparse factor of the solid types (1, 17) that choose it.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -76,9 +78,13 @@ void standard_section(benchmark::State& state) {
     bsp::assemble_domain_matrix(d, std::span<bsp::T_QUAD4>(m.quads),
                                 [](const bsp::T_QUAD4& el) { return bsp::field_coefficient(el); });
     const double c3 = thread_cpu_seconds();
-    bsp::BAND_LLT_DECOMP(d.band.n, d.band.kd, d.band.band.data());
+    if (d.path == bsp::LinearSolverPath::sparse)
+      bsp::SPARSE_LLT_DECOMP(d.sparse);
+    else
+      bsp::BAND_LLT_DECOMP(d.band.n, d.band.kd, d.band.band.data());
     const double c4 = thread_cpu_seconds();
     benchmark::DoNotOptimize(d.band.band.data());
+    benchmark::DoNotOptimize(d.sparse.values.data());
 
     std::vector<double> dims2 = given, result(38, 0.0);
     const double c5 = thread_cpu_seconds();

@@ -67,7 +67,9 @@ struct LargeAllocator {
 
 // LargeAllocator whose containers default-initialise: resize() of a vector of
 // doubles leaves the new elements as the memory holds them. For the band,
-// whose fresh mapping is already zero, so that it is not written twice.
+// whose fresh mapping is already zero, so that it is not written twice, for
+// the element table, whose records are filled right after construction, and
+// for work arrays written whole before they are read.
 template <class T>
 struct UninitialisedLargeAllocator : LargeAllocator<T> {
   template <class U>

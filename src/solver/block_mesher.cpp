@@ -277,19 +277,45 @@ void mesh_blocks(const SectionBlocks& blocks, T_SECDATA& mesh, std::int32_t node
   const double tol_x = merge_tolerance * (x_hi - x_lo), tol_y = merge_tolerance * (y_hi - y_lo);
 
   std::vector<double> x(n_raw), y(n_raw);
-  std::vector<std::int32_t> conn;
-  conn.reserve(4 * n_elem);
+  std::vector<std::int32_t> conn(4 * n_elem);
   // target[i]: the earlier node that node i is merged into, or i itself.
   std::vector<std::size_t> target(n_raw);
-  std::vector<std::size_t> earlier_boundary;  // surviving boundary nodes of earlier blocks
-  std::size_t first = 0;
+  // Surviving boundary nodes of earlier blocks, block after block, and per
+  // block the range they take and their bounding box. A node is compared
+  // only with the survivors of blocks whose box, widened by twice the
+  // tolerance, holds it: nodes outside cannot pass the test (the widening
+  // exceeds the rounding of the box test many times over), and the blocks
+  // are visited in order, so the first match is the same as in a scan of
+  // every earlier survivor.
+  struct Survivors {
+    std::size_t begin = 0, end = 0;
+    double x_lo = 0, x_hi = 0, y_lo = 0, y_hi = 0;
+  };
+  std::vector<std::size_t> earlier_boundary;
+  std::vector<Survivors> earlier_blocks;
+  earlier_blocks.reserve(n_blocks);
+  const double reach_x = 2 * tol_x, reach_y = 2 * tol_y;
+  auto merge_target = [&](std::size_t node) {
+    const double xn = x[node], yn = y[node];
+    for (const Survivors& s : earlier_blocks) {
+      if (xn < s.x_lo - reach_x || xn > s.x_hi + reach_x || yn < s.y_lo - reach_y || yn > s.y_hi + reach_y) continue;
+      for (std::size_t k = s.begin; k < s.end; ++k) {
+        const std::size_t e = earlier_boundary[k];
+        if (std::abs(xn - x[e]) < tol_x && std::abs(yn - y[e]) < tol_y) return e;
+      }
+    }
+    return node;
+  };
+  std::size_t first = 0, first_element = 0;
   for (std::size_t b = 0; b < n_blocks; ++b) {
     const std::int32_t k1 = blocks.first_divisions[b], k2 = blocks.second_divisions[b];
     const double* c = &blocks.corners[8 * b];
-    std::vector<std::size_t> own_boundary;
-    for (std::int32_t j = 0; j <= k2; ++j)
+    const double ds = 2.0 / k1, dt = 2.0 / k2;
+    Survivors own{earlier_boundary.size(), earlier_boundary.size(), 0, 0, 0, 0};
+    for (std::int32_t j = 0; j <= k2; ++j) {
+      const double t = j * dt - 1.0;
       for (std::int32_t i = 0; i <= k1; ++i) {
-        const double s = i * (2.0 / k1) - 1.0, t = j * (2.0 / k2) - 1.0;
+        const double s = i * ds - 1.0;
         const auto N = Quad4Rule::shape(s, t);
         const std::size_t node = first + static_cast<std::size_t>(j) * static_cast<std::size_t>(k1 + 1) +
                                  static_cast<std::size_t>(i);
@@ -297,29 +323,45 @@ void mesh_blocks(const SectionBlocks& blocks, T_SECDATA& mesh, std::int32_t node
         y[node] = N[0] * c[1] + N[1] * c[3] + N[2] * c[5] + N[3] * c[7];
         target[node] = node;
         if (i == 0 || i == k1 || j == 0 || j == k2) {
-          for (std::size_t e : earlier_boundary)
-            if (std::abs(x[node] - x[e]) < tol_x && std::abs(y[node] - y[e]) < tol_y) {
-              target[node] = e;
-              break;
+          target[node] = merge_target(node);
+          if (target[node] == node) {
+            if (own.end == own.begin) {
+              own.x_lo = own.x_hi = x[node];
+              own.y_lo = own.y_hi = y[node];
             }
-          if (target[node] == node) own_boundary.push_back(node);
+            own.x_lo = std::min(own.x_lo, x[node]);
+            own.x_hi = std::max(own.x_hi, x[node]);
+            own.y_lo = std::min(own.y_lo, y[node]);
+            own.y_hi = std::max(own.y_hi, y[node]);
+            earlier_boundary.push_back(node);
+            ++own.end;
+          }
         }
       }
+    }
+    const std::size_t row = static_cast<std::size_t>(k1) + 1;
+    std::int32_t* out = conn.data() + 4 * first_element;
     for (std::int32_t j = 1; j <= k2; ++j)
       for (std::int32_t i = 1; i <= k1; ++i) {
-        const std::size_t p = first + static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(k1 + 1) +
-                              static_cast<std::size_t>(i - 1);
-        const std::size_t row = static_cast<std::size_t>(k1) + 1;
-        for (std::size_t v : {p, p + 1, p + row + 1, p + row}) conn.push_back(static_cast<std::int32_t>(v));
+        const std::size_t p = first + static_cast<std::size_t>(j - 1) * row + static_cast<std::size_t>(i - 1);
+        *out++ = static_cast<std::int32_t>(p);
+        *out++ = static_cast<std::int32_t>(p + 1);
+        *out++ = static_cast<std::int32_t>(p + row + 1);
+        *out++ = static_cast<std::int32_t>(p + row);
       }
-    earlier_boundary.insert(earlier_boundary.end(), own_boundary.begin(), own_boundary.end());
-    first += static_cast<std::size_t>(k1 + 1) * static_cast<std::size_t>(k2 + 1);
+    // A block's own nodes are never compared with each other, so its
+    // survivors join the list only after it is done.
+    earlier_blocks.push_back(own);
+    first += row * static_cast<std::size_t>(k2 + 1);
+    first_element += static_cast<std::size_t>(k1) * static_cast<std::size_t>(k2);
   }
 
   // Survivors numbered 1, 2, ... in order of creation.
   std::vector<std::int32_t> number(n_raw, 0);
   mesh.x.clear();
   mesh.y.clear();
+  mesh.x.reserve(n_raw);
+  mesh.y.reserve(n_raw);
   for (std::size_t i = 0; i < n_raw; ++i)
     if (target[i] == i) {
       mesh.x.push_back(x[i]);

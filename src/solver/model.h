@@ -150,9 +150,10 @@ struct T_MULTI_DOMAIN {
   std::vector<T_SINGLE_DOMAIN> domains;
   // The element table of the model's kind; the other stays empty. About
   // 1.6 KiB per 6-node triangle, so a large mesh's table is as large as a
-  // band and is allocated the same way.
-  std::vector<T_QUAD4, LargeAllocator<T_QUAD4>> quads;
-  std::vector<T_TRIA6, LargeAllocator<T_TRIA6>> trias;
+  // band and is allocated the same way. Records are default-initialised
+  // and their geometry written once by set_up_element (elements.h).
+  std::vector<T_QUAD4, UninitialisedLargeAllocator<T_QUAD4>> quads;
+  std::vector<T_TRIA6, UninitialisedLargeAllocator<T_TRIA6>> trias;
 
   std::vector<T_DETAIL> details;  // stress points, in the caller's order
   std::vector<T_PART> materials;  // empty when the entry builds no material records
