@@ -195,22 +195,53 @@ SparseSymbolic sparse_analyse(i64 n, int npe, i64 n_elements, const i32* conn, i
   }
   { std::vector<i32>().swap(order); std::vector<i32>().swap(inv); std::vector<i32>().swap(ancestor); }
 
-  // 4. Column counts (diagonal included): row i of L is the union of the
-  // tree paths from each A(i,k), k < i, up toward i.
-  std::vector<i64> count(static_cast<std::size_t>(n), 1);
-  std::vector<i32> mark(static_cast<std::size_t>(n), -1);
-  for (i64 i = 0; i < n; ++i) {
-    const i32 node = at(sym.perm, i);
-    at(mark, i) = static_cast<i32>(i);
-    for (i32 p = at(ptr, node); p < at(ptr, node + 1); ++p) {
-      i32 j = at(sym.iperm, at(adj, p));
-      while (j != -1 && j < i && at(mark, j) != i) {
-        at(mark, j) = static_cast<i32>(i);
-        ++at(count, j);
-        j = at(tree, j);
-      }
+  // 4. Column counts (diagonal included), in time near linear in the
+  // entries of A (Gilbert, Ng and Peyton 1994). Column j's count is the
+  // number of row subtrees (row i of L: the union of the tree paths from
+  // each A(i, k), k < i, up to i) that contain j. Each row subtree puts +1
+  // on its leaves, -1 on the least common ancestor of consecutive leaves
+  // and -1 above its root, so that summing over j's subtree counts the row
+  // subtrees through j. A neighbour k of i is a leaf of row subtree i when
+  // no earlier neighbour lies in k's subtree (first[k] beyond the last
+  // leaf's); the common ancestors come from a union-find over the columns
+  // done so far (Tarjan's offline ancestors).
+  std::vector<i64> count(static_cast<std::size_t>(n), 0);
+  {
+    std::vector<i32> first(static_cast<std::size_t>(n), -1), max_first(static_cast<std::size_t>(n), -1),
+        prev_leaf(static_cast<std::size_t>(n), -1), set(static_cast<std::size_t>(n));
+    for (i64 j = 0; j < n; ++j)
+      for (i64 k = j; k != -1 && at(first, k) == -1; k = at(tree, k)) at(first, k) = static_cast<i32>(j);
+    for (i64 j = 0; j < n; ++j) {
+      at(set, j) = static_cast<i32>(j);
+      if (at(first, j) == j) at(count, j) += 1;  // a leaf of the tree: its own row subtree's leaf
+      if (at(tree, j) != -1) at(count, at(tree, j)) -= 1;
     }
+    const auto find = [&](i32 x) {
+      i32 r = x;
+      while (at(set, r) != r) r = at(set, r);
+      while (at(set, x) != r) {
+        const i32 up = at(set, x);
+        at(set, x) = r;
+        x = up;
+      }
+      return r;
+    };
+    for (i64 k = 0; k < n; ++k) {
+      const i32 node = at(sym.perm, k);
+      for (i32 p = at(ptr, node); p < at(ptr, node + 1); ++p) {
+        const i32 i = at(sym.iperm, at(adj, p));
+        if (i <= k || at(first, k) <= at(max_first, i)) continue;
+        at(max_first, i) = at(first, k);
+        at(count, k) += 1;
+        if (at(prev_leaf, i) != -1) at(count, find(at(prev_leaf, i))) -= 1;
+        at(prev_leaf, i) = static_cast<i32>(k);
+      }
+      if (at(tree, k) != -1) at(set, k) = at(tree, k);
+    }
+    for (i64 j = 0; j < n; ++j)
+      if (at(tree, j) != -1) at(count, at(tree, j)) += at(count, j);
   }
+  std::vector<i32> mark(static_cast<std::size_t>(n), -1);
 
   // 5. Fundamental supernodes, then amalgamation of an adjacent child
   // subtree's top supernode into its parent.
