@@ -22,20 +22,23 @@ namespace {
 // factorisation and substitution. The sparse analysis runs only when the
 // band's predicted time exceeds the sparse path's cost per equation alone,
 // so small domains, where the band always wins, never pay for it; once it
-// has run, it is not part of the comparison. Rates measured with
-// bench/solver/sparse_llt_bench.cpp on the development machine (two cores of
-// a shared virtual machine): the ratios between them, not their absolute
-// values, decide, and those hold from one x86-64 machine to the next far
-// better. On the bench's 6-node meshes the rule keeps the band for small
-// domains (below about 3 000 nodes on a solid square, more on thin walls,
-// whose profile is narrow) and takes the sparse path from about 10^4 nodes
-// on, solid or thin-walled alike: AMD needs 4 to 30 times fewer flops than
-// the RCM profile there. Pinned by tests/solver/linear_solver_choice_test.cpp.
-constexpr double band_flop_rate = 6.0e9;      // flop/s, blocked band factorisation on two threads
-constexpr double band_solve_rate = 0.8e9;     // multiply-adds/s of the profile-aware substitution
-constexpr double sparse_flop_rate = 5.0e9;    // flop/s, supernodal factorisation
-constexpr double sparse_analysis_per_node = 1.0e-6;  // s per equation: AMD, tree, counts, structure
-constexpr double sparse_numeric_per_node = 0.8e-6;   // s per equation: scatter, gather, solve
+// has run, it is not part of the comparison. Rates measured on the
+// 6-node solid squares of bench_meshes.h, 3 k to 200 k nodes, both paths on
+// two threads, on the development machine (two cores of a shared virtual
+// machine): the band factorised at 13 to 30 Gflop/s and substituted 1.1 to
+// 1.4 G multiply-adds/s; the sparse path analysed in 0.7 to 0.9 us per
+// equation, factorised at 3.4 to 20 Gflop/s (small panels slow) and
+// substituted in 0.2 to 0.4 us per equation. The ratios between the rates,
+// not their absolute values, decide, and those hold from one x86-64 machine
+// to the next far better. On those meshes the rule keeps the band below
+// about 5 000 nodes on a solid square (more on thin walls, whose profile is
+// narrow) and takes the sparse path from about 6 500 nodes on. Pinned by
+// tests/solver/linear_solver_choice_test.cpp.
+constexpr double band_flop_rate = 15.0e9;     // flop/s, blocked band factorisation on two threads
+constexpr double band_solve_rate = 1.2e9;     // multiply-adds/s of the profile-aware substitution
+constexpr double sparse_flop_rate = 10.0e9;   // flop/s, supernodal factorisation on two threads
+constexpr double sparse_analysis_per_node = 0.75e-6;  // s per equation: AMD, tree, counts, structure
+constexpr double sparse_numeric_per_node = 0.5e-6;    // s per equation: scatter, gather, solve
 constexpr double memory_rate = 4.0e9;         // bytes/s of mapping and clearing fresh storage
 constexpr double right_hand_sides = 3.0;      // two shear functions and the warping function
 
