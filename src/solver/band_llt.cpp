@@ -34,6 +34,7 @@
 
 #include "common/checked_size.h"
 #include "common/status.h"
+#include "solver/vector4.h"
 
 namespace bsp {
 namespace {
@@ -77,18 +78,6 @@ constexpr int parallel_yields = 50;
 // balance two threads over a 500-column triangle.
 constexpr std::int64_t parallel_chunk = 4 * tile_cols;
 
-// Four doubles, one AVX register. The helpers below are always inlined into
-// factor_blocked, whose clones fix the instruction set, so the ABI note GCC
-// gives for vector arguments of a non-AVX function never applies.
-#pragma GCC diagnostic ignored "-Wpsabi"
-using v4d = double __attribute__((vector_size(32)));
-
-[[gnu::always_inline]] inline v4d load4(const double* p) {
-  v4d v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-[[gnu::always_inline]] inline void store4(double* p, const v4d& v) { std::memcpy(p, &v, sizeof v); }
 
 // acc(r, j) = sum_k x[r + k*ldx] * y[j + k*ldy], r < tile_rows, j < tile_cols.
 struct Tile {

@@ -3,22 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "solver/vector4.h"
+
 namespace bsp {
 namespace {
 
 using i64 = std::int64_t;
 
-// Four doubles, one AVX register; the helpers are always inlined into the
-// kernels, whose clones fix the instruction set.
-#pragma GCC diagnostic ignored "-Wpsabi"
-using v4d = double __attribute__((vector_size(32)));
-
-[[gnu::always_inline]] inline v4d load4(const double* p) {
-  v4d v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-[[gnu::always_inline]] inline void store4(double* p, const v4d& v) { std::memcpy(p, &v, sizeof v); }
 
 // Register tile of the product: 12 rows (three vectors) by 4 columns, 12
 // accumulators in the 16 vector registers of AVX2.
