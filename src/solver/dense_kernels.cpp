@@ -97,8 +97,11 @@ struct Tile {
   }
 }
 
-[[gnu::target_clones("arch=x86-64-v3", "default")]] void right_lower_solve(i64 m, i64 n, const double* l, i64 ldl,
-                                                                            double* b, i64 ldb) {
+// B := B L^-T. An always-inlined body called from the clones, like the
+// product's tile helpers: clang accepts vector values only inside functions
+// whose instruction set is fixed, or inlined into them.
+[[gnu::always_inline]] inline void right_lower_solve_body(i64 m, i64 n, const double* l, i64 ldl, double* b,
+                                                          i64 ldb) {
   // Row by row the solve is a forward substitution against L^T; eight rows
   // at a time (two vectors), whose columns so far stay in the L1 cache.
   i64 i = 0;
@@ -123,6 +126,11 @@ struct Tile {
       for (i64 q = 0; q < j; ++q) s -= b[q * ldb + i] * l[q * ldl + j];
       b[j * ldb + i] = s / l[j * ldl + j];
     }
+}
+
+[[gnu::target_clones("arch=x86-64-v3", "default")]] void right_lower_solve(i64 m, i64 n, const double* l, i64 ldl,
+                                                                            double* b, i64 ldb) {
+  right_lower_solve_body(m, n, l, ldl, b, ldb);
 }
 
 }  // namespace
