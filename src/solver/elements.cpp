@@ -1,5 +1,7 @@
 #include "solver/elements.h"
 
+#include "solver/vector4.h"
+
 namespace bsp {
 
 // Both rules integrate a constant exactly: their weights add up to the area
@@ -9,13 +11,11 @@ static_assert(3 * Tria6Rule::w_a + 3 * Tria6Rule::w_b > 0.5 - 1e-15 && 3 * Tria6
 
 namespace {
 
-// One double per integration point of the quadrilateral, so that the four
-// points are set up side by side (two SSE2 or one AVX register); GCC and
-// Clang vector extension, as in band_llt.cpp. Values of this type never
-// cross a call that is not inlined (at_points is folded at compile time), so
-// the ABI note GCC gives for returning one without AVX never applies.
-#pragma GCC diagnostic ignored "-Wpsabi"
-using PointVector = double __attribute__((vector_size(4 * sizeof(double))));
+// One double per integration point of the quadrilateral (v4d,
+// vector4.h), so that the four points are set up side by side (two SSE2 or
+// one AVX register). Values of it never cross a call that is not inlined
+// (at_points is folded at compile time).
+using PointVector = v4d;
 
 // The value f(point, index) at each integration point, folded at compile
 // time.

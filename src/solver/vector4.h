@@ -1,8 +1,9 @@
-// Four doubles, one AVX register, for the kernels compiled once per
-// instruction set (gnu::target_clones). The helpers are always inlined into
-// those clones, which fix the instruction set, so the ABI note GCC gives for
-// vector arguments of a non-AVX function never applies; including this
-// header silences it for the including file.
+// Four doubles, one AVX register (two SSE2 ones on the baseline), for the
+// kernels compiled once per instruction set (gnu::target_clones) and the
+// quadrilateral's set-up. The values never cross a call that is not
+// inlined, so the ABI note GCC gives for vector arguments of a non-AVX
+// function never applies; including this header silences it for the
+// including file.
 #pragma once
 
 #include <cstring>
