@@ -2,8 +2,8 @@
 
 #include <cassert>
 #include <cstdlib>
-#include <exception>
 
+#include "common/side_by_side.h"
 #include "solver/rcm.h"
 #include "solver/section_properties.h"
 #include "solver/solver_entries.h"
@@ -163,40 +163,15 @@ T_MULTI_DOMAIN build_model(const SolverInput& in, const ModelOptions& options) {
   // The element records and the domains' equation systems (renumbering,
   // the choice of solver and its analysis) read only the input and write
   // disjoint parts of the model, so on a large mesh they are built side by
-  // side; any failure is rethrown here after both have finished.
+  // side.
   const auto elements = [&] {
     if (m.kind == ElementKind::quad4)
       add_elements(m, in, m.quads, options);
     else
       add_elements(m, in, m.trias, options);
   };
-  if (m.threads >= 2 && in.material_numbers.size() >= parallel_build_elements) {
-    std::exception_ptr failure[2];
-#pragma omp parallel sections num_threads(2)
-    {
-#pragma omp section
-      {
-        try {
-          elements();
-        } catch (...) {
-          failure[0] = std::current_exception();
-        }
-      }
-#pragma omp section
-      {
-        try {
-          add_domains(m, in);
-        } catch (...) {
-          failure[1] = std::current_exception();
-        }
-      }
-    }
-    for (const std::exception_ptr& f : failure)
-      if (f) std::rethrow_exception(f);
-  } else {
-    elements();
-    add_domains(m, in);
-  }
+  side_by_side(m.threads >= 2 && in.material_numbers.size() >= parallel_build_elements, elements,
+               [&] { add_domains(m, in); });
 
   integrate_domain_properties(m);
   integrate_material_properties(m);

@@ -4,6 +4,7 @@
 #include <limits>
 #include <numbers>
 
+#include "common/side_by_side.h"
 #include "solver/domain_solve.h"
 #include "solver/torsion_analysis.h"
 
@@ -11,6 +12,11 @@ namespace bsp {
 namespace {
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+// Elements of a domain from which its matrix and its loads are assembled on
+// two threads: below it, starting the second thread costs more than the
+// loads take.
+constexpr std::int64_t parallel_assembly_elements = 4096;
 
 bool has_area(const T_SINGLE_DOMAIN& d) { return d.n_elements > 0 && d.A > 0.0; }
 
@@ -161,16 +167,24 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
   double sum_ixx = 0, sum_iyy = 0, sum_alpha_x = 0, sum_alpha_y = 0;
   for (T_SINGLE_DOMAIN& d : m.domains) {
     if (!has_area(d)) continue;
-    assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); });
-    assemble_shear_loads(d, elements);
     // The warping load about the centroid rides along in the same sweep when
-    // the torsion matrix is this one (torsion_analysis.h).
-    const bool with_warping = !d.reassemble;
+    // the torsion matrix is this one: no inverted element makes the torsion
+    // analysis assemble a matrix of its own (torsion_analysis.h).
+    bool inverted = d.reassemble;
+    for (std::int64_t e = 0; e < d.n_elements && !inverted; ++e) inverted = element_of(elements, d, e).inverted;
+    const bool with_warping = !inverted;
     const auto n = static_cast<std::size_t>(d.n_nodes);
-    if (with_warping) {
-      d.rhs.resize(3 * n, 0.0);
-      assemble_torsion_load(d, elements, d.xc, d.yc, d.rhs.data() + 2 * n);
-    }
+    // The matrix and the loads read the elements and write apart.
+    side_by_side(
+        m.threads >= 2 && d.n_elements >= parallel_assembly_elements,
+        [&] { assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); }); },
+        [&] {
+          assemble_shear_loads(d, elements);
+          if (with_warping) {
+            d.rhs.resize(3 * n, 0.0);
+            assemble_torsion_load(d, elements, d.xc, d.yc, d.rhs.data() + 2 * n);
+          }
+        });
     solve_domain(d, with_warping ? 3 : 2, m.threads);
     if (with_warping) {
       d.warping_about_centroid.assign(d.rhs.begin() + static_cast<std::ptrdiff_t>(2 * n), d.rhs.end());
