@@ -35,6 +35,7 @@
 
 #include <omp.h>
 
+#include "common/side_by_side.h"
 #include "common/status.h"
 #include "solver/dense_kernels.h"
 
@@ -77,6 +78,9 @@ constexpr i64 small_update = 4096;
 // From this many flops the factorisation runs as two tasks (plan_factor)
 // and the rest: a few milliseconds, against about 0.1 ms to wake a team.
 constexpr double parallel_factor_flops = 2e7;
+// From this many factor entries (8 MB) the right-hand sides are substituted
+// on two threads: a pass then takes milliseconds.
+constexpr double parallel_solve_entries = 1e6;
 
 // Full symmetric adjacency (no diagonal) of the equations, CSR with 32-bit
 // indices as AMD takes them. Equation `decoupled` gets no neighbours.
@@ -346,19 +350,7 @@ void SparseSystem::clear() {
   factorised = false;
 }
 
-double& SparseSystem::at(std::int64_t i, std::int64_t j) {
-  i64 p = sym.iperm[static_cast<std::size_t>(i)], q = sym.iperm[static_cast<std::size_t>(j)];
-  if (p < q) std::swap(p, q);
-  const i64 s = sym.super_of[static_cast<std::size_t>(q)];
-  const i64 f = sym.super_first[static_cast<std::size_t>(s)], nc = sym.super_first[static_cast<std::size_t>(s) + 1] - f;
-  const i64 r0 = sym.row_ptr[static_cast<std::size_t>(s)], nr = sym.row_ptr[static_cast<std::size_t>(s) + 1] - r0;
-  i64 pos = p - f;
-  if (pos >= nc) {
-    const i32* rows = sym.rows.data() + r0;
-    pos = std::lower_bound(rows + nc, rows + nr, static_cast<i32>(p)) - rows;
-  }
-  return values[static_cast<std::size_t>(sym.value_ptr[static_cast<std::size_t>(s)] + (q - f) * nr + pos)];
-}
+double& SparseSystem::at(std::int64_t i, std::int64_t j) { return entry(column(i), column(j)); }
 
 namespace {
 
@@ -685,9 +677,17 @@ namespace {
 
 }  // namespace
 
-void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
+void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b, int threads) {
   if (sys.sym.n < 1 || nrhs < 1) return;
-  substitute(sys, nrhs, b);
+  // Each column is substituted by the same operations whatever columns
+  // share its pass, so two threads may take half of them each: both stream
+  // the factor, which a large one leaves in the shared cache for the other.
+  if (threads < 2 || nrhs < 2 || static_cast<double>(sys.values.size()) < parallel_solve_entries) {
+    substitute(sys, nrhs, b);
+    return;
+  }
+  const std::int64_t first = (nrhs + 1) / 2, n = sys.sym.n;
+  side_by_side(true, [&] { substitute(sys, first, b); }, [&] { substitute(sys, nrhs - first, b + first * n); });
 }
 
 void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs, int threads) {
@@ -696,7 +696,7 @@ void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs, int 
     sys.zeroed = false;
     sys.factorised = true;
   }
-  SPARSE_LLT_SOLVE(sys, nrhs, rhs);
+  SPARSE_LLT_SOLVE(sys, nrhs, rhs, threads);
 }
 
 }  // namespace bsp

@@ -15,6 +15,7 @@
 // at(), and linear_solver_choice.h decides which path a domain takes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -62,6 +63,35 @@ struct SparseSystem {
   // Assembly access to A(i, j), equations 0-based, (i, j) a pair of one
   // element or i == j; not checked.
   double& at(std::int64_t i, std::int64_t j);
+
+  // Where equation i (0-based) sits in the factor: its column and its
+  // supernode's panel. An element looks its equations up once and then
+  // finds each of its pairs with entry(), as at() would.
+  struct Column {
+    std::int64_t k;          // permuted position
+    std::int64_t first;      // first column of its supernode
+    std::int64_t own;        // columns of the supernode
+    std::int64_t rows_count; // rows of the panel
+    const std::int32_t* rows;
+    double* panel;           // the panel, column-major
+  };
+  Column column(std::int64_t i) {
+    const auto k = static_cast<std::int64_t>(sym.iperm[static_cast<std::size_t>(i)]);
+    const auto s = static_cast<std::size_t>(sym.super_of[static_cast<std::size_t>(k)]);
+    const std::int64_t first = sym.super_first[s], r0 = sym.row_ptr[s];
+    return {k, first, sym.super_first[s + 1] - first, sym.row_ptr[s + 1] - r0, sym.rows.data() + r0,
+            values.data() + sym.value_ptr[s]};
+  }
+  // A(i, j) for the columns of i and j, the same entry as at(i, j).
+  static double& entry(const Column& a, const Column& b) {
+    const Column& row = a.k >= b.k ? a : b;
+    const Column& col = a.k >= b.k ? b : a;
+    std::int64_t pos = row.k - col.first;
+    if (pos >= col.own)
+      pos = std::lower_bound(col.rows + col.own, col.rows + col.rows_count, static_cast<std::int32_t>(row.k)) -
+            col.rows;
+    return col.panel[(col.k - col.first) * col.rows_count + pos];
+  }
 };
 
 // Factorises in place, on up to two threads: two independent subtrees of
@@ -70,8 +100,9 @@ struct SparseSystem {
 void SPARSE_LLT_DECOMP(SparseSystem& sys, int threads = 1);
 
 // Overwrites b (n rows by nrhs columns, column-major, equation order) with
-// A^-1 * b, given the factor.
-void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b);
+// A^-1 * b, given the factor; on a large factor with two threads the columns
+// are shared between them. The result is the same for any thread count.
+void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b, int threads = 1);
 
 // Factorises if not yet done (with `threads` threads), then solves.
 void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs, int threads = 1);
