@@ -17,6 +17,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -79,15 +80,19 @@ void assemble_domain_matrix(T_SINGLE_DOMAIN& d, std::span<Elem> elements, Coeffi
     if (d.sparse.factorised && !d.reassemble) return;
     d.sparse.clear();
     const std::int64_t pinned = pinned_equation(d.n_nodes);
+    std::array<SparseSystem::Column, n> column;
     for (std::int64_t e = 0; e < d.n_elements; ++e) {
       const Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
       const auto eq = d.element_nodes(e);
       const double c = coefficient(el);
+      for (int a = 0; a < n; ++a) column[static_cast<std::size_t>(a)] = d.sparse.column(eq[static_cast<std::size_t>(a)] - 1);
       for (int b = 0; b < n; ++b) {
         const std::int64_t q = eq[static_cast<std::size_t>(b)] - 1;
         for (int a = 0; a < n; ++a) {
           const std::int64_t p = eq[static_cast<std::size_t>(a)] - 1;
-          if (p >= q && (p == q || (p != pinned && q != pinned))) d.sparse.at(p, q) += c * el.K_at(a, b);
+          if (p >= q && (p == q || (p != pinned && q != pinned)))
+            SparseSystem::entry(column[static_cast<std::size_t>(a)], column[static_cast<std::size_t>(b)]) +=
+                c * el.K_at(a, b);
         }
       }
     }
