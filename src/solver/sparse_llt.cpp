@@ -35,7 +35,6 @@
 
 #include <omp.h>
 
-#include "common/side_by_side.h"
 #include "common/status.h"
 #include "solver/dense_kernels.h"
 
@@ -78,9 +77,6 @@ constexpr i64 small_update = 4096;
 // From this many flops the factorisation runs as two tasks (plan_factor)
 // and the rest: a few milliseconds, against about 0.1 ms to wake a team.
 constexpr double parallel_factor_flops = 2e7;
-// From this many factor entries (8 MB) the right-hand sides are substituted
-// on two threads: a pass then takes milliseconds.
-constexpr double parallel_solve_entries = 1e6;
 
 // Full symmetric adjacency (no diagonal) of the equations, CSR with 32-bit
 // indices as AMD takes them. Equation `decoupled` gets no neighbours.
@@ -677,17 +673,9 @@ namespace {
 
 }  // namespace
 
-void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b, int threads) {
+void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
   if (sys.sym.n < 1 || nrhs < 1) return;
-  // Each column is substituted by the same operations whatever columns
-  // share its pass, so two threads may take half of them each: both stream
-  // the factor, which a large one leaves in the shared cache for the other.
-  if (threads < 2 || nrhs < 2 || static_cast<double>(sys.values.size()) < parallel_solve_entries) {
-    substitute(sys, nrhs, b);
-    return;
-  }
-  const std::int64_t first = (nrhs + 1) / 2, n = sys.sym.n;
-  side_by_side(true, [&] { substitute(sys, first, b); }, [&] { substitute(sys, nrhs - first, b + first * n); });
+  substitute(sys, nrhs, b);
 }
 
 void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs, int threads) {
@@ -696,7 +684,7 @@ void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs, int 
     sys.zeroed = false;
     sys.factorised = true;
   }
-  SPARSE_LLT_SOLVE(sys, nrhs, rhs, threads);
+  SPARSE_LLT_SOLVE(sys, nrhs, rhs);
 }
 
 }  // namespace bsp
