@@ -1,8 +1,10 @@
 #include "solver/shear_analysis.h"
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 #include "common/side_by_side.h"
 #include "solver/domain_solve.h"
@@ -12,11 +14,6 @@ namespace bsp {
 namespace {
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-
-// Elements of a domain from which its matrix and its loads are assembled on
-// two threads: below it, starting the second thread costs more than the
-// loads take.
-constexpr std::int64_t parallel_assembly_elements = 4096;
 
 bool has_area(const T_SINGLE_DOMAIN& d) { return d.n_elements > 0 && d.A > 0.0; }
 
@@ -60,18 +57,18 @@ void assemble_shear_loads(T_SINGLE_DOMAIN& d, std::span<Elem> elements) {
   }
 }
 
-// Stresses at the integration points, per unit force of this domain up to
-// the discretisation error of the resultant, and the domain's sums.
+// Stresses at the integration points of elements [begin, end) of the
+// domain, per unit force of this domain up to the discretisation error of
+// the resultant, and their sums added to s.
 template <class Elem>
-void shear_stresses(T_SINGLE_DOMAIN& d, std::span<Elem> elements) {
+void shear_stresses(const T_SINGLE_DOMAIN& d, std::span<Elem> elements, std::int64_t begin, std::int64_t end,
+                    DomainShear& s) {
   using Rule = typename Elem::rule;
   const auto n = static_cast<std::size_t>(d.n_nodes);
   const double* psi = d.rhs.data();
   const double* phi = d.rhs.data() + n;
   const double delta = d.Ixx * d.Iyy - d.Ixy * d.Ixy;
-  DomainShear& s = d.shear;
-  s = DomainShear{};
-  for (std::int64_t e = 0; e < d.n_elements; ++e) {
+  for (std::int64_t e = begin; e < end; ++e) {
     Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
     el.shear.fill(ShearStress{});
     if (el.inverted) continue;
@@ -113,15 +110,27 @@ void keep_larger_pair(std::array<double, 2>& stored, double first, double second
   if (std::abs(first + second) > std::abs(stored[0] + stored[1])) stored = {first, second};
 }
 
-// Scales the domain's stresses to a unit force on the section (the domain's
-// stiffness share over its resultant), then collects the largest pairs at
-// integration points and nodes, the materials' energies and the stress points.
+// Adds the sums of the stresses of more elements.
+void add_sums(DomainShear& to, const DomainShear& more) {
+  to.Ux += more.Ux;
+  to.Uy += more.Uy;
+  to.Sx += more.Sx;
+  to.Sy += more.Sy;
+  to.M_psi += more.M_psi;
+  to.M_phi += more.M_phi;
+}
+
+// Scales the stresses of elements [begin, end) of the domain to a unit force
+// on the section (the domain's stiffness share over its resultant), then
+// collects the largest pairs at integration points and nodes into s, the
+// materials' energies (into their records, or into `energy`, Ux and Uy per
+// record, when given) and the stress points.
 template <class Elem>
-void scale_and_collect(T_MULTI_DOMAIN& m, T_SINGLE_DOMAIN& d, std::span<Elem> elements, double scale_psi,
-                       double scale_phi) {
+void scale_and_collect(T_MULTI_DOMAIN& m, const T_SINGLE_DOMAIN& d, std::span<Elem> elements, std::int64_t begin,
+                       std::int64_t end, double scale_psi, double scale_phi, DomainShear& s,
+                       std::vector<std::array<double, 2>>* energy) {
   using Rule = typename Elem::rule;
-  DomainShear& s = d.shear;
-  for (std::int64_t e = 0; e < d.n_elements; ++e) {
+  for (std::int64_t e = begin; e < end; ++e) {
     Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
     if (el.inverted) continue;
     std::array<double, Rule::n_points> txp{}, typ{}, txf{}, tyf{};
@@ -146,9 +155,14 @@ void scale_and_collect(T_MULTI_DOMAIN& m, T_SINGLE_DOMAIN& d, std::span<Elem> el
       keep_larger_pair(s.tau_y_pair, Rule::extrapolate(typ, p.s, p.t), Rule::extrapolate(tyf, p.s, p.t));
     }
     if (el.material_record >= 0 && static_cast<std::size_t>(el.material_record) < m.materials.size()) {
-      T_PART& record = m.materials[static_cast<std::size_t>(el.material_record)];
-      record.Ux += ux;
-      record.Uy += uy;
+      const auto r = static_cast<std::size_t>(el.material_record);
+      if (energy != nullptr) {
+        (*energy)[r][0] += ux;
+        (*energy)[r][1] += uy;
+      } else {
+        m.materials[r].Ux += ux;
+        m.materials[r].Uy += uy;
+      }
     }
     for (std::int32_t sp : el.stress_points) {
       T_DETAIL& pt = m.details[static_cast<std::size_t>(sp)];
@@ -176,7 +190,7 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
     const auto n = static_cast<std::size_t>(d.n_nodes);
     // The matrix and the loads read the elements and write apart.
     side_by_side(
-        m.threads >= 2 && d.n_elements >= parallel_assembly_elements,
+        m.threads >= 2 && d.n_elements >= parallel_pass_elements,
         [&] { assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); }); },
         [&] {
           assemble_shear_loads(d, elements);
@@ -191,7 +205,12 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
       d.rhs.resize(2 * n);
     }
     if (several) drop_factor(d);
-    shear_stresses(d, elements);
+    d.shear = DomainShear{};
+    DomainShear second;
+    over_element_halves(m, d, [&](std::int64_t begin, std::int64_t end, bool first) {
+      shear_stresses(d, elements, begin, end, first ? d.shear : second);
+    });
+    add_sums(d.shear, second);
     DomainShear& s = d.shear;
     s.alpha_x = s.Sx * s.Sx / (G_ref * s.Ux) / d.A;
     s.alpha_y = s.Sy * s.Sy / (G_ref * s.Uy) / d.A;
@@ -211,7 +230,19 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
     if (!has_area(d)) continue;
     // A force along x is carried in proportion to Iyy_d, along y to Ixx_d.
     const double share_psi = d.Iyy / sum_iyy, share_phi = d.Ixx / sum_ixx;
-    scale_and_collect(m, d, elements, share_psi / d.shear.Sx, share_phi / d.shear.Sy);
+    const double scale_psi = share_psi / d.shear.Sx, scale_phi = share_phi / d.shear.Sy;
+    DomainShear second;
+    std::vector<std::array<double, 2>> second_energy(m.materials.size(), {0.0, 0.0});
+    over_element_halves(m, d, [&](std::int64_t begin, std::int64_t end, bool first) {
+      scale_and_collect(m, d, elements, begin, end, scale_psi, scale_phi, first ? d.shear : second,
+                        first ? nullptr : &second_energy);
+    });
+    keep_larger_pair(d.shear.tau_x_pair, second.tau_x_pair[0], second.tau_x_pair[1]);
+    keep_larger_pair(d.shear.tau_y_pair, second.tau_y_pair[0], second.tau_y_pair[1]);
+    for (std::size_t r = 0; r < m.materials.size(); ++r) {
+      m.materials[r].Ux += second_energy[r][0];
+      m.materials[r].Uy += second_energy[r][1];
+    }
     keep_larger_pair(m.tau_x_pair, d.shear.tau_x_pair[0], d.shear.tau_x_pair[1]);
     keep_larger_pair(m.tau_y_pair, d.shear.tau_y_pair[0], d.shear.tau_y_pair[1]);
     if (first == nullptr) first = &d;

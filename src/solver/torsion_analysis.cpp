@@ -39,13 +39,13 @@ void shift_warping(T_SINGLE_DOMAIN& d, std::span<Elem> elements, double x_s, dou
   d.warping_about_centroid = {};
 }
 
-// Removes the domain's weighted mean of omega (over the elements that are
-// part of the geometry) from its nodal values.
+// Weighted integral of omega over elements [begin, end) of the domain (those
+// that are part of the geometry), added to sum.
 template <class Elem>
-void remove_domain_mean(T_SINGLE_DOMAIN& d, std::span<Elem> elements) {
+void add_omega_integral(const T_SINGLE_DOMAIN& d, std::span<Elem> elements, std::int64_t begin, std::int64_t end,
+                        double& sum) {
   using Rule = typename Elem::rule;
-  double sum = 0;
-  for (std::int64_t e = 0; e < d.n_elements; ++e) {
+  for (std::int64_t e = begin; e < end; ++e) {
     const Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
     if (el.inverted) continue;
     const auto eq = d.element_nodes(e);
@@ -57,6 +57,16 @@ void remove_domain_mean(T_SINGLE_DOMAIN& d, std::span<Elem> elements) {
       sum += w * ratio * el.dA[g];
     }
   }
+}
+
+// Removes the domain's weighted mean of omega from its nodal values.
+template <class Elem>
+void remove_domain_mean(const T_MULTI_DOMAIN& m, T_SINGLE_DOMAIN& d, std::span<Elem> elements) {
+  double sum = 0, second = 0;
+  over_element_halves(m, d, [&](std::int64_t begin, std::int64_t end, bool first) {
+    add_omega_integral(d, elements, begin, end, first ? sum : second);
+  });
+  sum += second;
   const double mean = sum / d.A;
   for (double& w : d.rhs) w -= mean;
 }
@@ -77,13 +87,30 @@ struct TorsionSums {
     }
   }
   double tau_max() const { return std::hypot(tau_pair[0], tau_pair[1]); }
+
+  // Adds the sums of more elements, met after these.
+  void add(const TorsionSums& more) {
+    J += more.J;
+    iw += more.iw;
+    omega += more.omega;
+    if (more.tau2_max > tau2_max) {
+      tau2_max = more.tau2_max;
+      tau_pair = more.tau_pair;
+    }
+  }
 };
 
+// The materials' torsion sums of some elements: J and omega^2 per record.
+using MaterialTorsion = std::vector<std::array<double, 2>>;
+
+// Torsion stresses of elements [begin, end) of the domain and their sums,
+// added to sums and to the material records (or to `material`, when given).
 template <class Elem>
-void torsion_results(T_MULTI_DOMAIN& m, T_SINGLE_DOMAIN& d, std::span<Elem> elements, TorsionSums& sums) {
+void torsion_results(T_MULTI_DOMAIN& m, const T_SINGLE_DOMAIN& d, std::span<Elem> elements, std::int64_t begin,
+                     std::int64_t end, TorsionSums& sums, MaterialTorsion* material) {
   using Rule = typename Elem::rule;
   const double x_s = m.x_s, y_s = m.y_s;
-  for (std::int64_t e = 0; e < d.n_elements; ++e) {
+  for (std::int64_t e = begin; e < end; ++e) {
     Elem& el = elements[static_cast<std::size_t>(d.first_element + e)];
     el.torsion.fill(TorsionStress{});
     if (el.inverted) continue;
@@ -115,9 +142,14 @@ void torsion_results(T_MULTI_DOMAIN& m, T_SINGLE_DOMAIN& d, std::span<Elem> elem
     sums.J += j_el;
     sums.iw += iw_el;
     if (el.material_record >= 0 && static_cast<std::size_t>(el.material_record) < m.materials.size()) {
-      T_PART& record = m.materials[static_cast<std::size_t>(el.material_record)];
-      record.slot[material_slot::J] += j_el;
-      record.omega2 += iw_el;
+      const auto r = static_cast<std::size_t>(el.material_record);
+      if (material != nullptr) {
+        (*material)[r][0] += j_el;
+        (*material)[r][1] += iw_el;
+      } else {
+        m.materials[r].slot[material_slot::J] += j_el;
+        m.materials[r].omega2 += iw_el;
+      }
     }
     for (const NaturalPoint& p : Rule::node)
       sums.offer(Rule::extrapolate(tzx, p.s, p.t), Rule::extrapolate(tzy, p.s, p.t));
@@ -149,8 +181,17 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
       assemble_torsion_load(d, elements, m.x_s, m.y_s, d.rhs.data());
       solve_domain(d, 1, m.threads);
     }
-    remove_domain_mean(d, elements);
-    torsion_results(m, d, elements, sums);
+    remove_domain_mean(m, d, elements);
+    TorsionSums second;
+    MaterialTorsion second_material(m.materials.size(), {0.0, 0.0});
+    over_element_halves(m, d, [&](std::int64_t begin, std::int64_t end, bool first) {
+      torsion_results(m, d, elements, begin, end, first ? sums : second, first ? nullptr : &second_material);
+    });
+    sums.add(second);
+    for (std::size_t r = 0; r < m.materials.size(); ++r) {
+      m.materials[r].slot[material_slot::J] += second_material[r][0];
+      m.materials[r].omega2 += second_material[r][1];
+    }
     const double ex = d.xc - m.x_s, ey = d.yc - m.y_s;
     ip_s += d.Ixx + d.Iyy + d.A * (ex * ex + ey * ey);
   }

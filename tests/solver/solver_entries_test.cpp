@@ -31,5 +31,32 @@ TEST(SolveDetailSection, ZeroesExactlyItsFirstOutputBlock) {
   EXPECT_EQ(first, expected);
 }
 
+// A domain large enough for its element passes to run in two halves, of two materials and
+// without symmetry: one thread or two, every result and every material's is the same to the bit.
+TEST(SolveSection, ResultsDoNotDependOnTheThreadCount) {
+  test::Section sec(6);
+  sec.add_domain().add_box(0, 0, 4, 0.5, 64, 16, 1).add_box(0, 0.5, 0.6, 3, 12, 100, 2);
+  sec.E = {1.0, 3.0};
+  sec.nu = {0.3, 0.2};
+  sec.w = {1.0, 1.0};
+  sec.sp_x = {0.1, 3.9};
+  sec.sp_y = {2.9, 0.1};
+  test::TestSection flat = sec.flatten();
+  ASSERT_GE(flat.mesh.n_elements(), 4 * 1024u);
+  std::vector<double> result[2], offsets[2], materials[2];
+  for (int t = 0; t < 2; ++t) {
+    SolverInput in = flat.input();
+    in.thread_count = t + 1;
+    result[t].assign(section_slot::size_for_level(flat.level, flat.sp_x.size()), 0.0);
+    offsets[t].assign(2 * flat.sp_x.size(), 0.0);
+    materials[t].assign(10 * 2, 0.0);
+    ASSERT_EQ(SOLVE_SECTION(in, result[t], offsets[t]), Status::ok);
+    ASSERT_EQ(SOLVE_PART_SECTION(in, materials[t]), Status::ok);
+  }
+  EXPECT_EQ(result[1], result[0]);
+  EXPECT_EQ(offsets[1], offsets[0]);
+  EXPECT_EQ(materials[1], materials[0]);
+}
+
 }  // namespace
 }  // namespace bsp
