@@ -1,8 +1,10 @@
 // Sparse Cholesky factorisation A = L*L^T of a domain's symmetric positive
 // (semi-)definite Laplace matrix, the second way (beside band_llt.h) to solve
 // the field problems. The equations are eliminated in an approximate minimum
-// degree order (AMD, SuiteSparse's libamd, BSD-3), which on a solid section
-// keeps the factor to O(n log n) entries where the band holds n^1.5; columns
+// degree order (AMD, SuiteSparse's libamd, BSD-3; on 6-node triangles the
+// order of the corners, each mid-side node following its edge's first
+// corner), which on a solid section keeps the factor to O(n log n) entries
+// where the band holds n^1.5; columns
 // with the same structure below the diagonal are grouped into supernodes, and
 // each supernode is a dense panel factorised with the kernels of
 // dense_kernels.h.

@@ -1,4 +1,4 @@
-// An SPD system on a renumbered quadrilateral grid, assembled alike into the
+// An SPD system on a renumbered grid of quadrilaterals or 6-node triangles, assembled alike into the
 // band and the sparse storage, for the linear-solver tests.
 #pragma once
 
@@ -36,6 +36,22 @@ inline std::vector<std::int32_t> quad_connectivity(int nx, int ny, std::vector<s
 inline Pattern quad_grid(int m) {
   Pattern p{std::int64_t{m} * m, 4, quad_connectivity(m, m)};
   RCM_RENUMBER(p.n, p.npe, p.elements(), p.conn.data());
+  return p;
+}
+
+// m x m corners of 6-node triangles (two per cell, mid-side nodes on the
+// half-way lattice), RCM-renumbered, then one equation in no element.
+inline Pattern tria6_grid(int m) {
+  const int w = 2 * m - 1;
+  const auto at = [w](int i, int j) { return j * w + i + 1; };
+  Pattern p{std::int64_t{w} * w, 6, {}};
+  for (int j = 0; j + 2 < w; j += 2)
+    for (int i = 0; i + 2 < w; i += 2) {
+      for (int v : {at(i, j), at(i + 2, j), at(i + 2, j + 2), at(i + 1, j), at(i + 2, j + 1), at(i + 1, j + 1)}) p.conn.push_back(v);
+      for (int v : {at(i, j), at(i + 2, j + 2), at(i, j + 2), at(i + 1, j + 1), at(i + 1, j + 2), at(i, j + 1)}) p.conn.push_back(v);
+    }
+  RCM_RENUMBER(p.n, p.npe, p.elements(), p.conn.data());
+  ++p.n;
   return p;
 }
 
