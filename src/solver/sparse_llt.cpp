@@ -79,32 +79,40 @@ constexpr i64 small_update = 4096;
 constexpr double parallel_factor_flops = 2e7;
 
 // Full symmetric adjacency (no diagonal) of the equations, CSR with 32-bit
-// indices as AMD takes them. Equation `decoupled` gets no neighbours.
+// indices as AMD takes them, each row ascending. Equation `decoupled` gets
+// no neighbours. Built from each node's elements with one mark array.
 void adjacency(i64 n, int npe, i64 n_elements, const i32* conn, i64 decoupled, std::vector<i32>& ptr,
                std::vector<i32>& adj) {
-  std::vector<i64> count(static_cast<std::size_t>(n) + 1, 0);
+  std::vector<i64> first(static_cast<std::size_t>(n) + 1, 0);
   for (i64 e = 0; e < n_elements; ++e)
-    for (int a = 0; a < npe; ++a) at(count, conn[e * npe + a]) += npe - 1;
-  std::vector<i64> start(static_cast<std::size_t>(n) + 1, 0);
-  for (i64 i = 0; i < n; ++i) at(start, i + 1) = at(start, i) + at(count, i + 1);
-  std::vector<i32> raw(static_cast<std::size_t>(at(start, n)));
-  std::vector<i64> fill(start.begin(), start.end() - 1);
-  for (i64 e = 0; e < n_elements; ++e) {
-    const i32* c = conn + e * npe;
-    for (int a = 0; a < npe; ++a)
-      for (int b = 0; b < npe; ++b)
-        if (a != b) at(raw, at(fill, c[a] - 1)++) = c[b] - 1;
+    for (int a = 0; a < npe; ++a) ++at(first, conn[e * npe + a]);
+  for (i64 i = 0; i < n; ++i) at(first, i + 1) += at(first, i);
+  std::vector<i32> elements(static_cast<std::size_t>(at(first, n)));
+  {
+    std::vector<i64> put(first.begin(), first.end() - 1);
+    for (i64 e = 0; e < n_elements; ++e)
+      for (int a = 0; a < npe; ++a) at(elements, at(put, conn[e * npe + a] - 1)++) = static_cast<i32>(e);
   }
+  std::vector<i32> mark(static_cast<std::size_t>(n), -1);
   ptr.assign(static_cast<std::size_t>(n) + 1, 0);
   adj.clear();
-  adj.reserve(raw.size() / 2);
+  adj.reserve(static_cast<std::size_t>(at(first, n)) * static_cast<std::size_t>(npe - 1) / 2);
   for (i64 i = 0; i < n; ++i) {
-    auto b = raw.begin() + at(start, i), e = raw.begin() + at(start, i + 1);
+    const std::size_t row = adj.size();
     if (i != decoupled) {
-      std::sort(b, e);
-      e = std::unique(b, e);
-      for (auto it = b; it != e; ++it)
-        if (*it != i && *it != decoupled) adj.push_back(*it);
+      at(mark, i) = static_cast<i32>(i);
+      if (decoupled >= 0) at(mark, decoupled) = static_cast<i32>(i);
+      for (i64 p = at(first, i); p < at(first, i + 1); ++p) {
+        const i32* c = conn + static_cast<i64>(at(elements, p)) * npe;
+        for (int b = 0; b < npe; ++b) {
+          const i32 v = c[b] - 1;
+          if (at(mark, v) != i) {
+            at(mark, v) = static_cast<i32>(i);
+            adj.push_back(v);
+          }
+        }
+      }
+      std::sort(adj.begin() + static_cast<std::ptrdiff_t>(row), adj.end());
     }
     at(ptr, i + 1) = static_cast<i32>(adj.size());
   }
@@ -701,76 +709,158 @@ void SPARSE_LLT_DECOMP(SparseSystem& sys, int threads) {
 
 namespace {
 
+// Interleaved right-hand sides: row k of every column together, so that
+// each factor entry serves all of them (one AVX register of four lanes).
+constexpr i64 lanes = 4;
+
+// Where a supernode's rows live during the forward substitution: rows below
+// `own_end` (its subtree's columns) in the solution x, the others (the
+// separators above a task's subtree) in the task's own sums, at slot[row].
+struct ForwardTarget {
+  double* x;
+  double* sums;
+  const i32* slot;
+  i64 own_end;
+  double* at(i32 row) const {
+    return row < own_end ? x + static_cast<i64>(row) * lanes : sums + static_cast<i64>(slot[row]) * lanes;
+  }
+};
+
 // The substitutions, compiled once per instruction set like the dense
-// kernels: each row's four lanes are one AVX register.
-[[gnu::target_clones("arch=x86-64-v3", "default")]] void substitute(const SparseSystem& sys, std::int64_t nrhs,
-                                                                     double* b) {
+// kernels. Per supernode the rows are gathered into a dense local block y,
+// the panel works on y with unit stride, and y is scattered back.
+[[gnu::target_clones("arch=x86-64-v3", "default")]] void forward_range(const SparseSystem& sys, i64 b, i64 e,
+                                                                        const ForwardTarget& to, double* y) {
+  const SparseSymbolic& sym = sys.sym;
+  for (i64 s = b; s < e; ++s) {
+    const i64 nc = sym.super_first[static_cast<std::size_t>(s) + 1] - sym.super_first[static_cast<std::size_t>(s)];
+    const i32* rows = sym.rows.data() + sym.row_ptr[static_cast<std::size_t>(s)];
+    const i64 nr = sym.row_ptr[static_cast<std::size_t>(s) + 1] - sym.row_ptr[static_cast<std::size_t>(s)];
+    const double* ls = sys.values.data() + sym.value_ptr[static_cast<std::size_t>(s)];
+    for (i64 i = 0; i < nr; ++i) {
+      const double* xi = to.at(rows[i]);
+      for (i64 c = 0; c < lanes; ++c) y[i * lanes + c] = xi[c];
+    }
+    for (i64 j = 0; j < nc; ++j) {
+      const double* col = ls + j * nr;
+      double* yj = y + j * lanes;
+      for (i64 c = 0; c < lanes; ++c) yj[c] /= col[j];
+      for (i64 i = j + 1; i < nr; ++i)
+        for (i64 c = 0; c < lanes; ++c) y[i * lanes + c] -= col[i] * yj[c];
+    }
+    for (i64 i = 0; i < nr; ++i) {
+      double* xi = to.at(rows[i]);
+      for (i64 c = 0; c < lanes; ++c) xi[c] = y[i * lanes + c];
+    }
+  }
+}
+
+[[gnu::target_clones("arch=x86-64-v3", "default")]] void backward_range(const SparseSystem& sys, i64 b, i64 e,
+                                                                         double* x, double* y) {
+  const SparseSymbolic& sym = sys.sym;
+  for (i64 s = e - 1; s >= b; --s) {
+    const i64 f = sym.super_first[static_cast<std::size_t>(s)], nc = sym.super_first[static_cast<std::size_t>(s) + 1] - f;
+    const i32* rows = sym.rows.data() + sym.row_ptr[static_cast<std::size_t>(s)];
+    const i64 nr = sym.row_ptr[static_cast<std::size_t>(s) + 1] - sym.row_ptr[static_cast<std::size_t>(s)];
+    const double* ls = sys.values.data() + sym.value_ptr[static_cast<std::size_t>(s)];
+    for (i64 i = 0; i < nr; ++i)
+      for (i64 c = 0; c < lanes; ++c) y[i * lanes + c] = x[static_cast<i64>(rows[i]) * lanes + c];
+    for (i64 j = nc - 1; j >= 0; --j) {
+      const double* col = ls + j * nr;
+      double t[lanes];
+      for (i64 c = 0; c < lanes; ++c) t[c] = y[j * lanes + c];
+      for (i64 i = j + 1; i < nr; ++i)
+        for (i64 c = 0; c < lanes; ++c) t[c] -= col[i] * y[i * lanes + c];
+      for (i64 c = 0; c < lanes; ++c) y[j * lanes + c] = t[c] / col[j];
+    }
+    for (i64 j = 0; j < nc; ++j)
+      for (i64 c = 0; c < lanes; ++c) x[(f + j) * lanes + c] = y[j * lanes + c];
+  }
+}
+
+// Both substitutions follow the factorisation's plan: the two tasks'
+// subtrees side by side, the separators above them alone. Forward, each task
+// sums what it subtracts from separator rows in its own array, and the two
+// sums are added to those rows afterwards, first task's first; backward, the
+// separators are done first and the tasks only read them. The arithmetic is
+// fixed by the plan alone, so the result is the same for any thread count.
+void substitute(const SparseSystem& sys, std::int64_t nrhs, double* b, int threads) {
   const SparseSymbolic& sym = sys.sym;
   const i64 n = sym.n, ns = sym.n_super();
-  // All right-hand sides in one pass over the factor, interleaved (row k of
-  // every column together) so that each factor entry serves all of them.
-  constexpr i64 block = 4;
-  // Unused lanes of a block carry zeros, so the loops run over whole blocks.
-  std::vector<double> work(static_cast<std::size_t>(n * block));
+  const FactorPlan plan = plan_factor(sym);
+  const bool split = !plan.task[0].empty() || !plan.task[1].empty();
   i64 max_rows = 0;
   for (i64 s = 0; s < ns; ++s)
     max_rows = std::max(max_rows, sym.row_ptr[static_cast<std::size_t>(s) + 1] - sym.row_ptr[static_cast<std::size_t>(s)]);
-  std::vector<double> local(static_cast<std::size_t>(max_rows * block));
-  for (i64 c0 = 0; c0 < nrhs; c0 += block) {
-    const i64 nb = std::min(block, nrhs - c0);
+  // Unused lanes carry zeros, so the loops run over whole blocks.
+  std::vector<double> work(static_cast<std::size_t>(n * lanes));
+  std::vector<double> local[2] = {std::vector<double>(static_cast<std::size_t>(max_rows * lanes)),
+                                  std::vector<double>(split ? static_cast<std::size_t>(max_rows * lanes) : 0)};
+  std::vector<i32> slot, rest_rows;
+  if (split) {
+    slot.assign(static_cast<std::size_t>(n), -1);
+    for (const auto& [rb, re] : plan.rest)
+      for (i64 k = sym.super_first[static_cast<std::size_t>(rb)]; k < sym.super_first[static_cast<std::size_t>(re)]; ++k) {
+        slot[static_cast<std::size_t>(k)] = static_cast<i32>(rest_rows.size());
+        rest_rows.push_back(static_cast<i32>(k));
+      }
+  }
+  std::vector<double> sums[2];
+  const auto both = [&](const auto& task) {
+    if (threads >= 2) {
+#pragma omp parallel num_threads(2)
+      {
+        // A team of one (nested in a host's region) runs both tasks.
+        if (omp_get_num_threads() < 2) {
+          task(0);
+          task(1);
+        } else if (omp_get_thread_num() < 2) {
+          task(omp_get_thread_num());
+        }
+      }
+    } else {
+      task(0);
+      task(1);
+    }
+  };
+  for (i64 c0 = 0; c0 < nrhs; c0 += lanes) {
+    const i64 nb = std::min(lanes, nrhs - c0);
     double* x = work.data();
     for (i64 k = 0; k < n; ++k)
-      for (i64 c = 0; c < block; ++c)
-        x[k * block + c] = c < nb ? b[(c0 + c) * n + sym.perm[static_cast<std::size_t>(k)]] : 0.0;
-    // Per supernode the rows are gathered into a dense local block y, the
-    // panel works on y with unit stride, and y is scattered back.
-    for (i64 s = 0; s < ns; ++s) {
-      const i64 f = sym.super_first[static_cast<std::size_t>(s)], nc = sym.super_first[static_cast<std::size_t>(s) + 1] - f;
-      const i32* rows = sym.rows.data() + sym.row_ptr[static_cast<std::size_t>(s)];
-      const i64 nr = sym.row_ptr[static_cast<std::size_t>(s) + 1] - sym.row_ptr[static_cast<std::size_t>(s)];
-      const double* ls = sys.values.data() + sym.value_ptr[static_cast<std::size_t>(s)];
-      double* y = local.data();
-      for (i64 i = 0; i < nr; ++i)
-        for (i64 c = 0; c < block; ++c) y[i * block + c] = x[static_cast<i64>(rows[i]) * block + c];
-      for (i64 j = 0; j < nc; ++j) {
-        const double* col = ls + j * nr;
-        double* yj = y + j * block;
-        for (i64 c = 0; c < block; ++c) yj[c] /= col[j];
-        for (i64 i = j + 1; i < nr; ++i)
-          for (i64 c = 0; c < block; ++c) y[i * block + c] -= col[i] * yj[c];
-      }
-      for (i64 i = 0; i < nr; ++i)
-        for (i64 c = 0; c < block; ++c) x[static_cast<i64>(rows[i]) * block + c] = y[i * block + c];
+      for (i64 c = 0; c < lanes; ++c)
+        x[k * lanes + c] = c < nb ? b[(c0 + c) * n + sym.perm[static_cast<std::size_t>(k)]] : 0.0;
+    if (split) {
+      both([&](int t) {
+        sums[t].assign(rest_rows.size() * static_cast<std::size_t>(lanes), 0.0);
+        for (const auto& [rb, re] : plan.task[t]) {
+          const ForwardTarget to{x, sums[t].data(), slot.data(), sym.super_first[static_cast<std::size_t>(re)]};
+          forward_range(sys, rb, re, to, local[t].data());
+        }
+      });
+      for (std::size_t r = 0; r < rest_rows.size(); ++r)
+        for (i64 c = 0; c < lanes; ++c) {
+          const std::size_t q = r * static_cast<std::size_t>(lanes) + static_cast<std::size_t>(c);
+          x[static_cast<i64>(rest_rows[r]) * lanes + c] += sums[0][q] + sums[1][q];
+        }
     }
-    for (i64 s = ns - 1; s >= 0; --s) {
-      const i64 f = sym.super_first[static_cast<std::size_t>(s)], nc = sym.super_first[static_cast<std::size_t>(s) + 1] - f;
-      const i32* rows = sym.rows.data() + sym.row_ptr[static_cast<std::size_t>(s)];
-      const i64 nr = sym.row_ptr[static_cast<std::size_t>(s) + 1] - sym.row_ptr[static_cast<std::size_t>(s)];
-      const double* ls = sys.values.data() + sym.value_ptr[static_cast<std::size_t>(s)];
-      double* y = local.data();
-      for (i64 i = 0; i < nr; ++i)
-        for (i64 c = 0; c < block; ++c) y[i * block + c] = x[static_cast<i64>(rows[i]) * block + c];
-      for (i64 j = nc - 1; j >= 0; --j) {
-        const double* col = ls + j * nr;
-        double t[block];
-        for (i64 c = 0; c < block; ++c) t[c] = y[j * block + c];
-        for (i64 i = j + 1; i < nr; ++i)
-          for (i64 c = 0; c < block; ++c) t[c] -= col[i] * y[i * block + c];
-        for (i64 c = 0; c < block; ++c) y[j * block + c] = t[c] / col[j];
-      }
-      for (i64 j = 0; j < nc; ++j)
-        for (i64 c = 0; c < block; ++c) x[(f + j) * block + c] = y[j * block + c];
-    }
+    const ForwardTarget whole{x, nullptr, nullptr, n};
+    for (const auto& [rb, re] : plan.rest) forward_range(sys, rb, re, whole, local[0].data());
+    for (auto r = plan.rest.rbegin(); r != plan.rest.rend(); ++r) backward_range(sys, r->first, r->second, x, local[0].data());
+    if (split)
+      both([&](int t) {
+        for (auto r = plan.task[t].rbegin(); r != plan.task[t].rend(); ++r)
+          backward_range(sys, r->first, r->second, x, local[t].data());
+      });
     for (i64 k = 0; k < n; ++k)
-      for (i64 c = 0; c < nb; ++c) b[(c0 + c) * n + sym.perm[static_cast<std::size_t>(k)]] = x[k * block + c];
+      for (i64 c = 0; c < nb; ++c) b[(c0 + c) * n + sym.perm[static_cast<std::size_t>(k)]] = x[k * lanes + c];
   }
 }
 
 }  // namespace
 
-void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b) {
+void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b, int threads) {
   if (sys.sym.n < 1 || nrhs < 1) return;
-  substitute(sys, nrhs, b);
+  substitute(sys, nrhs, b, threads);
 }
 
 void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs, int threads) {
@@ -779,7 +869,7 @@ void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs, int 
     sys.zeroed = false;
     sys.factorised = true;
   }
-  SPARSE_LLT_SOLVE(sys, nrhs, rhs);
+  SPARSE_LLT_SOLVE(sys, nrhs, rhs, threads);
 }
 
 }  // namespace bsp

@@ -102,8 +102,9 @@ struct SparseSystem {
 void SPARSE_LLT_DECOMP(SparseSystem& sys, int threads = 1);
 
 // Overwrites b (n rows by nrhs columns, column-major, equation order) with
-// A^-1 * b, given the factor.
-void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b);
+// A^-1 * b, given the factor, on up to two threads as the factorisation
+// splits its work. The result is the same for any thread count.
+void SPARSE_LLT_SOLVE(const SparseSystem& sys, std::int64_t nrhs, double* b, int threads = 1);
 
 // Factorises if not yet done (with `threads` threads), then solves.
 void solve_sparse_system(SparseSystem& sys, double* rhs, std::int64_t nrhs, int threads = 1);
