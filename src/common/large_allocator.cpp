@@ -65,6 +65,17 @@ void release_large(void* p, std::size_t bytes) noexcept {
 
 bool large_allocation_arrives_zeroed(std::size_t bytes) noexcept { return bytes >= large_allocation_threshold; }
 
+void map_for_writing(void* p, std::size_t bytes) noexcept {
+#if defined(MADV_POPULATE_WRITE)
+  // Advice only: an older kernel refuses it and the writes fault as usual.
+  if (p != nullptr && bytes >= large_allocation_threshold)
+    (void)::madvise(p, rounded_size_noexcept(bytes), MADV_POPULATE_WRITE);
+#else
+  (void)p;
+  (void)bytes;
+#endif
+}
+
 #else
 
 void* allocate_large(std::size_t bytes) {
@@ -83,6 +94,8 @@ void release_large(void* p, std::size_t bytes) noexcept {
 }
 
 bool large_allocation_arrives_zeroed(std::size_t) noexcept { return false; }
+
+void map_for_writing(void*, std::size_t) noexcept {}
 
 #endif
 

@@ -45,6 +45,13 @@ void release_large(void* p, std::size_t bytes) noexcept;
 // has filled with zeros: a caller that wants zeros need not write them again.
 bool large_allocation_arrives_zeroed(std::size_t bytes) noexcept;
 
+// Maps the pages of a block from allocate_large(bytes) ahead of their first
+// write, where the system can (Linux 5.14 on), so that the calling thread
+// takes the faults and the clearing of fresh pages instead of whichever
+// thread writes them first. The contents do not change: other threads may
+// read and write the block meanwhile. Does nothing to a small block.
+void map_for_writing(void* p, std::size_t bytes) noexcept;
+
 template <class T>
 struct LargeAllocator {
   using value_type = T;

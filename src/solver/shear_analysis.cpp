@@ -6,6 +6,7 @@
 #include <numbers>
 #include <vector>
 
+#include "common/large_allocator.h"
 #include "common/side_by_side.h"
 #include "solver/domain_solve.h"
 #include "solver/torsion_analysis.h"
@@ -188,11 +189,17 @@ void run(T_MULTI_DOMAIN& m, std::span<Elem> elements) {
     for (std::int64_t e = 0; e < d.n_elements && !inverted; ++e) inverted = element_of(elements, d, e).inverted;
     const bool with_warping = !inverted;
     const auto n = static_cast<std::size_t>(d.n_nodes);
+    // While the factor's storage is fresh, the loads' thread maps its pages as
+    // the other assembles into it, so that the two share the clearing of
+    // fresh memory, which on a large solid domain costs as much as the
+    // assembly itself.
+    const bool fresh_factor = d.path == LinearSolverPath::sparse && d.sparse.zeroed && !d.sparse.factorised;
     // The matrix and the loads read the elements and write apart.
     side_by_side(
         m.threads >= 2 && d.n_elements >= parallel_pass_elements,
         [&] { assemble_domain_matrix(d, elements, [](const Elem& el) { return field_coefficient(el); }); },
         [&] {
+          if (fresh_factor) map_for_writing(d.sparse.values.data(), d.sparse.values.size() * sizeof(double));
           assemble_shear_loads(d, elements);
           if (with_warping) {
             d.rhs.resize(3 * n, 0.0);

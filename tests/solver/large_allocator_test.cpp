@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <new>
+#include <vector>
 
 namespace bsp {
 namespace {
@@ -30,6 +31,22 @@ TEST(LargeAllocator, AlignsLargeBlocksToHugePagesAndSmallOnesLikeNew) {
 
 // Growth copies the contents from small blocks into mapped ones and from one
 // mapping into the next; every value must survive each move.
+// Mapping ahead changes nothing a caller sees: written values stay, the rest still reads zero.
+TEST(LargeAllocator, MappingAheadKeepsTheContents) {
+  const std::size_t bytes = 3 * huge_page_size + 8;
+  auto* p = static_cast<unsigned char*>(allocate_large(bytes));
+  p[5] = 7;
+  p[bytes - 1] = 9;
+  map_for_writing(p, bytes);
+  EXPECT_EQ(p[5], 7);
+  EXPECT_EQ(p[bytes - 1], 9);
+  EXPECT_EQ(p[huge_page_size + 3], 0);
+  release_large(p, bytes);
+  std::vector<unsigned char> small(64, 3);
+  map_for_writing(small.data(), small.size());  // below the threshold: left alone
+  EXPECT_EQ(small[63], 3);
+}
+
 TEST(LargeAllocator, VectorKeepsItsValuesWhileGrowingAcrossTheThreshold) {
   LargeVector<std::int64_t> v;
   const std::int64_t n = static_cast<std::int64_t>(3 * huge_page_size / sizeof(std::int64_t));
