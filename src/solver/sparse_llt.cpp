@@ -74,9 +74,11 @@ constexpr int dense_block = 64;
 // Below this many multiply-adds an update is done by plain loops: a BLAS call
 // costs about a microsecond of set-up.
 constexpr i64 small_update = 4096;
-// From this many flops the factorisation runs as two tasks (plan_factor)
+// From this many flops the factorisation runs as two tasks (plan_split)
 // and the rest: a few milliseconds, against about 0.1 ms to wake a team.
 constexpr double parallel_factor_flops = 2e7;
+
+void plan_split(SparseSymbolic& sym);
 
 // Full symmetric adjacency (no diagonal) of the equations, CSR with 32-bit
 // indices as AMD takes them, each row ascending. Equation `decoupled` gets
@@ -432,6 +434,7 @@ SparseSymbolic sparse_analyse(i64 n, int npe, i64 n_elements, const i32* conn, i
   sym.flops = flops;
   sym.bytes = 8.0 * static_cast<double>(at(sym.value_ptr, ns) + sym.update_size) +
               4.0 * static_cast<double>(sym.rows.size() + 4 * static_cast<std::size_t>(n));
+  plan_split(sym);
   return sym;
 }
 
@@ -572,20 +575,17 @@ using Ranges = std::vector<std::pair<i64, i64>>;
 // largest first, each to the lighter one. Supernodes outside them (the top
 // separators) follow, in order, once both tasks are done. Depends on the
 // structure alone, never on the thread count, so one thread runs the same
-// tasks one after the other and gets the same bits.
-struct FactorPlan {
-  Ranges task[2];
-  Ranges rest;
-};
-
-FactorPlan plan_factor(const SparseSymbolic& sym) {
+// tasks one after the other and gets the same bits. Made once by the
+// analysis (sym.task, sym.rest), for the factorisation and the
+// substitutions alike.
+void plan_split(SparseSymbolic& sym) {
   const i64 ns = sym.n_super();
-  FactorPlan plan;
   const auto all = [&] {
-    plan = FactorPlan{};
-    plan.rest.push_back({0, ns});
-    return plan;
+    sym.task[0].clear();
+    sym.task[1].clear();
+    sym.rest.assign(1, {0, ns});
   };
+  for (Ranges* r : {&sym.task[0], &sym.task[1], &sym.rest}) r->clear();
   if (ns < 2 || sym.flops < parallel_factor_flops) return all();
   std::vector<i64> parent(static_cast<std::size_t>(ns), -1), first(static_cast<std::size_t>(ns)), size(static_cast<std::size_t>(ns), 1);
   std::vector<double> work(static_cast<std::size_t>(ns), 0.0);
@@ -631,19 +631,18 @@ FactorPlan plan_factor(const SparseSymbolic& sym) {
   for (i64 c : picked) {
     const int t = load[1] < load[0] ? 1 : 0;
     load[t] += at(work, c);
-    plan.task[t].push_back({at(first, c), c + 1});
+    sym.task[t].push_back({at(first, c), c + 1});
   }
-  Ranges taken = plan.task[0];
-  taken.insert(taken.end(), plan.task[1].begin(), plan.task[1].end());
+  Ranges taken = sym.task[0];
+  taken.insert(taken.end(), sym.task[1].begin(), sym.task[1].end());
   std::sort(taken.begin(), taken.end());
   i64 from = 0;
   for (const auto& [b, e] : taken) {
-    if (b > from) plan.rest.push_back({from, b});
+    if (b > from) sym.rest.push_back({from, b});
     from = e;
   }
-  if (from < ns) plan.rest.push_back({from, ns});
-  for (Ranges& r : plan.task) std::sort(r.begin(), r.end());
-  return plan;
+  if (from < ns) sym.rest.push_back({from, ns});
+  for (Ranges& r : sym.task) std::sort(r.begin(), r.end());
 }
 
 FactorWork make_factor_work(const SparseSymbolic& sym, i64 max_rows) {
@@ -665,13 +664,12 @@ void SPARSE_LLT_DECOMP(SparseSystem& sys, int threads) {
   if (sym.n < 1) return;
   i64 max_rows = 0;
   for (i64 s = 0; s < ns; ++s) max_rows = std::max(max_rows, at(sym.row_ptr, s + 1) - at(sym.row_ptr, s));
-  const FactorPlan plan = plan_factor(sym);
   std::vector<i64> next(static_cast<std::size_t>(ns), -1), pos(static_cast<std::size_t>(ns), 0);
   FactorWork rest = make_factor_work(sym, max_rows);
-  if (!plan.task[0].empty() || !plan.task[1].empty()) {
+  if (!sym.task[0].empty() || !sym.task[1].empty()) {
     FactorWork task[2] = {make_factor_work(sym, max_rows), make_factor_work(sym, max_rows)};
     const auto run = [&](int t) {
-      for (const auto& [b, e] : plan.task[t]) factor_range(sys, b, e, task[t], next, pos);
+      for (const auto& [b, e] : sym.task[t]) factor_range(sys, b, e, task[t], next, pos);
     };
     if (threads >= 2) {
 #pragma omp parallel num_threads(2)
@@ -691,7 +689,7 @@ void SPARSE_LLT_DECOMP(SparseSystem& sys, int threads) {
     }
     // The rest's lists: the first task's waiting descendants, then the
     // second's, in that order whatever the thread count.
-    for (const auto& [b, e] : plan.rest)
+    for (const auto& [b, e] : sym.rest)
       for (i64 t = b; t < e; ++t) {
         i64 h = at(task[0].head, t);
         if (h < 0) {
@@ -704,7 +702,7 @@ void SPARSE_LLT_DECOMP(SparseSystem& sys, int threads) {
         at(rest.head, t) = h;
       }
   }
-  for (const auto& [b, e] : plan.rest) factor_range(sys, b, e, rest, next, pos);
+  for (const auto& [b, e] : sym.rest) factor_range(sys, b, e, rest, next, pos);
 }
 
 namespace {
@@ -787,8 +785,7 @@ struct ForwardTarget {
 void substitute(const SparseSystem& sys, std::int64_t nrhs, double* b, int threads) {
   const SparseSymbolic& sym = sys.sym;
   const i64 n = sym.n, ns = sym.n_super();
-  const FactorPlan plan = plan_factor(sym);
-  const bool split = !plan.task[0].empty() || !plan.task[1].empty();
+  const bool split = !sym.task[0].empty() || !sym.task[1].empty();
   i64 max_rows = 0;
   for (i64 s = 0; s < ns; ++s)
     max_rows = std::max(max_rows, sym.row_ptr[static_cast<std::size_t>(s) + 1] - sym.row_ptr[static_cast<std::size_t>(s)]);
@@ -799,7 +796,7 @@ void substitute(const SparseSystem& sys, std::int64_t nrhs, double* b, int threa
   std::vector<i32> slot, rest_rows;
   if (split) {
     slot.assign(static_cast<std::size_t>(n), -1);
-    for (const auto& [rb, re] : plan.rest)
+    for (const auto& [rb, re] : sym.rest)
       for (i64 k = sym.super_first[static_cast<std::size_t>(rb)]; k < sym.super_first[static_cast<std::size_t>(re)]; ++k) {
         slot[static_cast<std::size_t>(k)] = static_cast<i32>(rest_rows.size());
         rest_rows.push_back(static_cast<i32>(k));
@@ -832,7 +829,7 @@ void substitute(const SparseSystem& sys, std::int64_t nrhs, double* b, int threa
     if (split) {
       both([&](int t) {
         sums[t].assign(rest_rows.size() * static_cast<std::size_t>(lanes), 0.0);
-        for (const auto& [rb, re] : plan.task[t]) {
+        for (const auto& [rb, re] : sym.task[t]) {
           const ForwardTarget to{x, sums[t].data(), slot.data(), sym.super_first[static_cast<std::size_t>(re)]};
           forward_range(sys, rb, re, to, local[t].data());
         }
@@ -844,11 +841,11 @@ void substitute(const SparseSystem& sys, std::int64_t nrhs, double* b, int threa
         }
     }
     const ForwardTarget whole{x, nullptr, nullptr, n};
-    for (const auto& [rb, re] : plan.rest) forward_range(sys, rb, re, whole, local[0].data());
-    for (auto r = plan.rest.rbegin(); r != plan.rest.rend(); ++r) backward_range(sys, r->first, r->second, x, local[0].data());
+    for (const auto& [rb, re] : sym.rest) forward_range(sys, rb, re, whole, local[0].data());
+    for (auto r = sym.rest.rbegin(); r != sym.rest.rend(); ++r) backward_range(sys, r->first, r->second, x, local[0].data());
     if (split)
       both([&](int t) {
-        for (auto r = plan.task[t].rbegin(); r != plan.task[t].rend(); ++r)
+        for (auto r = sym.task[t].rbegin(); r != sym.task[t].rend(); ++r)
           backward_range(sys, r->first, r->second, x, local[t].data());
       });
     for (i64 k = 0; k < n; ++k)

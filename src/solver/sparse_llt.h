@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "common/large_allocator.h"
@@ -39,6 +40,9 @@ struct SparseSymbolic {
   std::int64_t update_size = 0;           // doubles of the largest update block
   double flops = 0;                       // floating-point operations of the factorisation
   double bytes = 0;                       // memory of factor, structure and work arrays
+  // How the factorisation and the substitutions split into two independent
+  // tasks, then the rest: ranges [first, end) of supernodes (sparse_llt.cpp).
+  std::vector<std::pair<std::int64_t, std::int64_t>> task[2], rest;
 
   std::int64_t n_super() const { return static_cast<std::int64_t>(super_first.size()) - 1; }
 };
