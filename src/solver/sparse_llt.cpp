@@ -802,7 +802,9 @@ void substitute(const SparseSystem& sys, std::int64_t nrhs, double* b, int threa
         rest_rows.push_back(static_cast<i32>(k));
       }
   }
-  std::vector<double> sums[2];
+  // Allocated here: nothing inside the team allocates (or could throw).
+  std::vector<double> sums[2] = {std::vector<double>(rest_rows.size() * static_cast<std::size_t>(lanes)),
+                                 std::vector<double>(rest_rows.size() * static_cast<std::size_t>(lanes))};
   const auto both = [&](const auto& task) {
     if (threads >= 2) {
 #pragma omp parallel num_threads(2)
@@ -828,7 +830,7 @@ void substitute(const SparseSystem& sys, std::int64_t nrhs, double* b, int threa
         x[k * lanes + c] = c < nb ? b[(c0 + c) * n + sym.perm[static_cast<std::size_t>(k)]] : 0.0;
     if (split) {
       both([&](int t) {
-        sums[t].assign(rest_rows.size() * static_cast<std::size_t>(lanes), 0.0);
+        std::fill(sums[t].begin(), sums[t].end(), 0.0);
         for (const auto& [rb, re] : sym.task[t]) {
           const ForwardTarget to{x, sums[t].data(), slot.data(), sym.super_first[static_cast<std::size_t>(re)]};
           forward_range(sys, rb, re, to, local[t].data());
