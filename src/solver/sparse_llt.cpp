@@ -33,8 +33,7 @@
 #include <new>
 #include <utility>
 
-#include <omp.h>
-
+#include "common/side_by_side.h"
 #include "common/status.h"
 #include "solver/dense_kernels.h"
 
@@ -81,9 +80,11 @@ constexpr double parallel_factor_flops = 2e7;
 void plan_split(SparseSymbolic& sym);
 
 // Full symmetric adjacency (no diagonal) of the equations, CSR with 32-bit
-// indices as AMD takes them, each row ascending. Equation `decoupled` gets
-// no neighbours. Built from each node's elements with one mark array.
-void adjacency(i64 n, int npe, i64 n_elements, const i32* conn, i64 decoupled, std::vector<i32>& ptr,
+// indices as AMD takes them, each row ascending when `ascending` (AMD's
+// input; the tree, counts and structure below take any order). Equation
+// `decoupled` gets no neighbours. Built from each node's elements with one
+// mark array.
+void adjacency(i64 n, int npe, i64 n_elements, const i32* conn, i64 decoupled, bool ascending, std::vector<i32>& ptr,
                std::vector<i32>& adj) {
   std::vector<i64> first(static_cast<std::size_t>(n) + 1, 0);
   for (i64 e = 0; e < n_elements; ++e)
@@ -114,7 +115,7 @@ void adjacency(i64 n, int npe, i64 n_elements, const i32* conn, i64 decoupled, s
           }
         }
       }
-      std::sort(adj.begin() + static_cast<std::ptrdiff_t>(row), adj.end());
+      if (ascending) std::sort(adj.begin() + static_cast<std::ptrdiff_t>(row), adj.end());
     }
     at(ptr, i + 1) = static_cast<i32>(adj.size());
   }
@@ -176,41 +177,20 @@ std::vector<i32> corner_order(i64 n, i64 n_elements, const i32* conn, i64 decoup
   for (i64 e = 0; e < n_elements; ++e)
     for (int a = 0; a < 3; ++a) {
       const i32 v = conn[e * npe + a] - 1;
-      if (v != decoupled && at(corner, v) < 0) at(corner, v) = static_cast<i32>(nc++);
+      if (at(corner, v) < 0) at(corner, v) = static_cast<i32>(nc++);
     }
   std::vector<i32> node_of(static_cast<std::size_t>(nc));
   for (i64 v = 0; v < n; ++v)
     if (at(corner, v) >= 0) at(node_of, at(corner, v)) = static_cast<i32>(v);
-  // Corner adjacency through the triangles' sides.
-  std::vector<i32> count(static_cast<std::size_t>(nc) + 1, 0);
+  // The corners as 3-node triangles, numbered 1..nc; a decoupled corner
+  // stays in them without neighbours, as in the whole adjacency.
+  std::vector<i32> corners(static_cast<std::size_t>(n_elements) * 3);
   for (i64 e = 0; e < n_elements; ++e)
-    for (int a = 0; a < 3; ++a) {
-      const i32 ca = at(corner, conn[e * npe + a] - 1);
-      if (ca >= 0) at(count, ca + 1) += 2;
-    }
-  for (i64 i = 0; i < nc; ++i) at(count, i + 1) += at(count, i);
-  std::vector<i32> raw(static_cast<std::size_t>(at(count, nc)));
-  std::vector<i32> fill(count.begin(), count.end() - 1);
-  for (i64 e = 0; e < n_elements; ++e)
-    for (int a = 0; a < 3; ++a) {
-      const i32 ca = at(corner, conn[e * npe + a] - 1);
-      if (ca < 0) continue;
-      for (int b = 1; b < 3; ++b) {
-        const i32 cb = at(corner, conn[e * npe + (a + b) % 3] - 1);
-        at(raw, at(fill, ca)++) = cb;
-      }
-    }
-  std::vector<i32> ptr(static_cast<std::size_t>(nc) + 1, 0), adj;
-  adj.reserve(raw.size() / 2);
-  for (i64 i = 0; i < nc; ++i) {
-    auto b = raw.begin() + at(count, i), e = raw.begin() + at(count, i + 1);
-    std::sort(b, e);
-    e = std::unique(b, e);
-    for (auto it = b; it != e; ++it)
-      if (*it >= 0 && *it != i) adj.push_back(*it);
-    at(ptr, i + 1) = static_cast<i32>(adj.size());
-  }
-  { std::vector<i32>().swap(raw); std::vector<i32>().swap(fill); }
+    for (int a = 0; a < 3; ++a) at(corners, e * 3 + a) = at(corner, conn[e * npe + a] - 1) + 1;
+  const i64 decoupled_corner = decoupled >= 0 && decoupled < n ? at(corner, decoupled) : -1;
+  std::vector<i32> ptr, adj;
+  adjacency(nc, 3, n_elements, corners.data(), decoupled_corner, true, ptr, adj);
+  std::vector<i32>().swap(corners);
   const std::vector<i32> corner_seq = amd_of(nc, ptr, adj);
   std::vector<i32> rank(static_cast<std::size_t>(nc));
   for (i64 k = 0; k < nc; ++k) at(rank, at(corner_seq, k)) = static_cast<i32>(k);
@@ -241,7 +221,7 @@ std::vector<i32> corner_order(i64 n, i64 n_elements, const i32* conn, i64 decoup
   order.reserve(static_cast<std::size_t>(n));
   if (decoupled >= 0 && decoupled < n) order.push_back(static_cast<i32>(decoupled));
   for (i64 k = 0; k <= nc; ++k) {
-    if (k < nc) order.push_back(at(node_of, at(corner_seq, k)));
+    if (k < nc && at(node_of, at(corner_seq, k)) != decoupled) order.push_back(at(node_of, at(corner_seq, k)));
     for (i32 p = at(start, k); p < at(start, k + 1); ++p) order.push_back(at(followers, p));
   }
   return order;
@@ -260,7 +240,7 @@ SparseSymbolic sparse_analyse(i64 n, int npe, i64 n_elements, const i32* conn, i
   }
   if (n > std::numeric_limits<i32>::max() / 2) throw CallError(Status::solver_error, "domain too large to order");
   std::vector<i32> ptr, adj;
-  adjacency(n, npe, n_elements, conn, decoupled, ptr, adj);
+  adjacency(n, npe, n_elements, conn, decoupled, npe != 6, ptr, adj);
 
   // 1. Fill-reducing order. On the 6-node triangle meshes measured (solid
   // squares and a disc 50 k to 200 k nodes, a channel, an I-section) the
@@ -671,22 +651,7 @@ void SPARSE_LLT_DECOMP(SparseSystem& sys, int threads) {
     const auto run = [&](int t) {
       for (const auto& [b, e] : sym.task[t]) factor_range(sys, b, e, task[t], next, pos);
     };
-    if (threads >= 2) {
-#pragma omp parallel num_threads(2)
-      {
-        // A team of one (nested in a host's region) runs both tasks.
-        const int t = omp_get_thread_num();
-        if (omp_get_num_threads() < 2) {
-          run(0);
-          run(1);
-        } else if (t < 2) {
-          run(t);
-        }
-      }
-    } else {
-      run(0);
-      run(1);
-    }
+    side_by_side(threads >= 2, [&] { run(0); }, [&] { run(1); });
     // The rest's lists: the first task's waiting descendants, then the
     // second's, in that order whatever the thread count.
     for (const auto& [b, e] : sym.rest)
@@ -805,23 +770,7 @@ void substitute(const SparseSystem& sys, std::int64_t nrhs, double* b, int threa
   // Allocated here: nothing inside the team allocates (or could throw).
   std::vector<double> sums[2] = {std::vector<double>(rest_rows.size() * static_cast<std::size_t>(lanes)),
                                  std::vector<double>(rest_rows.size() * static_cast<std::size_t>(lanes))};
-  const auto both = [&](const auto& task) {
-    if (threads >= 2) {
-#pragma omp parallel num_threads(2)
-      {
-        // A team of one (nested in a host's region) runs both tasks.
-        if (omp_get_num_threads() < 2) {
-          task(0);
-          task(1);
-        } else if (omp_get_thread_num() < 2) {
-          task(omp_get_thread_num());
-        }
-      }
-    } else {
-      task(0);
-      task(1);
-    }
-  };
+  const auto both = [&](const auto& task) { side_by_side(threads >= 2, [&] { task(0); }, [&] { task(1); }); };
   for (i64 c0 = 0; c0 < nrhs; c0 += lanes) {
     const i64 nb = std::min(lanes, nrhs - c0);
     double* x = work.data();
