@@ -40,6 +40,11 @@ class AreaBeyond {
  public:
   AreaBeyond(const SectionBlocks& blocks, CutAxis axis);
   double operator()(double c) const;
+  // True when every block is an axis-parallel rectangle: a(c) is then a sum,
+  // in a fixed order, of terms that each fall or stay as c grows, so it
+  // never rises with c, not even by rounding (rounded addition and
+  // subtraction are monotone). A clipped polygon gives no such promise.
+  bool non_increasing() const { return others_.empty(); }
 
  private:
   struct Strip {
