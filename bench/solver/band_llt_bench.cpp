@@ -7,6 +7,9 @@
 //                      time (meaningful only on an otherwise idle machine)
 //   GFlops             n*kd^2 / serial time, the analytic count of a full band
 //   max_diff           largest |L_ours - L_dpbtrf| / max L(j,j), first iteration
+//   solve_vs_dpbtrs    BAND_LLT_SOLVE / dpbtrs on each one's factor, three
+//                      right-hand sides (the shear analysis's two shear
+//                      functions and warping load), whole band, thread CPU time
 #include <benchmark/benchmark.h>
 #include <omp.h>
 
@@ -24,6 +27,8 @@
 #ifdef BSP_BENCH_HAVE_OPENBLAS
 extern "C" {
 void dpbtrf_(const char* uplo, const int* n, const int* kd, double* ab, const int* ldab, int* info, std::size_t);
+void dpbtrs_(const char* uplo, const int* n, const int* kd, const int* nrhs, const double* ab, const int* ldab,
+             double* b, const int* ldb, int* info, std::size_t);
 void openblas_set_num_threads(int);
 }
 #endif
@@ -41,7 +46,10 @@ template <class Make>
 void factor_case(benchmark::State& state, Make make) {
   const BandMatrix m = make();
   std::vector<double> w(m.a.size()), reference;
-  std::vector<double> serial, serial_cpu, par2, blas;
+  std::vector<double> serial, serial_cpu, par2, blas, solve, blas_solve;
+  constexpr std::int64_t nrhs = 3;
+  std::vector<double> rhs(static_cast<std::size_t>(nrhs * m.n)), x;
+  for (std::size_t i = 0; i < rhs.size(); ++i) rhs[i] = std::sin(0.37 * static_cast<double>(i));
   double max_diff = 0;
   for (auto _ : state) {
     std::copy(m.a.begin(), m.a.end(), w.begin());
@@ -52,6 +60,11 @@ void factor_case(benchmark::State& state, Make make) {
     serial.push_back(seconds_since(t0));
     benchmark::DoNotOptimize(w.data());
     if (reference.empty()) reference = w;
+    x = rhs;
+    c0 = thread_cpu_seconds();
+    bsp::BAND_LLT_SOLVE(m.n, nrhs, m.kd, reference.data(), x.data());
+    solve.push_back(thread_cpu_seconds() - c0);
+    benchmark::DoNotOptimize(x.data());
 
     std::copy(m.a.begin(), m.a.end(), w.begin());
     t0 = Clock::now();
@@ -67,6 +80,12 @@ void factor_case(benchmark::State& state, Make make) {
     dpbtrf_("L", &n, &kd, w.data(), &ldab, &info, 1);
     blas.push_back(thread_cpu_seconds() - c0);
     benchmark::DoNotOptimize(w.data());
+    x = rhs;
+    const int nrhs32 = static_cast<int>(nrhs);
+    c0 = thread_cpu_seconds();
+    dpbtrs_("L", &n, &kd, &nrhs32, w.data(), &ldab, x.data(), &n, &info, 1);
+    blas_solve.push_back(thread_cpu_seconds() - c0);
+    benchmark::DoNotOptimize(x.data());
     if (max_diff == 0) {
       double diag = 0;
       for (std::int64_t j = 0; j < m.n; ++j) diag = std::max(diag, std::abs(reference[j * (m.kd + 1)]));
@@ -88,11 +107,13 @@ void factor_case(benchmark::State& state, Make make) {
   state.counters["par2_vs_serial"] = median(par2) / ts;
   const double tc = median(serial_cpu);
   state.counters["serial_cpu_ms"] = 1e3 * tc;
+  state.counters["solve_cpu_ms"] = 1e3 * median(solve);
   state.counters["GFlops"] = static_cast<double>(m.n) * static_cast<double>(m.kd) * static_cast<double>(m.kd) / tc * 1e-9;
   if (!blas.empty()) {
     state.counters["dpbtrf_cpu_ms"] = 1e3 * median(blas);
     state.counters["serial_vs_dpbtrf"] = tc / median(blas);
     state.counters["max_diff"] = max_diff;
+    state.counters["solve_vs_dpbtrs"] = median(solve) / median(blas_solve);
   }
 }
 

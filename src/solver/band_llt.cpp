@@ -423,16 +423,37 @@ void BAND_LLT_DECOMP_PARALLEL(std::int64_t n, std::int64_t ld, double* a, int th
 namespace {
 
 // Right-hand sides a sweep carries at once: each band column read serves all
-// of them, and their independent sums hide each other's latency.
+// of them from the first level cache.
 constexpr std::int64_t solve_block = 4;
+
+// Partial sums of the backward sweep's dot products: term i goes to sum
+// (i - 1) % dot_lanes, so that the additions of one column form independent
+// chains (in vector registers) instead of one chain of latency-bound steps.
+constexpr std::int64_t dot_lanes = 4;
+
+// sum over i = 1 .. m of col[i] * x[i], with term i in lane (i - 1) % dot_lanes
+// and the lanes added pairwise at the end. A term with col[i] = 0 adds a zero
+// to its lane and changes no bit (apart from the sign of a zero sum), so a
+// sum over a longer run of exact zeros beyond m gives the same value.
+inline double lane_dot(const double* col, const double* x, std::int64_t m) {
+  double lane[dot_lanes] = {0.0, 0.0, 0.0, 0.0};
+  std::int64_t i = 1;
+  for (; i + dot_lanes - 1 <= m; i += dot_lanes)
+    for (std::int64_t k = 0; k < dot_lanes; ++k) lane[k] += col[i + k] * x[i + k];
+  for (std::int64_t k = 0; i <= m; ++i, ++k) lane[k] += col[i] * x[i];
+  return (lane[0] + lane[1]) + (lane[2] + lane[3]);
+}
 
 // Forward and backward substitution of up to solve_block right-hand sides in
 // one pass over the factor each. Column j is used down to row reach(j) only;
 // below it the factor holds exact zeros (no fill left of a row's first
 // non-zero), so leaving them out changes no bit of the result (apart from
-// the sign of a zero). Per right-hand side the operations and their order are
-// those of the one-column algorithm, zero skipping of the forward sweep
-// included, so a block gives the column-by-column results bit for bit.
+// the sign of a zero). Per right-hand side the operations and their order
+// are the same whatever the block holds, zero skipping of the forward sweep
+// included, so a block gives the column-by-column results bit for bit. The
+// forward updates are independent element by element; the backward dot
+// products are summed in lanes (lane_dot), which rounds differently from one
+// running sum, by a few units in the last place.
 template <class Reach>
 void solve_block_sweep(std::int64_t n, std::int64_t cols, std::int64_t kd, const double* l, double* b, Reach reach) {
   const std::int64_t ld = kd + 1;
@@ -441,32 +462,18 @@ void solve_block_sweep(std::int64_t n, std::int64_t cols, std::int64_t kd, const
   for (std::int64_t j = 0; j < n; ++j) {
     const double* col = l + j * ld;
     const std::int64_t m = reach(j) - j;
-    double xj[solve_block];
-    std::int64_t act[solve_block], n_act = 0;
     for (std::int64_t c = 0; c < cols; ++c) {
-      x[c][j] /= col[0];
-      xj[c] = x[c][j];
-      if (xj[c] != 0.0) act[n_act++] = c;
-    }
-    if (n_act == cols) {
-      for (std::int64_t i = 1; i <= m; ++i)
-        for (std::int64_t c = 0; c < cols; ++c) x[c][j + i] -= col[i] * xj[c];
-    } else {
-      for (std::int64_t a = 0; a < n_act; ++a) {
-        double* xc = x[act[a]];
-        const double v = xj[act[a]];
-        for (std::int64_t i = 1; i <= m; ++i) xc[j + i] -= col[i] * v;
-      }
+      double* xc = x[c];
+      xc[j] /= col[0];
+      const double v = xc[j];
+      if (v == 0.0) continue;
+      for (std::int64_t i = 1; i <= m; ++i) xc[j + i] -= col[i] * v;
     }
   }
   for (std::int64_t j = n - 1; j >= 0; --j) {
     const double* col = l + j * ld;
     const std::int64_t m = reach(j) - j;
-    double s[solve_block];
-    for (std::int64_t c = 0; c < cols; ++c) s[c] = x[c][j];
-    for (std::int64_t i = 1; i <= m; ++i)
-      for (std::int64_t c = 0; c < cols; ++c) s[c] -= col[i] * x[c][j + i];
-    for (std::int64_t c = 0; c < cols; ++c) x[c][j] = s[c] / col[0];
+    for (std::int64_t c = 0; c < cols; ++c) x[c][j] = (x[c][j] - lane_dot(col, x[c] + j, m)) / col[0];
   }
 }
 
