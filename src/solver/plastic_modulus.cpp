@@ -21,8 +21,8 @@ struct Sample {
 };
 
 Sample scan_pass(const AreaBeyond& a, double lo, double h, double half) {
-  Sample best{lo + h, std::abs(half - a(lo + h))};
-  for (int i = 2; i <= plastic_samples_per_pass; ++i) {
+  Sample best{lo + h, std::numeric_limits<double>::infinity()};
+  for (int i = 1; i <= plastic_samples_per_pass; ++i) {
     const double c = lo + i * h;
     const double residual = std::abs(half - a(c));
     if (residual < best.residual) best = {c, residual};
