@@ -17,7 +17,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <array>
 #include <map>
 #include <vector>
 
@@ -55,25 +54,10 @@ void standard_section(benchmark::State& state) {
       c0 = thread_cpu_seconds();
       std::int32_t status = 0;
       bsp::check_standard_dimensions(dims, type, status);
-      const bsp::T_SECDATA mesh = bsp::standard_section_mesh(type, dims);
+      const bsp::StandardMeshInput mesh(type, dims, 0.3, 1, 1);
       c1 = thread_cpu_seconds();
 
-      const std::array<std::int32_t, 1> de{mesh.n_elements}, dn{mesh.n_nodes};
-      const std::vector<std::int32_t> part(static_cast<std::size_t>(mesh.n_elements), 1);
-      const std::array<double, 1> E{1.0}, nu{0.3}, w{1.0};
-      bsp::SolverInput si;
-      si.k = 4;
-      si.domain_elements = de;
-      si.domain_nodes = dn;
-      si.node_x = mesh.x;
-      si.node_y = mesh.y;
-      si.connectivity = mesh.connectivity;
-      si.material_numbers = part;
-      si.n_materials = 1;
-      si.materials = bsp::SolverMaterials{.E_ref = 1.0, .nu_ref = 0.3, .w_ref = 1.0, .E = E, .nu = nu, .w = w};
-      si.analysis_level = 1;
-      si.thread_count = 1;
-      bsp::T_MULTI_DOMAIN m = bsp::build_model(si, bsp::ModelOptions{});
+      bsp::T_MULTI_DOMAIN m = bsp::build_model(mesh.input, bsp::ModelOptions{});
       c2 = thread_cpu_seconds();
 
       bsp::T_SINGLE_DOMAIN& d = m.domains[0];

@@ -23,30 +23,36 @@ namespace s = section_slot;
 constexpr std::size_t plastic_modulus_first = 30;
 constexpr std::size_t plastic_modulus_second = 31;
 
-// The section entry on the block mesh: one domain of quadrilaterals, one
-// material whose modulus is the reference modulus (1: only ratios enter).
+// The section entry on the block mesh.
 Status solve_mesh(const StandardSectionInput& in, std::span<const double> dims, int level,
                   std::span<double> section) {
-  const T_SECDATA mesh = standard_section_mesh(in.section_type, dims);
-  const std::array<std::int32_t, 1> domain_elements{mesh.n_elements}, domain_nodes{mesh.n_nodes};
-  const std::vector<std::int32_t> material(static_cast<std::size_t>(mesh.n_elements), 1);
-  const std::array<double, 1> E{1.0}, nu{in.nu}, w{1.0};
-  SolverInput si;
-  si.k = 4;
-  si.domain_elements = domain_elements;
-  si.domain_nodes = domain_nodes;
-  si.node_x = mesh.x;
-  si.node_y = mesh.y;
-  si.connectivity = mesh.connectivity;
-  si.material_numbers = material;
-  si.n_materials = 1;
-  si.materials = SolverMaterials{.E_ref = 1.0, .nu_ref = in.nu, .w_ref = 1.0, .E = E, .nu = nu, .w = w};
-  si.analysis_level = level;
-  si.thread_count = in.thread_count;
-  return SOLVE_SECTION(si, section, {});
+  const StandardMeshInput mesh(in.section_type, dims, in.nu, level, in.thread_count);
+  return SOLVE_SECTION(mesh.input, section, {});
 }
 
 }  // namespace
+
+StandardMeshInput::StandardMeshInput(std::int32_t section_type, std::span<const double> dimensions, double nu_,
+                                     int analysis_level, std::int32_t thread_count)
+    : mesh(standard_section_mesh(section_type, dimensions)),
+      domain_elements{mesh.n_elements},
+      domain_nodes{mesh.n_nodes},
+      material(static_cast<std::size_t>(mesh.n_elements), 1),
+      E{1.0},
+      nu{nu_},
+      w{1.0} {
+  input.k = 4;
+  input.domain_elements = domain_elements;
+  input.domain_nodes = domain_nodes;
+  input.node_x = mesh.x;
+  input.node_y = mesh.y;
+  input.connectivity = mesh.connectivity;
+  input.material_numbers = material;
+  input.n_materials = 1;
+  input.materials = SolverMaterials{.E_ref = 1.0, .nu_ref = nu_, .w_ref = 1.0, .E = E, .nu = nu, .w = w};
+  input.analysis_level = analysis_level;
+  input.thread_count = thread_count;
+}
 
 std::int32_t SOLVE_STANDARD_SECTION(const StandardSectionInput& in, std::span<double> dimensions,
                                     std::span<double> result) {

@@ -10,10 +10,14 @@
 // (23, 24) to its caller, which knows the point convention.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "common/status.h"
+#include "solver/block_mesher.h"
+#include "solver/solver_entries.h"
 
 namespace bsp {
 
@@ -26,6 +30,24 @@ struct StandardSectionInput {
   std::int32_t mode = 0;               // 2: closed forms where the type has them
   std::int32_t analysis_flag = 1;      // 0: basic slots only; otherwise also 22-31
   std::int32_t thread_count = 0;       // team of the call, 0: runtime default
+};
+
+// The solver input of a standard shape's block mesh: one domain of
+// quadrilaterals and one material whose modulus is the reference modulus (1:
+// only ratios enter), with Poisson's ratio nu. Owns the mesh and the arrays
+// the input's spans view, so it is neither copied nor moved. dimensions must
+// be validated (check_standard_dimensions).
+struct StandardMeshInput {
+  StandardMeshInput(std::int32_t section_type, std::span<const double> dimensions, double nu, int analysis_level,
+                    std::int32_t thread_count);
+  StandardMeshInput(const StandardMeshInput&) = delete;
+  StandardMeshInput& operator=(const StandardMeshInput&) = delete;
+
+  T_SECDATA mesh;
+  std::array<std::int32_t, 1> domain_elements, domain_nodes;
+  std::vector<std::int32_t> material;
+  std::array<double, 1> E, nu, w;
+  SolverInput input;
 };
 
 // Writes result[0 .. 38) (slots 0-37; 5-12 and 23, 24 are left 0) and returns
