@@ -1,7 +1,10 @@
 #include "mesher/grid_mesher/grid_mesher.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -61,6 +64,75 @@ bool near_axis_multiple(double difference_deg) noexcept {
          (d > 270.0 - axis_band_deg && d < 270.0 + axis_band_deg) || d > 360.0 - axis_band_deg;
 }
 
+// Squared length and number of the segments in each segment's direction
+// family: those whose direction differs from its own by a near multiple of
+// 90 degrees (near_axis_multiple). Scanning every pair is quadratic, which
+// for an outline divided into hundreds of thousands of pieces takes minutes.
+// Directions are signed angles in [-180, 180], so with the directions sorted
+// the members of segment i's family are runs: the one around its own
+// direction, and below and above it one for each difference band about 90,
+// 180, 270 and 360 degrees. On either side of i the difference only grows,
+// so the ends of each run are found by bisection. Segments whose runs
+// coincide have the same members, so a family's sum is formed once, by the
+// scan in segment order, bit for bit as the pairwise scan forms it. The
+// pieces of one straight segment share their family: the cost is one scan
+// per distinct family.
+struct DirectionFamily {
+  double sum = 0.0;
+  int count = 0;
+};
+
+std::vector<DirectionFamily> direction_families(const std::vector<double>& angle, const std::vector<double>& length2) {
+  const std::size_t n = angle.size();
+  const auto scan = [&](double a) {
+    DirectionFamily f;
+    for (std::size_t j = 0; j < n; ++j) {
+      if (near_axis_multiple(std::abs(angle[j] - a))) {
+        f.sum += length2[j];
+        ++f.count;
+      }
+    }
+    return f;
+  };
+  std::vector<DirectionFamily> family(n);
+  if (!std::all_of(angle.begin(), angle.end(), [](double a) { return a >= -180.0 && a <= 180.0; })) {
+    for (std::size_t i = 0; i < n; ++i) family[i] = scan(angle[i]);
+    return family;
+  }
+  // The bands lo < d < hi of near_axis_multiple beyond the one around 0.
+  constexpr double b = axis_band_deg, unbounded = std::numeric_limits<double>::infinity();
+  constexpr std::array<std::pair<double, double>, 4> bands = {
+      {{90.0 - b, 90.0 + b}, {180.0 - b, 180.0 + b}, {270.0 - b, 270.0 + b}, {360.0 - b, unbounded}}};
+  std::vector<double> sorted = angle;
+  std::sort(sorted.begin(), sorted.end());
+  const auto begin = sorted.begin(), end = sorted.end();
+  using Key = std::array<std::ptrdiff_t, 2 + 4 * bands.size()>;
+  std::map<Key, DirectionFamily> known;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double a = angle[i];
+    const auto split = std::lower_bound(begin, end, a);
+    const auto d = [a](double s) { return std::abs(s - a); };
+    // Below the split the difference falls with the position, above it rises.
+    const auto below_first = [&](auto holds) { return std::partition_point(begin, split, holds) - begin; };
+    const auto above_first = [&](auto holds) { return std::partition_point(split, end, holds) - begin; };
+    Key key{};
+    std::size_t k = 0;
+    // A run [from, to) of sorted positions, an empty one as (0, 0).
+    const auto put = [&](std::ptrdiff_t from, std::ptrdiff_t to) {
+      key[k++] = from < to ? from : 0;
+      key[k++] = from < to ? to : 0;
+    };
+    put(below_first([&](double s) { return d(s) >= b; }), above_first([&](double s) { return d(s) < b; }));
+    for (const auto& [lo, hi] : bands) {
+      put(below_first([&](double s) { return d(s) >= hi; }), below_first([&](double s) { return d(s) > lo; }));
+      put(above_first([&](double s) { return d(s) <= lo; }), above_first([&](double s) { return d(s) < hi; }));
+    }
+    const auto found = known.find(key);
+    family[i] = found != known.end() ? found->second : known.emplace(key, scan(a)).first->second;
+  }
+  return family;
+}
+
 const Wire* outer_wire(const std::vector<std::unique_ptr<Wire>>& wires) noexcept {
   for (const auto& wire : wires) {
     if (wire->kind == wire_kind::outer) return wire.get();
@@ -81,29 +153,53 @@ std::vector<mesher_2d::Segment> wire_segments(const std::vector<std::unique_ptr<
   return segments;
 }
 
-// For one grid row at height y: true for each column x that lies inside the
-// closed wire, by the parity of the wire's crossings of the row to its left
-// (a segment counts when y lies in [its lower end, its upper end)). For a
-// point at least the trim radius away from every wire segment this is the
-// same answer as the winding-sum test (|sum| near 360 inside, near 0
+// For the grid rows, from the lowest up: true for each column x that lies
+// inside the closed wire, by the parity of the wire's crossings of the row to
+// its left (a segment counts when y lies in [its lower end, its upper end)).
+// For a point at least the trim radius away from every wire segment this is
+// the same answer as the winding-sum test (|sum| near 360 inside, near 0
 // outside); points nearer than that are removed by the distance rule anyway,
-// so the trimming result does not depend on which test is used there. It
-// costs one pass over the wire per row instead of one per grid node.
-void mark_inside(const Wire& wire, double y, const std::vector<double>& columns, std::vector<char>& inside,
-                 std::vector<double>& crossings) {
-  crossings.clear();
-  for (std::size_t i = 1; i < wire.nodes.size(); ++i) {
-    const Point p = wire.nodes[i - 1]->point();
-    const Point q = wire.nodes[i]->point();
-    if ((p.y <= y) != (q.y <= y)) crossings.push_back(p.x + (y - p.y) * (q.x - p.x) / (q.y - p.y));
+// so the trimming result does not depend on which test is used there. The
+// segments are taken up in the order of their lower ends and dropped once
+// below the row, so a row visits only the segments it crosses, not the whole
+// wire (a long, finely divided outline has as many segments as rows).
+class RowCrossings {
+ public:
+  explicit RowCrossings(const Wire& wire) {
+    for (std::size_t i = 1; i < wire.nodes.size(); ++i)
+      segments_.push_back({wire.nodes[i - 1]->point(), wire.nodes[i]->point()});
+    std::stable_sort(segments_.begin(), segments_.end(),
+                     [](const Edge& a, const Edge& b) { return a.lower() < b.lower(); });
   }
-  std::sort(crossings.begin(), crossings.end());
-  std::size_t passed = 0;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    while (passed < crossings.size() && crossings[passed] < columns[i]) ++passed;
-    inside[i] = static_cast<char>(passed % 2 == 1);
+
+  // Rows must come with non-decreasing y.
+  void mark_inside(double y, const std::vector<double>& columns, std::vector<char>& inside) {
+    for (; next_ < segments_.size() && segments_[next_].lower() <= y; ++next_) active_.push_back(next_);
+    std::erase_if(active_, [&](std::size_t k) { return !(segments_[k].upper() > y); });
+    crossings_.clear();
+    for (const std::size_t k : active_) {
+      const Point p = segments_[k].p, q = segments_[k].q;
+      if ((p.y <= y) != (q.y <= y)) crossings_.push_back(p.x + (y - p.y) * (q.x - p.x) / (q.y - p.y));
+    }
+    std::sort(crossings_.begin(), crossings_.end());
+    std::size_t passed = 0;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      while (passed < crossings_.size() && crossings_[passed] < columns[i]) ++passed;
+      inside[i] = static_cast<char>(passed % 2 == 1);
+    }
   }
-}
+
+ private:
+  struct Edge {
+    Point p, q;
+    double lower() const { return std::min(p.y, q.y); }
+    double upper() const { return std::max(p.y, q.y); }
+  };
+  std::vector<Edge> segments_;
+  std::vector<std::size_t> active_;
+  std::size_t next_ = 0;
+  std::vector<double> crossings_;
+};
 
 }  // namespace
 
@@ -126,22 +222,13 @@ void Grid_Mesher::prepare_mesh() {
     angle[i] = data_2d::subtended_angle(p, {p.x + 1.0, p.y}, q);
     length2[i] = data_2d::squared_distance(p, q);
   }
-  // The direction family with the most squared length decides the axes. The
-  // scan is quadratic in the outer wire's segments only (a few thousand at
-  // the finest meshes the drivers ask for).
+  // The direction family with the most squared length decides the axes.
+  const std::vector<DirectionFamily> family = direction_families(angle, length2);
   double best = -1.0;
   std::size_t winner = n;
   for (std::size_t i = 0; i < n; ++i) {
-    double sum = 0.0;
-    int count = 0;
-    for (std::size_t j = 0; j < n; ++j) {
-      if (near_axis_multiple(std::abs(angle[j] - angle[i]))) {
-        sum += length2[j];
-        ++count;
-      }
-    }
-    if (count > min_family_segments && sum > best) {
-      best = sum;
+    if (family[i].count > min_family_segments && family[i].sum > best) {
+      best = family[i].sum;
       winner = i;
     }
   }
@@ -208,15 +295,17 @@ void Grid_Mesher::generate_grid() {
   std::vector<char> removed((nx + 1) * (ny + 1), 0);
   std::vector<char> inside(nx + 1);
   std::vector<char> in_hole(nx + 1);
-  std::vector<double> crossings;
+  RowCrossings outer_rows(*outer);
+  std::vector<RowCrossings> hole_rows;
+  for (const auto& wire : wires)
+    if (wire->kind == wire_kind::inner) hole_rows.emplace_back(*wire);
   std::vector<std::uint32_t> near;
   for (std::size_t j = 0; j <= ny; ++j) {
-    mark_inside(*outer, ys[j], xs, inside, crossings);
+    outer_rows.mark_inside(ys[j], xs, inside);
     std::fill(in_hole.begin(), in_hole.end(), 0);
-    for (const auto& wire : wires) {
-      if (wire->kind != wire_kind::inner) continue;
+    for (RowCrossings& hole : hole_rows) {
       std::vector<char> in_this(nx + 1);
-      mark_inside(*wire, ys[j], xs, in_this, crossings);
+      hole.mark_inside(ys[j], xs, in_this);
       for (std::size_t i = 0; i <= nx; ++i) in_hole[i] = static_cast<char>(in_hole[i] || in_this[i]);
     }
     for (std::size_t i = 0; i <= nx; ++i) {
