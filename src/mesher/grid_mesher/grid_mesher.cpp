@@ -123,7 +123,8 @@ std::vector<DirectionFamily> direction_families(const std::vector<double>& angle
       key[k++] = from < to ? to : 0;
     };
     put(below_first([&](double s) { return d(s) >= b; }), above_first([&](double s) { return d(s) < b; }));
-    for (const auto& [lo, hi] : bands) {
+    for (const auto& band : bands) {
+      const double lo = band.first, hi = band.second;
       put(below_first([&](double s) { return d(s) >= hi; }), below_first([&](double s) { return d(s) > lo; }));
       put(above_first([&](double s) { return d(s) <= lo; }), above_first([&](double s) { return d(s) < hi; }));
     }
